@@ -1,0 +1,26 @@
+# Debian packages the project needs, and an idempotent installer for them (sourced by scripts/test and scripts/run).
+HUDDLEPOD_PACKAGES=(
+    build-essential cmake ninja-build pkg-config git clang-format
+    qt6-base-dev qcoro-qt6-dev nlohmann-json3-dev
+    libcpp-httplib-dev libsqlite3-dev libssl-dev zlib1g-dev libbrotli-dev
+    libxcb1-dev libxcb-keysyms1-dev libxcb-xinput-dev libxkbcommon-x11-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-lato
+    xvfb xauth trayer xdotool imagemagick x11-utils
+)
+
+huddlepod_install_packages() {
+    local missing=()
+    local package
+    for package in "${HUDDLEPOD_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
