@@ -1,0 +1,31 @@
+// A player's defense in one game ("game_player_defense").
+#pragma once
+
+#include "data/Models/GameLine.h"
+
+#include <tuple>
+
+#define HUDDLEPOD_GAME_DEFENSE_FIELDS(X)                                                                     \
+    X(std::optional<int>, tacklesCombined)                                                                   \
+    X(std::optional<int>, tacklesSolo)                                                                       \
+    X(std::optional<double>, sacks)                                                                          \
+    X(std::optional<int>, defInt)                                                                            \
+    X(std::optional<int>, passDefended)                                                                      \
+    X(std::optional<int>, fumblesForced)
+
+namespace huddlepod {
+
+struct GameDefenseLine {
+    HUDDLEPOD_GAME_LINE_FIELDS(HUDDLEPOD_DECLARE_FIELD)
+    HUDDLEPOD_GAME_DEFENSE_FIELDS(HUDDLEPOD_DECLARE_FIELD)
+
+    static constexpr auto fields() {
+        using Self = GameDefenseLine;
+        return std::tuple{HUDDLEPOD_GAME_LINE_FIELDS(HUDDLEPOD_LIST_FIELD)
+                              HUDDLEPOD_GAME_DEFENSE_FIELDS(HUDDLEPOD_LIST_FIELD)};
+    }
+
+    bool operator==(const GameDefenseLine&) const = default;
+};
+
+} // namespace huddlepod

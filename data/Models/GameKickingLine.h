@@ -1,0 +1,33 @@
+// A player's kicking and punting in one game ("game_player_kicking").
+#pragma once
+
+#include "data/Models/GameLine.h"
+
+#include <tuple>
+
+#define HUDDLEPOD_GAME_KICKING_FIELDS(X)                                                                     \
+    X(std::optional<int>, fga)                                                                               \
+    X(std::optional<int>, fgm)                                                                               \
+    X(std::optional<int>, xpa)                                                                               \
+    X(std::optional<int>, xpm)                                                                               \
+    X(std::optional<int>, punt)                                                                              \
+    X(std::optional<int>, puntYds)                                                                           \
+    X(std::optional<double>, puntYdsPerPunt)                                                                 \
+    X(std::optional<int>, puntLong)
+
+namespace huddlepod {
+
+struct GameKickingLine {
+    HUDDLEPOD_GAME_LINE_FIELDS(HUDDLEPOD_DECLARE_FIELD)
+    HUDDLEPOD_GAME_KICKING_FIELDS(HUDDLEPOD_DECLARE_FIELD)
+
+    static constexpr auto fields() {
+        using Self = GameKickingLine;
+        return std::tuple{HUDDLEPOD_GAME_LINE_FIELDS(HUDDLEPOD_LIST_FIELD)
+                              HUDDLEPOD_GAME_KICKING_FIELDS(HUDDLEPOD_LIST_FIELD)};
+    }
+
+    bool operator==(const GameKickingLine&) const = default;
+};
+
+} // namespace huddlepod

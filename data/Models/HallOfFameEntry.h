@@ -1,0 +1,30 @@
+// A player's Hall of Fame row; every field may be absent.
+#pragma once
+
+#include "data/Models/FieldTable.h"
+
+#include <QString>
+
+#include <optional>
+#include <tuple>
+
+#define HUDDLEPOD_HALL_OF_FAME_FIELDS(X)                                                                     \
+    X(std::optional<int>, inductionYear)                                                                     \
+    X(std::optional<QString>, position)                                                                      \
+    X(std::optional<int>, proBowls)                                                                          \
+    X(std::optional<int>, firstTeamAllPro)
+
+namespace huddlepod {
+
+struct HallOfFameEntry {
+    HUDDLEPOD_HALL_OF_FAME_FIELDS(HUDDLEPOD_DECLARE_FIELD)
+
+    static constexpr auto fields() {
+        using Self = HallOfFameEntry;
+        return std::tuple{HUDDLEPOD_HALL_OF_FAME_FIELDS(HUDDLEPOD_LIST_FIELD)};
+    }
+
+    bool operator==(const HallOfFameEntry&) const = default;
+};
+
+} // namespace huddlepod

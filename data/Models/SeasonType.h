@@ -1,0 +1,28 @@
+// Regular season or postseason, as the backend writes it.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace huddlepod {
+
+enum class SeasonType { regular, postseason };
+
+inline constexpr std::array<SeasonType, 2> allSeasonTypes{SeasonType::regular, SeasonType::postseason};
+
+inline QString rawValue(SeasonType type) {
+    return type == SeasonType::regular ? QStringLiteral("regular") : QStringLiteral("postseason");
+}
+
+// Exact, case-sensitive, untrimmed match of a raw value.
+inline std::optional<SeasonType> seasonTypeFromRawValue(const QString& raw) {
+    for (SeasonType type : allSeasonTypes) {
+        if (raw == rawValue(type))
+            return type;
+    }
+    return std::nullopt;
+}
+
+} // namespace huddlepod
