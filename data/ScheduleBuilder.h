@@ -1,0 +1,23 @@
+// Builds a season's schedule: the weeks in order, a table per week and a table per team.
+#pragma once
+
+#include "data/DataTable.h"
+#include "data/LeagueRows.h"
+#include "data/ScheduleWeek.h"
+#include "data/SeasonSchedule.h"
+
+#include <vector>
+
+namespace huddlepod::ScheduleBuilder {
+
+// Games arrive ordered by date, then time.
+SeasonSchedule season(const std::vector<GameRow>& games);
+
+// One week's table from that week's games.
+DataTable build(const std::vector<GameRow>& games, const ScheduleWeek& week);
+
+// One team's games over the season's weeks in schedule order, with byes between its first and last week.
+DataTable team(const QString& abbreviation, const std::vector<GameRow>& rows,
+               const std::vector<ScheduleWeek>& weeks);
+
+} // namespace huddlepod::ScheduleBuilder
