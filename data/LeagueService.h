@@ -1,0 +1,95 @@
+// The league's questions (standings, schedule, draft, awards, champions and year ranges) answered as tables.
+#pragma once
+
+#include "data/AwardsSection.h"
+#include "data/DataTable.h"
+#include "data/LeagueRows.h"
+#include "data/SeasonSchedule.h"
+#include "platform/async/Cancellation.h"
+
+#include <QString>
+#include <QUuid>
+#include <qcoro/qcorotask.h>
+
+#include <array>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace huddlepod {
+
+class PostgRESTClient;
+
+// A closed range of season years, lowerBound...upperBound.
+struct YearRange {
+    int lowerBound = 0;
+    int upperBound = 0;
+
+    bool contains(int year) const { return year >= lowerBound && year <= upperBound; }
+    bool operator==(const YearRange&) const = default;
+};
+
+// Lives on the GUI thread. Every operation sends read-only queries through the shared client and fails
+// with the client's PostgRESTError (or CancelledError); empty answers are not errors.
+class LeagueService {
+public:
+    enum class StandingsGrouping { division, conference };
+    static constexpr std::array<StandingsGrouping, 2> allGroupings{StandingsGrouping::division,
+                                                                   StandingsGrouping::conference};
+    static QString rawValue(StandingsGrouping grouping);
+    static std::optional<StandingsGrouping> groupingFromRawValue(const QString& raw);
+
+    // Team to division and conference for one season.
+    struct SeasonContext {
+        QUuid seasonID;
+        DivisionAssignments assignments;
+        bool operator==(const SeasonContext&) const = default;
+    };
+
+    // The client must outlive the service.
+    explicit LeagueService(PostgRESTClient& client);
+    virtual ~LeagueService();
+    LeagueService(const LeagueService&) = delete;
+    LeagueService& operator=(const LeagueService&) = delete;
+
+    // None when the season has no row; cached per year once found.
+    virtual QCoro::Task<std::optional<SeasonContext>> seasonContext(int year, CancellationToken token = {});
+    virtual QCoro::Task<std::optional<int>> latestStandingsYear(CancellationToken token = {});
+    virtual QCoro::Task<std::optional<int>> latestDraftYear(CancellationToken token = {});
+    // None when the season or its standings rows are missing.
+    virtual QCoro::Task<std::optional<DataTable>> standings(int year, StandingsGrouping grouping,
+                                                            CancellationToken token = {});
+    // Newest first, at most `limit` games; a table (possibly without sections) even for no rows.
+    virtual QCoro::Task<DataTable> champions(int limit, CancellationToken token = {});
+    // 1 through the year's rounds; empty when unknown.
+    virtual QCoro::Task<std::vector<int>> draftRounds(int year, CancellationToken token = {});
+    virtual QCoro::Task<std::optional<DataTable>> draft(int year, int round, CancellationToken token = {});
+    virtual QCoro::Task<std::optional<YearRange>> scheduleYearBounds(CancellationToken token = {});
+    virtual QCoro::Task<std::optional<SeasonSchedule>> schedule(int year, CancellationToken token = {});
+    virtual QCoro::Task<std::optional<YearRange>> awardsYearBounds(CancellationToken token = {});
+    virtual QCoro::Task<std::optional<DataTable>> awards(int year, AwardsSection section,
+                                                         CancellationToken token = {});
+
+    using QueryItems = std::vector<std::pair<QString, QString>>;
+    // The schedule query's items, in the order they are sent.
+    static QueryItems scheduleQuery(int year);
+
+protected:
+    // For test doubles that override every operation; the base operations must not be called.
+    LeagueService();
+
+private:
+    QCoro::Task<std::optional<YearRange>> yearBounds(QString table, QString yearPath, QString order,
+                                                     CancellationToken token);
+    QCoro::Task<std::optional<int>> yearBound(QString table, QString yearPath, QString order, bool nested,
+                                              CancellationToken token);
+    QCoro::Task<std::optional<DataTable>> awardWinners(int year, CancellationToken token);
+    QCoro::Task<std::optional<DataTable>> allPro(int year, CancellationToken token);
+    QCoro::Task<std::optional<DataTable>> allRookie(int year, CancellationToken token);
+
+    PostgRESTClient* m_client = nullptr;
+    std::map<int, SeasonContext> m_contextCache;
+};
+
+} // namespace huddlepod
