@@ -37,8 +37,19 @@ public:
     enum class StandingsGrouping { division, conference };
     static constexpr std::array<StandingsGrouping, 2> allGroupings{StandingsGrouping::division,
                                                                    StandingsGrouping::conference};
-    static QString rawValue(StandingsGrouping grouping);
-    static std::optional<StandingsGrouping> groupingFromRawValue(const QString& raw);
+    static QString rawValue(StandingsGrouping grouping) {
+        return grouping == StandingsGrouping::division ? QStringLiteral("division")
+                                                       : QStringLiteral("conference");
+    }
+    static QString id(StandingsGrouping grouping) { return rawValue(grouping); }
+    // None for any text but the raw values (which are lower case).
+    static std::optional<StandingsGrouping> groupingFromRawValue(const QString& raw) {
+        for (StandingsGrouping grouping : allGroupings) {
+            if (rawValue(grouping) == raw)
+                return grouping;
+        }
+        return std::nullopt;
+    }
 
     // Team to division and conference for one season.
     struct SeasonContext {
