@@ -5,6 +5,7 @@
 #include "data/DataTable.h"
 #include "data/LeagueRows.h"
 #include "data/SeasonSchedule.h"
+#include "data/YearRange.h"
 #include "platform/async/Cancellation.h"
 
 #include <QString>
@@ -20,15 +21,6 @@
 namespace huddlepod {
 
 class PostgRESTClient;
-
-// A closed range of season years, lowerBound...upperBound.
-struct YearRange {
-    int lowerBound = 0;
-    int upperBound = 0;
-
-    bool contains(int year) const { return year >= lowerBound && year <= upperBound; }
-    bool operator==(const YearRange&) const = default;
-};
 
 // Lives on the GUI thread. Every operation sends read-only queries through the shared client and fails
 // with the client's PostgRESTError (or CancelledError); empty answers are not errors.

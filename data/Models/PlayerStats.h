@@ -8,17 +8,12 @@
 #include "data/Models/ReturnsSeason.h"
 #include "data/Models/RushingReceivingSeason.h"
 #include "data/Models/ScoringSeason.h"
+#include "data/YearRange.h"
 
 #include <optional>
 #include <vector>
 
 namespace huddlepod {
-
-struct YearRange {
-    int lowerBound = 0;
-    int upperBound = 0;
-    bool operator==(const YearRange&) const = default;
-};
 
 struct PlayerStats {
     std::vector<PassingSeason> passing{};
