@@ -1,0 +1,280 @@
+// Strict, typed JSON readers over nlohmann-json, with the backend's snake_case → lower camel key convention.
+#pragma once
+
+#include "data/Models/FieldTable.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUuid>
+#include <nlohmann/json.hpp>
+
+#include <concepts>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <vector>
+
+namespace huddlepod {
+
+using Json = nlohmann::json;
+
+// The key convention: leading and trailing underscores stay; the rest is split at "_", the first piece
+// lower-cased and every later piece capitalised (first letter upper case, the rest lower case), then
+// joined. A key without an inner underscore is unchanged: "season_type" → "seasonType", "is_hof" →
+// "isHof", "_a_b_" → "_aB_", "throws" → "throws".
+std::string convertJsonKey(std::string_view key);
+
+// A decoding failure; what() names the path, e.g. "[3].seasonType: expected string, found null".
+class JsonDecodingError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where a value sits, as a chain of stack frames; it is turned into text only when decoding fails.
+struct JsonPath {
+    const JsonPath* parent = nullptr;
+    std::string_view key;  // a member's converted key, or empty for an array element
+    std::size_t index = 0; // the element's index when `key` is empty
+    std::string toString() const;
+};
+
+class JsonValue;
+
+// Reads a T from a JSON value. Specialise it for a type of your own: `static T decode(const JsonValue&)`.
+// Provided: bool, int, double, QString, QUuid, std::optional<T> (null → none), std::vector<T>, and
+// records, i.e. types with a field table (`static constexpr auto fields()`, see FieldTable.h) or with
+// `static T decode(const JsonObject&)`.
+template <typename T>
+struct JsonDecoder;
+
+// A JSON value and its place; the node it refers to must outlive it.
+class JsonValue {
+public:
+    JsonValue(const Json& node, const JsonPath& path)
+        : m_node(&node)
+        , m_path(&path) {}
+
+    const Json& node() const { return *m_node; }
+    const JsonPath& path() const { return *m_path; }
+    bool isNull() const { return m_node->is_null(); }
+
+    template <typename T>
+    T as() const {
+        return JsonDecoder<T>::decode(*this);
+    }
+
+    // Throws JsonDecodingError "<path>: <problem>".
+    [[noreturn]] void fail(std::string_view problem) const;
+    // Throws "<path>: expected <what>, found <the JSON type>".
+    [[noreturn]] void expected(std::string_view what) const;
+
+private:
+    const Json* m_node;
+    const JsonPath* m_path;
+};
+
+// A JSON object whose keys have been converted once, looked up by their lower camel form. A key that two
+// members convert to is answered by the first. The node it refers to must outlive it.
+class JsonObject {
+public:
+    // Fails (with the path) unless `value` is an object.
+    explicit JsonObject(const JsonValue& value);
+    JsonObject(const JsonObject&) = delete;
+    JsonObject& operator=(const JsonObject&) = delete;
+
+    const JsonPath& path() const { return *m_path; }
+    // The member with this converted key, or nullptr.
+    const Json* find(std::string_view key) const;
+
+    // Missing or null fails.
+    template <typename T>
+    T required(std::string_view key) const {
+        const Json* node = find(key);
+        const JsonPath path{m_path, key};
+        if (!node)
+            JsonValue(m_null, path).fail("missing");
+        if (node->is_null())
+            JsonValue(*node, path).expected(typeName<T>());
+        return JsonValue(*node, path).as<T>();
+    }
+
+    // Missing or null gives none.
+    template <typename T>
+    std::optional<T> optional(std::string_view key) const {
+        return orDefault<std::optional<T>>(key);
+    }
+
+    // A flag: missing or null is false; otherwise a JSON boolean.
+    bool flag(std::string_view key) const { return orDefault<bool>(key); }
+
+    // A list: missing or null is empty; otherwise an array of T.
+    template <typename T>
+    std::vector<T> list(std::string_view key) const {
+        return orDefault<std::vector<T>>(key);
+    }
+
+    // Missing or null gives `fallback`; otherwise a T.
+    template <typename T>
+    T orDefault(std::string_view key, T fallback = T{}) const {
+        const Json* node = find(key);
+        if (!node || node->is_null())
+            return fallback;
+        const JsonPath path{m_path, key};
+        return JsonValue(*node, path).as<T>();
+    }
+
+private:
+    template <typename T>
+    static constexpr std::string_view typeName();
+
+    struct Entry {
+        std::string_view key;
+        const Json* value;
+    };
+    static inline const Json m_null{};
+    const JsonPath* m_path;
+    std::vector<Entry> m_entries;
+    std::string m_convertedKeys; // storage for the keys that conversion changed
+};
+
+// --- records ---
+
+template <typename R>
+concept JsonFieldRecord = requires {
+    R::fields();
+};
+
+template <typename R>
+concept JsonObjectRecord = requires(const JsonObject& object) {
+    { R::decode(object) } -> std::same_as<R>;
+};
+
+namespace detail {
+
+template <typename Record, typename T>
+void readField(const JsonObject& object, Record& record, const Field<Record, T>& field) {
+    switch (field.presence) {
+    case Presence::required:
+        record.*field.member = object.required<T>(field.key);
+        break;
+    case Presence::optional:
+    case Presence::defaulted:
+        if (const Json* node = object.find(field.key); node && !node->is_null()) {
+            const JsonPath path{&object.path(), field.key};
+            record.*field.member = JsonValue(*node, path).as<T>();
+        }
+        break;
+    }
+}
+
+} // namespace detail
+
+// Decodes a field-table record: every declared field, by its presence rule; other keys are ignored.
+template <JsonFieldRecord R>
+R decodeRecord(const JsonObject& object) {
+    R record{};
+    std::apply([&](const auto&... field) { (detail::readField(object, record, field), ...); }, R::fields());
+    return record;
+}
+
+// --- built-in decoders ---
+
+template <>
+struct JsonDecoder<bool> {
+    static bool decode(const JsonValue& value);
+};
+template <>
+struct JsonDecoder<int> {
+    static int decode(const JsonValue& value); // a JSON integer in int's range; 1.5 or 2.0 fail
+};
+template <>
+struct JsonDecoder<double> {
+    static double decode(const JsonValue& value); // any JSON number
+};
+template <>
+struct JsonDecoder<QString> {
+    static QString decode(const JsonValue& value);
+};
+template <>
+struct JsonDecoder<QUuid> {
+    static QUuid decode(const JsonValue& value); // canonical 36-character text, either letter case
+};
+
+template <typename T>
+struct JsonDecoder<std::optional<T>> {
+    static std::optional<T> decode(const JsonValue& value) {
+        if (value.isNull())
+            return std::nullopt;
+        return value.as<T>();
+    }
+};
+
+template <typename T>
+struct JsonDecoder<std::vector<T>> {
+    static std::vector<T> decode(const JsonValue& value) {
+        if (!value.node().is_array())
+            value.expected("array");
+        std::vector<T> items;
+        items.reserve(value.node().size());
+        std::size_t index = 0;
+        for (const Json& element : value.node()) {
+            const JsonPath path{&value.path(), {}, index++};
+            items.push_back(JsonValue(element, path).as<T>());
+        }
+        return items;
+    }
+};
+
+template <typename R>
+requires JsonFieldRecord<R> || JsonObjectRecord<R>
+struct JsonDecoder<R> {
+    static R decode(const JsonValue& value) {
+        const JsonObject object(value);
+        if constexpr (JsonObjectRecord<R>)
+            return R::decode(object);
+        else
+            return decodeRecord<R>(object);
+    }
+};
+
+template <typename T>
+constexpr std::string_view JsonObject::typeName() {
+    if constexpr (std::is_same_v<T, bool>)
+        return "boolean";
+    else if constexpr (std::is_same_v<T, int>)
+        return "integer";
+    else if constexpr (std::is_same_v<T, double>)
+        return "number";
+    else if constexpr (std::is_same_v<T, QString>)
+        return "string";
+    else if constexpr (std::is_same_v<T, QUuid>)
+        return "UUID";
+    else if constexpr (JsonFieldRecord<T> || JsonObjectRecord<T>)
+        return "object";
+    else
+        return "value";
+}
+
+// --- whole bodies ---
+
+// Parses `body` and decodes it as a T (e.g. std::vector<Row>). Throws JsonDecodingError, also for text
+// that is not JSON.
+Json parseJson(const QByteArray& body);
+
+template <typename T>
+T decodeJson(const QByteArray& body) {
+    const Json document = parseJson(body);
+    const JsonPath root;
+    return JsonValue(document, root).as<T>();
+}
+
+// An array of rows; one bad row fails the whole answer.
+template <typename Row>
+std::vector<Row> decodeArray(const QByteArray& body) {
+    return decodeJson<std::vector<Row>>(body);
+}
+
+} // namespace huddlepod
