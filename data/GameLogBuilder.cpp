@@ -203,7 +203,7 @@ DataTable build(const std::vector<GameLogEntry>& entries, const PlayerStats& sta
         values.push_back(entry.result().value_or(QString()));
         for (const auto& c : cells)
             values.push_back(c.cell(entry));
-        return DataRow{.id = entry.id.toString(QUuid::WithoutBraces), .values = std::move(values)};
+        return DataRow{.id = entry.id.toString(QUuid::WithoutBraces).toUpper(), .values = std::move(values)};
     };
 
     DataSection regular{.label = std::nullopt};

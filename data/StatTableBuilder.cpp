@@ -53,8 +53,8 @@ DataTable buildTable(StatSection section, const std::vector<R>& seasons,
             values.push_back(StatFormat::integer(season.games));
             for (const auto& column : family)
                 values.push_back(column.cell(season));
-            rows.push_back(
-                DataRow{.id = season.id.toString(QUuid::WithoutBraces), .values = std::move(values)});
+            rows.push_back(DataRow{.id = season.id.toString(QUuid::WithoutBraces).toUpper(),
+                                   .values = std::move(values)});
         }
         return rows;
     };

@@ -1,6 +1,8 @@
 // Regular season or postseason, as the backend writes it.
 #pragma once
 
+#include "data/JsonReader.h"
+
 #include <QString>
 
 #include <array>
@@ -24,5 +26,11 @@ inline std::optional<SeasonType> seasonTypeFromRawValue(const QString& raw) {
     }
     return std::nullopt;
 }
+
+// One JSON string holding exactly a raw value; anything else fails the record that holds it.
+template <>
+struct JsonDecoder<SeasonType> {
+    static SeasonType decode(const JsonValue& value);
+};
 
 } // namespace huddlepod

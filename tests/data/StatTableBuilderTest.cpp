@@ -130,7 +130,7 @@ TEST(StatTableBuilder, columnsAndCells) {
     EXPECT_EQ(table.columns()[3], (StatColumn{.title = "FG", .width = 52}));
     EXPECT_TRUE(table.groups().empty());
     const DataRow& row = table.primaryRows().at(0);
-    EXPECT_EQ(row.id, k.id.toString(QUuid::WithoutBraces));
+    EXPECT_EQ(row.id, k.id.toString(QUuid::WithoutBraces).toUpper());
     EXPECT_EQ(row.values,
               (std::vector<QString>{"1999", StatFormat::absent, StatFormat::absent, "25/30",
                                     StatFormat::absent, StatFormat::absent, "40/" + StatFormat::absent}));
