@@ -1,0 +1,157 @@
+// Painted rows of a popover list, in a scroll area whose height is computed from the row count.
+#include "app/Views/Components/PopoverList.h"
+
+#include "platform/workspace/WorkspaceSettings.h"
+#include "ui/Theme.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace huddlepod {
+
+class PopoverList::Rows : public QWidget {
+public:
+    explicit Rows(PopoverList* list)
+        : QWidget(list)
+        , list_(list) {
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        const Appearance appearance = Theme::appearanceOf(palette());
+        const bool contrast = WorkspaceSettings::shared().increaseContrast();
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const int first = std::max(0, (event->rect().top() - verticalPadding) / rowHeight);
+        const int last =
+            std::min(int(list_->titles_.size()) - 1, (event->rect().bottom() - verticalPadding) / rowHeight);
+        for (int index = first; index <= last; ++index) {
+            const bool selected = list_->selectedIndex_ == index;
+            const QRect row = list_->rowRect(index);
+            if (selected) {
+                QPainterPath highlight;
+                highlight.addRoundedRect(QRectF(row).adjusted(4, 0, -4, 0), 4, 4);
+                painter.fillPath(highlight, Theme::text(TextLevel::quaternary, appearance, contrast));
+            }
+            const TextLevel level =
+                selected || !list_->style_.dimsUnselectedRows ? TextLevel::primary : TextLevel::secondary;
+            painter.setPen(Theme::text(level, appearance, contrast));
+            painter.setFont(Theme::font(11, selected ? FontWeight::semibold : FontWeight::regular));
+            painter.drawText(row.adjusted(horizontalPadding, 0, -horizontalPadding, 0),
+                             Qt::AlignLeft | Qt::AlignVCenter, list_->titles_.at(index));
+        }
+    }
+
+    void mousePressEvent(QMouseEvent* event) override { pressedRow_ = rowAt(event->position().toPoint()); }
+
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        const int row = rowAt(event->position().toPoint());
+        if (row >= 0 && row == pressedRow_) {
+            emit list_->rowClicked(row);
+        }
+        pressedRow_ = -1;
+    }
+
+private:
+    int rowAt(QPoint position) const {
+        for (int index = 0; index < list_->titles_.size(); ++index) {
+            if (list_->rowRect(index).contains(position)) {
+                return index;
+            }
+        }
+        return -1;
+    }
+
+    PopoverList* list_;
+    int pressedRow_ = -1;
+};
+
+int PopoverList::listHeight(int rowCount, int maximumHeight) {
+    return std::min(rowHeight * rowCount + 2 * verticalPadding, maximumHeight);
+}
+
+PopoverList::PopoverList(QStringList titles, std::optional<int> selectedIndex, const Style& style,
+                         QWidget* parent)
+    : QScrollArea(parent)
+    , titles_(std::move(titles))
+    , selectedIndex_(selectedIndex)
+    , style_(style) {
+    width_ = style_.width;
+    if (style_.widensToContent) {
+        const QFontMetricsF metrics(Theme::font(11, FontWeight::semibold));
+        for (const QString& title : titles_) {
+            width_ =
+                std::max(width_, int(std::ceil(metrics.horizontalAdvance(title))) + 2 * horizontalPadding);
+        }
+    }
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::NoFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(style_.showsScrollIndicator ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(true);
+    viewport()->setAutoFillBackground(false);
+    // A thin overlay-style indicator rather than a full scroll bar.
+    verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { width: 7px; background: transparent; margin: 4px 1px 4px 0; }"
+        "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 0.55); border-radius: 3px; "
+        "min-height: 24px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    viewport()->setAttribute(Qt::WA_TranslucentBackground);
+
+    rows_ = new Rows(this);
+    rows_->setMinimumHeight(rowHeight * int(titles_.size()) + 2 * verticalPadding);
+    setWidget(rows_);
+    rows_->setAutoFillBackground(false); // setWidget() turns it on
+    setFixedSize(sizeHint());
+}
+
+QSize PopoverList::sizeHint() const {
+    return {width_, listHeight(int(titles_.size()), style_.maximumHeight)};
+}
+
+QRect PopoverList::rowRect(int index) const {
+    const int rowWidth = rows_ != nullptr && rows_->width() > 0 ? rows_->width() : width_;
+    return {0, verticalPadding + index * rowHeight, rowWidth, rowHeight};
+}
+
+int PopoverList::rowAt(QPoint viewportPosition) const {
+    const QPoint content = viewportPosition + QPoint(0, scrollOffset());
+    for (int index = 0; index < titles_.size(); ++index) {
+        if (rowRect(index).contains(content)) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+int PopoverList::scrollOffset() const {
+    return verticalScrollBar()->value();
+}
+
+void PopoverList::centreOnSelection() {
+    if (!selectedIndex_) {
+        return;
+    }
+    // The scroll range follows the layout; make sure it is current before scrolling.
+    rows_->resize(viewport()->width(), rows_->minimumHeight());
+    verticalScrollBar()->setRange(0, std::max(0, rows_->minimumHeight() - viewport()->height()));
+    const int centre = rowRect(*selectedIndex_).center().y();
+    verticalScrollBar()->setValue(centre - viewport()->height() / 2);
+}
+
+void PopoverList::showEvent(QShowEvent* event) {
+    QScrollArea::showEvent(event);
+    centreOnSelection();
+}
+
+} // namespace huddlepod

@@ -1,0 +1,60 @@
+// The scrolling list of 22-point rows shown inside a popover: the list picker's values and a cell's players.
+#pragma once
+
+#include <QScrollArea>
+#include <QStringList>
+
+#include <optional>
+
+namespace huddlepod {
+
+class PopoverList : public QScrollArea {
+    Q_OBJECT
+public:
+    static constexpr int rowHeight = 22;
+    static constexpr int verticalPadding = 4;
+    static constexpr int horizontalPadding = 10;
+
+    struct Style {
+        int width = 130;              // fixed width of the list
+        bool widensToContent = false; // grow past width to fit the longest title
+        int maximumHeight = 1 << 20;  // taller lists scroll
+        bool showsScrollIndicator = true;
+        bool dimsUnselectedRows = true; // unselected rows in the secondary colour (else all primary)
+    };
+
+    // Rows × 22 + 8, capped at maximumHeight.
+    static int listHeight(int rowCount, int maximumHeight);
+
+    PopoverList(QStringList titles, std::optional<int> selectedIndex, const Style& style,
+                QWidget* parent = nullptr);
+
+    const QStringList& titles() const { return titles_; }
+    std::optional<int> selectedIndex() const { return selectedIndex_; }
+    // A row's rectangle in the list's content (unscrolled) coordinates.
+    QRect rowRect(int index) const;
+    int rowAt(QPoint viewportPosition) const;
+    int scrollOffset() const;
+    // Scrolls without animation so the selected row sits in the middle (as far as the ends allow).
+    void centreOnSelection();
+
+    QSize sizeHint() const override;
+
+signals:
+    void rowClicked(int index);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    class Rows;
+    friend class Rows;
+
+    QStringList titles_;
+    std::optional<int> selectedIndex_;
+    Style style_;
+    int width_ = 0;
+    Rows* rows_ = nullptr;
+};
+
+} // namespace huddlepod

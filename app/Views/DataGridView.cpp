@@ -1,0 +1,184 @@
+// Painting and pointer handling of the data grid.
+#include "app/Views/DataGridView.h"
+
+#include "app/Views/Components/Popover.h"
+#include "app/Views/Components/PopoverList.h"
+#include "platform/workspace/WorkspaceSettings.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include <cmath>
+
+namespace huddlepod {
+
+DataGridView::DataGridView(DataTable table, qreal availableWidth, OpenPlayer onOpenPlayer, QWidget* parent)
+    : QWidget(parent)
+    , table_(std::move(table))
+    , availableWidth_(availableWidth)
+    , onOpenPlayer_(std::move(onOpenPlayer)) {
+    widths_ = table_.resolvedWidths(availableWidth_, measuredWidths(table_));
+    layout_ = DataGridLayout::make(table_, widths_, availableWidth_, bool(onOpenPlayer_));
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(!layout_.links.empty());
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFixedSize(sizeHint());
+    if (table_.title()) {
+        setAccessibleName(*table_.title());
+    }
+    setAccessibleDescription(table_.spokenColumnHeader());
+}
+
+std::vector<PlayerLink> DataGridView::rowActions(const DataRow& row) {
+    std::vector<PlayerLink> actions;
+    for (const auto& [column, links] : row.links) { // std::map: ascending column order
+        actions.insert(actions.end(), links.begin(), links.end());
+    }
+    return actions;
+}
+
+QSize DataGridView::sizeHint() const {
+    return {int(std::ceil(layout_.size.width())), int(std::ceil(layout_.size.height()))};
+}
+
+int DataGridView::linkAt(QPointF position) const {
+    for (std::size_t index = 0; index < layout_.links.size(); ++index) {
+        if (layout_.links[index].hitArea.contains(position)) {
+            return int(index);
+        }
+    }
+    return -1;
+}
+
+void DataGridView::paintEvent(QPaintEvent* event) {
+    const Appearance appearance = Theme::appearanceOf(palette());
+    const bool contrast = WorkspaceSettings::shared().increaseContrast();
+    const QColor levels[] = {Theme::text(TextLevel::primary, appearance, contrast),
+                             Theme::text(TextLevel::secondary, appearance, contrast),
+                             Theme::text(TextLevel::tertiary, appearance, contrast),
+                             Theme::text(TextLevel::quaternary, appearance, contrast)};
+    QPainter painter(this);
+    const QRectF dirty = event->rect();
+
+    std::vector<bool> underlined(layout_.texts.size(), false);
+    if (hoveredLink_ >= 0) {
+        underlined[layout_.links[std::size_t(hoveredLink_)].textIndex] = true;
+    }
+
+    QFont current;
+    bool hasFont = false;
+    for (std::size_t index = 0; index < layout_.texts.size(); ++index) {
+        const DataGridLayout::Text& text = layout_.texts[index];
+        if (!dirty.intersects(text.frame.united(text.textRect))) {
+            continue;
+        }
+        QFont font = DataGridLayout::font(text.pixelSize, text.weight, text.tracking);
+        font.setUnderline(underlined[index]);
+        if (!hasFont || font != current) {
+            painter.setFont(font);
+            current = font;
+            hasFont = true;
+        }
+        painter.setPen(levels[int(text.level)]);
+        for (std::size_t line = 0; line < text.lines.size(); ++line) {
+            painter.drawText(text.baselines[line], text.lines[line]);
+        }
+    }
+
+    if (!layout_.cutRules.empty()) {
+        QPen dashed(levels[int(TextLevel::tertiary)], 1, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+        dashed.setDashPattern({3, 3});
+        dashed.setDashOffset(0);
+        dashed.setMiterLimit(10);
+        painter.setPen(dashed);
+        for (const QRectF& rule : layout_.cutRules) {
+            const qreal y = rule.top() + 0.5;
+            painter.drawLine(QPointF(rule.left(), y), QPointF(rule.right(), y));
+        }
+    }
+}
+
+void DataGridView::setHovered(int link) {
+    if (link == hoveredLink_) {
+        return;
+    }
+    if (hoveredLink_ >= 0) {
+        layout_.links[std::size_t(hoveredLink_)].isHovering = false;
+    }
+    hoveredLink_ = link;
+    if (link >= 0) {
+        layout_.links[std::size_t(link)].isHovering = true;
+        setCursor(Qt::PointingHandCursor);
+    } else {
+        setCursor(Qt::ArrowCursor);
+    }
+    update();
+}
+
+void DataGridView::mouseMoveEvent(QMouseEvent* event) {
+    setHovered(linkAt(event->position()));
+}
+
+void DataGridView::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    setHovered(-1);
+}
+
+void DataGridView::mousePressEvent(QMouseEvent* event) {
+    pressedLink_ = event->button() == Qt::LeftButton ? linkAt(event->position()) : -1;
+}
+
+void DataGridView::mouseReleaseEvent(QMouseEvent* event) {
+    const int link = linkAt(event->position());
+    const int pressed = pressedLink_;
+    pressedLink_ = -1;
+    if (link >= 0 && link == pressed) {
+        activate(link);
+    }
+}
+
+void DataGridView::activate(int index) {
+    PlayerNameLink& link = layout_.links[std::size_t(index)];
+    if (link.links.size() == 1) {
+        onOpenPlayer_(link.links.front());
+        return;
+    }
+    if (disclosure_) {
+        disclosure_->close();
+        return;
+    }
+    QStringList names;
+    for (const PlayerLink& player : link.links) {
+        names.append(player.name);
+    }
+    PopoverList::Style style;
+    style.width = 130;
+    style.widensToContent = true;
+    style.dimsUnselectedRows = false;
+    auto* list = new PopoverList(names, std::nullopt, style);
+    auto* popover = new Popover(list, this);
+    popover->setAttribute(Qt::WA_DeleteOnClose);
+    disclosure_ = popover;
+    link.isDisclosed = true;
+    const std::vector<PlayerLink> players = link.links;
+    connect(list, &PopoverList::rowClicked, this, [this, players](int row) {
+        if (disclosure_) {
+            disclosure_->close();
+        }
+        // On the next turn: opening a player may remove this grid, and the list is still handling its click.
+        QMetaObject::invokeMethod(
+            this, [this, player = players.at(std::size_t(row))] { onOpenPlayer_(player); },
+            Qt::QueuedConnection);
+    });
+    connect(popover, &Popover::closed, this, [this, index] {
+        if (index < int(layout_.links.size())) {
+            layout_.links[std::size_t(index)].isDisclosed = false;
+        }
+    });
+    const QRect anchor(mapToGlobal(link.hitArea.topLeft()).toPoint(), link.hitArea.size().toSize());
+    QScreen* screen = this->screen();
+    popover->showFor(anchor, screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14));
+}
+
+} // namespace huddlepod

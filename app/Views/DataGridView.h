@@ -1,0 +1,70 @@
+// Draws one table as a compact fixed-column text grid: title, section labels, group and column headers, rows,
+// dashed cut rules, and player links that open a player (several: a popover to choose from).
+#pragma once
+
+#include "app/Views/DataGridLayout.h"
+#include "data/DataTable.h"
+
+#include "app/Views/Components/Popover.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+namespace huddlepod {
+
+class DataGridView : public QWidget {
+    Q_OBJECT
+public:
+    using OpenPlayer = std::function<void(const PlayerLink&)>;
+
+    // Widths are resolved once, here, from the table, the offered width and the measured content. Without
+    // onOpenPlayer, linked cells are plain text. The action runs from the grid's own event handling: a caller
+    // that removes the grid in it uses deleteLater(). A table wider than offered is drawn whole: the widget
+    // is then as wide as its content.
+    DataGridView(DataTable table, qreal availableWidth, OpenPlayer onOpenPlayer = {},
+                 QWidget* parent = nullptr);
+
+    static std::map<int, double> measuredWidths(const DataTable& table) {
+        return DataGridLayout::measuredWidths(table);
+    }
+    // The players a row's open actions offer, in order: by column index, then the cell's own order.
+    static std::vector<PlayerLink> rowActions(const DataRow& row);
+
+    const DataTable& table() const { return table_; }
+    qreal availableWidth() const { return availableWidth_; }
+    const std::vector<double>& widths() const { return widths_; }
+    const DataGridLayout& gridLayout() const { return layout_; }
+
+    // The link under a point, -1 when none.
+    int linkAt(QPointF position) const;
+    int hoveredLink() const { return hoveredLink_; }
+    // The open choice of several players, if any.
+    Popover* disclosure() const { return disclosure_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void setHovered(int link);
+    void activate(int link);
+
+    DataTable table_;
+    qreal availableWidth_;
+    OpenPlayer onOpenPlayer_;
+    std::vector<double> widths_;
+    DataGridLayout layout_;
+    int hoveredLink_ = -1;
+    int pressedLink_ = -1;
+    QPointer<Popover> disclosure_;
+};
+
+} // namespace huddlepod

@@ -1,0 +1,114 @@
+// Layout and painting of the shortcut hint.
+#include "app/Views/HotkeyHintView.h"
+
+#include "platform/workspace/WorkspaceSettings.h"
+#include "ui/Symbols.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace huddlepod {
+
+namespace {
+
+QFont hintFont() {
+    return Theme::font(11);
+}
+
+} // namespace
+
+HotkeyHintView::HotkeyHintView(QString shortcut, QWidget* parent)
+    : QWidget(parent)
+    , shortcut_(std::move(shortcut)) {
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAccessibleName(hintText());
+}
+
+QString HotkeyHintView::hintText() const {
+    return QStringLiteral("Press %1 from anywhere to open Huddlepod.").arg(shortcut_);
+}
+
+HotkeyHintView::Layout HotkeyHintView::layoutFor(int width) const {
+    const qreal height = sizeHint().height();
+    const qreal middle = height / 2;
+    Layout layout{};
+    const QSizeF keyboard = Symbols::size(Symbol::keyboard, 11);
+    layout.keyboard = QRectF(horizontalPadding, std::round(middle - keyboard.height() / 2), keyboard.width(),
+                             keyboard.height());
+    layout.button =
+        QRectF(width - horizontalPadding - buttonSize, middle - buttonSize / 2.0, buttonSize, buttonSize);
+
+    const qreal textLeft = layout.keyboard.right() + spacing;
+    const qreal available = std::max(0.0, layout.button.left() - minimumSpacer - textLeft);
+    const qreal natural = QFontMetricsF(hintFont()).horizontalAdvance(hintText());
+    layout.textScale = natural <= available ? 1.0 : std::max(minimumTextScale, available / natural);
+    layout.isTruncated = natural * layout.textScale > available + 0.01;
+    const qreal lineHeight = Theme::lineHeight(hintFont());
+    layout.text = QRectF(textLeft, middle - lineHeight * layout.textScale / 2,
+                         std::min(natural * layout.textScale, available), lineHeight * layout.textScale);
+    return layout;
+}
+
+QSize HotkeyHintView::sizeHint() const {
+    const qreal natural = QFontMetricsF(hintFont()).horizontalAdvance(hintText());
+    const qreal content = std::max(
+        {Symbols::size(Symbol::keyboard, 11).height(), Theme::lineHeight(hintFont()), qreal(buttonSize)});
+    const qreal width = 2 * horizontalPadding + Symbols::size(Symbol::keyboard, 11).width() + spacing +
+                        natural + minimumSpacer + buttonSize;
+    return {int(std::ceil(width)), int(std::ceil(content)) + 2 * verticalPadding};
+}
+
+QSize HotkeyHintView::minimumSizeHint() const {
+    return {2 * horizontalPadding + buttonSize + minimumSpacer, sizeHint().height()};
+}
+
+void HotkeyHintView::paintEvent(QPaintEvent*) {
+    const Appearance appearance = Theme::appearanceOf(palette());
+    const bool contrast = WorkspaceSettings::shared().increaseContrast();
+    const Layout layout = layoutFor(width());
+
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor background = Theme::text(TextLevel::quaternary, appearance, contrast);
+    background.setAlphaF(background.alphaF() * 0.4f);
+    painter.fillRect(rect(), background);
+
+    const QColor tertiary = Theme::text(TextLevel::tertiary, appearance, contrast);
+    Symbols::paint(painter, Symbol::keyboard, layout.keyboard, tertiary);
+
+    painter.save();
+    painter.translate(layout.text.topLeft());
+    painter.scale(layout.textScale, layout.textScale);
+    painter.setFont(hintFont());
+    painter.setPen(Theme::text(TextLevel::secondary, appearance, contrast));
+    const qreal unscaledWidth = layout.text.width() / layout.textScale;
+    const QString shown =
+        layout.isTruncated ? QFontMetricsF(hintFont()).elidedText(hintText(), Qt::ElideRight, unscaledWidth)
+                           : hintText();
+    painter.drawText(QRectF(0, 0, unscaledWidth + 1, layout.text.height() / layout.textScale),
+                     Qt::AlignLeft | Qt::AlignVCenter, shown);
+    painter.restore();
+
+    const QSizeF mark = Symbols::size(Symbol::xmark, 9);
+    const QRectF markBox(layout.button.center() - QPointF(mark.width() / 2, mark.height() / 2), mark);
+    Symbols::paint(painter, Symbol::xmark, markBox, tertiary, FontWeight::semibold);
+}
+
+void HotkeyHintView::mousePressEvent(QMouseEvent* event) {
+    pressedOnButton_ = layoutFor(width()).button.contains(event->position());
+}
+
+void HotkeyHintView::mouseReleaseEvent(QMouseEvent* event) {
+    const bool onButton = layoutFor(width()).button.contains(event->position());
+    if (pressedOnButton_ && onButton) {
+        emit dismissed();
+    }
+    pressedOnButton_ = false;
+}
+
+} // namespace huddlepod
