@@ -1,6 +1,8 @@
 // The real and the manual clock.
 #include "platform/async/Clock.h"
 
+#include "platform/async/AwaitState.h"
+
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -12,17 +14,20 @@ namespace huddlepod {
 
 namespace {
 
-// Waits on a single-shot precise timer. The timer's wake-up is posted to the event loop rather than
-// resumed inside the timer's own signal, because the resumed task destroys the timer.
+// The state of a sleep on a single-shot precise timer. The timer's wake-up is posted to the event loop rather
+// than resumed inside the timer's own signal, because the resumed task destroys the timer.
 class TimerSleep {
 public:
     TimerSleep(Clock::Duration duration, CancellationToken token)
         : m_duration(duration)
         , m_token(std::move(token)) {}
 
-    bool await_ready() const noexcept { return m_token.isCancelled(); }
+    TimerSleep(const TimerSleep&) = delete;
+    TimerSleep& operator=(const TimerSleep&) = delete;
 
-    void await_suspend(std::coroutine_handle<> waiter) {
+    bool ready() const { return m_token.isCancelled(); }
+
+    void suspend(std::coroutine_handle<> waiter) {
         m_timer = std::make_unique<QTimer>();
         m_timer->setSingleShot(true);
         m_timer->setTimerType(Qt::PreciseTimer);
@@ -39,7 +44,7 @@ public:
         m_timer->start(milliseconds);
     }
 
-    void await_resume() const { m_token.throwIfCancelled(); }
+    void resume() const { m_token.throwIfCancelled(); }
 
 private:
     Clock::Duration m_duration;
@@ -58,9 +63,8 @@ QCoro::Task<void> SystemClock::sleep(Duration duration, CancellationToken token)
     token.throwIfCancelled();
     if (duration <= Duration::zero())
         co_return;
-    // A named awaiter: GCC 12 may destroy a temporary awaiter with non-trivial members twice.
     TimerSleep sleeper(duration, std::move(token));
-    co_await std::move(sleeper);
+    co_await AwaitState{&sleeper};
 }
 
 struct ManualClock::Sleeper {
@@ -72,9 +76,9 @@ struct ManualClock::Sleeper {
     CancellationRegistration registration;
     bool woken = false;
 
-    bool await_ready() const noexcept { return token.isCancelled(); }
+    bool ready() const { return token.isCancelled(); }
 
-    void await_suspend(std::coroutine_handle<> handle) {
+    void suspend(std::coroutine_handle<> handle) {
         waiter = handle;
         clock->m_sleepers.push_back(this);
         registration = token.onCancel([this] {
@@ -83,7 +87,7 @@ struct ManualClock::Sleeper {
         });
     }
 
-    void await_resume() const {
+    void resume() const {
         if (!woken)
             throw CancelledError();
         token.throwIfCancelled();
@@ -109,9 +113,8 @@ QCoro::Task<void> ManualClock::sleep(Duration duration, CancellationToken token)
     token.throwIfCancelled();
     if (duration <= Duration::zero())
         co_return;
-    // A named awaiter: GCC 12 may destroy a temporary awaiter with non-trivial members twice.
     Sleeper sleeper{this, m_now + duration, m_nextSequence++, std::move(token), {}, {}};
-    co_await std::move(sleeper);
+    co_await AwaitState{&sleeper};
 }
 
 void ManualClock::advance(Duration duration) {

@@ -1,0 +1,73 @@
+// The HTTP session every backend request goes through: one network manager, a response cache, time-outs.
+#pragma once
+
+#include "platform/async/Cancellation.h"
+
+#include <QByteArray>
+#include <QNetworkRequest>
+#include <QString>
+#include <qcoro/qcorotask.h>
+
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+
+class QNetworkAccessManager;
+
+namespace huddlepod {
+
+class TieredNetworkCache;
+
+// A request that produced no HTTP answer (no connection, time-out, dropped connection, TLS failure…).
+class HttpTransportError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An HTTP answer of any status.
+struct HttpResponse {
+    int status = 0;
+    QByteArray body;
+};
+
+class HttpSession {
+public:
+    struct Options {
+        // Longest wait for further data on a request (idle), and longest a request may take in all.
+        std::chrono::milliseconds transferTimeout{8000};
+        std::chrono::milliseconds totalTimeout{60000};
+        // The on-disk response cache; empty means defaultCacheDirectory().
+        QString cacheDirectory;
+        qint64 memoryCacheCapacity = 20'000'000;
+        qint64 diskCacheCapacity = 100'000'000;
+    };
+
+    // $XDG_CACHE_HOME/Huddlepod/http (~/.cache/Huddlepod/http by default).
+    static QString defaultCacheDirectory();
+
+    HttpSession();
+    explicit HttpSession(Options options);
+    // Aborts the requests still in flight; their awaiting tasks get an HttpTransportError.
+    ~HttpSession();
+    HttpSession(const HttpSession&) = delete;
+    HttpSession& operator=(const HttpSession&) = delete;
+
+    // Sends `request` with `method` ("GET", "HEAD", "POST", …) and `body`, and awaits the whole answer.
+    // Any answer with an HTTP status is returned, whatever its status. Throws HttpTransportError when
+    // there is no status, or when the connection failed or timed out part-way, and CancelledError when
+    // `token` is cancelled (the reply is aborted at once). The request's own cache attributes apply; by
+    // default responses are stored and reused as their caching headers allow.
+    QCoro::Task<HttpResponse> send(QNetworkRequest request, QByteArray method, QByteArray body = {},
+                                   CancellationToken token = {});
+
+    const Options& options() const { return m_options; }
+    QNetworkAccessManager& manager() { return *m_manager; }
+    TieredNetworkCache& cache() { return *m_cache; }
+
+private:
+    Options m_options;
+    std::unique_ptr<QNetworkAccessManager> m_manager;
+    TieredNetworkCache* m_cache; // owned by m_manager
+};
+
+} // namespace huddlepod

@@ -1,0 +1,135 @@
+// The memory tier and its write-through to the disk cache.
+#include "platform/http/TieredNetworkCache.h"
+
+#include <QBuffer>
+#include <QNetworkDiskCache>
+
+namespace huddlepod {
+
+namespace {
+
+QIODevice* readOnlyBuffer(const QByteArray& body) {
+    auto* buffer = new QBuffer;
+    buffer->setData(body);
+    buffer->open(QIODevice::ReadOnly);
+    return buffer;
+}
+
+} // namespace
+
+TieredNetworkCache::TieredNetworkCache(const QString& directory, qint64 memoryCapacity, qint64 diskCapacity,
+                                       QObject* parent)
+    : QAbstractNetworkCache(parent)
+    , m_disk(new QNetworkDiskCache(this))
+    , m_memoryCapacity(memoryCapacity) {
+    m_disk->setCacheDirectory(directory);
+    m_disk->setMaximumCacheSize(diskCapacity);
+}
+
+TieredNetworkCache::~TieredNetworkCache() = default;
+
+QNetworkCacheMetaData TieredNetworkCache::metaData(const QUrl& url) {
+    if (const auto it = m_memory.find(url); it != m_memory.end())
+        return it->metaData;
+    return m_disk->metaData(url);
+}
+
+void TieredNetworkCache::updateMetaData(const QNetworkCacheMetaData& metaData) {
+    if (const auto it = m_memory.find(metaData.url()); it != m_memory.end())
+        it->metaData = metaData;
+    m_disk->updateMetaData(metaData);
+}
+
+QIODevice* TieredNetworkCache::data(const QUrl& url) {
+    if (const auto it = m_memory.find(url); it != m_memory.end()) {
+        touch(*it);
+        return readOnlyBuffer(it->body);
+    }
+    const std::unique_ptr<QIODevice> stored(m_disk->data(url));
+    if (!stored)
+        return nullptr;
+    const QByteArray body = stored->readAll();
+    storeInMemory(m_disk->metaData(url), body);
+    return readOnlyBuffer(body);
+}
+
+bool TieredNetworkCache::remove(const QUrl& url) {
+    bool removed = false;
+    for (auto it = m_preparing.begin(); it != m_preparing.end();) {
+        if (it->second.first.url() == url) {
+            it = m_preparing.erase(it);
+            removed = true;
+        } else {
+            ++it;
+        }
+    }
+    if (m_memory.contains(url)) {
+        removeFromMemory(url);
+        removed = true;
+    }
+    return m_disk->remove(url) || removed;
+}
+
+qint64 TieredNetworkCache::cacheSize() const {
+    return m_disk->cacheSize();
+}
+
+QIODevice* TieredNetworkCache::prepare(const QNetworkCacheMetaData& metaData) {
+    if (!metaData.isValid() || !metaData.url().isValid() || !metaData.saveToDisk())
+        return nullptr;
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->open(QIODevice::ReadWrite);
+    QIODevice* device = buffer.get();
+    m_preparing.emplace(device, std::make_pair(metaData, std::move(buffer)));
+    return device;
+}
+
+void TieredNetworkCache::insert(QIODevice* device) {
+    const auto it = m_preparing.find(device);
+    if (it == m_preparing.end())
+        return;
+    const QNetworkCacheMetaData metaData = it->second.first;
+    const QByteArray body = static_cast<QBuffer*>(device)->data();
+    m_preparing.erase(it);
+
+    storeInMemory(metaData, body);
+    if (QIODevice* disk = m_disk->prepare(metaData)) {
+        disk->write(body);
+        m_disk->insert(disk);
+    }
+}
+
+void TieredNetworkCache::clear() {
+    m_preparing.clear();
+    m_memory.clear();
+    m_recency.clear();
+    m_memorySize = 0;
+    m_disk->clear();
+}
+
+void TieredNetworkCache::storeInMemory(const QNetworkCacheMetaData& metaData, const QByteArray& body) {
+    const QUrl url = metaData.url();
+    removeFromMemory(url);
+    if (body.size() > m_memoryCapacity)
+        return;
+    while (m_memorySize + body.size() > m_memoryCapacity && !m_recency.empty())
+        removeFromMemory(m_recency.front());
+    m_recency.push_back(url);
+    m_memory.insert(url, Entry{metaData, body, std::prev(m_recency.end())});
+    m_memorySize += body.size();
+}
+
+void TieredNetworkCache::removeFromMemory(const QUrl& url) {
+    const auto it = m_memory.find(url);
+    if (it == m_memory.end())
+        return;
+    m_memorySize -= it->body.size();
+    m_recency.erase(it->recency);
+    m_memory.erase(it);
+}
+
+void TieredNetworkCache::touch(Entry& entry) {
+    m_recency.splice(m_recency.end(), m_recency, entry.recency);
+}
+
+} // namespace huddlepod

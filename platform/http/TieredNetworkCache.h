@@ -1,0 +1,60 @@
+// An HTTP response cache with a bounded in-memory tier in front of Qt's disk cache.
+#pragma once
+
+#include <QAbstractNetworkCache>
+#include <QHash>
+#include <QNetworkCacheMetaData>
+#include <QUrl>
+
+#include <list>
+#include <memory>
+#include <unordered_map>
+
+class QNetworkDiskCache;
+
+namespace huddlepod {
+
+// Entries are written through to disk and kept in memory, least recently used evicted first, while the
+// memory tier holds at most `memoryCapacity` bytes of bodies. A disk hit is promoted to memory. Like the
+// disk cache, it keeps only responses whose metadata allows saving (not POST answers, not "no-store").
+class TieredNetworkCache : public QAbstractNetworkCache {
+    Q_OBJECT
+public:
+    TieredNetworkCache(const QString& directory, qint64 memoryCapacity, qint64 diskCapacity,
+                       QObject* parent = nullptr);
+    ~TieredNetworkCache() override;
+
+    QNetworkCacheMetaData metaData(const QUrl& url) override;
+    void updateMetaData(const QNetworkCacheMetaData& metaData) override;
+    QIODevice* data(const QUrl& url) override;
+    bool remove(const QUrl& url) override;
+    qint64 cacheSize() const override;
+    QIODevice* prepare(const QNetworkCacheMetaData& metaData) override;
+    void insert(QIODevice* device) override;
+
+    qint64 memorySize() const { return m_memorySize; }
+    bool isInMemory(const QUrl& url) const { return m_memory.contains(url); }
+
+public slots:
+    void clear() override;
+
+private:
+    struct Entry {
+        QNetworkCacheMetaData metaData;
+        QByteArray body;
+        std::list<QUrl>::iterator recency;
+    };
+
+    void storeInMemory(const QNetworkCacheMetaData& metaData, const QByteArray& body);
+    void removeFromMemory(const QUrl& url);
+    void touch(Entry& entry);
+
+    QNetworkDiskCache* m_disk;
+    qint64 m_memoryCapacity;
+    qint64 m_memorySize = 0;
+    QHash<QUrl, Entry> m_memory;
+    std::list<QUrl> m_recency; // least recently used first
+    std::unordered_map<QIODevice*, std::pair<QNetworkCacheMetaData, std::unique_ptr<QIODevice>>> m_preparing;
+};
+
+} // namespace huddlepod

@@ -1,0 +1,203 @@
+// The loopback server over cpp-httplib.
+#include "tests/support/LoopbackServer.h"
+
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+namespace huddlepod::test {
+
+namespace {
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+int portOf(const sockaddr_storage& address) {
+    if (address.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+    if (address.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
+    return -1;
+}
+
+} // namespace
+
+LoopbackServer::Response::Response(int statusCode, std::string content)
+    : status(statusCode)
+    , body(std::move(content)) {}
+
+LoopbackServer::Response& LoopbackServer::Response::withHeader(std::string name, std::string value) {
+    headers.emplace_back(std::move(name), std::move(value));
+    return *this;
+}
+
+LoopbackServer::Response& LoopbackServer::Response::after(std::chrono::milliseconds wait) {
+    delay = wait;
+    return *this;
+}
+
+LoopbackServer::Response LoopbackServer::Response::held() {
+    Response response;
+    response.hold = true;
+    return response;
+}
+
+LoopbackServer::Response LoopbackServer::Response::dropped() {
+    Response response;
+    response.drop = true;
+    return response;
+}
+
+std::optional<std::string> LoopbackServer::Request::header(const std::string& name) const {
+    for (const auto& [key, value] : headers) {
+        if (equalsIgnoringCase(key, name))
+            return value;
+    }
+    return std::nullopt;
+}
+
+LoopbackServer::LoopbackServer()
+    : m_server(std::make_unique<httplib::Server>()) {
+    const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
+        handle(&request, &response);
+    };
+    const char* const anything = R"(.*)";
+    m_server->Get(anything, handler);
+    m_server->Post(anything, handler);
+    m_server->Put(anything, handler);
+    m_server->Patch(anything, handler);
+    m_server->Delete(anything, handler);
+    m_server->Options(anything, handler);
+    m_server->set_keep_alive_timeout(1);
+    // Bound and listening before the accept loop starts, so no request can arrive too early.
+    m_port = m_server->bind_to_any_port("127.0.0.1");
+    if (m_port <= 0)
+        throw std::runtime_error("LoopbackServer: cannot bind to 127.0.0.1");
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+}
+
+LoopbackServer::~LoopbackServer() {
+    release();
+    m_server->stop();
+    m_thread.join();
+}
+
+QUrl LoopbackServer::baseUrl() const {
+    return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_port));
+}
+
+void LoopbackServer::enqueue(const std::string& path, Response response) {
+    const std::lock_guard lock(m_mutex);
+    m_queues[path].push_back(std::move(response));
+}
+
+void LoopbackServer::setDefault(const std::string& path, Response response) {
+    const std::lock_guard lock(m_mutex);
+    m_defaults[path] = std::move(response);
+}
+
+void LoopbackServer::release() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_releasing = true;
+    }
+    m_released.notify_all();
+}
+
+void LoopbackServer::setRequestObserver(std::function<void(const Request&)> observer) {
+    const std::lock_guard lock(m_mutex);
+    m_observer = std::move(observer);
+}
+
+std::vector<LoopbackServer::Request> LoopbackServer::requests() const {
+    const std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+std::size_t LoopbackServer::requestCount() const {
+    const std::lock_guard lock(m_mutex);
+    return m_requests.size();
+}
+
+std::vector<LoopbackServer::Request> LoopbackServer::requestsTo(const std::string& path) const {
+    std::vector<Request> matching;
+    for (Request& request : requests()) {
+        if (request.path == path)
+            matching.push_back(std::move(request));
+    }
+    return matching;
+}
+
+void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
+    const auto& request = *static_cast<const httplib::Request*>(requestPointer);
+    auto& response = *static_cast<httplib::Response*>(responsePointer);
+
+    Request recorded;
+    recorded.method = request.method;
+    recorded.target = request.target;
+    recorded.requestLine = request.method + " " + request.target + " " + request.version;
+    recorded.path = request.target.substr(0, request.target.find('?'));
+    recorded.headers.insert(request.headers.begin(), request.headers.end());
+    recorded.body = request.body;
+
+    Response canned;
+    {
+        std::unique_lock lock(m_mutex);
+        m_requests.push_back(recorded);
+        if (m_observer)
+            m_observer(recorded);
+        auto& queue = m_queues[recorded.path];
+        if (!queue.empty()) {
+            canned = std::move(queue.front());
+            queue.pop_front();
+        } else if (const auto it = m_defaults.find(recorded.path); it != m_defaults.end()) {
+            canned = it->second;
+        } else {
+            canned.status = 404;
+            canned.body = R"({"message":"no canned response"})";
+        }
+        if (canned.hold)
+            m_released.wait(lock, [this] { return m_releasing; });
+        else if (canned.delay.count() > 0)
+            m_released.wait_for(lock, canned.delay, [this] { return m_releasing; });
+    }
+
+    if (canned.drop) {
+        dropConnection(request.remote_port);
+        return;
+    }
+    response.status = canned.status;
+    for (const auto& [name, value] : canned.headers)
+        response.set_header(name, value);
+    response.set_content(canned.body, canned.contentType.c_str());
+}
+
+// cpp-httplib offers no way to close a connection from a handler, so find its socket (ours on the
+// server's port, peer on the client's) and shut it down; the client sees the connection end unanswered.
+void LoopbackServer::dropConnection(int remotePort) const {
+    for (int fd = 3; fd < 4096; ++fd) {
+        sockaddr_storage local{};
+        sockaddr_storage peer{};
+        socklen_t localSize = sizeof local;
+        socklen_t peerSize = sizeof peer;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 ||
+            getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0)
+            continue;
+        if (portOf(local) == m_port && portOf(peer) == remotePort) {
+            shutdown(fd, SHUT_RDWR);
+            return;
+        }
+    }
+}
+
+} // namespace huddlepod::test

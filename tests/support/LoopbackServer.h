@@ -1,0 +1,99 @@
+// A canned HTTP server on 127.0.0.1 for client and service tests: queued responses per path, recorded
+// requests.
+#pragma once
+
+#include <QUrl>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+namespace huddlepod::test {
+
+// Serves on a free port from a background thread, from construction until destruction.
+class LoopbackServer {
+public:
+    struct Response {
+        Response(int status = 200, std::string body = {}); // NOLINT: implicit, for {status, body}
+        Response& withHeader(std::string name, std::string value);
+        Response& after(std::chrono::milliseconds wait);
+        static Response held();    // answers only after release() or when the server stops
+        static Response dropped(); // closes the connection unanswered
+
+        int status = 200;
+        std::string body;
+        std::vector<std::pair<std::string, std::string>> headers; // e.g. {"Cache-Control", "max-age=60"}
+        std::string contentType = "application/json";
+        // Answer only after this long, or (hold) not until release() or the server stops.
+        std::chrono::milliseconds delay{0};
+        bool hold = false;
+        // Close the connection without answering.
+        bool drop = false;
+    };
+
+    struct Request {
+        std::string method;
+        std::string target;                              // the raw request target: path and query as sent
+        std::string requestLine;                         // "GET /rest/v1/players?select=id HTTP/1.1"
+        std::string path;                                // the target without its query
+        std::multimap<std::string, std::string> headers; // names as sent; lookups are case-sensitive here
+        std::string body;
+        // The value of a header, matched case-insensitively, or none.
+        std::optional<std::string> header(const std::string& name) const;
+    };
+
+    LoopbackServer();
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    // "http://127.0.0.1:<port>"
+    QUrl baseUrl() const;
+    int port() const { return m_port; }
+
+    // Queues a response for requests to `path` (the target without its query), answered in order.
+    void enqueue(const std::string& path, Response response);
+    // Answers requests to `path` once its queue is empty (otherwise 404 "no canned response").
+    void setDefault(const std::string& path, Response response);
+    // Lets held responses go; later held responses answer at once.
+    void release();
+    // Called on the server's thread with each request as it arrives, before it is answered. To act on the
+    // GUI thread, post from it (QMetaObject::invokeMethod(qApp, …, Qt::QueuedConnection)).
+    void setRequestObserver(std::function<void(const Request&)> observer);
+
+    std::vector<Request> requests() const;
+    std::size_t requestCount() const;
+    // The requests whose path is `path`.
+    std::vector<Request> requestsTo(const std::string& path) const;
+
+private:
+    void handle(const void* request, void* response);
+    void dropConnection(int remotePort) const;
+
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    int m_port = 0;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_releasing = false;
+    std::map<std::string, std::deque<Response>> m_queues;
+    std::map<std::string, Response> m_defaults;
+    std::vector<Request> m_requests;
+    std::function<void(const Request&)> m_observer;
+};
+
+} // namespace huddlepod::test
