@@ -1,0 +1,40 @@
+// How the schedule page narrows its games: one week of the season, or one team's season.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <optional>
+
+namespace huddlepod {
+
+enum class ScheduleGrouping { week, team };
+
+inline constexpr std::array<ScheduleGrouping, 2> allScheduleGroupings{ScheduleGrouping::week,
+                                                                      ScheduleGrouping::team};
+
+// The raw value, which is also the identity and the title shown on the toggle.
+inline QString rawValue(ScheduleGrouping grouping) {
+    switch (grouping) {
+    case ScheduleGrouping::week:
+        return QStringLiteral("Week");
+    case ScheduleGrouping::team:
+        return QStringLiteral("Team");
+    }
+    return {};
+}
+
+inline QString title(ScheduleGrouping grouping) {
+    return rawValue(grouping);
+}
+
+inline std::optional<ScheduleGrouping> scheduleGroupingFromRawValue(QStringView raw) {
+    for (ScheduleGrouping grouping : allScheduleGroupings) {
+        if (raw == rawValue(grouping))
+            return grouping;
+    }
+    return std::nullopt;
+}
+
+} // namespace huddlepod
