@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <type_traits>
 
 namespace huddlepod {
 
@@ -33,6 +34,11 @@ inline QString rawValue(HomeTab tab) {
 
 inline QString title(HomeTab tab) {
     return rawValue(tab);
+}
+
+// Every case in declaration order; with title() this makes the type a toggle option.
+inline const auto& allCases(std::type_identity<HomeTab>) {
+    return allHomeTabs;
 }
 
 inline std::optional<HomeTab> homeTabFromRawValue(QStringView raw) {

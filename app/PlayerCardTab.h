@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <type_traits>
 
 namespace huddlepod {
 
@@ -27,6 +28,11 @@ inline QString rawValue(PlayerCardTab tab) {
 
 inline QString title(PlayerCardTab tab) {
     return rawValue(tab);
+}
+
+// Every case in declaration order; with title() this makes the type a toggle option.
+inline const auto& allCases(std::type_identity<PlayerCardTab>) {
+    return allPlayerCardTabs;
 }
 
 inline std::optional<PlayerCardTab> playerCardTabFromRawValue(QStringView raw) {

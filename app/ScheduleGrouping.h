@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <type_traits>
 
 namespace huddlepod {
 
@@ -27,6 +28,11 @@ inline QString rawValue(ScheduleGrouping grouping) {
 
 inline QString title(ScheduleGrouping grouping) {
     return rawValue(grouping);
+}
+
+// Every case in declaration order; with title() this makes the type a toggle option.
+inline const auto& allCases(std::type_identity<ScheduleGrouping>) {
+    return allScheduleGroupings;
 }
 
 inline std::optional<ScheduleGrouping> scheduleGroupingFromRawValue(QStringView raw) {

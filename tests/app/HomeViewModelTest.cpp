@@ -1,0 +1,372 @@
+// The league browser's model: setter reload rules, year bounds and remembered years, caches and stale loads.
+#include "app/HomeViewModel.h"
+
+#include "data/PostgRESTError.h"
+#include "tests/app/FakeLeagueService.h"
+#include "tests/app/Tables.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace huddlepod {
+void PrintTo(const HomeContentState& state, std::ostream* out) {
+    static const char* const kinds[] = {"loaded", "empty", "failed", "loading"};
+    *out << kinds[static_cast<int>(state.kind())] << "(" << state.text().toStdString()
+         << state.table().title().value_or(QString()).toStdString() << ")";
+}
+} // namespace huddlepod
+
+namespace {
+
+using namespace huddlepod;
+using huddlepod::testing::emptyTable;
+using huddlepod::testing::FakeLeagueService;
+using huddlepod::testing::tableWithRows;
+
+const QString unconfigured = QStringLiteral("Huddlepod isn’t configured.");
+const QString cannotReach = QStringLiteral("Can’t reach Huddlepod. Check your connection.");
+
+SeasonSchedule seasonWithWeeks(const QStringList& weeks, const QStringList& teams) {
+    SeasonSchedule schedule;
+    for (const QString& raw : weeks) {
+        schedule.weeks.emplace_back(raw);
+        schedule.tables[ScheduleWeek(raw)] = tableWithRows(QStringLiteral("week ") + raw);
+    }
+    for (const QString& team : teams) {
+        schedule.teams.push_back(team);
+        schedule.teamTables[team] = tableWithRows(QStringLiteral("team ") + team);
+    }
+    return schedule;
+}
+
+class HomeViewModelTest : public ::testing::Test {
+protected:
+    HomeViewModelTest() {
+        QObject::connect(model.get(), &HomeViewModel::stateChanged,
+                         [this] { stateKinds.push_back(model->state().kind()); });
+    }
+    ~HomeViewModelTest() override {
+        model.reset();
+        league->calls.abandonPending();
+    }
+
+    QStringList requests() const { return league->calls.requests(); }
+    int requestCount() const { return league->calls.count(); }
+
+    // Opens the standings page with its newest year and its division table.
+    void openStandings(int latest = 2023) {
+        model->load();
+        league->calls.answer<std::optional<int>>("latestStandingsYear", latest);
+        league->calls.answer<std::optional<DataTable>>(QStringLiteral("standings %1 division").arg(latest),
+                                                       tableWithRows("standings"));
+    }
+
+    std::shared_ptr<FakeLeagueService> league = std::make_shared<FakeLeagueService>();
+    std::unique_ptr<HomeViewModel> model = std::make_unique<HomeViewModel>(league);
+    std::vector<HomeContentState::Kind> stateKinds;
+};
+
+TEST(HomeViewModelUnconfigured, everyWriteKeepsTheUnconfiguredFailure) {
+    HomeViewModel model(nullptr);
+    EXPECT_EQ(model.state(), HomeContentState::failed(unconfigured));
+    model.load();
+    model.setTab(HomeTab::draft);
+    model.setDraftRound(3);
+    model.setTab(HomeTab::schedule);
+    model.setScheduleGrouping(ScheduleGrouping::team);
+    model.setSelectedTeam(QStringLiteral("KC"));
+    model.selectYear(2000);
+    EXPECT_EQ(model.state(), HomeContentState::failed(unconfigured));
+    EXPECT_EQ(model.year(), std::nullopt);
+}
+
+TEST_F(HomeViewModelTest, firstAppearanceShowsTheNewestStandingsAndCachesThem) {
+    EXPECT_EQ(model->state(), HomeContentState::loading());
+    EXPECT_EQ(requestCount(), 0) << "creating the model starts nothing";
+
+    model->load();
+    league->calls.answer<std::optional<int>>("latestStandingsYear", 2023);
+    EXPECT_EQ(model->year(), 2023);
+    EXPECT_EQ(model->bounds().at(HomeTab::standings), (YearRange{1920, 2023}));
+    EXPECT_TRUE(model->showsYearPicker());
+    league->calls.answer<std::optional<DataTable>>("standings 2023 division", tableWithRows("standings"));
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("standings")));
+
+    // A same-value write on its own page reloads, and the cache answers without a loading state.
+    stateKinds.clear();
+    model->setStandingsGrouping(LeagueService::StandingsGrouping::division);
+    model->setTab(HomeTab::standings);
+    EXPECT_EQ(requests(), QStringList({"latestStandingsYear", "standings 2023 division"}));
+    EXPECT_TRUE(stateKinds.empty());
+    EXPECT_EQ(model->state().kind(), HomeContentState::Kind::loaded);
+}
+
+// Each write starts on a page whose year bounds are never answered, so every load shows up as one more
+// bounds request, and a write that must not reload adds none.
+struct SetterCase {
+    const char* name;
+    HomeTab page;
+    std::function<void(HomeViewModel&)> write;
+    int loads;
+};
+
+TEST(HomeViewModelSetters, decideForEveryWriterWhetherToReload) {
+    using Grouping = LeagueService::StandingsGrouping;
+    const ScheduleWeek week5(QStringLiteral("5"));
+    const std::vector<SetterCase> cases = {
+        {"tab, same page", HomeTab::standings, [](HomeViewModel& m) { m.setTab(HomeTab::standings); }, 1},
+        {"grouping, same value", HomeTab::standings,
+         [](HomeViewModel& m) { m.setStandingsGrouping(Grouping::division); }, 1},
+        {"grouping, new value", HomeTab::standings,
+         [](HomeViewModel& m) { m.setStandingsGrouping(Grouping::conference); }, 1},
+        {"grouping, other page", HomeTab::draft,
+         [](HomeViewModel& m) { m.setStandingsGrouping(Grouping::conference); }, 0},
+        {"round, same value", HomeTab::draft, [](HomeViewModel& m) { m.setDraftRound(1); }, 1},
+        {"round, other page", HomeTab::awards, [](HomeViewModel& m) { m.setDraftRound(4); }, 0},
+        {"section, same value", HomeTab::awards,
+         [](HomeViewModel& m) { m.setAwardsSection(AwardsSection::winners); }, 1},
+        {"section, other page", HomeTab::standings,
+         [](HomeViewModel& m) { m.setAwardsSection(AwardsSection::allPro); }, 0},
+        {"schedule grouping, same value", HomeTab::schedule,
+         [](HomeViewModel& m) { m.setScheduleGrouping(ScheduleGrouping::week); }, 0},
+        {"schedule grouping, new value", HomeTab::schedule,
+         [](HomeViewModel& m) { m.setScheduleGrouping(ScheduleGrouping::team); }, 1},
+        {"schedule grouping, other page", HomeTab::standings,
+         [](HomeViewModel& m) { m.setScheduleGrouping(ScheduleGrouping::team); }, 0},
+        {"week, same value", HomeTab::schedule, [](HomeViewModel& m) { m.setSelectedWeek(std::nullopt); }, 0},
+        {"week, new value", HomeTab::schedule, [&](HomeViewModel& m) { m.setSelectedWeek(week5); }, 1},
+        {"week, other page", HomeTab::draft, [&](HomeViewModel& m) { m.setSelectedWeek(week5); }, 0},
+        {"team, same value", HomeTab::schedule, [](HomeViewModel& m) { m.setSelectedTeam(std::nullopt); }, 0},
+        {"team, new value", HomeTab::schedule, [](HomeViewModel& m) { m.setSelectedTeam(QStringLiteral("KC")); }, 1},
+        {"team, other page", HomeTab::awards, [](HomeViewModel& m) { m.setSelectedTeam(QStringLiteral("KC")); }, 0},
+        {"year", HomeTab::standings, [](HomeViewModel& m) { m.setYear(1999); }, 0},
+        {"state", HomeTab::standings, [](HomeViewModel& m) { m.setState(HomeContentState::empty("x")); }, 0},
+    };
+    for (const SetterCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto league = std::make_shared<FakeLeagueService>();
+        {
+            HomeViewModel model(league);
+            model.setTab(c.page);
+            const int before = league->calls.count();
+            ASSERT_EQ(before, 1);
+            c.write(model);
+            EXPECT_EQ(league->calls.count() - before, c.loads) << league->calls.requests().join(", ").toStdString();
+        }
+        league->calls.abandonPending();
+    }
+}
+
+TEST_F(HomeViewModelTest, pagesReopenOnTheYearLastViewedThere) {
+    openStandings();
+    model->selectYear(2020);
+    EXPECT_EQ(model->year(), 2020);
+    league->calls.answer<std::optional<DataTable>>("standings 2020 division", tableWithRows("standings 2020"));
+
+    model->setTab(HomeTab::schedule);
+    league->calls.answer<std::optional<YearRange>>("scheduleYearBounds", YearRange{1999, 2023});
+    EXPECT_EQ(model->year(), 2023) << "a page opens first on its own newest year";
+    league->calls.answer<std::optional<SeasonSchedule>>("schedule 2023", seasonWithWeeks({"1", "2"}, {"KC"}));
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("week 1")));
+
+    const int before = requestCount();
+    model->setTab(HomeTab::standings);
+    EXPECT_EQ(model->year(), 2020);
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("standings 2020")));
+    model->setTab(HomeTab::schedule);
+    EXPECT_EQ(model->year(), 2023);
+    EXPECT_EQ(requestCount(), before) << "bounds, schedules and tables already known are not asked again";
+}
+
+TEST_F(HomeViewModelTest, selectYearIgnoresTheShownYearYearsOutOfBoundsAndPagesWithoutBounds) {
+    model->selectYear(2000);
+    EXPECT_EQ(model->year(), std::nullopt);
+    EXPECT_EQ(requestCount(), 0);
+
+    openStandings();
+    const int before = requestCount();
+    model->selectYear(2023);
+    model->selectYear(1919);
+    model->selectYear(2024);
+    EXPECT_EQ(model->year(), 2023);
+    EXPECT_EQ(requestCount(), before);
+    model->selectYear(1920);
+    EXPECT_EQ(league->calls.pending(), QStringList({"standings 1920 division"}));
+}
+
+TEST_F(HomeViewModelTest, draftRoundIsCorrectedWithoutASecondLoad) {
+    model->setDraftRound(5); // stored only: standings is open
+    model->setTab(HomeTab::draft);
+    league->calls.answer<std::optional<int>>("latestDraftYear", 2023);
+    league->calls.answer<std::vector<int>>("draftRounds 2023", {1, 2, 3});
+    EXPECT_EQ(model->draftRound(), 1);
+    EXPECT_EQ(model->availableRounds(), (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(model->hasSubControls());
+    league->calls.answer<std::optional<DataTable>>("draft 2023 1", tableWithRows("round 1"));
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("round 1")));
+    EXPECT_EQ(requests(), QStringList({"latestDraftYear", "draftRounds 2023", "draft 2023 1"}));
+}
+
+TEST_F(HomeViewModelTest, aDraftYearWithoutRoundsFetchesRoundOneOnce) {
+    model->setTab(HomeTab::draft);
+    league->calls.answer<std::optional<int>>("latestDraftYear", 2023);
+    league->calls.answer<std::vector<int>>("draftRounds 2023", {1, 2, 3});
+    league->calls.answer<std::optional<DataTable>>("draft 2023 1", tableWithRows("round 1"));
+    model->setDraftRound(3);
+    league->calls.answer<std::vector<int>>("draftRounds 2023", {1, 2, 3});
+    league->calls.answer<std::optional<DataTable>>("draft 2023 3", tableWithRows("round 3"));
+    EXPECT_EQ(model->draftRound(), 3);
+
+    model->selectYear(1921);
+    league->calls.fail("draftRounds 1921", PostgRESTError::http(404, {})); // counts as no rounds
+    EXPECT_EQ(model->draftRound(), 1);
+    EXPECT_TRUE(model->availableRounds().empty());
+    EXPECT_FALSE(model->hasSubControls());
+    league->calls.answer<std::optional<DataTable>>("draft 1921 1", std::nullopt);
+    EXPECT_EQ(model->state(), HomeContentState::empty("No round 1 recorded for the 1921 draft."));
+    EXPECT_EQ(league->calls.requests().filter("draft 1921").size(), 1);
+}
+
+TEST_F(HomeViewModelTest, onlyTheLastOfTwoQuickTabChangesWritesState) {
+    openStandings();
+    model->setTab(HomeTab::awards);
+    model->setTab(HomeTab::champions);
+    league->calls.answer<DataTable>("champions 60", tableWithRows("champions"));
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("champions")));
+    EXPECT_EQ(model->year(), 2023) << "the champions page keeps the year";
+    EXPECT_FALSE(model->showsYearPicker());
+    EXPECT_FALSE(model->hasSubControls());
+
+    league->calls.answer<std::optional<YearRange>>("awardsYearBounds", YearRange{1950, 2022});
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("champions")));
+    EXPECT_EQ(model->year(), 2023);
+    EXPECT_TRUE(model->bounds().find(HomeTab::awards) == model->bounds().end());
+
+    // Champions come from the cache from now on.
+    model->setTab(HomeTab::champions);
+    EXPECT_EQ(league->calls.requests().count("champions 60"), 1);
+}
+
+TEST_F(HomeViewModelTest, aLateTableOfAReplacedLoadIsNeitherShownNorCached) {
+    openStandings();
+    model->setStandingsGrouping(LeagueService::StandingsGrouping::conference);
+    model->setAwardsSection(AwardsSection::allPro); // stored only
+    model->setTab(HomeTab::awards);
+    league->calls.answer<std::optional<DataTable>>("standings 2023 conference", tableWithRows("conference"));
+    EXPECT_EQ(model->state(), HomeContentState::loading());
+
+    model->setTab(HomeTab::standings);
+    EXPECT_EQ(league->calls.pending().back(), "standings 2023 conference");
+}
+
+TEST_F(HomeViewModelTest, emptyTablesShowTheirPageTextAndAreNotCached) {
+    model->load();
+    league->calls.answer<std::optional<int>>("latestStandingsYear", 2023);
+    league->calls.answer<std::optional<DataTable>>("standings 2023 division", emptyTable("standings"));
+    EXPECT_EQ(model->state(), HomeContentState::empty("No standings recorded for 2023."));
+    model->load();
+    EXPECT_EQ(league->calls.pending(), QStringList({"standings 2023 division"}));
+
+    model->setAwardsSection(AwardsSection::allRookie);
+    model->setTab(HomeTab::awards);
+    league->calls.answer<std::optional<YearRange>>("awardsYearBounds", YearRange{1950, 2022});
+    league->calls.answer<std::optional<DataTable>>("awards 2022 allRookie", std::nullopt);
+    EXPECT_EQ(model->state(), HomeContentState::empty("No All-Rookie team recorded for 2022."));
+}
+
+TEST_F(HomeViewModelTest, aPageWithoutYearsReadsNothingRecordedYet) {
+    model->load();
+    league->calls.answer<std::optional<int>>("latestStandingsYear", std::nullopt);
+    EXPECT_EQ(model->year(), std::nullopt);
+    EXPECT_FALSE(model->showsYearPicker());
+    EXPECT_EQ(model->state(), HomeContentState::empty("Nothing recorded yet."));
+    model->load();
+    EXPECT_EQ(league->calls.pending(), QStringList({"latestStandingsYear"})) << "bounds that were none are asked again";
+
+    model->setTab(HomeTab::champions);
+    league->calls.answer<DataTable>("champions 60", emptyTable("champions"));
+    EXPECT_EQ(model->state(), HomeContentState::empty("Nothing recorded yet."));
+}
+
+TEST_F(HomeViewModelTest, failedYearBoundsShowTheFailureAndAreAskedAgain) {
+    model->load();
+    league->calls.fail("latestStandingsYear", PostgRESTError::transport("offline"));
+    EXPECT_EQ(model->state(), HomeContentState::failed(cannotReach));
+    EXPECT_EQ(model->year(), std::nullopt);
+    EXPECT_TRUE(model->bounds().empty());
+
+    model->load();
+    league->calls.answer<std::optional<int>>("latestStandingsYear", 2023);
+    league->calls.answer<std::optional<DataTable>>("standings 2023 division", tableWithRows("standings"));
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("standings")));
+
+    model->setTab(HomeTab::awards);
+    league->calls.fail("awardsYearBounds", PostgRESTError::decoding("bad row"));
+    EXPECT_EQ(model->state(), HomeContentState::failed("Something went wrong loading that."));
+    EXPECT_FALSE(model->showsYearPicker());
+}
+
+TEST_F(HomeViewModelTest, aFailedScheduleIsNotASeasonWithoutGames) {
+    model->setTab(HomeTab::schedule);
+    league->calls.answer<std::optional<YearRange>>("scheduleYearBounds", YearRange{1999, 2023});
+    league->calls.fail("schedule 2023", PostgRESTError::http(503, "busy"));
+    EXPECT_EQ(model->state(), HomeContentState::failed("Huddlepod is having trouble. Try again shortly."));
+    EXPECT_EQ(model->year(), 2023);
+
+    model->load();
+    EXPECT_EQ(league->calls.pending(), QStringList({"schedule 2023"})) << "nothing was cached";
+    league->calls.answer<std::optional<SeasonSchedule>>("schedule 2023", std::nullopt);
+    EXPECT_EQ(model->state(), HomeContentState::empty("No games recorded for 2023."));
+    EXPECT_TRUE(model->availableWeeks().empty());
+    EXPECT_FALSE(model->hasSubControls());
+
+    model->load();
+    EXPECT_EQ(league->calls.pending(), QStringList({"schedule 2023"})) << "a season without games is asked again";
+}
+
+TEST_F(HomeViewModelTest, scheduleSelectionsFollowTheSeasonWithoutExtraLoads) {
+    model->setTab(HomeTab::schedule);
+    league->calls.answer<std::optional<YearRange>>("scheduleYearBounds", YearRange{1999, 2023});
+    league->calls.answer<std::optional<SeasonSchedule>>("schedule 2023",
+                                                        seasonWithWeeks({"1", "2", "18"}, {"BUF", "KC"}));
+    EXPECT_EQ(model->selectedWeek(), ScheduleWeek("1"));
+    EXPECT_EQ(model->selectedTeam(), "BUF");
+
+    model->setSelectedWeek(ScheduleWeek("18"));
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("week 18")));
+    model->setScheduleGrouping(ScheduleGrouping::team);
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("team BUF")));
+    model->setSelectedTeam(QStringLiteral("KC"));
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("team KC")));
+    model->setScheduleGrouping(ScheduleGrouping::week);
+    EXPECT_EQ(requests(), QStringList({"scheduleYearBounds", "schedule 2023"}));
+
+    // A season without week 18 falls back to its first week; one with team KC keeps it.
+    const int before = requestCount();
+    model->selectYear(2000);
+    league->calls.answer<std::optional<SeasonSchedule>>("schedule 2000", seasonWithWeeks({"1", "17"}, {"KC"}));
+    EXPECT_EQ(model->selectedWeek(), ScheduleWeek("1"));
+    EXPECT_EQ(model->selectedTeam(), "KC");
+    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("week 1")));
+    EXPECT_EQ(requestCount(), before + 1);
+}
+
+TEST_F(HomeViewModelTest, pageFetchFailuresShowTheUserMessage) {
+    model->load();
+    league->calls.answer<std::optional<int>>("latestStandingsYear", 2023);
+    league->calls.fail("standings 2023 division", PostgRESTError::http(429, {}));
+    EXPECT_EQ(model->state(), HomeContentState::failed("Too many requests. Try again in a moment."));
+    model->load();
+    league->calls.fail("standings 2023 division", PostgRESTError::http(404, {}));
+    EXPECT_EQ(model->state(), HomeContentState::failed("Something went wrong loading that."));
+}
+
+TEST_F(HomeViewModelTest, aModelDestroyedMidLoadIgnoresTheLateAnswer) {
+    model->load();
+    model.reset();
+    league->calls.answer<std::optional<int>>("latestStandingsYear", 2023);
+    EXPECT_EQ(requests(), QStringList({"latestStandingsYear"}));
+}
+
+} // namespace
