@@ -47,10 +47,10 @@ std::optional<QUrl> PostgRESTClient::endpoint(const QString& path, const QueryIt
     url.setPath(fullPath + path, QUrl::DecodedMode);
     if (!query.empty()) {
         QByteArray encoded;
-        for (const QueryItem& item : query) {
+        for (const auto& [name, value] : query) {
             if (!encoded.isEmpty())
                 encoded += '&';
-            encoded += encodeQueryComponent(item.name) + '=' + encodeQueryComponent(item.value);
+            encoded += encodeQueryComponent(name) + '=' + encodeQueryComponent(value);
         }
         url.setQuery(QString::fromLatin1(encoded), QUrl::StrictMode);
     }

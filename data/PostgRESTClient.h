@@ -14,18 +14,16 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace huddlepod {
 
 class HttpSession;
 
-// One URL query item; PostgREST filters, select lists, order and limit are all query items.
-struct QueryItem {
-    QString name;
-    QString value;
-    bool operator==(const QueryItem&) const = default;
-};
+// URL query items (name, value), sent in order; PostgREST filters, select lists, order and limit are all
+// query items.
+using QueryItem = std::pair<QString, QString>;
 using QueryItems = std::vector<QueryItem>;
 
 // Remote-procedure arguments: sent as one JSON object of string values.

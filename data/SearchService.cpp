@@ -1,0 +1,113 @@
+// Query normalisation by grapheme clusters, the recency cache, and the search_players call.
+#include "data/SearchService.h"
+
+#include "data/PostgRESTClient.h"
+
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+
+namespace huddlepod {
+
+namespace {
+
+constexpr int minimumCharacters = 2;
+constexpr int maximumCharacters = 100;
+
+bool isWhiteSpaceOrNewline(char32_t c) {
+    // Unicode White_Space, which covers the line and paragraph separators and NEL as well.
+    return QChar::isSpace(c);
+}
+
+QString trimmed(const QString& text) {
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end) {
+        const char32_t c = text.at(start).isHighSurrogate() && start + 1 < end
+                               ? QChar::surrogateToUcs4(text.at(start), text.at(start + 1))
+                               : text.at(start).unicode();
+        if (!isWhiteSpaceOrNewline(c))
+            break;
+        start += c > 0xFFFF ? 2 : 1;
+    }
+    while (end > start) {
+        const char32_t c = text.at(end - 1).isLowSurrogate() && end - 2 >= start
+                               ? QChar::surrogateToUcs4(text.at(end - 2), text.at(end - 1))
+                               : text.at(end - 1).unicode();
+        if (!isWhiteSpaceOrNewline(c))
+            break;
+        end -= c > 0xFFFF ? 2 : 1;
+    }
+    return text.mid(start, end - start);
+}
+
+} // namespace
+
+SearchService::SearchService(PostgRESTClient& client, int cacheLimit)
+    : m_client(&client)
+    , m_cacheLimit(std::max(cacheLimit, 0)) {}
+
+SearchService::SearchService() = default;
+
+SearchService::~SearchService() = default;
+
+std::optional<QString> SearchService::normalize(const QString& query) {
+    const QString text = trimmed(query);
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    qsizetype cut = text.size();
+    while (clusters.toNextBoundary() != -1) {
+        ++count;
+        if (count == maximumCharacters) {
+            cut = clusters.position();
+            break;
+        }
+    }
+    if (count < minimumCharacters)
+        return std::nullopt;
+    return text.left(cut);
+}
+
+QCoro::Task<std::vector<SearchResult>> SearchService::search(QString query, CancellationToken token) {
+    const std::optional<QString> text = normalize(query);
+    if (!text)
+        co_return std::vector<SearchResult>{};
+    const QString key = text->toLower();
+    if (const auto it = m_cache.constFind(key); it != m_cache.constEnd()) {
+        std::vector<SearchResult> cached = *it;
+        markRecent(key);
+        co_return cached;
+    }
+    // Built outside the co_await: GCC 12 mishandles initializer lists inside one.
+    RpcBody body{{QStringLiteral("query_text"), *text}};
+    std::vector<SearchResult> results = co_await m_client->rpc<SearchResult>(
+        QStringLiteral("search_players"), std::move(body), std::move(token));
+    store(results, key);
+    co_return results;
+}
+
+bool SearchService::isCached(const QString& query) const {
+    const std::optional<QString> text = normalize(query);
+    return text && m_cache.contains(text->toLower());
+}
+
+void SearchService::clearCache() {
+    m_cache.clear();
+    m_cacheOrder.clear();
+}
+
+void SearchService::store(std::vector<SearchResult> results, const QString& key) {
+    m_cache.insert(key, std::move(results));
+    markRecent(key);
+    while (m_cacheOrder.size() > std::size_t(m_cacheLimit)) {
+        m_cache.remove(m_cacheOrder.front());
+        m_cacheOrder.erase(m_cacheOrder.begin());
+    }
+}
+
+void SearchService::markRecent(const QString& key) {
+    std::erase(m_cacheOrder, key);
+    m_cacheOrder.push_back(key);
+}
+
+} // namespace huddlepod
