@@ -4,6 +4,7 @@
 #include "data/StatFormat.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -54,6 +55,46 @@ const Faces& faces() {
     return shared;
 }
 
+// A text shaped once: its glyphs with positions relative to the baseline, and its advance.
+struct Shaped {
+    QList<QGlyphRun> runs;
+    qreal width = 0;
+};
+
+// Shapes each distinct text once per face for one layout; tables repeat many cell texts.
+class Shaper {
+public:
+    const Shaped& shape(const Face& face, const QString& text) {
+        QHash<QString, Shaped>& cache = caches_[&face];
+        const auto found = cache.constFind(text);
+        if (found != cache.constEnd()) {
+            return *found;
+        }
+        QTextLayout layout(text, face.font);
+        layout.setCacheEnabled(true); // keeps the shaping for glyphRuns()
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        Shaped shaped;
+        if (line.isValid()) {
+            shaped.width = line.horizontalAdvance();
+            shaped.runs = line.glyphRuns();
+            const QPointF toBaseline(0, -line.ascent());
+            for (QGlyphRun& run : shaped.runs) {
+                QList<QPointF> positions = run.positions();
+                for (QPointF& position : positions) {
+                    position += toBaseline;
+                }
+                run.setPositions(positions);
+            }
+        }
+        return *cache.insert(text, std::move(shaped));
+    }
+
+private:
+    QHash<const Face*, QHash<QString, Shaped>> caches_;
+};
+
 std::vector<QString> wrappedLines(const QString& text, const QFont& font, qreal width) {
     QTextLayout layout(text, font);
     QTextOption option;
@@ -70,8 +111,8 @@ std::vector<QString> wrappedLines(const QString& text, const QFont& font, qreal 
 }
 
 // Lays one text into a frame of a given width at (x, 0); the caller moves it into place vertically.
-DataGridLayout::Text placeText(DataGridLayout::Kind kind, const QString& text, const Face& face, qreal x,
-                               qreal width, Qt::Alignment alignment) {
+DataGridLayout::Text placeText(Shaper& shaper, DataGridLayout::Kind kind, const QString& text,
+                               const Face& face, qreal x, qreal width, Qt::Alignment alignment) {
     DataGridLayout::Text placed;
     placed.kind = kind;
     placed.text = text;
@@ -79,7 +120,8 @@ DataGridLayout::Text placeText(DataGridLayout::Kind kind, const QString& text, c
     placed.pixelSize = face.pixelSize;
     placed.weight = face.weight;
     placed.tracking = face.tracking;
-    const qreal natural = face.metrics.horizontalAdvance(text);
+    const Shaped& whole = shaper.shape(face, text);
+    const qreal natural = whole.width;
     qreal textWidth = natural;
     if (natural > width + 0.5) {
         placed.wraps = true;
@@ -98,9 +140,11 @@ DataGridLayout::Text placeText(DataGridLayout::Kind kind, const QString& text, c
     }
     placed.textRect = QRectF(left, 0, textWidth, height);
     for (std::size_t line = 0; line < placed.lines.size(); ++line) {
+        const Shaped& shaped = placed.wraps ? shaper.shape(face, placed.lines[line]) : whole;
+        placed.glyphs.push_back(shaped.runs);
         qreal lineLeft = left;
         if (placed.wraps) {
-            const qreal lineWidth = face.metrics.horizontalAdvance(placed.lines[line]);
+            const qreal lineWidth = shaped.width;
             if (alignment & Qt::AlignRight) {
                 lineLeft = x + width - lineWidth;
             } else if (alignment & Qt::AlignHCenter) {
@@ -146,19 +190,19 @@ QFont DataGridLayout::font(int pixelSize, FontWeight weight, qreal tracking) {
 }
 
 std::map<int, double> DataGridLayout::measuredWidths(const DataTable& table) {
+    Shaper shaper;
     std::map<int, double> measured;
     const Faces& shared = faces();
     for (int column = 0; column < int(table.columns().size()); ++column) {
         if (!table.columns()[std::size_t(column)].isContentSized) {
             continue;
         }
-        qreal widest = shared.header.metrics.horizontalAdvance(table.columns()[std::size_t(column)].title);
+        qreal widest = shaper.shape(shared.header, table.columns()[std::size_t(column)].title).width;
         for (const DataSection& section : table.sections()) {
             for (const DataRow& row : section.rows) {
                 if (column < int(row.values.size())) {
                     const Face& face = row.emphasises(column) ? shared.emphasis : shared.cell;
-                    widest =
-                        std::max(widest, face.metrics.horizontalAdvance(row.values[std::size_t(column)]));
+                    widest = std::max(widest, shaper.shape(face, row.values[std::size_t(column)]).width);
                 }
             }
         }
@@ -170,6 +214,7 @@ std::map<int, double> DataGridLayout::measuredWidths(const DataTable& table) {
 DataGridLayout DataGridLayout::make(const DataTable& table, const std::vector<double>& widths,
                                     qreal availableWidth, bool opensPlayers) {
     const Faces& shared = faces();
+    Shaper shaper;
     DataGridLayout layout;
     layout.widths.assign(widths.begin(), widths.end());
     const std::vector<StatColumn>& columns = table.columns();
@@ -215,9 +260,9 @@ DataGridLayout DataGridLayout::make(const DataTable& table, const std::vector<do
 
     if (table.title()) {
         beginItem();
-        Text title =
-            placeText(Kind::title, table.title()->toUpper(), shared.title, 0,
-                      shared.title.metrics.horizontalAdvance(table.title()->toUpper()), Qt::AlignLeft);
+        const QString upper = table.title()->toUpper();
+        Text title = placeText(shaper, Kind::title, upper, shared.title, 0,
+                               shaper.shape(shared.title, upper).width, Qt::AlignLeft);
         title.level = TextLevel::secondary;
         moveDown(title, y);
         y += title.frame.height();
@@ -229,9 +274,8 @@ DataGridLayout DataGridLayout::make(const DataTable& table, const std::vector<do
         if (section.label && section.showsLabel) {
             beginItem();
             y += sectionIndex == 0 ? 0 : laterSectionLabelPadding;
-            Text label =
-                placeText(Kind::sectionLabel, *section.label, shared.sectionLabel, 0,
-                          shared.sectionLabel.metrics.horizontalAdvance(*section.label), Qt::AlignLeft);
+            Text label = placeText(shaper, Kind::sectionLabel, *section.label, shared.sectionLabel, 0,
+                                   shaper.shape(shared.sectionLabel, *section.label).width, Qt::AlignLeft);
             label.level = TextLevel::tertiary;
             label.section = sectionIndex;
             moveDown(label, y);
@@ -253,8 +297,8 @@ DataGridLayout DataGridLayout::make(const DataTable& table, const std::vector<do
                 const int start = std::max(0, group.start);
                 const int end = std::min(start + group.count, int(widths.size()));
                 const qreal width = start < end ? span(start, end) : 0;
-                Text caption =
-                    placeText(Kind::groupCaption, group.title, shared.caption, x, width, Qt::AlignHCenter);
+                Text caption = placeText(shaper, Kind::groupCaption, group.title, shared.caption, x, width,
+                                         Qt::AlignHCenter);
                 caption.level = TextLevel::tertiary;
                 height = std::max(height, caption.frame.height());
                 captions.push_back(std::move(caption));
@@ -272,8 +316,8 @@ DataGridLayout DataGridLayout::make(const DataTable& table, const std::vector<do
             qreal height = 0;
             for (int column = 0; column < int(columns.size()); ++column) {
                 const StatColumn& declared = columns[std::size_t(column)];
-                Text header = placeText(Kind::columnHeader, declared.title, shared.header, cellX(column),
-                                        widths[std::size_t(column)],
+                Text header = placeText(shaper, Kind::columnHeader, declared.title, shared.header,
+                                        cellX(column), widths[std::size_t(column)],
                                         declared.isNumeric ? Qt::AlignRight : Qt::AlignLeft);
                 header.level = declared.isSectionLabel ? TextLevel::tertiary : TextLevel::secondary;
                 header.column = column;
@@ -296,9 +340,9 @@ DataGridLayout DataGridLayout::make(const DataTable& table, const std::vector<do
                 const StatColumn& column = columns[clampIndex(index, columns.size())];
                 const qreal width = widths[clampIndex(index, widths.size())];
                 const QString& value = row.values[std::size_t(index)];
-                Text cell =
-                    placeText(Kind::cell, value, row.emphasises(index) ? shared.emphasis : shared.cell,
-                              cellX(index), width, column.isNumeric ? Qt::AlignRight : Qt::AlignLeft);
+                Text cell = placeText(shaper, Kind::cell, value,
+                                      row.emphasises(index) ? shared.emphasis : shared.cell, cellX(index),
+                                      width, column.isNumeric ? Qt::AlignRight : Qt::AlignLeft);
                 cell.level = cellLevel(value, column);
                 cell.section = sectionIndex;
                 cell.row = rowIndex;

@@ -6,6 +6,7 @@
 #include "data/DataTable.h"
 #include "ui/Theme.h"
 
+#include <QGlyphRun>
 #include <QRectF>
 
 #include <map>
@@ -26,12 +27,13 @@ struct DataGridLayout {
         FontWeight weight = FontWeight::regular;
         int pixelSize = 11;
         qreal tracking = 0;
-        bool wraps = false;             // wider than its frame: broken over several lines
-        int section = -1;               // cells and section labels
-        int row = -1;                   // cells: index of the row in its section
-        int column = -1;                // cells and column headers: value index
-        std::vector<QString> lines;     // the text broken into the lines drawn (one unless it wraps)
-        std::vector<QPointF> baselines; // where each line is drawn
+        bool wraps = false;                   // wider than its frame: broken over several lines
+        int section = -1;                     // cells and section labels
+        int row = -1;                         // cells: index of the row in its section
+        int column = -1;                      // cells and column headers: value index
+        std::vector<QString> lines;           // the text broken into the lines drawn (one unless it wraps)
+        std::vector<QPointF> baselines;       // where each line is drawn
+        std::vector<QList<QGlyphRun>> glyphs; // each line shaped once, relative to its baseline
     };
 
     struct Row {

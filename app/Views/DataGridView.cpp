@@ -7,6 +7,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRawFont>
 #include <QScreen>
 
 #include <cmath>
@@ -66,23 +67,26 @@ void DataGridView::paintEvent(QPaintEvent* event) {
         underlined[layout_.links[std::size_t(hoveredLink_)].textIndex] = true;
     }
 
-    QFont current;
-    bool hasFont = false;
     for (std::size_t index = 0; index < layout_.texts.size(); ++index) {
         const DataGridLayout::Text& text = layout_.texts[index];
         if (!dirty.intersects(text.frame.united(text.textRect))) {
             continue;
         }
-        QFont font = DataGridLayout::font(text.pixelSize, text.weight, text.tracking);
-        font.setUnderline(underlined[index]);
-        if (!hasFont || font != current) {
-            painter.setFont(font);
-            current = font;
-            hasFont = true;
-        }
         painter.setPen(levels[int(text.level)]);
-        for (std::size_t line = 0; line < text.lines.size(); ++line) {
-            painter.drawText(text.baselines[line], text.lines[line]);
+        for (std::size_t line = 0; line < text.glyphs.size(); ++line) {
+            for (const QGlyphRun& run : text.glyphs[line]) {
+                painter.drawGlyphRun(text.baselines[line], run);
+                if (underlined[index]) {
+                    // A solid line in the text's own colour, where the font puts its underline.
+                    const QRawFont font = run.rawFont();
+                    const QRectF ink = run.boundingRect();
+                    const qreal y = text.baselines[line].y() + std::max(1.0, font.underlinePosition());
+                    const qreal thickness = std::max(1.0, font.lineThickness());
+                    painter.fillRect(QRectF(text.baselines[line].x() + ink.left(), y - thickness / 2,
+                                            ink.width(), thickness),
+                                     levels[int(text.level)]);
+                }
+            }
         }
     }
 
