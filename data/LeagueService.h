@@ -4,6 +4,7 @@
 #include "data/AwardsSection.h"
 #include "data/DataTable.h"
 #include "data/LeagueRows.h"
+#include "data/PostgRESTClient.h"
 #include "data/SeasonSchedule.h"
 #include "data/YearRange.h"
 #include "platform/async/Cancellation.h"
@@ -15,12 +16,9 @@
 #include <array>
 #include <map>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace huddlepod {
-
-class PostgRESTClient;
 
 // Lives on the GUI thread. Every operation sends read-only queries through the shared client and fails
 // with the client's PostgRESTError (or CancelledError); empty answers are not errors.
@@ -74,7 +72,6 @@ public:
     virtual QCoro::Task<std::optional<DataTable>> awards(int year, AwardsSection section,
                                                          CancellationToken token = {});
 
-    using QueryItems = std::vector<std::pair<QString, QString>>;
     // The schedule query's items, in the order they are sent.
     static QueryItems scheduleQuery(int year);
 
@@ -83,6 +80,8 @@ protected:
     LeagueService();
 
 private:
+    template <typename Row>
+    QCoro::Task<std::vector<Row>> select(QString table, QueryItems items, CancellationToken token);
     QCoro::Task<std::optional<YearRange>> yearBounds(QString table, QString yearPath, QString order,
                                                      CancellationToken token);
     QCoro::Task<std::optional<int>> yearBound(QString table, QString yearPath, QString order, bool nested,

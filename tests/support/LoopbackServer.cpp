@@ -156,7 +156,10 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
         m_requests.push_back(recorded);
         if (m_observer)
             m_observer(recorded);
-        auto& queue = m_queues[recorded.path];
+        // An exact target's queue (path and query) answers before its path's.
+        const auto targeted = m_queues.find(recorded.target);
+        auto& queue = targeted != m_queues.end() && !targeted->second.empty() ? targeted->second
+                                                                              : m_queues[recorded.path];
         if (!queue.empty()) {
             canned = std::move(queue.front());
             queue.pop_front();

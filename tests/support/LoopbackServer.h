@@ -64,7 +64,8 @@ public:
     QUrl baseUrl() const;
     int port() const { return m_port; }
 
-    // Queues a response for requests to `path` (the target without its query), answered in order.
+    // Queues a response for requests to `path` (the target without its query), answered in order. A key
+    // with a query ("/rest/v1/games?order=year.asc") queues for that exact target, ahead of its path.
     void enqueue(const std::string& path, Response response);
     // Answers requests to `path` once its queue is empty (otherwise 404 "no canned response").
     void setDefault(const std::string& path, Response response);
