@@ -72,14 +72,13 @@ public:
     virtual QCoro::Task<std::optional<DataTable>> awards(int year, AwardsSection section,
                                                          CancellationToken token = {});
 
-    // The schedule query's items, in the order they are sent.
-    static QueryItems scheduleQuery(int year);
-
 protected:
-    // For test doubles that override every operation; the base operations must not be called.
+    // For test doubles that override the operations they use; the others throw std::logic_error.
     LeagueService();
 
 private:
+    // The schedule query's items, in the order they are sent.
+    static QueryItems scheduleQuery(int year);
     template <typename Row>
     QCoro::Task<std::vector<Row>> select(QString table, QueryItems items, CancellationToken token);
     QCoro::Task<std::optional<YearRange>> yearBounds(QString table, QString yearPath, QString order,
