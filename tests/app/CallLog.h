@@ -23,8 +23,7 @@ public:
 
     // Records a request and suspends until the test answers it.
     template <typename T>
-    QCoro::Task<T> record(QString description, CancellationToken token)
-    {
+    QCoro::Task<T> record(QString description, CancellationToken token) {
         auto call = std::make_shared<Call<T>>();
         call->description = std::move(description);
         call->token = std::move(token);
@@ -33,16 +32,14 @@ public:
     }
 
     // Every request so far, in order.
-    QStringList requests() const
-    {
+    QStringList requests() const {
         QStringList descriptions;
         for (const auto& call : m_calls)
             descriptions << call->description;
         return descriptions;
     }
     int count() const { return static_cast<int>(m_calls.size()); }
-    QStringList pending() const
-    {
+    QStringList pending() const {
         QStringList descriptions;
         for (const auto& call : m_calls) {
             if (!call->isAnswered())
@@ -55,8 +52,7 @@ public:
 
     // Answers the oldest unanswered request with this description.
     template <typename T>
-    void answer(const QString& description, T value)
-    {
+    void answer(const QString& description, T value) {
         auto* call = dynamic_cast<Call<T>*>(&find(description, true));
         if (!call)
             throw std::logic_error("answered with the wrong type: " + description.toStdString());
@@ -64,14 +60,12 @@ public:
     }
 
     template <typename Error>
-    void fail(const QString& description, Error error)
-    {
+    void fail(const QString& description, Error error) {
         find(description, true).fail(std::make_exception_ptr(std::move(error)));
     }
 
     // Ends every unanswered request with CancelledError, so no suspended task outlives the test.
-    void abandonPending()
-    {
+    void abandonPending() {
         for (const auto& call : m_calls) {
             if (!call->isAnswered())
                 call->fail(std::make_exception_ptr(CancelledError()));
@@ -94,8 +88,7 @@ private:
         Pending<T> answer;
     };
 
-    CallBase& find(const QString& description, bool unansweredOnly) const
-    {
+    CallBase& find(const QString& description, bool unansweredOnly) const {
         for (const auto& call : m_calls) {
             if (call->description == description && (!unansweredOnly || !call->isAnswered()))
                 return *call;
