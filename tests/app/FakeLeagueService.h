@@ -28,7 +28,8 @@ public:
         return calls.record<std::vector<int>>(QStringLiteral("draftRounds %1").arg(year), token);
     }
     QCoro::Task<std::optional<DataTable>> draft(int year, int round, CancellationToken token) override {
-        return calls.record<std::optional<DataTable>>(QStringLiteral("draft %1 %2").arg(year).arg(round), token);
+        return calls.record<std::optional<DataTable>>(QStringLiteral("draft %1 %2").arg(year).arg(round),
+                                                      token);
     }
     QCoro::Task<std::optional<YearRange>> scheduleYearBounds(CancellationToken token) override {
         return calls.record<std::optional<YearRange>>(QStringLiteral("scheduleYearBounds"), token);
@@ -39,7 +40,8 @@ public:
     QCoro::Task<std::optional<YearRange>> awardsYearBounds(CancellationToken token) override {
         return calls.record<std::optional<YearRange>>(QStringLiteral("awardsYearBounds"), token);
     }
-    QCoro::Task<std::optional<DataTable>> awards(int year, AwardsSection section, CancellationToken token) override {
+    QCoro::Task<std::optional<DataTable>> awards(int year, AwardsSection section,
+                                                 CancellationToken token) override {
         return calls.record<std::optional<DataTable>>(
             QStringLiteral("awards %1 %2").arg(year).arg(AwardsSections::rawValue(section)), token);
     }

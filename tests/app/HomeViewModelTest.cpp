@@ -138,8 +138,10 @@ TEST(HomeViewModelSetters, decideForEveryWriterWhetherToReload) {
         {"week, new value", HomeTab::schedule, [&](HomeViewModel& m) { m.setSelectedWeek(week5); }, 1},
         {"week, other page", HomeTab::draft, [&](HomeViewModel& m) { m.setSelectedWeek(week5); }, 0},
         {"team, same value", HomeTab::schedule, [](HomeViewModel& m) { m.setSelectedTeam(std::nullopt); }, 0},
-        {"team, new value", HomeTab::schedule, [](HomeViewModel& m) { m.setSelectedTeam(QStringLiteral("KC")); }, 1},
-        {"team, other page", HomeTab::awards, [](HomeViewModel& m) { m.setSelectedTeam(QStringLiteral("KC")); }, 0},
+        {"team, new value", HomeTab::schedule,
+         [](HomeViewModel& m) { m.setSelectedTeam(QStringLiteral("KC")); }, 1},
+        {"team, other page", HomeTab::awards,
+         [](HomeViewModel& m) { m.setSelectedTeam(QStringLiteral("KC")); }, 0},
         {"year", HomeTab::standings, [](HomeViewModel& m) { m.setYear(1999); }, 0},
         {"state", HomeTab::standings, [](HomeViewModel& m) { m.setState(HomeContentState::empty("x")); }, 0},
     };
@@ -152,7 +154,8 @@ TEST(HomeViewModelSetters, decideForEveryWriterWhetherToReload) {
             const int before = league->calls.count();
             ASSERT_EQ(before, 1);
             c.write(model);
-            EXPECT_EQ(league->calls.count() - before, c.loads) << league->calls.requests().join(", ").toStdString();
+            EXPECT_EQ(league->calls.count() - before, c.loads)
+                << league->calls.requests().join(", ").toStdString();
         }
         league->calls.abandonPending();
     }
@@ -162,7 +165,8 @@ TEST_F(HomeViewModelTest, pagesReopenOnTheYearLastViewedThere) {
     openStandings();
     model->selectYear(2020);
     EXPECT_EQ(model->year(), 2020);
-    league->calls.answer<std::optional<DataTable>>("standings 2020 division", tableWithRows("standings 2020"));
+    league->calls.answer<std::optional<DataTable>>("standings 2020 division",
+                                                   tableWithRows("standings 2020"));
 
     model->setTab(HomeTab::schedule);
     league->calls.answer<std::optional<YearRange>>("scheduleYearBounds", YearRange{1999, 2023});
@@ -282,7 +286,8 @@ TEST_F(HomeViewModelTest, aPageWithoutYearsReadsNothingRecordedYet) {
     EXPECT_FALSE(model->showsYearPicker());
     EXPECT_EQ(model->state(), HomeContentState::empty("Nothing recorded yet."));
     model->load();
-    EXPECT_EQ(league->calls.pending(), QStringList({"latestStandingsYear"})) << "bounds that were none are asked again";
+    EXPECT_EQ(league->calls.pending(), QStringList({"latestStandingsYear"}))
+        << "bounds that were none are asked again";
 
     model->setTab(HomeTab::champions);
     league->calls.answer<DataTable>("champions 60", emptyTable("champions"));
@@ -322,7 +327,8 @@ TEST_F(HomeViewModelTest, aFailedScheduleIsNotASeasonWithoutGames) {
     EXPECT_FALSE(model->hasSubControls());
 
     model->load();
-    EXPECT_EQ(league->calls.pending(), QStringList({"schedule 2023"})) << "a season without games is asked again";
+    EXPECT_EQ(league->calls.pending(), QStringList({"schedule 2023"}))
+        << "a season without games is asked again";
 }
 
 TEST_F(HomeViewModelTest, scheduleSelectionsFollowTheSeasonWithoutExtraLoads) {
@@ -345,7 +351,8 @@ TEST_F(HomeViewModelTest, scheduleSelectionsFollowTheSeasonWithoutExtraLoads) {
     // A season without week 18 falls back to its first week; one with team KC keeps it.
     const int before = requestCount();
     model->selectYear(2000);
-    league->calls.answer<std::optional<SeasonSchedule>>("schedule 2000", seasonWithWeeks({"1", "17"}, {"KC"}));
+    league->calls.answer<std::optional<SeasonSchedule>>("schedule 2000",
+                                                        seasonWithWeeks({"1", "17"}, {"KC"}));
     EXPECT_EQ(model->selectedWeek(), ScheduleWeek("1"));
     EXPECT_EQ(model->selectedTeam(), "KC");
     EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("week 1")));
