@@ -15,7 +15,6 @@ namespace {
 const QString unconfiguredMessage = QStringLiteral("Huddlepod isn’t configured.");
 const QString missingRecordMessage = QStringLiteral("Couldn’t find that player’s record.");
 const QString playerFallback = QStringLiteral("Something went wrong loading this player.");
-
 } // namespace
 
 PlayerCardViewModel::PlayerCardViewModel(SearchResult summary, std::shared_ptr<PlayerService> players,
