@@ -1,7 +1,8 @@
-// Key conversion, paths, the built-in decoders and parsing.
+// Key conversion, paths, parsing with simdjson and the built-in decoders.
 #include "data/JsonReader.h"
 
 #include <QStringList>
+#include <simdjson.h>
 
 #include <algorithm>
 #include <cctype>
@@ -62,29 +63,7 @@ std::optional<std::string_view> convertibleCore(std::string_view key, std::size_
     return core;
 }
 
-const char* jsonTypeName(const Json& node) {
-    switch (node.type()) {
-    case Json::value_t::null:
-        return "null";
-    case Json::value_t::boolean:
-        return "boolean";
-    case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned:
-        return "integer";
-    case Json::value_t::number_float:
-        return "number";
-    case Json::value_t::string:
-        return "string";
-    case Json::value_t::array:
-        return "array";
-    case Json::value_t::object:
-        return "object";
-    default:
-        return "invalid value";
-    }
-}
-
-bool isCanonicalUuid(const std::string& text) {
+bool isCanonicalUuid(std::string_view text) {
     if (text.size() != 36)
         return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -99,7 +78,22 @@ bool isCanonicalUuid(const std::string& text) {
     return true;
 }
 
+using simdjson::dom::element_type;
+
+// One parser per thread, reused so its buffers are allocated once; a nested decode gets its own.
+struct SharedParser {
+    simdjson::dom::parser parser;
+    bool inUse = false;
+};
+
+constexpr std::size_t retainedParserCapacity = 8 * 1024 * 1024;
+
 } // namespace
+
+struct JsonObject::Entry {
+    std::string_view key;
+    simdjson::dom::element value;
+};
 
 std::string convertJsonKey(std::string_view key) {
     std::size_t leading = 0;
@@ -129,100 +123,178 @@ std::string JsonPath::toString() const {
     return text;
 }
 
-void JsonValue::fail(std::string_view problem) const {
-    const std::string where = m_path->toString();
+void JsonPath::fail(std::string_view problem) const {
+    const std::string where = toString();
     throw JsonDecodingError(where.empty() ? std::string(problem) : where + ": " + std::string(problem));
 }
 
+bool JsonValue::isNull() const {
+    return m_element->is_null();
+}
+
+std::string_view JsonValue::typeName() const {
+    switch (m_element->type()) {
+    case element_type::NULL_VALUE:
+        return "null";
+    case element_type::BOOL:
+        return "boolean";
+    case element_type::INT64:
+    case element_type::UINT64:
+        return "integer";
+    case element_type::DOUBLE:
+        return "number";
+    case element_type::STRING:
+        return "string";
+    case element_type::ARRAY:
+        return "array";
+    case element_type::OBJECT:
+        return "object";
+    }
+    return "value";
+}
+
 void JsonValue::expected(std::string_view what) const {
-    fail("expected " + std::string(what) + ", found " + jsonTypeName(*m_node));
+    fail("expected " + std::string(what) + ", found " + std::string(typeName()));
+}
+
+bool JsonValue::boolean() const {
+    bool value = false;
+    if (m_element->get_bool().get(value))
+        expected("boolean");
+    return value;
+}
+
+std::string_view JsonValue::string() const {
+    std::string_view value;
+    if (m_element->get_string().get(value))
+        expected("string");
+    return value;
+}
+
+double JsonValue::number() const {
+    switch (m_element->type()) {
+    case element_type::INT64:
+        return double(m_element->get_int64().value_unsafe());
+    case element_type::UINT64:
+        return double(m_element->get_uint64().value_unsafe());
+    case element_type::DOUBLE:
+        return m_element->get_double().value_unsafe();
+    default:
+        expected("number");
+    }
+}
+
+std::size_t JsonValue::arraySize() const {
+    simdjson::dom::array array;
+    if (m_element->get_array().get(array))
+        expected("array");
+    return array.size();
+}
+
+void JsonValue::forEachElementImpl(void* context, void (*visit)(void*, const JsonValue&)) const {
+    simdjson::dom::array array;
+    if (m_element->get_array().get(array))
+        expected("array");
+    std::size_t index = 0;
+    for (const simdjson::dom::element item : array) {
+        const JsonPath frame{m_path, {}, index++};
+        visit(context, JsonValue(item, frame));
+    }
 }
 
 JsonObject::JsonObject(const JsonValue& value)
     : m_path(&value.path()) {
-    const Json& node = value.node();
-    if (!node.is_object())
+    simdjson::dom::object object;
+    if (value.element().get_object().get(object))
         value.expected("object");
-    const auto& members = node.get_ref<const Json::object_t&>();
-    m_entries.reserve(members.size());
-    std::size_t convertedSize = 0;
-    for (const auto& member : members)
-        convertedSize += member.first.size();
-    // Reserved up front so the views below stay valid while keys are appended.
-    m_convertedKeys.reserve(convertedSize);
-    for (const auto& [rawKey, member] : members) {
+    std::size_t rawSize = 0;
+    std::size_t count = 0;
+    for (const simdjson::dom::key_value_pair member : object) {
+        rawSize += member.key.size();
+        ++count;
+    }
+    m_entries.reserve(count);
+    // Reserved up front (a converted key is never longer) so the views below stay valid while appending.
+    m_convertedKeys.reserve(rawSize);
+    for (const simdjson::dom::key_value_pair member : object) {
         std::size_t leading = 0;
-        const auto core = convertibleCore(rawKey, leading);
-        std::string_view key = rawKey;
-        if (core) {
+        std::string_view key = member.key;
+        if (const auto core = convertibleCore(key, leading)) {
             const std::size_t start = m_convertedKeys.size();
-            m_convertedKeys.append(rawKey, 0, leading);
+            m_convertedKeys.append(member.key.substr(0, leading));
             appendCamelCase(*core, m_convertedKeys);
-            m_convertedKeys.append(rawKey, leading + core->size());
+            m_convertedKeys.append(member.key.substr(leading + core->size()));
             key = std::string_view(m_convertedKeys).substr(start);
         }
-        m_entries.push_back({key, &member});
+        m_entries.push_back({key, member.value});
     }
 }
 
-const Json* JsonObject::find(std::string_view key) const {
+JsonObject::~JsonObject() = default;
+
+const simdjson::dom::element* JsonObject::find(std::string_view key) const {
     for (const Entry& entry : m_entries) {
         if (entry.key == key)
-            return entry.value;
+            return &entry.value;
     }
     return nullptr;
 }
 
-bool JsonDecoder<bool>::decode(const JsonValue& value) {
-    if (!value.node().is_boolean())
-        value.expected("boolean");
-    return value.node().get<bool>();
-}
-
 int JsonDecoder<int>::decode(const JsonValue& value) {
-    const Json& node = value.node();
-    if (node.is_number_unsigned()) {
-        const auto number = node.get<std::uint64_t>();
-        if (number > std::uint64_t(INT_MAX))
+    const simdjson::dom::element& element = value.element();
+    if (element.type() == element_type::INT64) {
+        const std::int64_t number = element.get_int64().value_unsafe();
+        if (number < INT_MIN || number > INT_MAX)
             value.fail("integer out of range");
         return int(number);
     }
-    if (!node.is_number_integer())
-        value.expected("integer");
-    const auto number = node.get<std::int64_t>();
-    if (number < INT_MIN || number > INT_MAX)
+    if (element.type() == element_type::UINT64)
         value.fail("integer out of range");
-    return int(number);
-}
-
-double JsonDecoder<double>::decode(const JsonValue& value) {
-    if (!value.node().is_number())
-        value.expected("number");
-    return value.node().get<double>();
+    value.expected("integer");
 }
 
 QString JsonDecoder<QString>::decode(const JsonValue& value) {
-    if (!value.node().is_string())
-        value.expected("string");
-    const auto& text = value.node().get_ref<const std::string&>();
+    const std::string_view text = value.string();
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 QUuid JsonDecoder<QUuid>::decode(const JsonValue& value) {
-    if (!value.node().is_string())
+    if (value.element().type() != element_type::STRING)
         value.expected("UUID");
-    const auto& text = value.node().get_ref<const std::string&>();
+    const std::string_view text = value.string();
     if (!isCanonicalUuid(text))
-        value.fail("expected UUID, found \"" + text.substr(0, 40) + "\"");
+        value.fail("expected UUID, found \"" + std::string(text.substr(0, 40)) + "\"");
     return QUuid::fromString(QLatin1String(text.data(), qsizetype(text.size())));
 }
 
-Json parseJson(const QByteArray& body) {
-    try {
-        return Json::parse(body.begin(), body.end());
-    } catch (const Json::parse_error& error) {
-        throw JsonDecodingError(std::string("invalid JSON: ") + error.what());
-    }
+namespace detail {
+
+void parseJson(const QByteArray& body, void* context, void (*use)(void*, const JsonValue&)) {
+    thread_local SharedParser shared;
+    std::optional<simdjson::dom::parser> own;
+    const bool useShared = !shared.inUse;
+    simdjson::dom::parser& parser = useShared ? shared.parser : own.emplace();
+    struct Release {
+        SharedParser& shared;
+        bool active;
+        ~Release() {
+            if (!active)
+                return;
+            shared.inUse = false;
+            if (shared.parser.capacity() > retainedParserCapacity)
+                shared.parser = simdjson::dom::parser();
+        }
+    } release{shared, useShared};
+    if (useShared)
+        shared.inUse = true;
+
+    simdjson::dom::element root;
+    if (const auto error = parser.parse(body.constData(), std::size_t(body.size())).get(root))
+        throw JsonDecodingError(std::string("invalid JSON: ") + simdjson::error_message(error));
+    const JsonPath path;
+    use(context, JsonValue(root, path));
 }
+
+} // namespace detail
 
 } // namespace huddlepod

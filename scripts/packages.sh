@@ -1,7 +1,7 @@
 # Debian packages the project needs, and an idempotent installer for them (sourced by scripts/test and scripts/run).
 HUDDLEPOD_PACKAGES=(
     build-essential cmake ninja-build pkg-config git clang-format
-    qt6-base-dev qcoro-qt6-dev nlohmann-json3-dev
+    qt6-base-dev qcoro-qt6-dev nlohmann-json3-dev libsimdjson-dev
     libcpp-httplib-dev libsqlite3-dev libssl-dev zlib1g-dev libbrotli-dev
     libxcb1-dev libxcb-keysyms1-dev libxcb-xinput-dev libxkbcommon-x11-dev
     libgtest-dev libgmock-dev libbenchmark-dev

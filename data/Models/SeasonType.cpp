@@ -4,12 +4,10 @@
 namespace huddlepod {
 
 SeasonType JsonDecoder<SeasonType>::decode(const JsonValue& value) {
-    if (!value.node().is_string())
-        value.expected("string");
-    const std::string& text = value.node().get_ref<const std::string&>();
-    if (const auto type = seasonTypeFromRawValue(QString::fromStdString(text)))
+    const std::string_view text = value.string();
+    if (const auto type = seasonTypeFromRawValue(QString::fromUtf8(text.data(), qsizetype(text.size()))))
         return *type;
-    value.fail("cannot initialize SeasonType from invalid String value \"" + text + "\"");
+    value.fail("cannot initialize SeasonType from invalid String value \"" + std::string(text) + "\"");
 }
 
 } // namespace huddlepod

@@ -172,3 +172,31 @@ TEST(JsonReader, fieldTableRecordsFollowTheirPresenceRules) {
     EXPECT_EQ(errorOf([] { decodeJson<TableRecord>(R"({"year":1,"is_active":"yes"})"); }),
               "isActive: expected boolean, found string");
 }
+
+TEST(JsonReader, rejectsTextThatIsNotJson) {
+    for (const char* body : {"", "[1,]", "[\"\xff\"]", "{\"a\":1}}", "[1e999999]", "[18446744073709551616]"})
+        EXPECT_EQ(errorOf([&] { decodeArray<int>(body); }).rfind("invalid JSON: ", 0), 0u) << body;
+    EXPECT_EQ(errorOf([] { decodeArray<int>(QByteArray(2000, '[')); }).rfind("invalid JSON: ", 0), 0u);
+}
+
+namespace {
+
+// A record that decodes a JSON document held in one of its strings, while the outer document is open.
+struct Wrapper {
+    std::vector<int> inner;
+    int after = 0;
+    static Wrapper decode(const JsonObject& o) {
+        auto inner = decodeJson<std::vector<int>>(o.required<QString>("json").toUtf8());
+        return {std::move(inner), o.required<int>("after")};
+    }
+};
+
+} // namespace
+
+TEST(JsonReader, aDecodeInsideADecodeLeavesTheOuterDocumentIntact) {
+    const auto rows = decodeArray<Wrapper>(R"([{"json":"[1,2,3]","after":7},{"json":"[]","after":8}])");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].inner, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(rows[0].after, 7);
+    EXPECT_EQ(rows[1].after, 8);
+}

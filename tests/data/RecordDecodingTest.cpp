@@ -123,8 +123,8 @@ TYPED_TEST(RecordDecoding, everyFieldReadsItsSnakeCaseKey) {
                     object[key] = Sample<T>::valid();
                     const R decoded = decodeRows<R>(Json::array({object})).at(0);
                     const Json single = Sample<T>::valid();
-                    const JsonPath root;
-                    EXPECT_EQ(decoded.*field.member, JsonValue(single, root).as<T>()) << key;
+                    EXPECT_EQ(decoded.*field.member, decodeJson<T>(QByteArray::fromStdString(single.dump())))
+                        << key;
                 }(),
                 ...);
         },
