@@ -271,6 +271,8 @@ constexpr std::string_view JsonObject::typeName() {
         return "UUID";
     else if constexpr (JsonFieldRecord<T> || JsonObjectRecord<T>)
         return "object";
+    else if constexpr (requires(T list) { list.push_back(list.front()); })
+        return "array";
     else
         return "value";
 }

@@ -210,6 +210,10 @@ TEST_F(PostgRESTClientTest, timeoutsAndDroppedConnectionsAreTransportErrors) {
     EXPECT_EQ(errorOf(total->selectData("held", {})), PostgRESTError::transport("The request timed out."));
 
     EXPECT_EQ(errorOf(client->selectData("dropped", {})).kind(), PostgRESTError::Kind::transport);
+
+    // A status arrived, but the body did not: that is no answer, not a success with half a body.
+    server.setDefault("/rest/v1/cut", LoopbackServer::Response::cutShort(200, std::string(4000, 'x')));
+    EXPECT_EQ(errorOf(client->selectData("cut", {})).kind(), PostgRESTError::Kind::transport);
     EXPECT_GE(server.requestsTo("/rest/v1/dropped").size(), 1u);
 
     auto refused = makeClient(QUrl("http://127.0.0.1:1"));

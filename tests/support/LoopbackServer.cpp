@@ -58,6 +58,12 @@ LoopbackServer::Response LoopbackServer::Response::dropped() {
     return response;
 }
 
+LoopbackServer::Response LoopbackServer::Response::cutShort(int status, std::string body) {
+    Response response(status, std::move(body));
+    response.cut = true;
+    return response;
+}
+
 std::optional<std::string> LoopbackServer::Request::header(const std::string& name) const {
     for (const auto& [key, value] : headers) {
         if (equalsIgnoringCase(key, name))
@@ -184,6 +190,17 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
     response.status = canned.status;
     for (const auto& [name, value] : canned.headers)
         response.set_header(name, value);
+    if (canned.cut) {
+        // A provider that stops early makes cpp-httplib close the connection mid-body.
+        const std::string half = canned.body.substr(0, canned.body.size() / 2);
+        response.set_content_provider(canned.body.size(), canned.contentType.c_str(),
+                                      [half](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                          if (offset == 0)
+                                              sink.write(half.data(), half.size());
+                                          return false;
+                                      });
+        return;
+    }
     response.set_content(canned.body, canned.contentType.c_str());
 }
 

@@ -32,6 +32,8 @@ public:
         Response& after(std::chrono::milliseconds wait);
         static Response held();    // answers only after release() or when the server stops
         static Response dropped(); // closes the connection unanswered
+        // Sends the status and headers announcing the whole body, then half of the body, then closes.
+        static Response cutShort(int status, std::string body);
 
         int status = 200;
         std::string body;
@@ -42,8 +44,9 @@ public:
         // Answer only after this long, or (hold) not until release() or the server stops.
         std::chrono::milliseconds delay{0};
         bool hold = false;
-        // Close the connection without answering.
+        // Close the connection without answering, or after half of the body.
         bool drop = false;
+        bool cut = false;
     };
 
     struct Request {
