@@ -131,6 +131,9 @@ TEST_F(LeagueServiceTest, sendsEveryQueryExactlyAsShaped) {
     waitForTask(service.schedule(2023));
     for (AwardsSection section : AwardsSections::allCases)
         waitForTask(service.awards(2023, section));
+    // Both bounds answer, so no lookup is cancelled: a cancelled request may reach the server late or never.
+    server.setDefault(path("games"), {200, R"([{"year":2001}])"});
+    server.setDefault(path("awards"), {200, R"([{"seasons":{"year":2001}}])"});
     waitForTask(service.scheduleYearBounds());
     waitForTask(service.awardsYearBounds());
 
