@@ -32,8 +32,9 @@ int portOf(const sockaddr_storage& address) {
 void dropConnection(int localPort, int remotePort) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        const std::string name = entry.path().filename().string();
         char* end = nullptr;
-        const long fd = std::strtol(entry.path().filename().c_str(), &end, 10);
+        const long fd = std::strtol(name.c_str(), &end, 10);
         if (end == nullptr || *end != '\0') {
             continue;
         }

@@ -108,7 +108,7 @@ Relationship resolveRelationship(const Table& parent, const std::string& name, c
         for (const auto& candidate : candidates) {
             options += (options.empty() ? "'" : ", '") + name + "!" + candidate.constraintName + "'";
         }
-        throw ApiError(300, "PGRST201",
+        throw ApiError(400, "PGRST201",
                        "Could not embed because more than one relationship was found for '" + parent.name +
                            "' and '" + name + "'",
                        std::nullopt, "Try changing '" + name + "' to one of the following: " + options + ".");
