@@ -90,6 +90,7 @@ BackendServer::BackendServer(std::shared_ptr<const LeagueDatabase> database, Opt
     if (host_ == "::1") {
         server_->set_address_family(AF_INET6);
     }
+    server_->set_tcp_nodelay(true); // answers leave at once instead of waiting on delayed acknowledgements
     server_->set_payload_max_length(1 << 20);
     server_->set_keep_alive_timeout(5);
     auto handler = [this](const httplib::Request& request, httplib::Response& response) {

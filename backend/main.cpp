@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
     }
 
     // Block the stop signals before any thread starts, so only sigwait below receives them.
+    // A shell starts background jobs with SIGINT ignored; restore the defaults so Ctrl+C reaches sigwait.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);

@@ -66,6 +66,7 @@ public:
         , key_(key.empty() ? server.anonKey() : std::move(key)) {
         client_.set_url_encode(false);
         client_.set_keep_alive(false);
+        client_.set_tcp_nodelay(true);
     }
 
     httplib::Headers auth() const { return {{"apikey", key_}, {"Authorization", "Bearer " + key_}}; }
