@@ -69,7 +69,7 @@ void BM_GenerateFullLeague(benchmark::State& state) {
     }
     state.counters["players"] = std::stod(fullLeague()->meta("players").value_or("0"));
 }
-BENCHMARK(BM_GenerateFullLeague)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_GenerateFullLeague)->Iterations(1)->Repetitions(3)->Unit(benchmark::kSecond);
 
 void BM_SearchPlayersInProcess(benchmark::State& state) {
     const auto texts = queries();
@@ -79,10 +79,7 @@ void BM_SearchPlayersInProcess(benchmark::State& state) {
         benchmark::DoNotOptimize(search.search(texts[i++ % texts.size()]));
     }
 }
-BENCHMARK(BM_SearchPlayersInProcess)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SearchPlayersInProcess)->Unit(benchmark::kMicrosecond);
 
 void BM_SearchPlayersOverHttp(benchmark::State& state) {
     const auto texts = queries();
@@ -97,10 +94,7 @@ void BM_SearchPlayersOverHttp(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BM_SearchPlayersOverHttp)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SearchPlayersOverHttp)->Unit(benchmark::kMicrosecond);
 
 void BM_StandingsOverHttp(benchmark::State& state) {
     const std::string season = scalar("SELECT id FROM seasons WHERE year = 2024");
@@ -113,7 +107,7 @@ void BM_StandingsOverHttp(benchmark::State& state) {
         benchmark::DoNotOptimize(served().get(target));
     }
 }
-BENCHMARK(BM_StandingsOverHttp)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_StandingsOverHttp)->Unit(benchmark::kMicrosecond);
 
 void BM_ScheduleOverHttp(benchmark::State& state) {
     const std::string target =
@@ -123,7 +117,7 @@ void BM_ScheduleOverHttp(benchmark::State& state) {
         benchmark::DoNotOptimize(served().get(target));
     }
 }
-BENCHMARK(BM_ScheduleOverHttp)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScheduleOverHttp)->Unit(benchmark::kMicrosecond);
 
 void BM_GameLogOverHttp(benchmark::State& state) {
     const auto subject = fullLeague()->query(
@@ -138,7 +132,7 @@ void BM_GameLogOverHttp(benchmark::State& state) {
         benchmark::DoNotOptimize(served().get(target));
     }
 }
-BENCHMARK(BM_GameLogOverHttp)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_GameLogOverHttp)->Unit(benchmark::kMicrosecond);
 
 void BM_DraftRoundOverHttp(benchmark::State& state) {
     const std::string target =
@@ -151,7 +145,7 @@ void BM_DraftRoundOverHttp(benchmark::State& state) {
         benchmark::DoNotOptimize(served().get(target));
     }
 }
-BENCHMARK(BM_DraftRoundOverHttp)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_DraftRoundOverHttp)->Unit(benchmark::kMicrosecond);
 
 void BM_AwardsYearBoundOverHttp(benchmark::State& state) {
     for (auto _ : state) {
@@ -159,10 +153,7 @@ void BM_AwardsYearBoundOverHttp(benchmark::State& state) {
             served().get("/rest/v1/awards?select=seasons!inner(year)&order=seasons(year).desc&limit=1"));
     }
 }
-BENCHMARK(BM_AwardsYearBoundOverHttp)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_AwardsYearBoundOverHttp)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
