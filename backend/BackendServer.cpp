@@ -120,9 +120,12 @@ BackendServer::BackendServer(std::shared_ptr<const LeagueDatabase> database, Opt
     if (port_ <= 0) {
         throw std::runtime_error("cannot listen on " + host_ + ":" + std::to_string(options.port));
     }
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    thread_ = std::thread([this] {
+        server_->listen_after_bind();
+        listenEnded_ = true;
+    });
     // stop() only reaches a server that has entered its accept loop.
-    while (!server_->is_running()) {
+    while (!server_->is_running() && !listenEnded_) {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
 }

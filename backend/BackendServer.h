@@ -4,6 +4,7 @@
 #include "backend/FaultInjector.h"
 #include "backend/RestService.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -58,6 +59,7 @@ private:
     std::unique_ptr<httplib::Server> server_;
     std::string host_;
     int port_ = 0;
+    std::atomic<bool> listenEnded_ = false;
     std::thread thread_;
     std::mutex stopMutex_;
     std::condition_variable stopSignal_;
