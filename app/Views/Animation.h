@@ -28,7 +28,7 @@ namespace Animation {
 QEasingCurve easeOut();
 QEasingCurve easeInOut();
 
-// Runs step with the eased progress from 0 to 1 over the spec's duration, owned by owner. When reduce motion
+// Runs step with the eased progress from 0 to 1 over the given duration, owned by owner. When reduce motion
 // is on at this moment, or the duration is 0, calls step(1) at once and returns nullptr.
 QVariantAnimation* run(QObject* owner, const AnimationSpec& spec, std::function<void(qreal)> step);
 
