@@ -214,19 +214,30 @@ JsonObject::JsonObject(const JsonValue& value)
         ++count;
     }
     m_entries.reserve(count);
-    // Reserved up front (a converted key is never longer) so the views below stay valid while appending.
-    m_convertedKeys.reserve(rawSize);
-    for (const simdjson::dom::key_value_pair member : object) {
-        std::size_t leading = 0;
-        std::string_view key = member.key;
-        if (const auto core = convertibleCore(key, leading)) {
-            const std::size_t start = m_convertedKeys.size();
-            m_convertedKeys.append(member.key.substr(0, leading));
-            appendCamelCase(*core, m_convertedKeys);
-            m_convertedKeys.append(member.key.substr(leading + core->size()));
-            key = std::string_view(m_convertedKeys).substr(start);
+    // The keys below are views into m_convertedKeys, so it must not reallocate while they are made. An ASCII
+    // key never grows when converted, but Unicode case mapping can lengthen one ("İ" lower-cases to two
+    // code points); when that outgrows the room reserved, convert again into room of the size now known.
+    std::size_t room = rawSize;
+    for (;;) {
+        m_entries.clear();
+        m_convertedKeys.clear();
+        m_convertedKeys.reserve(room);
+        const std::size_t reserved = m_convertedKeys.capacity();
+        for (const simdjson::dom::key_value_pair member : object) {
+            std::size_t leading = 0;
+            std::string_view key = member.key;
+            if (const auto core = convertibleCore(key, leading)) {
+                const std::size_t start = m_convertedKeys.size();
+                m_convertedKeys.append(member.key.substr(0, leading));
+                appendCamelCase(*core, m_convertedKeys);
+                m_convertedKeys.append(member.key.substr(leading + core->size()));
+                key = std::string_view(m_convertedKeys).substr(start);
+            }
+            m_entries.push_back({key, member.value});
         }
-        m_entries.push_back({key, member.value});
+        if (m_convertedKeys.capacity() == reserved)
+            return;
+        room = m_convertedKeys.size();
     }
 }
 

@@ -173,6 +173,37 @@ TEST(JsonReader, fieldTableRecordsFollowTheirPresenceRules) {
               "isActive: expected boolean, found string");
 }
 
+namespace {
+
+// Keys whose lower camel form is longer in UTF-8 than the key itself ("İ" lower-cases to two code points,
+// "ΐ" upper-cases to three).
+const std::string growingKeys[] = {"İİİİ_a", "x_ΐΐ", "İİ_ΐ_b"};
+
+struct GrowingKeys {
+    std::vector<int> values;
+    static GrowingKeys decode(const JsonObject& o) {
+        GrowingKeys record;
+        for (const std::string& key : growingKeys)
+            record.values.push_back(o.required<int>(convertJsonKey(key)));
+        return record;
+    }
+};
+
+} // namespace
+
+TEST(JsonReader, keysThatGrowWhenConvertedAreAllFound) {
+    std::size_t raw = 0;
+    std::size_t converted = 0;
+    for (const std::string& key : growingKeys) {
+        raw += key.size();
+        converted += convertJsonKey(key).size();
+    }
+    ASSERT_GT(converted, raw);
+    const std::string body =
+        R"({")" + growingKeys[0] + R"(":1,")" + growingKeys[1] + R"(":2,")" + growingKeys[2] + R"(":3})";
+    EXPECT_EQ(decodeJson<GrowingKeys>(QByteArray::fromStdString(body)).values, (std::vector<int>{1, 2, 3}));
+}
+
 TEST(JsonReader, rejectsTextThatIsNotJson) {
     for (const char* body : {"", "[1,]", "[\"\xff\"]", "{\"a\":1}}", "[1e999999]", "[18446744073709551616]"})
         EXPECT_EQ(errorOf([&] { decodeArray<int>(body); }).rfind("invalid JSON: ", 0), 0u) << body;
