@@ -14,33 +14,6 @@ namespace {
 constexpr int minimumCharacters = 2;
 constexpr int maximumCharacters = 100;
 
-bool isWhiteSpaceOrNewline(char32_t c) {
-    // Unicode White_Space, which covers the line and paragraph separators and NEL as well.
-    return QChar::isSpace(c);
-}
-
-QString trimmed(const QString& text) {
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end) {
-        const char32_t c = text.at(start).isHighSurrogate() && start + 1 < end
-                               ? QChar::surrogateToUcs4(text.at(start), text.at(start + 1))
-                               : text.at(start).unicode();
-        if (!isWhiteSpaceOrNewline(c))
-            break;
-        start += c > 0xFFFF ? 2 : 1;
-    }
-    while (end > start) {
-        const char32_t c = text.at(end - 1).isLowSurrogate() && end - 2 >= start
-                               ? QChar::surrogateToUcs4(text.at(end - 2), text.at(end - 1))
-                               : text.at(end - 1).unicode();
-        if (!isWhiteSpaceOrNewline(c))
-            break;
-        end -= c > 0xFFFF ? 2 : 1;
-    }
-    return text.mid(start, end - start);
-}
-
 } // namespace
 
 SearchService::SearchService(PostgRESTClient& client, int cacheLimit)
@@ -52,7 +25,8 @@ SearchService::SearchService() = default;
 SearchService::~SearchService() = default;
 
 std::optional<QString> SearchService::normalize(const QString& query) {
-    const QString text = trimmed(query);
+    // QString::trimmed drops Unicode white space and line breaks (all of them lie in the BMP).
+    const QString text = query.trimmed();
     QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
     int count = 0;
     qsizetype cut = text.size();

@@ -57,6 +57,8 @@ TEST(SearchServiceNormalize, trimsAndNeedsTwoCharacters) {
     EXPECT_EQ(SearchService::normalize("\u2003a\u2029"), std::nullopt);
     EXPECT_EQ(SearchService::normalize(" Ab \n"), "Ab");
     EXPECT_EQ(SearchService::normalize("\u00a0Mahomes Jr.\u3000"), "Mahomes Jr.");
+    EXPECT_EQ(SearchService::normalize("\v\f\r\u0085\u1680\u2000\u200a\u2028Ab\u202f\u205f\u0009"), "Ab")
+        << "every Unicode white-space and line-break character";
     EXPECT_EQ(SearchService::normalize("e\u0301"), std::nullopt) << "one cluster of two code points";
     EXPECT_EQ(SearchService::normalize("👍🏽"), std::nullopt);
     EXPECT_EQ(SearchService::normalize("👍🏽x"), "👍🏽x");
