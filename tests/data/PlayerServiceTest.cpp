@@ -4,6 +4,7 @@
 
 #include "platform/http/HttpSession.h"
 #include "tests/support/AsyncTest.h"
+#include "tests/support/BackendError.h"
 #include "tests/support/LoopbackServer.h"
 
 #include <QNetworkAccessManager>
@@ -14,6 +15,7 @@
 #include <string>
 
 using namespace huddlepod;
+using huddlepod::test::errorOf;
 using huddlepod::test::LoopbackServer;
 using huddlepod::test::waitForTask;
 
@@ -53,17 +55,6 @@ protected:
         HttpSession::Options options;
         options.cacheDirectory = cacheDirectory.path();
         return options;
-    }
-
-    template <class T>
-    PostgRESTError errorOf(QCoro::Task<T> task) {
-        try {
-            waitForTask(std::move(task));
-        } catch (const PostgRESTError& error) {
-            return error;
-        }
-        ADD_FAILURE() << "no PostgRESTError";
-        return PostgRESTError::invalidURL();
     }
 
     // Every reply the client started has finished (replies that are gone were finished and deleted).

@@ -4,6 +4,7 @@
 
 #include "platform/http/HttpSession.h"
 #include "tests/support/AsyncTest.h"
+#include "tests/support/BackendError.h"
 #include "tests/support/LoopbackServer.h"
 
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 namespace huddlepod {
 namespace {
 
+using test::errorOf;
 using test::LoopbackServer;
 using test::waitForTask;
 using Grouping = LeagueService::StandingsGrouping;
@@ -93,17 +95,6 @@ protected:
     }
 
     std::size_t count(const std::string& table) const { return server.requestsTo(path(table)).size(); }
-
-    template <typename T>
-    PostgRESTError errorOf(QCoro::Task<T> task) {
-        try {
-            waitForTask(std::move(task));
-        } catch (const PostgRESTError& error) {
-            return error;
-        }
-        ADD_FAILURE() << "no PostgRESTError";
-        return PostgRESTError::invalidURL();
-    }
 
     std::chrono::milliseconds timeout;
     LoopbackServer server;
