@@ -5,6 +5,7 @@ HUDDLEPOD_PACKAGES=(
     libcpp-httplib-dev libsqlite3-dev libssl-dev zlib1g-dev libbrotli-dev
     libxcb1-dev libxcb-keysyms1-dev libxcb-xinput-dev libxkbcommon-x11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    locales # localedef's sources, for the comma-decimal locale the number-formatting tests generate
     fonts-lato
     xvfb xauth trayer xdotool imagemagick x11-utils
 )
@@ -20,7 +21,14 @@ huddlepod_install_packages() {
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update -q
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "Missing packages; run as root or install sudo: ${missing[*]}" >&2
+            return 1
+        fi
+        sudo=(sudo)
+    fi
+    # Through env, since sudo's env_reset would drop a variable set in front of it.
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
