@@ -3,6 +3,7 @@
 
 #include "app/Views/Components/ToggleOption.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -96,7 +97,11 @@ public:
 
 protected:
     void handleTap(int index) override {
+        const QPointer<SegmentedToggleBase> alive(this);
         selection_.set(options_.at(std::size_t(index)));
+        if (!alive) {
+            return; // the write rebuilt the view that held this toggle
+        }
         setSelectedIndex(indexOf(options_, selection_.get()), true);
         SegmentedToggleBase::handleTap(index);
     }

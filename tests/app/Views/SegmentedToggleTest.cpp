@@ -143,3 +143,24 @@ TEST(SegmentedToggle, toggleOptionTypesSupplyTheirCasesAndTitles) {
     tap(toggle, 0);
     EXPECT_EQ(stored, AppearancePreference::system);
 }
+
+TEST(SegmentedToggle, aWriteThatRemovesTheToggleEndsTheTapCleanly) {
+    // A page whose controls are rebuilt when the model changes drops the old toggle inside the write.
+    ScopedWorkspaceSettings workspace;
+    Page page = Page::standings;
+    std::vector<Page> writes;
+    QWidget row;
+    QPointer<SegmentedToggle<Page>> toggle;
+    toggle = new SegmentedToggle<Page>(allPages(),
+                                       Binding<Page>{[&] { return page; },
+                                                     [&](const Page& value) {
+                                                         writes.push_back(value);
+                                                         page = value;
+                                                         delete toggle.data();
+                                                     }},
+                                       pageTitle, QStringLiteral("League view"), false, false, &row);
+    toggle->resize(toggle->sizeHint());
+    tap(*toggle, 2);
+    EXPECT_TRUE(toggle.isNull());
+    EXPECT_EQ(writes, std::vector<Page>{Page::draft});
+}
