@@ -167,8 +167,11 @@ void ListPickerBase::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ListPickerBase::choose(int index) {
+    const QPointer<ListPickerBase> alive(this);
     emit picked(index);
-    pick(index);
+    if (alive) {
+        pick(index);
+    }
 }
 
 bool ListPickerBase::isPresented() const {

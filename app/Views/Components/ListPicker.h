@@ -142,9 +142,13 @@ public:
 
 protected:
     void pick(int index) override {
-        if (onSelect_) {
-            onSelect_(values_.at(std::size_t(index)));
+        if (!onSelect_ || index < 0 || std::size_t(index) >= values_.size()) {
+            return;
         }
+        // Copies: the action may rebuild the view and delete this picker while it runs.
+        const Action action = onSelect_;
+        const T value = values_[std::size_t(index)];
+        action(value);
     }
 
 private:

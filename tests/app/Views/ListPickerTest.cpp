@@ -221,3 +221,22 @@ TEST(YearPicker, seasonLabelsAndSettings) {
     empty.resize(empty.sizeHint());
     testsupport::saveLooks(empty, QStringLiteral("year-picker-empty"));
 }
+
+TEST(ListPicker, anActionThatRemovesThePickerRunsToItsEnd) {
+    // A caller that rebuilds its controls on every pick drops the picker inside the action.
+    std::vector<int> picks;
+    QWidget row;
+    QPointer<YearPicker> picker;
+    picker = new YearPicker(
+        2023, years(2024, 2020),
+        [&](int year) {
+            delete picker.data();
+            picks.push_back(year);
+        },
+        &row);
+    picker->resize(picker->sizeHint());
+    picker->show();
+    clickPart(*picker, picker->layout().previous);
+    EXPECT_TRUE(picker.isNull());
+    EXPECT_EQ(picks, std::vector<int>{2022});
+}
