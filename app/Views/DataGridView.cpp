@@ -145,7 +145,9 @@ void DataGridView::mouseReleaseEvent(QMouseEvent* event) {
 void DataGridView::activate(int index) {
     PlayerNameLink& link = layout_.links[std::size_t(index)];
     if (link.links.size() == 1) {
-        onOpenPlayer_(link.links.front());
+        // Copies: opening a player may remove this grid while the action runs.
+        const OpenPlayer open = onOpenPlayer_;
+        open(PlayerLink(link.links.front()));
         return;
     }
     if (disclosure_) {

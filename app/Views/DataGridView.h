@@ -20,9 +20,8 @@ public:
     using OpenPlayer = std::function<void(const PlayerLink&)>;
 
     // Widths are resolved once, here, from the table, the offered width and the measured content. Without
-    // onOpenPlayer, linked cells are plain text. The action runs from the grid's own event handling: a caller
-    // that removes the grid in it uses deleteLater(). A table wider than offered is drawn whole: the widget
-    // is then as wide as its content.
+    // onOpenPlayer, linked cells are plain text; the action may remove the grid. A table wider than offered
+    // is drawn whole: the widget is then as wide as its content.
     DataGridView(DataTable table, qreal availableWidth, OpenPlayer onOpenPlayer = {},
                  QWidget* parent = nullptr);
 

@@ -134,3 +134,21 @@ TEST(DataGridView, rendersEveryKindOfTableForPeopleToCheck) {
     saveLooks(overflow, QStringLiteral("grid-overflow"));
     SUCCEED();
 }
+
+TEST(DataGridView, anOpenActionThatRemovesTheGridRunsToItsEnd) {
+    // Opening a player replaces the page that held the grid, inside the action.
+    std::vector<QString> opened;
+    QWidget page;
+    QPointer<DataGridView> grid;
+    grid = new DataGridView(
+        standingsTable(), 416,
+        [&](const PlayerLink& link) {
+            delete grid.data();
+            opened.push_back(link.name);
+        },
+        &page);
+    grid->show();
+    QTest::mouseClick(grid, Qt::LeftButton, {}, grid->gridLayout().links[1].hitArea.center().toPoint());
+    EXPECT_TRUE(grid.isNull());
+    EXPECT_EQ(opened, std::vector<QString>{QStringLiteral("Josh Allen")});
+}
