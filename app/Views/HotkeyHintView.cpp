@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace huddlepod {
 
@@ -104,11 +105,11 @@ void HotkeyHintView::mousePressEvent(QMouseEvent* event) {
 }
 
 void HotkeyHintView::mouseReleaseEvent(QMouseEvent* event) {
-    const bool onButton = layoutFor(width()).button.contains(event->position());
-    if (pressedOnButton_ && onButton) {
+    const bool pressedOnButton = std::exchange(pressedOnButton_, false);
+    // Last: the owner may remove the hint at once.
+    if (pressedOnButton && layoutFor(width()).button.contains(event->position())) {
         emit dismissed();
     }
-    pressedOnButton_ = false;
 }
 
 } // namespace huddlepod

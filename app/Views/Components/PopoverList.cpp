@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace huddlepod {
 
@@ -54,10 +55,10 @@ protected:
 
     void mouseReleaseEvent(QMouseEvent* event) override {
         const int row = rowAt(event->position().toPoint());
-        if (row >= 0 && row == pressedRow_) {
+        const int pressed = std::exchange(pressedRow_, -1);
+        if (row >= 0 && row == pressed) {
             emit list_->rowClicked(row);
         }
-        pressedRow_ = -1;
     }
 
 private:

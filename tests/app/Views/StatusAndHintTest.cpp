@@ -96,3 +96,12 @@ TEST(HotkeyHintView, onlyTheDismissButtonDismisses) {
     EXPECT_EQ(dismissed.count(), 1);
     EXPECT_TRUE(hint.isVisible()); // hiding is the owner's business
 }
+
+TEST(HotkeyHintView, anOwnerMayRemoveTheHintWhenItIsDismissed) {
+    QWidget panel;
+    QPointer<HotkeyHintView> hint = new HotkeyHintView(QStringLiteral("⌃⌥S"), &panel);
+    hint->resize(416, hint->sizeHint().height());
+    QObject::connect(hint, &HotkeyHintView::dismissed, [&] { delete hint.data(); });
+    QTest::mouseClick(hint, Qt::LeftButton, {}, hint->layoutFor(416).button.center().toPoint());
+    EXPECT_TRUE(hint.isNull());
+}
