@@ -369,9 +369,12 @@ HomeViewModel::resolveBounds(HomeTab tab, std::shared_ptr<LeagueService> league,
     switch (tab) {
     case HomeTab::standings:
     case HomeTab::draft: {
-        const std::optional<int> latest = tab == HomeTab::standings
-                                              ? co_await league->latestStandingsYear(token)
-                                              : co_await league->latestDraftYear(token);
+        // Two plain awaits, not one conditional expression around both: GCC 12 mishandles the latter.
+        std::optional<int> latest;
+        if (tab == HomeTab::standings)
+            latest = co_await league->latestStandingsYear(token);
+        else
+            latest = co_await league->latestDraftYear(token);
         // A newest year before the earliest season cannot form a range; the page then has no year.
         if (!latest || *latest < earliestYear)
             co_return std::nullopt;
