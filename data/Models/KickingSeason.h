@@ -3,6 +3,7 @@
 
 #include "data/Models/StatSeason.h"
 
+#include <cstdint>
 #include <tuple>
 
 namespace huddlepod {
@@ -38,8 +39,9 @@ struct KickingSeason {
 
     bool isMeaningful() const { return atLeast(fga, 1) || atLeast(xpa, 1) || atLeast(kickoff, 1); }
     bool isSubstantive() const {
-        // Field goal and extra point attempts count together.
-        return fga.value_or(0) + xpa.value_or(0) >= incidentalStatThreshold ||
+        // Field goal and extra point attempts count together; summed wide, as a backend count may be as large
+        // as an int holds.
+        return std::int64_t{fga.value_or(0)} + xpa.value_or(0) >= incidentalStatThreshold ||
                atLeast(kickoff, incidentalStatThreshold);
     }
 

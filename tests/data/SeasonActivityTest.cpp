@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace huddlepod;
 
 namespace {
@@ -82,6 +84,9 @@ TEST(SeasonActivity, kickingAddsFieldGoalAndExtraPointAttempts) {
     r.fga = 4;
     r.xpa = std::nullopt;
     EXPECT_EQ(activity(r), meaningfulOnly);
+    r.fga = std::numeric_limits<int>::max(); // the sum must not overflow
+    r.xpa = std::numeric_limits<int>::max();
+    EXPECT_EQ(activity(r), both);
 
     auto kickoffs = season<KickingSeason>(2000);
     kickoffs.kickoff = 5;
