@@ -109,11 +109,6 @@ double widthOf(const std::vector<GroupColumn>& columns) {
     return sum;
 }
 
-template <class R, class Test>
-bool anySeason(const std::vector<R>& seasons, Test test) {
-    return std::any_of(seasons.begin(), seasons.end(), test);
-}
-
 template <class Test>
 bool anyEntry(const std::vector<GameLogEntry>& entries, Test test) {
     return std::any_of(entries.begin(), entries.end(), test);
@@ -131,23 +126,20 @@ const std::vector<StatColumn> leadingColumns{
 
 // The groups this career calls for (or, when it calls for none, that the games show), kept while they fit.
 std::vector<Group> chooseGroups(const PlayerStats& stats, const std::vector<GameLogEntry>& entries) {
-    const int least = incidentalStatThreshold;
-    const auto substantive = [](const auto& s) { return s.isSubstantive(); };
     std::vector<Group> chosen;
-    if (anySeason(stats.passing, substantive))
+    if (hasSubstantiveData(stats.passing))
         chosen.push_back(Group::passing);
-    if (anySeason(stats.rushingReceiving, [least](const auto& s) { return atLeast(s.rushAtt, least); }))
+    if (stats.hasSubstantiveRushing())
         chosen.push_back(Group::rushing);
-    if (anySeason(stats.rushingReceiving,
-                  [least](const auto& s) { return atLeast(s.rec, least) || atLeast(s.targets, least); }))
+    if (stats.hasSubstantiveReceiving())
         chosen.push_back(Group::receiving);
-    if (anySeason(stats.defense, substantive))
+    if (hasSubstantiveData(stats.defense))
         chosen.push_back(Group::defense);
-    if (anySeason(stats.kicking, substantive))
+    if (hasSubstantiveData(stats.kicking))
         chosen.push_back(Group::kicking);
-    if (anySeason(stats.punting, substantive))
+    if (hasSubstantiveData(stats.punting))
         chosen.push_back(Group::punting);
-    if (anySeason(stats.returns, substantive))
+    if (hasSubstantiveData(stats.returns))
         chosen.push_back(Group::returns);
 
     if (chosen.empty() && !entries.empty()) {

@@ -18,14 +18,10 @@ QString fixed(double value, int places) {
     return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
 }
 
-QString integerOrAbsent(std::optional<std::int64_t> value) {
-    return value ? QString::number(*value) : absent;
-}
-
 } // namespace
 
 QString integer(std::optional<std::int64_t> value) {
-    return integerOrAbsent(value);
+    return value ? QString::number(*value) : absent;
 }
 
 QString decimal(std::optional<double> value, int places) {
@@ -52,7 +48,7 @@ QString text(const std::optional<QString>& value) {
 QString ratio(std::optional<std::int64_t> made, std::optional<std::int64_t> attempted) {
     if (!made && !attempted)
         return absent;
-    return integerOrAbsent(made) + QLatin1Char('/') + integerOrAbsent(attempted);
+    return integer(made) + QLatin1Char('/') + integer(attempted);
 }
 
 QString record(std::optional<std::int64_t> wins, std::optional<std::int64_t> losses,

@@ -66,19 +66,6 @@ DataTable buildTable(StatSection section, const std::vector<R>& seasons,
                      });
 }
 
-bool rushes(const RushingReceivingSeason& s, int least) {
-    return atLeast(s.rushAtt, least);
-}
-
-bool catches(const RushingReceivingSeason& s, int least) {
-    return atLeast(s.rec, least) || atLeast(s.targets, least);
-}
-
-template <class R, class Test>
-bool any(const std::vector<R>& seasons, Test test) {
-    return std::any_of(seasons.begin(), seasons.end(), test);
-}
-
 } // namespace
 
 namespace StatTableBuilder {
@@ -106,7 +93,7 @@ DataTable rushing(const std::vector<RushingReceivingSeason>& seasons) {
                              {"TD", 30, [](const S& s) { return StatFormat::integer(s.rushTd); }},
                              {"Lng", 34, [](const S& s) { return StatFormat::integer(s.rushLong); }},
                          },
-                         [](const S& s) { return rushes(s, 1); });
+                         [](const S& s) { return s.rushesAtLeast(1); });
 }
 
 DataTable receiving(const std::vector<RushingReceivingSeason>& seasons) {
@@ -119,7 +106,7 @@ DataTable receiving(const std::vector<RushingReceivingSeason>& seasons) {
                              {"Avg", 40, [](const S& s) { return oneDecimal(s.recYdsPerRec); }},
                              {"TD", 30, [](const S& s) { return StatFormat::integer(s.recTd); }},
                          },
-                         [](const S& s) { return catches(s, 1); });
+                         [](const S& s) { return s.catchesAtLeast(1); });
 }
 
 DataTable defense(const std::vector<DefenseSeason>& seasons) {
@@ -185,28 +172,26 @@ DataTable scoring(const std::vector<ScoringSeason>& seasons) {
 std::vector<DataTable> sections(const PlayerStats& stats) {
     // The rushing and receiving halves of one family are judged apart; every other table uses its family's
     // substantive test.
-    const auto substantive = [](const auto& s) { return s.isSubstantive(); };
-    const int least = incidentalStatThreshold;
     std::vector<DataTable> tables;
     const auto add = [&tables](DataTable table) {
         if (!table.isEmpty())
             tables.push_back(std::move(table));
     };
-    if (any(stats.passing, substantive))
+    if (hasSubstantiveData(stats.passing))
         add(passing(stats.passing));
-    if (any(stats.rushingReceiving, [least](const auto& s) { return rushes(s, least); }))
+    if (stats.hasSubstantiveRushing())
         add(rushing(stats.rushingReceiving));
-    if (any(stats.rushingReceiving, [least](const auto& s) { return catches(s, least); }))
+    if (stats.hasSubstantiveReceiving())
         add(receiving(stats.rushingReceiving));
-    if (any(stats.defense, substantive))
+    if (hasSubstantiveData(stats.defense))
         add(defense(stats.defense));
-    if (any(stats.kicking, substantive))
+    if (hasSubstantiveData(stats.kicking))
         add(kicking(stats.kicking));
-    if (any(stats.punting, substantive))
+    if (hasSubstantiveData(stats.punting))
         add(punting(stats.punting));
-    if (any(stats.returns, substantive))
+    if (hasSubstantiveData(stats.returns))
         add(returns(stats.returns));
-    if (any(stats.scoring, substantive))
+    if (hasSubstantiveData(stats.scoring))
         add(scoring(stats.scoring));
     return tables;
 }

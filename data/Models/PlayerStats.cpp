@@ -10,6 +10,18 @@ const PlayerStats& PlayerStats::empty() {
     return value;
 }
 
+bool PlayerStats::hasSubstantiveRushing() const {
+    return std::any_of(rushingReceiving.begin(), rushingReceiving.end(), [](const RushingReceivingSeason& s) {
+        return s.rushesAtLeast(incidentalStatThreshold);
+    });
+}
+
+bool PlayerStats::hasSubstantiveReceiving() const {
+    return std::any_of(rushingReceiving.begin(), rushingReceiving.end(), [](const RushingReceivingSeason& s) {
+        return s.catchesAtLeast(incidentalStatThreshold);
+    });
+}
+
 std::optional<YearRange> PlayerStats::seasonRange() const {
     std::optional<YearRange> range;
     forEachFamily([&range](const auto& seasons) {

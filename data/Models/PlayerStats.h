@@ -26,6 +26,11 @@ struct PlayerStats {
 
     static const PlayerStats& empty();
 
+    // The rushing and the receiving half of the career, judged apart: some season of either type reaches
+    // the threshold.
+    bool hasSubstantiveRushing() const;
+    bool hasSubstantiveReceiving() const;
+
     // From the earliest to the latest year of any record of any family; absent when there is none.
     std::optional<YearRange> seasonRange() const;
 

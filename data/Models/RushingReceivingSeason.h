@@ -40,10 +40,13 @@ struct RushingReceivingSeason {
     HUDDLEPOD_STAT_SEASON_FIELDS(HUDDLEPOD_DECLARE_FIELD)
     HUDDLEPOD_RUSHING_RECEIVING_SEASON_FIELDS(HUDDLEPOD_DECLARE_FIELD)
 
-    bool isMeaningful() const { return atLeast(rushAtt, 1) || atLeast(rec, 1) || atLeast(targets, 1); }
+    // The rushing and the receiving half of the activity tests; the tables judge the halves apart.
+    bool rushesAtLeast(int least) const { return atLeast(rushAtt, least); }
+    bool catchesAtLeast(int least) const { return atLeast(rec, least) || atLeast(targets, least); }
+
+    bool isMeaningful() const { return rushesAtLeast(1) || catchesAtLeast(1); }
     bool isSubstantive() const {
-        const int least = incidentalStatThreshold;
-        return atLeast(rushAtt, least) || atLeast(rec, least) || atLeast(targets, least);
+        return rushesAtLeast(incidentalStatThreshold) || catchesAtLeast(incidentalStatThreshold);
     }
 
     static constexpr auto fields() {
