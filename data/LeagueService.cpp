@@ -322,27 +322,29 @@ QCoro::Task<std::optional<DataTable>> LeagueService::awards(int year, AwardsSect
     return awardWinners(year, std::move(token));
 }
 
-QCoro::Task<std::optional<DataTable>> LeagueService::awardWinners(int year, CancellationToken token) {
-    const auto rows = co_await select<AwardRow>(QStringLiteral("awards"), Query::awardWinners(year), token);
+template <typename Row>
+QCoro::Task<std::optional<DataTable>> LeagueService::tableOrNone(QString table, QueryItems items,
+                                                                 DataTable (*build)(const std::vector<Row>&),
+                                                                 CancellationToken token) {
+    const auto rows = co_await select<Row>(std::move(table), std::move(items), std::move(token));
     if (rows.empty())
         co_return std::nullopt;
-    co_return AwardsBuilder::winners(rows);
+    co_return build(rows);
+}
+
+QCoro::Task<std::optional<DataTable>> LeagueService::awardWinners(int year, CancellationToken token) {
+    return tableOrNone<AwardRow>(QStringLiteral("awards"), Query::awardWinners(year), AwardsBuilder::winners,
+                                 std::move(token));
 }
 
 QCoro::Task<std::optional<DataTable>> LeagueService::allPro(int year, CancellationToken token) {
-    const auto rows =
-        co_await select<HonorRow>(QStringLiteral("all_pro_selections"), Query::allPro(year), token);
-    if (rows.empty())
-        co_return std::nullopt;
-    co_return AwardsBuilder::allPro(rows);
+    return tableOrNone<HonorRow>(QStringLiteral("all_pro_selections"), Query::allPro(year),
+                                 AwardsBuilder::allPro, std::move(token));
 }
 
 QCoro::Task<std::optional<DataTable>> LeagueService::allRookie(int year, CancellationToken token) {
-    const auto rows =
-        co_await select<HonorRow>(QStringLiteral("all_rookie_selections"), Query::allRookie(year), token);
-    if (rows.empty())
-        co_return std::nullopt;
-    co_return AwardsBuilder::allRookie(rows);
+    return tableOrNone<HonorRow>(QStringLiteral("all_rookie_selections"), Query::allRookie(year),
+                                 AwardsBuilder::allRookie, std::move(token));
 }
 
 } // namespace huddlepod

@@ -85,6 +85,11 @@ private:
                                                      CancellationToken token);
     QCoro::Task<std::optional<int>> yearBound(QString table, QString yearPath, QString order, bool nested,
                                               CancellationToken token);
+    // The rows of one query built into a table; none when there are no rows.
+    template <typename Row>
+    QCoro::Task<std::optional<DataTable>> tableOrNone(QString table, QueryItems items,
+                                                      DataTable (*build)(const std::vector<Row>&),
+                                                      CancellationToken token);
     QCoro::Task<std::optional<DataTable>> awardWinners(int year, CancellationToken token);
     QCoro::Task<std::optional<DataTable>> allPro(int year, CancellationToken token);
     QCoro::Task<std::optional<DataTable>> allRookie(int year, CancellationToken token);
