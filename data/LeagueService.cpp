@@ -20,6 +20,8 @@ namespace huddlepod {
 
 namespace {
 
+constexpr int maximumDraftRounds = 100;
+
 // A row holding `year` (required): the newest draft year and the plain year bounds.
 struct YearOnly {
     HUDDLEPOD_LEAGUE_RECORD(YearOnly, HUDDLEPOD_YEAR_ONLY_FIELDS)
@@ -228,7 +230,11 @@ QCoro::Task<std::vector<int>> LeagueService::draftRounds(int year, CancellationT
     const auto rows = co_await select<RoundsRow>(QStringLiteral("drafts"), Query::draftRounds(year), token);
     std::vector<int> rounds;
     if (!rows.empty() && rows.front().rounds) {
-        for (int round = 1; round <= *rows.front().rounds; ++round)
+        const int count = *rows.front().rounds;
+        // No draft has come near this; a larger count is a broken answer, not a list to allocate.
+        if (count > maximumDraftRounds)
+            throw PostgRESTError::decoding(QStringLiteral("[0].rounds: %1 is out of range").arg(count));
+        for (int round = 1; round <= count; ++round)
             rounds.push_back(round);
     }
     co_return rounds;

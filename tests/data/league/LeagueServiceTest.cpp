@@ -237,6 +237,10 @@ TEST_F(LeagueServiceTest, emptyAnswersGiveNone) {
     for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(waitForTask(service.draftRounds(2023)).empty()) << i;
     EXPECT_EQ(waitForTask(service.draftRounds(2023)), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+
+    // A corrupt count fails as an undecodable answer instead of building a list of two billion rounds.
+    server.enqueue(path("drafts"), {200, R"([{"rounds":2147483647}])"});
+    EXPECT_EQ(errorOf(service.draftRounds(2023)).kind(), PostgRESTError::Kind::decoding);
 }
 
 TEST_F(LeagueServiceTest, answersBecomeTables) {
