@@ -3,6 +3,7 @@
 
 #include "app/Views/Components/Popover.h"
 #include "app/Views/Components/PopoverList.h"
+#include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
 
 #include <QMouseEvent>
@@ -25,10 +26,15 @@ DataGridView::DataGridView(DataTable table, qreal availableWidth, OpenPlayer onO
     setMouseTracking(!layout_.links.empty());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFixedSize(sizeHint());
-    if (table_.title()) {
-        setAccessibleName(*table_.title());
+    installWidgetAccessibility();
+}
+
+void DataGridView::openPlayer(const PlayerLink& link) {
+    // Copies: opening a player may remove this grid while the action runs.
+    const OpenPlayer open = onOpenPlayer_;
+    if (open) {
+        open(PlayerLink(link));
     }
-    setAccessibleDescription(table_.spokenColumnHeader());
 }
 
 std::vector<PlayerLink> DataGridView::rowActions(const DataRow& row) {
@@ -138,16 +144,17 @@ void DataGridView::mouseReleaseEvent(QMouseEvent* event) {
     const int pressed = pressedLink_;
     pressedLink_ = -1;
     if (link >= 0 && link == pressed) {
-        activate(link);
+        activateLink(link);
     }
 }
 
-void DataGridView::activate(int index) {
+void DataGridView::activateLink(int index) {
+    if (index < 0 || index >= int(layout_.links.size())) {
+        return;
+    }
     PlayerNameLink& link = layout_.links[std::size_t(index)];
     if (link.links.size() == 1) {
-        // Copies: opening a player may remove this grid while the action runs.
-        const OpenPlayer open = onOpenPlayer_;
-        open(PlayerLink(link.links.front()));
+        openPlayer(link.links.front());
         return;
     }
     if (disclosure_) {

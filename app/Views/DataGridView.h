@@ -36,6 +36,12 @@ public:
     const std::vector<double>& widths() const { return widths_; }
     const DataGridLayout& gridLayout() const { return layout_; }
 
+    bool opensPlayers() const { return bool(onOpenPlayer_); }
+    // Runs the open-player action; it may remove the grid.
+    void openPlayer(const PlayerLink& link);
+    // What a click on a link does: opens its one player, or shows (or hides) the choice of several.
+    void activateLink(int index);
+
     // The link under a point, -1 when none.
     int linkAt(QPointF position) const;
     int hoveredLink() const { return hoveredLink_; }
@@ -54,7 +60,6 @@ protected:
 
 private:
     void setHovered(int link);
-    void activate(int link);
 
     DataTable table_;
     qreal availableWidth_;

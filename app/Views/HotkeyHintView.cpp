@@ -1,6 +1,7 @@
 // Layout and painting of the shortcut hint.
 #include "app/Views/HotkeyHintView.h"
 
+#include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
 #include "ui/Symbols.h"
 
@@ -27,7 +28,7 @@ HotkeyHintView::HotkeyHintView(QString shortcut, QWidget* parent)
     , shortcut_(std::move(shortcut)) {
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setAccessibleName(hintText());
+    installWidgetAccessibility();
 }
 
 QString HotkeyHintView::hintText() const {

@@ -3,6 +3,7 @@
 
 #include "app/Views/Components/Popover.h"
 #include "app/Views/Components/PopoverList.h"
+#include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
 #include "ui/Symbols.h"
 
@@ -38,6 +39,7 @@ ListPickerBase::ListPickerBase(ListPickerOptions options, QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleDescription(options_.accessibilityHint);
+    installWidgetAccessibility();
 }
 
 void ListPickerBase::setState(QStringList titles, std::optional<int> selectedIndex, QString selectionTitle,
@@ -161,7 +163,11 @@ void ListPickerBase::mouseReleaseEvent(QMouseEvent* event) {
         setPresented(!isPresented());
         return;
     }
-    if (const std::optional<int> target = stepTarget(part == Part::previous ? -1 : +1)) {
+    step(part == Part::previous ? -1 : +1);
+}
+
+void ListPickerBase::step(int offset) {
+    if (const std::optional<int> target = stepTarget(offset)) {
         choose(*target);
     }
 }

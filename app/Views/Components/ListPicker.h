@@ -59,6 +59,8 @@ public:
     std::optional<int> stepTarget(int offset) const;
     // "Previous season", "Next season": the verb and the hint without "Choose a ".
     QString arrowLabel(const QString& verb) const;
+    // What an arrow does: picks the step target, if there is one (offset as for stepTarget).
+    void step(int offset);
 
     Layout layout() const;
     QSize sizeHint() const override;

@@ -1,6 +1,7 @@
 // Painted rows of a popover list, in a scroll area whose height is computed from the row count.
 #include "app/Views/Components/PopoverList.h"
 
+#include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
 #include "ui/Theme.h"
 
@@ -114,6 +115,7 @@ PopoverList::PopoverList(QStringList titles, std::optional<int> selectedIndex, c
     setWidget(rows_);
     rows_->setAutoFillBackground(false); // setWidget() turns it on
     setFixedSize(sizeHint());
+    installWidgetAccessibility();
 }
 
 QSize PopoverList::sizeHint() const {

@@ -2,6 +2,7 @@
 #include "app/Views/Components/SegmentedToggle.h"
 
 #include "app/Views/Animation.h"
+#include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
 #include "ui/Theme.h"
 
@@ -32,6 +33,7 @@ SegmentedToggleBase::SegmentedToggleBase(QStringList titles, int selectedIndex, 
     , spansWidth_(spansWidth) {
     setFocusPolicy(Qt::NoFocus);
     setAccessibleName(accessibilityLabel);
+    installWidgetAccessibility();
     setSizePolicy(spansWidth_ ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 

@@ -39,6 +39,8 @@ public:
     // Each segment's padded rectangle for a given width (segments spread over it when spansWidth).
     std::vector<QRectF> segmentRects(int width) const;
     int segmentAt(QPointF position) const;
+    // What a click on a segment does.
+    void tap(int index) { handleTap(index); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

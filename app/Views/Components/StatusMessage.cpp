@@ -1,6 +1,7 @@
 // Layout and painting of the status message.
 #include "app/Views/Components/StatusMessage.h"
 
+#include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
 
 #include <QFontMetricsF>
@@ -29,6 +30,7 @@ StatusMessage::StatusMessage(QString text, std::optional<QString> systemImage, Q
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAccessibleName(text_);
+    installWidgetAccessibility();
 }
 
 StatusMessage::Layout StatusMessage::layoutFor(QSize area) const {
