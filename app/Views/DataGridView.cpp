@@ -20,13 +20,13 @@ DataGridView::DataGridView(DataTable table, qreal availableWidth, OpenPlayer onO
     , table_(std::move(table))
     , availableWidth_(availableWidth)
     , onOpenPlayer_(std::move(onOpenPlayer)) {
+    installWidgetAccessibility(); // before anything here asks for this widget's interface
     widths_ = table_.resolvedWidths(availableWidth_, measuredWidths(table_));
     layout_ = DataGridLayout::make(table_, widths_, availableWidth_, bool(onOpenPlayer_));
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(!layout_.links.empty());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFixedSize(sizeHint());
-    installWidgetAccessibility();
 }
 
 void DataGridView::openPlayer(const PlayerLink& link) {

@@ -26,9 +26,9 @@ QFont hintFont() {
 HotkeyHintView::HotkeyHintView(QString shortcut, QWidget* parent)
     : QWidget(parent)
     , shortcut_(std::move(shortcut)) {
+    installWidgetAccessibility(); // before anything here asks for this widget's interface
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    installWidgetAccessibility();
 }
 
 QString HotkeyHintView::hintText() const {

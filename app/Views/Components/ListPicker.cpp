@@ -36,10 +36,10 @@ ListPickerBase::ListPickerBase(ListPickerOptions options, QWidget* parent)
     : QWidget(parent)
     , options_(std::move(options))
     , presentedPicker_(&ListPickerBase::environmentPresentedPicker) {
+    installWidgetAccessibility(); // before anything here asks for this widget's interface
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleDescription(options_.accessibilityHint);
-    installWidgetAccessibility();
 }
 
 void ListPickerBase::setState(QStringList titles, std::optional<int> selectedIndex, QString selectionTitle,

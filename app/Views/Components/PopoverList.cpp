@@ -86,6 +86,7 @@ PopoverList::PopoverList(QStringList titles, std::optional<int> selectedIndex, c
     , titles_(std::move(titles))
     , selectedIndex_(selectedIndex)
     , style_(style) {
+    installWidgetAccessibility(); // before anything here asks for this widget's interface
     width_ = style_.width;
     if (style_.widensToContent) {
         const QFontMetricsF metrics(Theme::font(11, FontWeight::semibold));
@@ -115,7 +116,6 @@ PopoverList::PopoverList(QStringList titles, std::optional<int> selectedIndex, c
     setWidget(rows_);
     rows_->setAutoFillBackground(false); // setWidget() turns it on
     setFixedSize(sizeHint());
-    installWidgetAccessibility();
 }
 
 QSize PopoverList::sizeHint() const {

@@ -31,9 +31,9 @@ SegmentedToggleBase::SegmentedToggleBase(QStringList titles, int selectedIndex, 
     , selectedIndex_(selectedIndex)
     , isCompact_(isCompact)
     , spansWidth_(spansWidth) {
+    installWidgetAccessibility(); // before anything here asks for this widget's interface
     setFocusPolicy(Qt::NoFocus);
     setAccessibleName(accessibilityLabel);
-    installWidgetAccessibility();
     setSizePolicy(spansWidth_ ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 

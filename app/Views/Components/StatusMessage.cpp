@@ -24,13 +24,13 @@ QFont textFont() {
 StatusMessage::StatusMessage(QString text, std::optional<QString> systemImage, QWidget* parent)
     : QWidget(parent)
     , text_(std::move(text)) {
+    installWidgetAccessibility(); // before anything here asks for this widget's interface
     if (systemImage) {
         symbol_ = Symbols::named(*systemImage);
     }
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAccessibleName(text_);
-    installWidgetAccessibility();
 }
 
 StatusMessage::Layout StatusMessage::layoutFor(QSize area) const {
