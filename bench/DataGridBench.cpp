@@ -4,10 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
-
-#include <clocale>
 
 namespace {
 
@@ -92,15 +89,3 @@ BENCHMARK(layOutOnly)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggr
 BENCHMARK(paintOnly)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

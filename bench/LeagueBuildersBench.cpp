@@ -4,10 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-
 #include <array>
-#include <clocale>
 
 namespace {
 
@@ -130,12 +127,3 @@ BENCHMARK(standingsByConference)->Unit(benchmark::kMicrosecond)->Repetitions(5)-
 BENCHMARK(seasonSchedule)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

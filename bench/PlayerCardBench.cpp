@@ -5,11 +5,8 @@
 #include "platform/http/HttpSession.h"
 #include "tests/support/AsyncTest.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-
-#include <clocale>
 
 using namespace huddlepod;
 
@@ -66,12 +63,3 @@ void BM_WholeCardFromTheLocalBackend(benchmark::State& state) {
 BENCHMARK(BM_WholeCardFromTheLocalBackend)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,7 +5,6 @@
 #include "tests/support/AsyncTest.h"
 #include "tests/support/LoopbackServer.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -92,11 +91,3 @@ void BM_SearchRoundTripOnLoopback(benchmark::State& state) {
 BENCHMARK(BM_SearchRoundTripOnLoopback)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
