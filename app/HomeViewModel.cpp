@@ -324,7 +324,12 @@ QCoro::Task<> HomeViewModel::runLoad(QPointer<HomeViewModel> self, std::shared_p
             try {
                 rounds = co_await league->draftRounds(year, token);
             } catch (...) {
-                // Treated as a year without rounds: round 1 is fetched as usual.
+                const std::exception_ptr error = std::current_exception();
+                if (!isLive())
+                    co_return;
+                // Not a year without rounds: the round and its picker stay, and the page says why.
+                self->setState(HomeContentState::failed(PostgRESTError::userMessage(error, pageFallback)));
+                co_return;
             }
             if (!isLive())
                 co_return;

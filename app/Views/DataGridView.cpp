@@ -180,8 +180,9 @@ void DataGridView::activateLink(int index) {
             disclosure_->close();
         }
         // On the next turn: opening a player may remove this grid, and the list is still handling its click.
+        // openPlayer runs a copy of the action, which the grid's removal cannot destroy mid-call.
         QMetaObject::invokeMethod(
-            this, [this, player = players.at(std::size_t(row))] { onOpenPlayer_(player); },
+            this, [this, player = players.at(std::size_t(row))] { openPlayer(player); },
             Qt::QueuedConnection);
     });
     connect(popover, &Popover::closed, this, [this, index] {

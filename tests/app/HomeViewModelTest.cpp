@@ -20,6 +20,7 @@ void PrintTo(const HomeContentState& state, std::ostream* out) {
 namespace {
 
 using namespace huddlepod;
+using huddlepod::testing::CallLog;
 using huddlepod::testing::emptyTable;
 using huddlepod::testing::FakeLeagueService;
 using huddlepod::testing::tableWithRows;
@@ -199,37 +200,39 @@ TEST_F(HomeViewModelTest, selectYearIgnoresTheShownYearYearsOutOfBoundsAndPagesW
     EXPECT_EQ(league->calls.pending(), QStringList({"standings 1920 division"}));
 }
 
-TEST_F(HomeViewModelTest, draftRoundIsCorrectedWithoutASecondLoad) {
+TEST_F(HomeViewModelTest, draftRoundFollowsTheYearsRoundsAndAFailedLookupIsShown) {
     model->setDraftRound(5); // stored only: standings is open
     model->setTab(HomeTab::draft);
     league->calls.answer<std::optional<int>>("latestDraftYear", 2023);
     league->calls.answer<std::vector<int>>("draftRounds 2023", {1, 2, 3});
     EXPECT_EQ(model->draftRound(), 1);
-    EXPECT_EQ(model->availableRounds(), (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(model->hasSubControls());
     league->calls.answer<std::optional<DataTable>>("draft 2023 1", tableWithRows("round 1"));
-    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("round 1")));
     EXPECT_EQ(requests(), QStringList({"latestDraftYear", "draftRounds 2023", "draft 2023 1"}));
-}
-
-TEST_F(HomeViewModelTest, aDraftYearWithoutRoundsFetchesRoundOneOnce) {
-    model->setTab(HomeTab::draft);
-    league->calls.answer<std::optional<int>>("latestDraftYear", 2023);
-    league->calls.answer<std::vector<int>>("draftRounds 2023", {1, 2, 3});
-    league->calls.answer<std::optional<DataTable>>("draft 2023 1", tableWithRows("round 1"));
     model->setDraftRound(3);
     league->calls.answer<std::vector<int>>("draftRounds 2023", {1, 2, 3});
     league->calls.answer<std::optional<DataTable>>("draft 2023 3", tableWithRows("round 3"));
-    EXPECT_EQ(model->draftRound(), 3);
 
+    // A failed lookup is no year without rounds: the round and its picker stay, and the page says why.
+    model->selectYear(2022);
+    league->calls.fail("draftRounds 2022", PostgRESTError::transport("offline"));
+    EXPECT_EQ(model->state(), HomeContentState::failed(cannotReach));
+    EXPECT_EQ(model->draftRound(), 3);
+    EXPECT_EQ(model->availableRounds(), (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(league->calls.pending().isEmpty());
+    // A replaced load's lookup ends in an error too, which is no failure to show.
+    model->selectYear(2021);
     model->selectYear(1921);
-    league->calls.fail("draftRounds 1921", PostgRESTError::http(404, {})); // counts as no rounds
+    league->calls.fail("draftRounds 2021", PostgRESTError::http(503, {}));
+    EXPECT_EQ(model->state(), HomeContentState::failed(cannotReach));
+
+    // A year without rounds fetches round 1, once.
+    league->calls.answer<std::vector<int>>("draftRounds 1921", {});
     EXPECT_EQ(model->draftRound(), 1);
-    EXPECT_TRUE(model->availableRounds().empty());
     EXPECT_FALSE(model->hasSubControls());
     league->calls.answer<std::optional<DataTable>>("draft 1921 1", std::nullopt);
     EXPECT_EQ(model->state(), HomeContentState::empty("No round 1 recorded for the 1921 draft."));
-    EXPECT_EQ(league->calls.requests().filter("draft 1921").size(), 1);
+    EXPECT_EQ(requests().filter("draft 1921").size(), 1);
 }
 
 TEST_F(HomeViewModelTest, onlyTheLastOfTwoQuickTabChangesWritesState) {
@@ -264,34 +267,77 @@ TEST_F(HomeViewModelTest, aLateTableOfAReplacedLoadIsNeitherShownNorCached) {
     EXPECT_EQ(league->calls.pending().back(), "standings 2023 conference");
 }
 
-TEST_F(HomeViewModelTest, emptyTablesShowTheirPageTextAndAreNotCached) {
-    model->load();
-    league->calls.answer<std::optional<int>>("latestStandingsYear", 2023);
-    league->calls.answer<std::optional<DataTable>>("standings 2023 division", emptyTable("standings"));
-    EXPECT_EQ(model->state(), HomeContentState::empty("No standings recorded for 2023."));
-    model->load();
-    EXPECT_EQ(league->calls.pending(), QStringList({"standings 2023 division"}));
+// Each case drives a fresh model to an empty page; nothing empty is cached, so a reload asks again.
+struct EmptyCase {
+    std::function<void(HomeViewModel&, CallLog&)> open;
+    const char* text;
+};
 
-    model->setAwardsSection(AwardsSection::allRookie);
-    model->setTab(HomeTab::awards);
-    league->calls.answer<std::optional<YearRange>>("awardsYearBounds", YearRange{1950, 2022});
-    league->calls.answer<std::optional<DataTable>>("awards 2022 allRookie", std::nullopt);
-    EXPECT_EQ(model->state(), HomeContentState::empty("No All-Rookie team recorded for 2022."));
-}
-
-TEST_F(HomeViewModelTest, aPageWithoutYearsReadsNothingRecordedYet) {
-    model->load();
-    league->calls.answer<std::optional<int>>("latestStandingsYear", std::nullopt);
-    EXPECT_EQ(model->year(), std::nullopt);
-    EXPECT_FALSE(model->showsYearPicker());
-    EXPECT_EQ(model->state(), HomeContentState::empty("Nothing recorded yet."));
-    model->load();
-    EXPECT_EQ(league->calls.pending(), QStringList({"latestStandingsYear"}))
-        << "bounds that were none are asked again";
-
-    model->setTab(HomeTab::champions);
-    league->calls.answer<DataTable>("champions 60", emptyTable("champions"));
-    EXPECT_EQ(model->state(), HomeContentState::empty("Nothing recorded yet."));
+TEST(HomeViewModelEmptyPages, everyPageSaysWhatIsMissing) {
+    using Table = std::optional<DataTable>;
+    const auto awards = [](AwardsSection section) {
+        return [section](HomeViewModel& m, CallLog& calls) {
+            m.setAwardsSection(section);
+            m.setTab(HomeTab::awards);
+            calls.answer<std::optional<YearRange>>("awardsYearBounds", YearRange{1950, 2022});
+            calls.answer<Table>("awards 2022 " + AwardsSections::rawValue(section), emptyTable("awards"));
+        };
+    };
+    const std::vector<EmptyCase> cases = {
+        {[](HomeViewModel& m, CallLog& calls) {
+             m.load();
+             calls.answer<std::optional<int>>("latestStandingsYear", 2023);
+             calls.answer<Table>("standings 2023 division", emptyTable("standings"));
+         },
+         "No standings recorded for 2023."},
+        {[](HomeViewModel& m, CallLog& calls) {
+             m.setTab(HomeTab::schedule);
+             calls.answer<std::optional<YearRange>>("scheduleYearBounds", YearRange{1999, 2023});
+             calls.answer<std::optional<SeasonSchedule>>("schedule 2023", std::nullopt);
+         },
+         "No games recorded for 2023."},
+        {[](HomeViewModel& m, CallLog& calls) {
+             m.setDraftRound(3);
+             m.setTab(HomeTab::draft);
+             calls.answer<std::optional<int>>("latestDraftYear", 2023);
+             calls.answer<std::vector<int>>("draftRounds 2023", {1, 2, 3});
+             calls.answer<Table>("draft 2023 3", std::nullopt);
+         },
+         "No round 3 recorded for the 2023 draft."},
+        {awards(AwardsSection::winners), "No awards recorded for 2022."},
+        {awards(AwardsSection::allPro), "No All-Pro team recorded for 2022."},
+        {awards(AwardsSection::allRookie), "No All-Rookie team recorded for 2022."},
+        {[](HomeViewModel& m, CallLog& calls) {
+             m.load();
+             calls.answer<std::optional<int>>("latestStandingsYear", 2023);
+             m.setTab(HomeTab::champions); // keeps the standings year
+             calls.answer<DataTable>("champions 60", emptyTable("champions"));
+         },
+         "No champions recorded."},
+        {[](HomeViewModel& m, CallLog& calls) {
+             m.setTab(HomeTab::champions);
+             calls.answer<DataTable>("champions 60", emptyTable("champions"));
+         },
+         "Nothing recorded yet."},
+        {[](HomeViewModel& m, CallLog& calls) {
+             m.load();
+             calls.answer<std::optional<int>>("latestStandingsYear", std::nullopt);
+         },
+         "Nothing recorded yet."},
+    };
+    for (const EmptyCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto league = std::make_shared<FakeLeagueService>();
+        {
+            HomeViewModel model(league);
+            c.open(model, league->calls);
+            EXPECT_EQ(model.state(), HomeContentState::empty(c.text));
+            const int before = league->calls.count();
+            model.load();
+            EXPECT_GT(league->calls.count(), before);
+        }
+        league->calls.abandonPending();
+    }
 }
 
 TEST_F(HomeViewModelTest, failedYearBoundsShowTheFailureAndAreAskedAgain) {
@@ -331,32 +377,41 @@ TEST_F(HomeViewModelTest, aFailedScheduleIsNotASeasonWithoutGames) {
         << "a season without games is asked again";
 }
 
-TEST_F(HomeViewModelTest, scheduleSelectionsFollowTheSeasonWithoutExtraLoads) {
+TEST_F(HomeViewModelTest, seasonsCorrectWeekAndTeamWithoutASecondLoad) {
+    // A second load would replace the one that asked for the season: that request's token tells.
+    const auto answerSeason = [&](const QString& request, std::optional<SeasonSchedule> season) {
+        league->calls.answer(request, std::move(season));
+        EXPECT_FALSE(league->calls.token(request).isCancelled()) << request.toStdString();
+    };
     model->setTab(HomeTab::schedule);
     league->calls.answer<std::optional<YearRange>>("scheduleYearBounds", YearRange{1999, 2023});
-    league->calls.answer<std::optional<SeasonSchedule>>("schedule 2023",
-                                                        seasonWithWeeks({"1", "2", "18"}, {"BUF", "KC"}));
+    answerSeason("schedule 2023", seasonWithWeeks({"1", "2", "18"}, {"BUF", "KC"}));
     EXPECT_EQ(model->selectedWeek(), ScheduleWeek("1"));
     EXPECT_EQ(model->selectedTeam(), "BUF");
 
+    // Choices within the season are served from it.
     model->setSelectedWeek(ScheduleWeek("18"));
     EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("week 18")));
     model->setScheduleGrouping(ScheduleGrouping::team);
-    EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("team BUF")));
     model->setSelectedTeam(QStringLiteral("KC"));
     EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("team KC")));
     model->setScheduleGrouping(ScheduleGrouping::week);
     EXPECT_EQ(requests(), QStringList({"scheduleYearBounds", "schedule 2023"}));
 
-    // A season without week 18 falls back to its first week; one with team KC keeps it.
-    const int before = requestCount();
+    // Week 18 and KC are missing from 2000: its first week and team take their place.
     model->selectYear(2000);
-    league->calls.answer<std::optional<SeasonSchedule>>("schedule 2000",
-                                                        seasonWithWeeks({"1", "17"}, {"KC"}));
+    answerSeason("schedule 2000", seasonWithWeeks({"1", "17"}, {"NE"}));
     EXPECT_EQ(model->selectedWeek(), ScheduleWeek("1"));
-    EXPECT_EQ(model->selectedTeam(), "KC");
+    EXPECT_EQ(model->selectedTeam(), "NE");
     EXPECT_EQ(model->state(), HomeContentState::loaded(tableWithRows("week 1")));
-    EXPECT_EQ(requestCount(), before + 1);
+
+    // A season without games clears both.
+    model->selectYear(1999);
+    answerSeason("schedule 1999", std::nullopt);
+    EXPECT_EQ(model->selectedWeek(), std::nullopt);
+    EXPECT_EQ(model->selectedTeam(), std::nullopt);
+    EXPECT_FALSE(model->hasSubControls());
+    EXPECT_EQ(requests().size(), 4);
 }
 
 TEST_F(HomeViewModelTest, pageFetchFailuresShowTheUserMessage) {

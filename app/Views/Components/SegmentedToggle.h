@@ -100,7 +100,10 @@ public:
 protected:
     void handleTap(int index) override {
         const QPointer<SegmentedToggleBase> alive(this);
-        selection_.set(options_.at(std::size_t(index)));
+        // Copies: the write may remove this toggle, and with it the setter and the options.
+        const std::function<void(const T&)> set = selection_.set;
+        const T option = options_.at(std::size_t(index));
+        set(option);
         if (!alive) {
             return; // the write rebuilt the view that held this toggle
         }

@@ -175,8 +175,8 @@ TEST(GridAccessibility, anActionThatRemovesTheGridIsSafe) {
     std::vector<PlayerLink> opened;
     QPointer<DataGridView> grid;
     grid = new DataGridView(standingsTable(), 400, [&](const PlayerLink& link) {
-        opened.push_back(link);
         delete grid.data();
+        opened.push_back(link);
     });
     QAccessibleInterface* row = QAccessible::queryAccessibleInterface(grid)->child(1);
     QAccessibleInterface* link = row->child(0);

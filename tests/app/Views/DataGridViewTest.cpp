@@ -136,19 +136,28 @@ TEST(DataGridView, rendersEveryKindOfTableForPeopleToCheck) {
 }
 
 TEST(DataGridView, anOpenActionThatRemovesTheGridRunsToItsEnd) {
-    // Opening a player replaces the page that held the grid, inside the action.
-    std::vector<QString> opened;
-    QWidget page;
-    QPointer<DataGridView> grid;
-    grid = new DataGridView(
-        standingsTable(), 416,
-        [&](const PlayerLink& link) {
-            delete grid.data();
-            opened.push_back(link.name);
-        },
-        &page);
-    grid->show();
-    QTest::mouseClick(grid, Qt::LeftButton, {}, grid->gridLayout().links[1].hitArea.center().toPoint());
-    EXPECT_TRUE(grid.isNull());
-    EXPECT_EQ(opened, std::vector<QString>{QStringLiteral("Josh Allen")});
+    // Opening a player replaces the page that held the grid inside the action, which goes on after that.
+    const std::pair<int, const char*> cases[] = {{1, "Josh Allen"}, {2, "Tyreek Hill"}}; // one; a choice
+    for (const auto& [link, name] : cases) {
+        std::vector<QString> opened;
+        QWidget page;
+        QPointer<DataGridView> grid;
+        grid = new DataGridView(
+            standingsTable(), 416,
+            [&](const PlayerLink& player) {
+                delete grid.data();
+                opened.push_back(player.name);
+            },
+            &page);
+        grid->show();
+        QTest::mouseClick(grid, Qt::LeftButton, {},
+                          grid->gridLayout().links[link].hitArea.center().toPoint());
+        if (grid && grid->disclosure()) {
+            auto* list = static_cast<PopoverList*>(grid->disclosure()->content());
+            QTest::mouseClick(list->widget(), Qt::LeftButton, {}, list->rowRect(1).center());
+            QCoreApplication::processEvents();
+        }
+        EXPECT_TRUE(grid.isNull());
+        EXPECT_EQ(opened, std::vector<QString>{QString::fromUtf8(name)});
+    }
 }
