@@ -61,10 +61,7 @@ TEST(ListPicker, readOnlyWithoutActionOrWithFewerThanTwoValues) {
          {static_cast<ListPickerBase*>(noAction.get()), static_cast<ListPickerBase*>(oneValue.get()),
           static_cast<ListPickerBase*>(none.get())}) {
         EXPECT_FALSE(picker->isInteractive());
-        const ListPickerBase::Layout layout = picker->layout();
-        EXPECT_FALSE(layout.isInteractive);
-        EXPECT_GE(layout.label.width(), 24);
-        EXPECT_TRUE(picker->accessibleDescription().isEmpty());
+        EXPECT_FALSE(picker->layout().isInteractive);
         picker->setPresented(true);
         EXPECT_FALSE(picker->isPresented());
     }
@@ -73,19 +70,15 @@ TEST(ListPicker, readOnlyWithoutActionOrWithFewerThanTwoValues) {
     testsupport::saveLooks(*oneValue, QStringLiteral("list-picker-read-only"));
 }
 
-TEST(ListPicker, interactiveGeometryArrowsAroundTheLabel) {
+TEST(ListPicker, interactiveFormHasArrowsAroundTheLabelWithItsChevron) {
     std::vector<QString> picks;
     std::unique_ptr<ListPicker<QString>> picker(weekPicker({"1", "2", "3"}, "2", &picks));
     const ListPickerBase::Layout layout = picker->layout();
     ASSERT_TRUE(layout.isInteractive);
-    EXPECT_EQ(layout.previous.size(), QSizeF(16, 18));
-    EXPECT_EQ(layout.next.size(), QSizeF(16, 18));
-    EXPECT_DOUBLE_EQ(layout.label.left() - layout.previous.right(), 2);
-    EXPECT_DOUBLE_EQ(layout.next.left() - layout.label.right(), 2);
-    EXPECT_DOUBLE_EQ(layout.chevron.right(), layout.label.right());
-    EXPECT_EQ(picker->sizeHint().height(), 18);
-    EXPECT_EQ(picker->arrowLabel(QStringLiteral("Previous")), QStringLiteral("Previous week"));
-    EXPECT_EQ(picker->accessibleDescription(), QStringLiteral("Choose a week"));
+    EXPECT_LT(layout.previous.right(), layout.label.left());
+    EXPECT_LT(layout.label.right(), layout.next.left());
+    EXPECT_TRUE(layout.label.contains(layout.chevron));
+    EXPECT_LE(layout.next.right(), picker->sizeHint().width());
     picker->resize(picker->sizeHint());
     testsupport::saveLooks(*picker, QStringLiteral("list-picker"));
 }
@@ -142,7 +135,6 @@ TEST(ListPicker, labelOpensTheListAndRowsReportEvenTheSelectedOne) {
     ASSERT_TRUE(picker.isPresented());
     PopoverList* list = picker.presentedList();
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->size(), QSize(74, 235));
     EXPECT_EQ(list->selectedIndex(), 14);
     EXPECT_NEAR(list->rowRect(14).center().y() - list->scrollOffset(), list->viewport()->height() / 2, 1);
     testsupport::saveLooks(*picker.popover(), QStringLiteral("year-picker-open"));
@@ -169,33 +161,24 @@ TEST(ListPicker, selectionOutsideTheListDisablesArrowsButStillOpens) {
     clickPart(*picker, picker->layout().label);
     ASSERT_TRUE(picker->isPresented());
     EXPECT_FALSE(picker->presentedList()->selectedIndex().has_value());
-    EXPECT_EQ(picker->presentedList()->size().height(), 74);
 }
 
 TEST(ListPicker, debugRequestOpensTheNamedPickerOnly) {
-    std::vector<QString> picks;
-    std::unique_ptr<ListPicker<QString>> named(weekPicker({"1", "2", "3"}, "2", &picks));
-    named->setPresentedPickerProvider([] { return std::optional<QString>(QStringLiteral("week")); });
-    named->show();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(named->isPresented());
-
-    YearPicker other(2020, years(2024, 2020), [](int) {});
-    other.setPresentedPickerProvider([] { return std::optional<QString>(QStringLiteral("week")); });
-    other.show();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(other.isPresented());
-
-    // An empty identity never matches, whatever the request.
-    ListPickerOptions anonymous = weekOptions();
-    anonymous.debugIdentity.clear();
-    ListPicker<int> unnamed(
-        {1, 2}, 1, [](const int& v) { return QString::number(v); },
-        [](const int& v) { return QString::number(v); }, anonymous, [](const int&) {});
-    unnamed.setPresentedPickerProvider([] { return std::optional<QString>(QString()); });
-    unnamed.show();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(unnamed.isPresented());
+    const struct {
+        const char* identity;
+        const char* requested;
+        bool opens;
+    } cases[] = {{"week", "week", true}, {"year", "week", false}, {"", "", false}};
+    const auto number = [](const int& value) { return QString::number(value); };
+    for (const auto& c : cases) {
+        ListPickerOptions options = weekOptions();
+        options.debugIdentity = QString::fromUtf8(c.identity);
+        ListPicker<int> picker({1, 2}, 1, number, number, options, [](const int&) {});
+        picker.setPresentedPickerProvider([&c] { return std::optional(QString::fromUtf8(c.requested)); });
+        picker.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(picker.isPresented(), c.opens) << c.identity << " / " << c.requested;
+    }
 
     qputenv("HUDDLEPOD_DEBUG_PICKER", "year");
     EXPECT_EQ(ListPickerBase::environmentPresentedPicker(), std::optional<QString>(QStringLiteral("year")));
@@ -204,18 +187,10 @@ TEST(ListPicker, debugRequestOpensTheNamedPickerOnly) {
     qunsetenv("HUDDLEPOD_DEBUG_PICKER");
 }
 
-TEST(YearPicker, seasonLabelsAndSettings) {
-    YearPicker picker(2019, years(2024, 2015), {});
-    EXPECT_FALSE(picker.isInteractive()); // no action: read-only
-    EXPECT_EQ(picker.titles().front(), QStringLiteral("2024"));
-    EXPECT_EQ(picker.accessibleName(), QStringLiteral("Season 2019"));
-    EXPECT_GE(picker.layout().label.width(), 34);
-    const ListPickerOptions& options = picker.options();
-    EXPECT_TRUE(options.reversedStepping);
-    EXPECT_TRUE(options.monospaced);
-    EXPECT_EQ(options.debugIdentity, QStringLiteral("year"));
-    EXPECT_DOUBLE_EQ(options.listWidth, 74);
-
+TEST(YearPicker, withoutActionOrSeasonsItIsReadOnly) {
+    YearPicker noAction(2019, years(2024, 2015), {});
+    EXPECT_FALSE(noAction.isInteractive());
+    EXPECT_EQ(noAction.accessibleName(), QStringLiteral("Season 2019"));
     YearPicker empty(2019, {}, [](int) {});
     EXPECT_FALSE(empty.isInteractive());
     empty.resize(empty.sizeHint());
