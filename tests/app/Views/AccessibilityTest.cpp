@@ -57,27 +57,22 @@ TEST(GridAccessibility, titleHeadersAndRowsInReadingOrder) {
     const DataTable table = passingTable();
     DataGridView grid(table, 400);
     QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&grid);
-    ASSERT_NE(root, nullptr);
     const std::vector<QAccessibleInterface*> elements = childrenOf(root);
-    ASSERT_EQ(elements.size(), 7U);
-
-    EXPECT_EQ(elements[0]->role(), QAccessible::Heading);
-    EXPECT_EQ(name(elements[0]), QStringLiteral("Passing")); // drawn upper-cased, spoken as written
-    EXPECT_EQ(elements[1]->role(), QAccessible::StaticText);
-    EXPECT_EQ(name(elements[1]), QStringLiteral("Games, Passing"));
-    EXPECT_EQ(elements[2]->role(), QAccessible::ColumnHeader);
-    EXPECT_EQ(name(elements[2]), table.spokenColumnHeader());
-
     const DataSection& regular = table.sections()[0];
-    const DataSection& post = table.sections()[1];
-    EXPECT_EQ(name(elements[3]), table.spokenLabel(regular.rows[0], std::nullopt));
-    EXPECT_EQ(name(elements[4]), table.spokenLabel(regular.rows[1], std::nullopt));
-    EXPECT_EQ(elements[5]->role(), QAccessible::Heading);
-    EXPECT_EQ(name(elements[5]), QStringLiteral("Postseason"));
-    EXPECT_EQ(elements[6]->role(), QAccessible::StaticText);
-    EXPECT_EQ(name(elements[6]), table.spokenLabel(post.rows[0], QStringLiteral("Postseason")));
-
+    const std::pair<QAccessible::Role, QString> expected[] = {
+        {QAccessible::Heading, QStringLiteral("Passing")}, // drawn upper-cased, spoken as written
+        {QAccessible::StaticText, QStringLiteral("Games, Passing")},
+        {QAccessible::ColumnHeader, table.spokenColumnHeader()},
+        {QAccessible::StaticText, table.spokenLabel(regular.rows[0], std::nullopt)},
+        {QAccessible::StaticText, table.spokenLabel(regular.rows[1], std::nullopt)},
+        {QAccessible::Heading, QStringLiteral("Postseason")},
+        {QAccessible::StaticText,
+         table.spokenLabel(table.sections()[1].rows[0], QStringLiteral("Postseason"))},
+    };
+    ASSERT_EQ(elements.size(), std::size(expected));
     for (std::size_t index = 0; index < elements.size(); ++index) {
+        EXPECT_EQ(elements[index]->role(), expected[index].first) << index;
+        EXPECT_EQ(name(elements[index]), expected[index].second);
         EXPECT_EQ(elements[index]->parent(), root);
         EXPECT_EQ(root->indexOfChild(elements[index]), int(index));
     }
@@ -87,83 +82,50 @@ TEST(GridAccessibility, titleHeadersAndRowsInReadingOrder) {
     EXPECT_EQ(root->childAt(second.center().x(), second.center().y()), elements[4]);
 }
 
-TEST(GridAccessibility, rowsOfferOneOpenActionPerLinkedPlayerInColumnOrder) {
+TEST(GridAccessibility, rowsOfferOneOpenActionPerLinkedPlayerAndLinksOpenOneOrTheChoice) {
     const DataTable table = standingsTable();
-    std::vector<PlayerLink> opened;
-    DataGridView grid(table, 400, [&](const PlayerLink& link) { opened.push_back(link); });
+    std::vector<QString> opened;
+    DataGridView grid(table, 400, [&](const PlayerLink& link) { opened.push_back(link.name); });
     QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&grid);
-    const std::vector<QAccessibleInterface*> elements = childrenOf(root);
-    // Column header and three rows: the cut rule is no element, the hidden section label neither.
-    ASSERT_EQ(elements.size(), 4U);
-    EXPECT_EQ(elements[0]->role(), QAccessible::ColumnHeader);
-    const DataSection& section = table.sections()[0];
-    for (int row = 0; row < 3; ++row) {
-        // The section's label is spoken even though it is not shown.
-        EXPECT_EQ(name(elements[std::size_t(row) + 1]),
-                  table.spokenLabel(section.rows[std::size_t(row)], QStringLiteral("AFC East")));
-    }
-
-    EXPECT_EQ(actions(elements[1]),
+    // Column header and three rows: the cut rule is no element, the hidden section label neither, but the
+    // section's label is spoken.
+    ASSERT_EQ(root->childCount(), 4);
+    EXPECT_EQ(name(root->child(3)),
+              table.spokenLabel(table.sections()[0].rows[2], QStringLiteral("AFC East")));
+    EXPECT_EQ(actions(root->child(1)),
               QStringList({QStringLiteral("Open Team Captain"), QStringLiteral("Open Josh Allen")}));
-    EXPECT_EQ(actions(elements[2]),
-              QStringList({QStringLiteral("Open Tua Tagovailoa"), QStringLiteral("Open Tyreek Hill"),
-                           QStringLiteral("Open Jaylen Waddle")}));
-    EXPECT_TRUE(actions(elements[3]).isEmpty());
+    EXPECT_EQ(actions(root->child(2)).size(), 3);
+    EXPECT_TRUE(actions(root->child(3)).isEmpty());
+    perform(root->child(2), QStringLiteral("Open Tyreek Hill"));
+    EXPECT_EQ(opened, std::vector<QString>{QStringLiteral("Tyreek Hill")});
 
-    perform(elements[1], QStringLiteral("Open Josh Allen"));
-    perform(elements[2], QStringLiteral("Open Tyreek Hill"));
-    ASSERT_EQ(opened.size(), 2U);
-    EXPECT_EQ(opened[0], player("Josh Allen"));
-    EXPECT_EQ(opened[1], player("Tyreek Hill"));
-}
-
-TEST(GridAccessibility, linksInsideRowsOpenOnePlayerOrOfferTheChoice) {
-    std::vector<PlayerLink> opened;
-    DataGridView grid(standingsTable(), 400, [&](const PlayerLink& link) { opened.push_back(link); });
-    QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&grid);
-    QAccessibleInterface* first = root->child(1);
-    QAccessibleInterface* second = root->child(2);
-    ASSERT_EQ(first->childCount(), 2);
-    ASSERT_EQ(second->childCount(), 1);
-    EXPECT_EQ(root->child(3)->childCount(), 0);
-
-    QAccessibleInterface* captain = first->child(0);
+    QAccessibleInterface* captain = root->child(1)->child(0);
     EXPECT_EQ(captain->role(), QAccessible::Link);
-    EXPECT_EQ(name(captain), QStringLiteral("Team Captain"));
+    EXPECT_EQ(captain->parent(), root->child(1));
+    EXPECT_EQ(name(root->child(1)->child(1)), QStringLiteral("Josh Allen"));
     EXPECT_EQ(hint(captain), QStringLiteral("Open player"));
-    EXPECT_EQ(captain->parent(), first);
-    EXPECT_EQ(first->indexOfChild(first->child(1)), 1);
-    EXPECT_EQ(name(first->child(1)), QStringLiteral("Josh Allen"));
-
-    QAccessibleInterface* winners = second->child(0);
+    QAccessibleInterface* winners = root->child(2)->child(0);
     EXPECT_EQ(name(winners), QStringLiteral("3 winners: Tua Tagovailoa, Tyreek Hill, Jaylen Waddle"));
     EXPECT_EQ(hint(winners), QStringLiteral("Choose a player to open"));
-
+    EXPECT_EQ(root->child(3)->childCount(), 0);
     press(captain);
-    ASSERT_EQ(opened.size(), 1U);
-    EXPECT_EQ(opened[0], player("Team Captain"));
-    press(winners);
-    EXPECT_EQ(opened.size(), 1U);
-    ASSERT_NE(grid.disclosure(), nullptr);
+    EXPECT_EQ(opened.back(), QStringLiteral("Team Captain"));
 
     // The choice is a list of the three names; picking one opens that player.
-    auto* list = qobject_cast<PopoverList*>(grid.disclosure()->content());
-    ASSERT_NE(list, nullptr);
-    QAccessibleInterface* choice = QAccessible::queryAccessibleInterface(list);
+    press(winners);
+    ASSERT_NE(grid.disclosure(), nullptr);
+    QAccessibleInterface* choice = QAccessible::queryAccessibleInterface(grid.disclosure()->content());
     ASSERT_EQ(choice->childCount(), 3);
     EXPECT_EQ(choice->child(2)->role(), QAccessible::ListItem);
-    EXPECT_EQ(name(choice->child(2)), QStringLiteral("Jaylen Waddle"));
     EXPECT_FALSE(choice->child(0)->state().selected);
     press(choice->child(2));
     QCoreApplication::processEvents();
-    ASSERT_EQ(opened.size(), 2U);
-    EXPECT_EQ(opened[1], player("Jaylen Waddle"));
+    EXPECT_EQ(opened.back(), QStringLiteral("Jaylen Waddle"));
 }
 
 TEST(GridAccessibility, withoutAnOpenActionRowsHaveNoActionsAndNoLinks) {
     DataGridView grid(standingsTable(), 400);
     QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&grid);
-    ASSERT_EQ(root->childCount(), 4);
     for (int index = 1; index < 4; ++index) {
         EXPECT_TRUE(actions(root->child(index)).isEmpty());
         EXPECT_EQ(root->child(index)->childCount(), 0);
@@ -179,11 +141,10 @@ TEST(GridAccessibility, anActionThatRemovesTheGridIsSafe) {
         opened.push_back(link);
     });
     QAccessibleInterface* row = QAccessible::queryAccessibleInterface(grid)->child(1);
-    QAccessibleInterface* link = row->child(0);
-    ASSERT_NE(link, nullptr);
+    ASSERT_NE(row->child(0), nullptr);
     perform(row, QStringLiteral("Open Team Captain"));
     EXPECT_TRUE(grid.isNull());
-    EXPECT_EQ(opened.size(), 1U);
+    EXPECT_EQ(opened, std::vector<PlayerLink>{player("Team Captain")});
 }
 
 TEST(ListPickerAccessibility, arrowsAreNamedFromTheHintAndDisabledAtTheEnds) {
@@ -196,28 +157,22 @@ TEST(ListPickerAccessibility, arrowsAreNamedFromTheHintAndDisabledAtTheEnds) {
         [&](const QString& week) { picks.push_back(week); });
     QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&picker);
     EXPECT_EQ(root->role(), QAccessible::Grouping);
-    EXPECT_TRUE(name(root).isEmpty());
     const std::vector<QAccessibleInterface*> parts = childrenOf(root);
     ASSERT_EQ(parts.size(), 3U);
-    for (QAccessibleInterface* part : parts) {
-        EXPECT_EQ(part->role(), QAccessible::Button);
+    const QString names[] = {QStringLiteral("Previous week"), QStringLiteral("Week 1"),
+                             QStringLiteral("Next week")};
+    for (std::size_t index = 0; index < 3; ++index) {
+        EXPECT_EQ(parts[index]->role(), QAccessible::Button);
+        EXPECT_EQ(name(parts[index]), names[index]);
+        EXPECT_EQ(hint(parts[index]), index == 1 ? QStringLiteral("Choose a week") : QString());
     }
-    EXPECT_EQ(name(parts[0]), QStringLiteral("Previous week"));
-    EXPECT_EQ(name(parts[1]), QStringLiteral("Week 1"));
-    EXPECT_EQ(hint(parts[1]), QStringLiteral("Choose a week"));
-    EXPECT_EQ(name(parts[2]), QStringLiteral("Next week"));
-    EXPECT_TRUE(hint(parts[0]).isEmpty());
-
     EXPECT_TRUE(parts[0]->state().disabled);
     EXPECT_TRUE(actions(parts[0]).isEmpty());
-    EXPECT_FALSE(parts[2]->state().disabled);
     press(parts[2]);
     EXPECT_EQ(picks, std::vector<QString>({"2"}));
-
     picker.setSelection("3");
     EXPECT_FALSE(parts[0]->state().disabled);
     EXPECT_TRUE(parts[2]->state().disabled);
-    EXPECT_EQ(name(parts[1]), QStringLiteral("Week 3"));
 
     // The label opens the list; its rows are spoken by title and the current one is selected.
     EXPECT_TRUE(parts[1]->state().collapsed);
@@ -225,21 +180,17 @@ TEST(ListPickerAccessibility, arrowsAreNamedFromTheHintAndDisabledAtTheEnds) {
     ASSERT_TRUE(picker.isPresented());
     EXPECT_TRUE(parts[1]->state().expanded);
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(picker.presentedList());
-    EXPECT_EQ(list->role(), QAccessible::List);
     ASSERT_EQ(list->childCount(), 3);
     EXPECT_EQ(name(list->child(0)), QStringLiteral("1"));
-    EXPECT_FALSE(list->child(0)->state().selected);
     EXPECT_TRUE(list->child(2)->state().selected);
     press(list->child(0));
     QCoreApplication::processEvents();
     EXPECT_EQ(picks, std::vector<QString>({"2", "1"}));
-    EXPECT_FALSE(picker.isPresented());
 
     // Read-only: one static text, no arrows; parts made before are gone.
     picker.setOnSelect({});
     EXPECT_EQ(root->role(), QAccessible::StaticText);
     EXPECT_EQ(name(root), QStringLiteral("Week 3"));
-    EXPECT_TRUE(hint(root).isEmpty());
     EXPECT_EQ(root->childCount(), 0);
     EXPECT_FALSE(parts[0]->isValid());
 }
@@ -249,43 +200,31 @@ TEST(ListPickerAccessibility, yearPickerStepsToOlderSeasonsWithItsPreviousArrow)
     YearPicker picker(2021, {2021, 2020, 2019}, [&](int year) { picks.push_back(year); });
     QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&picker);
     ASSERT_EQ(root->childCount(), 3);
-    QAccessibleInterface* previous = root->child(0);
-    QAccessibleInterface* label = root->child(1);
-    QAccessibleInterface* next = root->child(2);
-    EXPECT_EQ(name(previous), QStringLiteral("Previous season"));
-    EXPECT_EQ(name(next), QStringLiteral("Next season"));
-    EXPECT_EQ(name(label), QStringLiteral("Season 2021"));
-    EXPECT_EQ(hint(label), QStringLiteral("Choose a season"));
-    // Newest first and stepping reversed: at the newest season there is no next one.
-    EXPECT_TRUE(next->state().disabled);
-    press(previous);
+    EXPECT_EQ(name(root->child(0)), QStringLiteral("Previous season"));
+    EXPECT_EQ(name(root->child(1)), QStringLiteral("Season 2021"));
+    EXPECT_EQ(hint(root->child(1)), QStringLiteral("Choose a season"));
+    EXPECT_TRUE(root->child(2)->state().disabled) << "no season after the newest";
+    press(root->child(0));
     EXPECT_EQ(picks, std::vector<int>({2020}));
-    picker.setYear(2019);
-    EXPECT_TRUE(previous->state().disabled);
-    press(next);
-    EXPECT_EQ(picks, std::vector<int>({2020, 2020}));
 }
 
 TEST(ComponentAccessibility, segmentsAreButtonsAndTheSelectedOneIsMarked) {
     QString selected = QStringLiteral("Standings");
-    std::vector<QString> options{"Standings", "Schedule", "Draft"};
     SegmentedToggle<QString> toggle(
-        options, Binding<QString>{[&] { return selected; }, [&](const QString& value) { selected = value; }},
+        {"Standings", "Schedule", "Draft"},
+        Binding<QString>{[&] { return selected; }, [&](const QString& value) { selected = value; }},
         [](const QString& option) { return option; }, QStringLiteral("League view"));
     QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&toggle);
     EXPECT_EQ(root->role(), QAccessible::Grouping);
     EXPECT_EQ(name(root), QStringLiteral("League view"));
-    const std::vector<QAccessibleInterface*> segments = childrenOf(root);
-    ASSERT_EQ(segments.size(), 3U);
-    EXPECT_EQ(segments[1]->role(), QAccessible::Button);
-    EXPECT_EQ(name(segments[1]), QStringLiteral("Schedule"));
-    EXPECT_TRUE(segments[0]->state().selected);
-    EXPECT_FALSE(segments[1]->state().selected);
-
-    press(segments[2]);
+    ASSERT_EQ(root->childCount(), 3);
+    EXPECT_EQ(root->child(1)->role(), QAccessible::Button);
+    EXPECT_EQ(name(root->child(1)), QStringLiteral("Schedule"));
+    EXPECT_TRUE(root->child(0)->state().selected);
+    press(root->child(2));
     EXPECT_EQ(selected, QStringLiteral("Draft"));
-    EXPECT_FALSE(segments[0]->state().selected);
-    EXPECT_TRUE(segments[2]->state().selected);
+    EXPECT_FALSE(root->child(0)->state().selected);
+    EXPECT_TRUE(root->child(2)->state().selected);
 }
 
 TEST(ComponentAccessibility, statusAndHintSpeakTheirTextsButNotTheirSymbols) {
@@ -299,15 +238,11 @@ TEST(ComponentAccessibility, statusAndHintSpeakTheirTextsButNotTheirSymbols) {
     view.resize(440, view.sizeHint().height());
     QSignalSpy dismissed(&view, &HotkeyHintView::dismissed);
     QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&view);
-    EXPECT_TRUE(name(root).isEmpty());
     ASSERT_EQ(root->childCount(), 2);
-    QAccessibleInterface* text = root->child(0);
-    QAccessibleInterface* button = root->child(1);
-    EXPECT_EQ(text->role(), QAccessible::StaticText);
-    EXPECT_EQ(name(text), QStringLiteral("Press ⌃⌥S from anywhere to open Huddlepod."));
-    EXPECT_EQ(button->role(), QAccessible::Button);
-    EXPECT_EQ(name(button), QStringLiteral("Dismiss shortcut tip"));
-    EXPECT_EQ(button->rect().size(), QSize(18, 18));
-    press(button);
+    EXPECT_EQ(root->child(0)->role(), QAccessible::StaticText);
+    EXPECT_EQ(name(root->child(0)), QStringLiteral("Press ⌃⌥S from anywhere to open Huddlepod."));
+    EXPECT_EQ(root->child(1)->role(), QAccessible::Button);
+    EXPECT_EQ(name(root->child(1)), QStringLiteral("Dismiss shortcut tip"));
+    press(root->child(1));
     EXPECT_EQ(dismissed.count(), 1);
 }
