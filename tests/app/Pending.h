@@ -43,11 +43,6 @@ public:
         wake();
     }
 
-    template <typename Error>
-    void fail(Error error) {
-        failWith(std::make_exception_ptr(std::move(error)));
-    }
-
     void failWith(std::exception_ptr error) {
         Q_ASSERT(!isAnswered());
         m_state->error = std::move(error);

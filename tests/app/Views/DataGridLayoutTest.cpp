@@ -104,31 +104,31 @@ TEST(DataGridLayout, theEmDashAndLeadingTextColumnsAreFainter) {
     }
 }
 
-TEST(DataGridLayout, aCutRuleSpansAllColumnsBetweenItsRows) {
-    const DataGridView grid(standingsTable(), 416);
+TEST(DataGridLayout, aCutRuleSpansAllColumnsBetweenItsRowsAndLinksNeedAnOpenAction) {
+    const DataTable table = standingsTable();
+    EXPECT_TRUE(DataGridView(table, 416).gridLayout().links.empty());
+    const DataGridView grid(table, 416, [](const PlayerLink&) {});
     const DataGridLayout& layout = grid.gridLayout();
     ASSERT_EQ(layout.cutRules.size(), 1u);
     EXPECT_DOUBLE_EQ(layout.cutRules[0].width(), layout.columnExtent);
     EXPECT_GT(layout.cutRules[0].top(), layout.rows[1].frame.bottom());
     EXPECT_LT(layout.cutRules[0].bottom(), layout.rows[2].frame.top());
     EXPECT_TRUE(textsOf(layout, Kind::sectionLabel).empty()) << "the section hides its label";
+    ASSERT_EQ(layout.links.size(), 3u);
+    EXPECT_EQ(layout.links[1].hitArea, cell(layout, 0, 0, 3)->textRect);
+    EXPECT_EQ(layout.texts[layout.links[1].textIndex].text, QStringLiteral("Josh Allen"));
 }
 
-TEST(DataGridLayout, contentSizedColumnShrinksToItsWidestTextPlusOne) {
+TEST(DataGridLayout, contentSizedColumnShrinksToItsWidestTextPlusOneButNotBeyondItsWidth) {
     const DataTable table = standingsTable();
-    const std::map<int, double> measured = DataGridLayout::measuredWidths(table);
-    ASSERT_EQ(measured.size(), 1u);
-    const QFontMetricsF cellMetrics(DataGridLayout::font(11, FontWeight::regular));
+    const QFontMetricsF regular(DataGridLayout::font(11, FontWeight::regular));
     const QFontMetricsF emphasis(DataGridLayout::font(11, FontWeight::semibold));
     // "Josh Allen" is emphasised (the whole row), "Three Winners" is not.
-    const double widest = std::max({emphasis.horizontalAdvance(QStringLiteral("Josh Allen")),
-                                    cellMetrics.horizontalAdvance(QStringLiteral("Three Winners")),
-                                    cellMetrics.horizontalAdvance(StatFormat::absent)});
-    EXPECT_DOUBLE_EQ(measured.at(3), std::ceil(widest) + 1);
-    const DataGridView grid(table, 100);
-    EXPECT_DOUBLE_EQ(grid.widths()[3], std::min(110.0, std::ceil(widest) + 1));
+    const double widest = std::max(emphasis.horizontalAdvance(QStringLiteral("Josh Allen")),
+                                   regular.horizontalAdvance(QStringLiteral("Three Winners")));
+    EXPECT_DOUBLE_EQ(DataGridLayout::measuredWidths(table).at(3), std::ceil(widest) + 1);
+    EXPECT_DOUBLE_EQ(DataGridView(table, 100).widths()[3], std::min(110.0, std::ceil(widest) + 1));
 
-    // Text wider than the declared width keeps the declared width.
     std::vector<StatColumn> columns{column("Player", 40, false)};
     columns[0].isContentSized = true;
     const DataTable narrow(std::nullopt, columns, {},
@@ -136,51 +136,28 @@ TEST(DataGridLayout, contentSizedColumnShrinksToItsWidestTextPlusOne) {
     EXPECT_EQ(DataGridView(narrow, 100).widths(), std::vector<double>{40});
 }
 
-TEST(DataGridLayout, extraValuesReuseTheLastColumnWithoutAGap) {
-    std::vector<StatColumn> columns{column("Wk", 24), column("Opp", 40, false)};
-    const DataTable table(std::nullopt, columns, {},
-                          {{std::nullopt, {row("x", {"1", "KC", "W", "31-20"})}, true}});
+TEST(DataGridLayout, extraValuesReuseTheLastColumnAndLongTextWraps) {
+    std::vector<StatColumn> columns{column("Wk", 24), column("Award", 40, false)};
+    const DataTable table(
+        std::nullopt, columns, {},
+        {{std::nullopt, {row("x", {"1", "Offensive Player of the Year", "W", "31-20"})}, true}});
     const DataGridView grid(table, 100);
     const DataGridLayout& layout = grid.gridLayout();
-    const DataGridLayout::Text* third = cell(layout, 0, 0, 2);
-    const DataGridLayout::Text* fourth = cell(layout, 0, 0, 3);
-    ASSERT_NE(fourth, nullptr);
-    EXPECT_DOUBLE_EQ(third->frame.left(), 24 + 6 + 40);
-    EXPECT_DOUBLE_EQ(fourth->frame.left(), 24 + 6 + 40 + 40);
+    EXPECT_DOUBLE_EQ(cell(layout, 0, 0, 2)->frame.left(), 24 + 6 + 40);
+    EXPECT_DOUBLE_EQ(cell(layout, 0, 0, 3)->frame.left(), 24 + 6 + 40 + 40);
     EXPECT_DOUBLE_EQ(layout.size.width(), 150);
-}
-
-TEST(DataGridLayout, longTextWrapsAndTheRowGrows) {
-    std::vector<StatColumn> columns{column("Award", 60, false), column("Yr", 30)};
-    const DataTable table(std::nullopt, columns, {},
-                          {{std::nullopt, {row("a", {"Offensive Player of the Year", "2020"})}, true}});
-    const DataGridView grid(table, 100);
-    const DataGridLayout& layout = grid.gridLayout();
-    const DataGridLayout::Text* award = cell(layout, 0, 0, 0);
+    const DataGridLayout::Text* award = cell(layout, 0, 0, 1);
     EXPECT_TRUE(award->wraps);
     EXPECT_GT(award->lines.size(), 1u);
     EXPECT_TRUE(layout.rows[0].frame.contains(award->textRect)) << "the row grows with the lines";
-    // The short cell is centred on the tall one.
-    EXPECT_DOUBLE_EQ(cell(layout, 0, 0, 1)->frame.center().y(), award->frame.center().y());
-}
-
-TEST(DataGridLayout, linksOnlyWithAnOpenAction) {
-    const DataTable table = standingsTable();
-    EXPECT_TRUE(DataGridView(table, 416).gridLayout().links.empty());
-
-    const DataGridView grid(table, 416, [](const PlayerLink&) {});
-    const DataGridLayout& layout = grid.gridLayout();
-    ASSERT_EQ(layout.links.size(), 3u);
-    EXPECT_EQ(layout.links[1].links.size(), 1u);
-    EXPECT_EQ(layout.links[1].hitArea, cell(layout, 0, 0, 3)->textRect);
-    EXPECT_EQ(layout.texts[layout.links[1].textIndex].text, QStringLiteral("Josh Allen"));
+    EXPECT_DOUBLE_EQ(cell(layout, 0, 0, 0)->frame.center().y(), award->frame.center().y())
+        << "short cells centre";
 }
 
 TEST(DataGridLayout, degenerateTablesDoNotFail) {
     const DataTable noColumns(std::nullopt, {}, {{QStringLiteral("G"), 0, 0}, {QStringLiteral("H"), 4, 2}},
                               {{std::nullopt, {row("x", {"1", "2"})}, true}});
-    const DataGridView grid(noColumns, 100);
-    EXPECT_DOUBLE_EQ(grid.gridLayout().size.width(), 100);
+    EXPECT_DOUBLE_EQ(DataGridView(noColumns, 100).gridLayout().size.width(), 100);
     const DataGridView empty(DataTable(QStringLiteral("Empty"), {column("A", 20)}, {}, {}), 50);
     EXPECT_EQ(textsOf(empty.gridLayout(), Kind::title).size(), 1u);
     EXPECT_TRUE(empty.gridLayout().rows.empty());

@@ -14,36 +14,23 @@ using namespace huddlepod;
 
 namespace {
 
-enum class Page { standings, schedule, draft };
+const std::vector<QString> pages{"Standings", "Schedule", "Draft"};
 
 // Records every write, like a view model's setter.
 struct Model {
-    Page page = Page::standings;
-    std::vector<Page> writes;
+    QString page = pages[0];
+    std::vector<QString> writes;
 
-    Binding<Page> binding() {
-        return {[this] { return page; },
-                [this](const Page& value) {
-                    writes.push_back(value);
-                    page = value;
-                }};
+    Binding<QString> binding() {
+        return {[this] { return page; }, [this](const QString& value) { writes.push_back(page = value); }};
     }
 };
 
-QString pageTitle(const Page& page) {
-    switch (page) {
-    case Page::standings:
-        return QStringLiteral("Standings");
-    case Page::schedule:
-        return QStringLiteral("Schedule");
-    case Page::draft:
-        return QStringLiteral("Draft");
-    }
-    return {};
-}
-
-std::vector<Page> allPages() {
-    return {Page::standings, Page::schedule, Page::draft};
+std::unique_ptr<SegmentedToggle<QString>> makeToggle(Binding<QString> binding, bool compact = false,
+                                                     bool spans = false, QWidget* parent = nullptr) {
+    return std::make_unique<SegmentedToggle<QString>>(
+        pages, std::move(binding), [](const QString& page) { return page; }, QStringLiteral("League view"),
+        compact, spans, parent);
 }
 
 void tap(SegmentedToggleBase& toggle, int index) {
@@ -56,33 +43,33 @@ void tap(SegmentedToggleBase& toggle, int index) {
 TEST(SegmentedToggle, segmentsHoldTheirTextsInARowOrSpreadOverTheWidth) {
     Model model;
     for (const bool compact : {false, true}) {
-        SegmentedToggle<Page> toggle(allPages(), model.binding(), pageTitle, QStringLiteral("League view"),
-                                     compact);
-        const std::vector<QRectF> rects = toggle.segmentRects(toggle.sizeHint().width());
+        const auto toggle = makeToggle(model.binding(), compact);
+        const std::vector<QRectF> rects = toggle->segmentRects(toggle->sizeHint().width());
         ASSERT_EQ(rects.size(), 3u);
         for (std::size_t index = 0; index < 3; ++index) {
             const QFontMetricsF metrics(
                 Theme::font(11, index == 0 ? FontWeight::semibold : FontWeight::regular));
-            EXPECT_GT(rects[index].width(), metrics.horizontalAdvance(toggle.titles().at(int(index))));
+            EXPECT_GT(rects[index].width(), metrics.horizontalAdvance(pages[index]));
             EXPECT_GT(rects[index].left(), index == 0 ? -1 : rects[index - 1].right());
         }
-        EXPECT_GE(toggle.sizeHint().width(), rects.back().right());
-        toggle.resize(toggle.sizeHint());
-        testsupport::saveLooks(toggle, compact ? QStringLiteral("segmented-toggle-compact")
-                                               : QStringLiteral("segmented-toggle"));
+        EXPECT_GE(toggle->sizeHint().width(), rects.back().right());
+        toggle->resize(toggle->sizeHint());
+        testsupport::saveLooks(*toggle, compact ? QStringLiteral("segmented-toggle-compact")
+                                                : QStringLiteral("segmented-toggle"));
     }
 
-    SegmentedToggle<Page> spread(allPages(), model.binding(), pageTitle, QStringLiteral("League view"), false,
-                                 true);
-    const std::vector<QRectF> rects = spread.segmentRects(416);
+    const auto spread = makeToggle(model.binding(), false, true);
+    const std::vector<QRectF> rects = spread->segmentRects(416);
     EXPECT_DOUBLE_EQ(rects.front().left(), 0);
     EXPECT_NEAR(rects.back().right(), 416, 1e-9);
     EXPECT_NEAR(rects[1].left() - rects[0].right(), rects[2].left() - rects[1].right(), 1e-9);
+    spread->resize(416, spread->sizeHint().height());
+    testsupport::saveLooks(*spread, QStringLiteral("segmented-toggle-spanning"));
     // A single spanning segment keeps its own width at the leading edge.
-    SegmentedToggle<Page> single({Page::draft}, model.binding(), pageTitle, QStringLiteral("x"), false, true);
+    SegmentedToggle<QString> single(
+        {"Draft"}, model.binding(), [](const QString& page) { return page; }, QStringLiteral("x"), false,
+        true);
     EXPECT_LT(single.segmentRects(416).at(0).width(), 100);
-    spread.resize(416, spread.sizeHint().height());
-    testsupport::saveLooks(spread, QStringLiteral("segmented-toggle-spanning"));
 }
 
 TEST(SegmentedToggle, everyTapWritesTheSelectedOneIncludedAndMovesTheHighlight) {
@@ -90,19 +77,19 @@ TEST(SegmentedToggle, everyTapWritesTheSelectedOneIncludedAndMovesTheHighlight) 
         ScopedWorkspaceSettings workspace;
         workspace.reduceMotionValue = reduceMotion;
         Model model;
-        SegmentedToggle<Page> toggle(allPages(), model.binding(), pageTitle, QStringLiteral("League view"));
-        toggle.resize(toggle.sizeHint());
-        tap(toggle, 0);
-        EXPECT_FALSE(toggle.isAnimating()) << "nothing to move";
-        tap(toggle, 2);
-        EXPECT_EQ(model.writes, (std::vector<Page>{Page::standings, Page::draft}));
-        EXPECT_EQ(toggle.selectedIndex(), 2);
-        EXPECT_EQ(toggle.isAnimating(), !reduceMotion);
+        const auto toggle = makeToggle(model.binding());
+        toggle->resize(toggle->sizeHint());
+        tap(*toggle, 0);
+        EXPECT_FALSE(toggle->isAnimating()) << "nothing to move";
+        tap(*toggle, 2);
+        EXPECT_EQ(model.writes, (std::vector<QString>{"Standings", "Draft"}));
+        EXPECT_EQ(toggle->selectedIndex(), 2);
+        EXPECT_EQ(toggle->isAnimating(), !reduceMotion);
 
         // A change made elsewhere shows after refresh(), without a write.
-        model.page = Page::schedule;
-        toggle.refresh();
-        EXPECT_EQ(toggle.selectedIndex(), 1);
+        model.page = pages[1];
+        toggle->refresh();
+        EXPECT_EQ(toggle->selectedIndex(), 1);
         EXPECT_EQ(model.writes.size(), 2u);
     }
 }
@@ -133,19 +120,19 @@ TEST(SegmentedToggle, aWriteThatRemovesTheToggleEndsTheTapCleanly) {
         },
     };
     for (const auto& press : presses) {
-        std::vector<Page> writes;
+        std::vector<QString> writes;
         QWidget row;
-        QPointer<SegmentedToggle<Page>> toggle;
-        toggle = new SegmentedToggle<Page>(allPages(),
-                                           Binding<Page>{[] { return Page::standings; },
-                                                         [&](const Page& value) {
-                                                             delete toggle.data();
-                                                             writes.push_back(value);
-                                                         }},
-                                           pageTitle, QStringLiteral("League view"), false, false, &row);
+        QPointer<SegmentedToggle<QString>> toggle;
+        toggle = makeToggle({[] { return pages[0]; },
+                             [&](const QString& value) {
+                                 delete toggle.data();
+                                 writes.push_back(value);
+                             }},
+                            false, false, &row)
+                     .release();
         toggle->resize(toggle->sizeHint());
         press(*toggle);
         EXPECT_TRUE(toggle.isNull());
-        EXPECT_EQ(writes, std::vector<Page>{Page::draft});
+        EXPECT_EQ(writes, std::vector<QString>{"Draft"});
     }
 }
