@@ -67,23 +67,21 @@ std::string errorOf(const std::function<void()>& decode) {
 } // namespace
 
 TEST(JsonKeys, convertSnakeCaseToLowerCamelKeepingOuterUnderscores) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"season_type", "seasonType"},
-        {"home_team_abbr", "homeTeamAbbr"},
-        {"throws", "throws"},
-        {"is_hof", "isHof"},
-        {"logo_url", "logoUrl"},
-        {"fga_1", "fga1"},
-        {"punt_in20_pct", "puntIn20Pct"},
-        {"_private_key_", "_privateKey_"},
-        {"__a__b__", "__aB__"},
-        {"ALL_CAPS", "allCaps"},
-        {"NoUnderscore", "NoUnderscore"},
-        {"trailing_", "trailing_"},
-        {"_", "_"},
-        {"", ""},
-        {"é_été", "éÉté"},
-    };
+    const std::pair<const char*, const char*> cases[] = {{"season_type", "seasonType"},
+                                                         {"home_team_abbr", "homeTeamAbbr"},
+                                                         {"throws", "throws"},
+                                                         {"is_hof", "isHof"},
+                                                         {"logo_url", "logoUrl"},
+                                                         {"fga_1", "fga1"},
+                                                         {"punt_in20_pct", "puntIn20Pct"},
+                                                         {"_private_key_", "_privateKey_"},
+                                                         {"__a__b__", "__aB__"},
+                                                         {"ALL_CAPS", "allCaps"},
+                                                         {"NoUnderscore", "NoUnderscore"},
+                                                         {"trailing_", "trailing_"},
+                                                         {"_", "_"},
+                                                         {"", ""},
+                                                         {"é_été", "éÉté"}};
     for (const auto& [raw, converted] : cases)
         EXPECT_EQ(convertJsonKey(raw), converted) << raw;
 }
@@ -107,16 +105,22 @@ TEST(JsonReader, decodesRequiredOptionalFlagListAndNestedValues) {
 }
 
 TEST(JsonReader, absentAndNullGiveNoneFalseAndEmpty) {
-    for (const char* body : {goodRow, R"({"id":"6F1C2A9E-0000-4000-8000-0000000000AB","season_type":"regular",
+    for (const char* body :
+         {goodRow, R"({"ID":"x","id":"6F1C2A9E-0000-4000-8000-0000000000AB","Season_Type":"regular",
             "games":null,"rate":null,"is_hof":null,"teams":null,"draft_team":null,"weeks":null})"}) {
         const Row row = decodeJson<Row>(body);
-        EXPECT_EQ(row.games, std::nullopt);
-        EXPECT_EQ(row.rate, std::nullopt);
-        EXPECT_FALSE(row.isHof);
-        EXPECT_TRUE(row.teams.empty());
-        EXPECT_EQ(row.draftTeam, std::nullopt);
-        EXPECT_EQ(row.weeks, std::nullopt);
+        EXPECT_EQ(row.seasonType, "regular");
+        EXPECT_FALSE(row.games || row.rate || row.isHof || row.draftTeam || row.weeks || !row.teams.empty());
     }
+}
+
+TEST(JsonReader, integersAreSixtyFourBitAndNarrowReadersCheckTheirRange) {
+    EXPECT_EQ(decodeJson<std::int64_t>("9223372036854775807"), INT64_MAX);
+    EXPECT_EQ(decodeJson<std::int64_t>("-9223372036854775808"), INT64_MIN);
+    EXPECT_EQ(decodeJson<std::int64_t>("4294967296"), std::int64_t{1} << 32);
+    EXPECT_EQ(errorOf([] { decodeJson<std::int64_t>("9223372036854775808"); }), "integer out of range");
+    EXPECT_EQ(errorOf([] { decodeJson<std::int64_t>("1.0"); }), "expected integer, found number");
+    EXPECT_EQ(errorOf([] { decodeJson<int>("2147483648"); }), "integer out of range");
 }
 
 TEST(JsonReader, errorsNameThePathAndTheProblem) {
@@ -156,12 +160,6 @@ TEST(JsonReader, errorsNameThePathAndTheProblem) {
     EXPECT_EQ(errorOf([] { decodeArray<Row>(""); }).rfind("invalid JSON: ", 0), 0u);
 }
 
-TEST(JsonReader, snakeAndCamelSpellingsMatchTheSameKey) {
-    const Row row =
-        decodeJson<Row>(R"({"ID":"x","id":"6f1c2a9e-0000-4000-8000-0000000000ab","Season_Type":"regular"})");
-    EXPECT_EQ(row.seasonType, "regular");
-}
-
 TEST(JsonReader, fieldTableRecordsFollowTheirPresenceRules) {
     EXPECT_EQ(decodeJson<TableRecord>(R"({"year":2020})"), (TableRecord{2020, std::nullopt, false, {}}));
     EXPECT_EQ(decodeJson<TableRecord>(R"({"year":2020,"pos":"QB","is_active":true,"weeks":[3]})"),
@@ -192,13 +190,6 @@ struct GrowingKeys {
 } // namespace
 
 TEST(JsonReader, keysThatGrowWhenConvertedAreAllFound) {
-    std::size_t raw = 0;
-    std::size_t converted = 0;
-    for (const std::string& key : growingKeys) {
-        raw += key.size();
-        converted += convertJsonKey(key).size();
-    }
-    ASSERT_GT(converted, raw);
     const std::string body =
         R"({")" + growingKeys[0] + R"(":1,")" + growingKeys[1] + R"(":2,")" + growingKeys[2] + R"(":3})";
     EXPECT_EQ(decodeJson<GrowingKeys>(QByteArray::fromStdString(body)).values, (std::vector<int>{1, 2, 3}));

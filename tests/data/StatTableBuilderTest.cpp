@@ -1,13 +1,19 @@
-// Season stat tables: which tables a career gets, their rows, sections and cells.
+// Season stat and game-log tables: which tables a career gets, and every decoded field in its own cell.
 #include "data/StatTableBuilder.h"
+#include "data/GameLogBuilder.h"
+#include "data/JsonReader.h"
 #include "data/StatFormat.h"
 #include "data/StatSection.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace huddlepod;
 
 namespace {
+
+using Texts = std::vector<QString>;
 
 template <class R>
 R season(int year, SeasonType type = SeasonType::regular) {
@@ -16,12 +22,11 @@ R season(int year, SeasonType type = SeasonType::regular) {
     r.year = year;
     r.seasonType = type;
     r.teamAbbr = QStringLiteral("KC");
-    r.games = 16;
     return r;
 }
 
-std::vector<QString> titles(const std::vector<DataTable>& tables) {
-    std::vector<QString> out;
+Texts titles(const std::vector<DataTable>& tables) {
+    Texts out;
     for (const auto& t : tables)
         out.push_back(t.title().value_or("?"));
     return out;
@@ -33,24 +38,130 @@ RushingReceivingSeason rushingSeason(int year, int rushes) {
     return s;
 }
 
+template <class R>
+std::function<Texts(const QByteArray&)> seasonCells(DataTable (*build)(const std::vector<R>&)) {
+    return [build](const QByteArray& json) { return build(decodeArray<R>(json)).primaryRows().at(0).values; };
+}
+
 } // namespace
 
-TEST(StatTableBuilder, noSeasonsNoTables) {
-    EXPECT_TRUE(StatTableBuilder::sections(PlayerStats::empty()).empty());
+// Every shown field gets a value no other field has, so a swapped or misread column shows.
+TEST(StatTables, everySeasonFieldLandsInItsOwnCell) {
+    struct Case {
+        std::function<Texts(const QByteArray&)> cells;
+        const char* fields;
+        Texts expected;
+    };
+    const Case cases[] = {
+        {seasonCells(StatTableBuilder::passing),
+         R"("pass_cmp":301,"pass_att":402,"pass_yds":4294967296,"pass_td":34,"pass_int":11,"pass_rating":98.7)",
+         {"301", "402", "4294967296", "34", "11", "98.7"}},
+        {seasonCells(StatTableBuilder::rushing),
+         R"("rush_att":201,"rush_yds":1002,"rush_yds_per_att":4.9,"rush_td":12,"rush_long":71,"rec_yds":5)",
+         {"201", "1002", "4.9", "12", "71"}},
+        {seasonCells(StatTableBuilder::receiving),
+         R"("targets":120,"rec":95,"rec_yds":1205,"rec_yds_per_rec":12.6,"rec_td":9,"rush_yds":5)",
+         {"120", "95", "1205", "12.6", "9"}},
+        {seasonCells(StatTableBuilder::defense),
+         R"("tackles_combined":88,"sacks":7.5,"def_int":3,"pass_defended":9,"fumbles_forced":2)",
+         {"88", "7.5", "3", "9", "2"}},
+        {seasonCells(StatTableBuilder::kicking),
+         R"("fgm":28,"fga":33,"fg_pct":84.8,"fg_long":55,"xpm":40,"xpa":41)",
+         {"28/33", "84.8", "55", "40/41"}},
+        {seasonCells(StatTableBuilder::punting),
+         R"("punt":70,"punt_yds":3200,"punt_yds_per_punt":45.7,"punt_long":66,"punt_in20":25)",
+         {"70", "3200", "45.7", "66", "25"}},
+        {seasonCells(StatTableBuilder::returns),
+         R"("kick_ret":30,"kick_ret_yds":700,"kick_ret_td":1,"punt_ret":20,"punt_ret_yds":210,"punt_ret_td":2)",
+         {"30", "700", "1", "20", "210", "2"}},
+        {seasonCells(StatTableBuilder::scoring),
+         R"("total_td":14,"fgm":3,"xpm":5,"two_pt_md":1,"scoring":99,"fga":4,"xpa":6)",
+         {"14", "3", "5", "1", "99"}},
+    };
+    for (const Case& c : cases) {
+        const QByteArray json = R"([{"id":"5d0f6a3e-2b8c-4f1e-9a7d-3c2b1a0f9e8d","year":2012,)"
+                                R"("season_type":"regular","team_abbr":"KC","games":16,)" +
+                                QByteArray(c.fields) + "}]";
+        Texts expected{"2012", "KC", "16"};
+        expected.insert(expected.end(), c.expected.begin(), c.expected.end());
+        EXPECT_EQ(c.cells(json), expected) << c.fields;
+    }
+}
+
+TEST(GameLogTables, everyGameFieldLandsInItsOwnCell) {
+    const std::string header =
+        R"("game_id":"5d0f6a3e-2b8c-4f1e-9a7d-3c2b1a0f9e8d","team_abbr":"KC","games":{)"
+        R"("year":2012,"week":"1","season_type":"regular","home_team_abbr":"KC",)"
+        R"("away_team_abbr":"DEN","home_score":24,"away_score":17},)";
+    const auto line = [&](auto member, const char* fields) {
+        using Line = typename std::decay_t<decltype(std::declval<GameLogEntry>().*member)>::value_type;
+        return [member, json = QByteArray::fromStdString("{" + header + fields + "}")](GameLogEntry& entry) {
+            entry.*member = decodeJson<Line>(json);
+            entry.context = (entry.*member)->games;
+            entry.teamAbbr = (entry.*member)->teamAbbr;
+        };
+    };
+    PlayerStats passer, receiver, punter;
+    passer.passing = {season<PassingSeason>(2012)};
+    passer.passing[0].passAtt = 300;
+    passer.rushingReceiving = {rushingSeason(2012, 40)};
+    receiver.rushingReceiving = {season<RushingReceivingSeason>(2012)};
+    receiver.rushingReceiving[0].rec = 50;
+    receiver.defense = {season<DefenseSeason>(2012)};
+    receiver.defense[0].defInt = 2;
+    receiver.kicking = {season<KickingSeason>(2012)};
+    receiver.kicking[0].fga = 30;
+    punter.punting = {season<PuntingSeason>(2012)};
+    punter.punting[0].punt = 70;
+    punter.returns = {season<ReturnsSeason>(2012)};
+    punter.returns[0].kickRet = 20;
+
+    const auto offense =
+        line(&GameLogEntry::offense,
+             R"("pass_cmp":21,"pass_att":33,"pass_yds":287,"pass_td":3,"pass_int":1,"rush_att":6,)"
+             R"("rush_yds":41,"rush_td":2,"rec":7,"rec_yds":98,"rec_td":4)");
+    GameLogEntry entry;
+    offense(entry);
+    line(&GameLogEntry::defense,
+         R"("tackles_combined":11,"sacks":1.5,"def_int":13,"tackles_solo":99)")(entry);
+    line(&GameLogEntry::kicking,
+         R"("fgm":14,"fga":18,"xpm":15,"xpa":16,"punt":17,"punt_yds":270,"punt_yds_per_punt":45.0)")(entry);
+    line(&GameLogEntry::returns, R"("kick_ret":9,"punt_ret":12,"kick_ret_yds":99)")(entry);
+
+    const std::pair<const PlayerStats*, Texts> cases[] = {
+        {&passer, {"21/33", "287", "3", "1", "6", "41", "2"}},
+        {&receiver, {"7", "98", "4", "11", "1.5", "13", "14/18", "15/16"}},
+        {&punter, {"17", "270", "45.0", "9", "12"}},
+    };
+    for (const auto& [career, cells] : cases) {
+        Texts expected{"1", "vs DEN", "W"};
+        expected.insert(expected.end(), cells.begin(), cells.end());
+        EXPECT_EQ(GameLogBuilder::build({entry}, *career).primaryRows().at(0).values, expected);
+    }
 }
 
 TEST(StatTableBuilder, rushingAndReceivingAreJudgedApart) {
+    EXPECT_TRUE(StatTableBuilder::sections(PlayerStats::empty()).empty());
     PlayerStats qb;
-    auto passing = season<PassingSeason>(2010);
-    passing.passAtt = 400;
-    qb.passing = {passing};
+    qb.passing = {season<PassingSeason>(2010)};
+    qb.passing[0].passAtt = 400;
     qb.rushingReceiving = {rushingSeason(2010, 4), rushingSeason(2011, 3)};
-    EXPECT_EQ(titles(StatTableBuilder::sections(qb)), std::vector<QString>{"Passing"});
+    EXPECT_EQ(titles(StatTableBuilder::sections(qb)), Texts{"Passing"});
 
     auto playoffRushes = rushingSeason(2011, 5);
     playoffRushes.seasonType = SeasonType::postseason;
     qb.rushingReceiving.push_back(playoffRushes);
-    EXPECT_EQ(titles(StatTableBuilder::sections(qb)), (std::vector<QString>{"Passing", "Rushing"}));
+    EXPECT_EQ(titles(StatTableBuilder::sections(qb)), (Texts{"Passing", "Rushing"}));
+
+    // Receiving rows need a catch or a target, rushing rows a rush.
+    auto catcher = season<RushingReceivingSeason>(2001);
+    catcher.rec = 40;
+    auto blocker = rushingSeason(2002, 2);
+    blocker.rec = 0;
+    blocker.targets = 0;
+    EXPECT_EQ(StatTableBuilder::receiving({catcher, blocker}).primaryRows().size(), 1u);
+    ASSERT_EQ(StatTableBuilder::rushing({catcher, blocker}).primaryRows().size(), 1u);
+    EXPECT_EQ(StatTableBuilder::rushing({catcher, blocker}).primaryRows()[0].values[0], "2002");
 }
 
 TEST(StatTableBuilder, aPostseasonAloneCanEarnATableThatListsEveryRegularSeason) {
@@ -58,6 +169,7 @@ TEST(StatTableBuilder, aPostseasonAloneCanEarnATableThatListsEveryRegularSeason)
     auto regular = season<PassingSeason>(2010);
     regular.passAtt = 4;
     auto idle = season<PassingSeason>(2009); // no attempts at all
+    idle.teamAbbr = QString();               // recorded but empty
     stats.passing = {regular, idle};
     EXPECT_TRUE(StatTableBuilder::sections(stats).empty());
 
@@ -67,9 +179,10 @@ TEST(StatTableBuilder, aPostseasonAloneCanEarnATableThatListsEveryRegularSeason)
     const auto tables = StatTableBuilder::sections(stats);
     ASSERT_EQ(tables.size(), 1u);
     const DataTable& table = tables[0];
-    ASSERT_EQ(table.sections().size(), 2u);
     ASSERT_EQ(table.primaryRows().size(), 2u);
     EXPECT_EQ(table.primaryRows()[0].values[0], "2009") << "regular seasons by year ascending";
+    EXPECT_EQ(table.primaryRows()[0].values[1], StatFormat::absent);
+    EXPECT_EQ(table.primaryRows()[0].id, idle.id.toString(QUuid::WithoutBraces).toUpper());
     EXPECT_EQ(table.primaryRows()[1].values[0], "2010");
     EXPECT_EQ(table.rows("Postseason").size(), 1u);
     EXPECT_TRUE(table.sections()[1].showsLabel);
@@ -77,73 +190,19 @@ TEST(StatTableBuilder, aPostseasonAloneCanEarnATableThatListsEveryRegularSeason)
 
 TEST(StatTableBuilder, kickingDefenseAndScoringThresholds) {
     PlayerStats kicker;
-    auto k = season<KickingSeason>(2000);
-    k.fga = 3;
-    k.xpa = 2;
-    kicker.kicking = {k};
-    EXPECT_EQ(titles(StatTableBuilder::sections(kicker)), std::vector<QString>{"Kicking"});
+    kicker.kicking = {season<KickingSeason>(2000)};
+    kicker.kicking[0].fga = 3;
+    kicker.kicking[0].xpa = 2;
+    kicker.defense = {season<DefenseSeason>(2000)};
+    kicker.defense[0].tacklesCombined = 3;
+    kicker.defense[0].fumblesForced = 1;
+    kicker.scoring = {season<ScoringSeason>(2000)};
+    kicker.scoring[0].scoring = 0;
+    kicker.scoring[0].totalTd = 0;
+    EXPECT_EQ(titles(StatTableBuilder::sections(kicker)), (Texts{"Defense", "Kicking"}));
+    kicker.scoring[0].scoring = 2;
+    EXPECT_EQ(titles(StatTableBuilder::sections(kicker)), (Texts{"Defense", "Kicking", "Scoring"}));
 
-    PlayerStats defender;
-    auto d = season<DefenseSeason>(2000);
-    d.tacklesCombined = 3;
-    d.fumblesForced = 1;
-    defender.defense = {d};
-    EXPECT_EQ(titles(StatTableBuilder::sections(defender)), std::vector<QString>{"Defense"});
-
-    PlayerStats scorer;
-    auto s = season<ScoringSeason>(2000);
-    s.scoring = 0;
-    s.totalTd = 0;
-    scorer.scoring = {s};
-    EXPECT_TRUE(StatTableBuilder::sections(scorer).empty());
-    scorer.scoring[0].scoring = 2;
-    EXPECT_EQ(titles(StatTableBuilder::sections(scorer)), std::vector<QString>{"Scoring"});
-}
-
-TEST(StatTableBuilder, receivingRowsNeedACatchOrTargetRushingRowsARush) {
-    auto catcher = season<RushingReceivingSeason>(2001);
-    catcher.rec = 40;
-    auto blocker = season<RushingReceivingSeason>(2002);
-    blocker.rec = 0;
-    blocker.targets = 0;
-    blocker.rushAtt = 2;
-    const std::vector seasons{catcher, blocker};
-    EXPECT_EQ(StatTableBuilder::receiving(seasons).primaryRows().size(), 1u);
-    ASSERT_EQ(StatTableBuilder::rushing(seasons).primaryRows().size(), 1u);
-    EXPECT_EQ(StatTableBuilder::rushing(seasons).primaryRows()[0].values[0], "2002");
-}
-
-TEST(StatTableBuilder, columnsAndCells) {
-    auto k = season<KickingSeason>(1999);
-    k.teamAbbr = QString(); // recorded but empty
-    k.games = std::nullopt;
-    k.fgm = 25;
-    k.fga = 30;
-    k.xpm = 40;
-    const DataTable table = StatTableBuilder::kicking({k});
-    ASSERT_EQ(table.columns().size(), 7u);
-    EXPECT_EQ(table.columns()[0],
-              (StatColumn{.title = "Year", .width = 40, .isNumeric = false, .trailingGap = 8}));
-    EXPECT_EQ(table.columns()[1],
-              (StatColumn{.title = "Tm", .width = 36, .isNumeric = false, .isFlexible = true}));
-    EXPECT_EQ(table.columns()[2], (StatColumn{.title = "G", .width = 26}));
-    EXPECT_EQ(table.columns()[3], (StatColumn{.title = "FG", .width = 52}));
-    EXPECT_TRUE(table.groups().empty());
-    const DataRow& row = table.primaryRows().at(0);
-    EXPECT_EQ(row.id, k.id.toString(QUuid::WithoutBraces).toUpper());
-    EXPECT_EQ(row.values,
-              (std::vector<QString>{"1999", StatFormat::absent, StatFormat::absent, "25/30",
-                                    StatFormat::absent, StatFormat::absent, "40/" + StatFormat::absent}));
-
-    auto d = season<DefenseSeason>(2005);
-    d.sacks = 2;
-    d.tacklesCombined = 61;
-    EXPECT_EQ(StatTableBuilder::defense({d}).primaryRows().at(0).values,
-              (std::vector<QString>{"2005", "KC", "16", "61", "2.0", StatFormat::absent, StatFormat::absent,
-                                    StatFormat::absent}));
-}
-
-TEST(StatSection, rawValuesAreExact) {
     EXPECT_EQ(statSectionFromRawValue("scoring"), StatSection::scoring);
     EXPECT_EQ(statSectionFromRawValue("Scoring"), std::nullopt);
     EXPECT_EQ(rawValue(StatSection::receiving), "receiving");

@@ -17,9 +17,7 @@ TEST(LeagueRows, gamesFailAsAWholeOnAMissingRequiredField) {
         "away_score":null,"tv_network":null})";
     const auto rows = decodeArray<GameRow>("[" + good + "]");
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].id, teamID);
     EXPECT_EQ(rows[0].week, "1");
-    EXPECT_FALSE(rows[0].homeScore.has_value());
 
     for (const QByteArray& bad : {QByteArray(R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab","week":null})"),
                                   QByteArray(R"({"week":"2"})"),
@@ -29,10 +27,11 @@ TEST(LeagueRows, gamesFailAsAWholeOnAMissingRequiredField) {
 }
 
 TEST(LeagueRows, embeddedObjectsAndAbsentFields) {
-    const auto standings = decodeArray<StandingRow>(R"([{}, {"wins":11,"win_pct":0.647,"is_playoff_team":true,
+    const auto standings =
+        decodeArray<StandingRow>(R"([{}, {"wins":4294967307,"win_pct":0.647,"is_playoff_team":true,
         "teams":{"id":"6f1c2a9e-0000-4000-8000-0000000000ab","current_abbreviation":"KC","current_name":null}}])");
     EXPECT_EQ(standings[0], StandingRow{});
-    EXPECT_EQ(standings[1].wins, 11);
+    EXPECT_EQ(standings[1].wins, (std::int64_t{1} << 32) + 11);
     EXPECT_EQ(standings[1].winPct, 0.647);
     EXPECT_EQ(standings[1].isPlayoffTeam, true);
     EXPECT_EQ(standings[1].teams, (TeamRef{teamID, QStringLiteral("KC"), std::nullopt, std::nullopt}));
@@ -69,7 +68,6 @@ TEST(LeagueChoices, rawValuesAndTitles) {
     EXPECT_EQ(LeagueService::groupingFromRawValue(QStringLiteral("conference")),
               LeagueService::StandingsGrouping::conference);
     EXPECT_EQ(LeagueService::groupingFromRawValue(QStringLiteral("Division")), std::nullopt);
-    EXPECT_EQ(LeagueService::rawValue(LeagueService::StandingsGrouping::division), "division");
 
     EXPECT_EQ(AwardsSections::fromRawValue(QStringLiteral("allPro")), AwardsSection::allPro);
     EXPECT_EQ(AwardsSections::fromRawValue(QStringLiteral("allpro")), std::nullopt);
