@@ -1,5 +1,7 @@
-// Game-log tables: groups from the career (or the games), the greedy width fit, group spans and sections.
+// Game-log tables: every decoded field in its own cell, groups from the career (or the games), the greedy
+// width fit, group spans and sections.
 #include "data/GameLogBuilder.h"
+#include "data/JsonReader.h"
 #include "data/StatFormat.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +53,35 @@ Texts groupsFor(const PlayerStats& stats, const std::vector<GameLogEntry>& entri
 }
 
 } // namespace
+
+// Every shown field of every line gets a value no other field has, so a swapped or misread column shows.
+TEST(GameLogBuilder, everyGameFieldLandsInItsOwnCell) {
+    const std::string head = R"({"game_id":"5d0f6a3e-2b8c-4f1e-9a7d-3c2b1a0f9e8d","team_abbr":"KC","games":{)"
+                             R"("year":2012,"week":"1","season_type":"regular","home_team_abbr":"KC",)"
+                             R"("away_team_abbr":"DEN","home_score":24,"away_score":17},)";
+    const auto json = [&](const char* fields) { return QByteArray::fromStdString(head + fields + "}"); };
+    GameLogEntry entry;
+    entry.offense = decodeJson<GameOffenseLine>(
+        json(R"("pass_cmp":21,"pass_att":33,"pass_yds":287,"pass_td":3,"pass_int":1,"rush_att":6,)"
+             R"("rush_yds":41,"rush_td":2,"rec":7,"rec_yds":98,"rec_td":4)"));
+    entry.defense = decodeJson<GameDefenseLine>(json(R"("tackles_combined":11,"sacks":1.5,"def_int":13)"));
+    entry.kicking = decodeJson<GameKickingLine>(
+        json(R"("fgm":14,"fga":18,"xpm":15,"xpa":16,"punt":17,"punt_yds":270,"punt_yds_per_punt":45.0)"));
+    entry.returns = decodeJson<GameReturnsLine>(json(R"("kick_ret":9,"punt_ret":12,"kick_ret_yds":99)"));
+    entry.context = entry.offense->games;
+    entry.teamAbbr = entry.offense->teamAbbr;
+
+    const std::pair<const char*, Texts> cases[] = {
+        {"PR", {"21/33", "287", "3", "1", "6", "41", "2"}},
+        {"CDK", {"7", "98", "4", "11", "1.5", "13", "14/18", "15/16"}},
+        {"UT", {"17", "270", "45.0", "9", "12"}},
+    };
+    for (const auto& [families, cells] : cases) {
+        Texts expected{"1", "vs DEN", "W"};
+        expected.insert(expected.end(), cells.begin(), cells.end());
+        EXPECT_EQ(GameLogBuilder::build({entry}, career(families)).primaryRows().at(0).values, expected);
+    }
+}
 
 TEST(GameLogBuilder, greedyFitSkipsGroupsThatWouldOverflow) {
     const std::pair<const char*, Texts> cases[] = {

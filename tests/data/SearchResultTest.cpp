@@ -30,20 +30,10 @@ TEST(SearchResult, decodesEveryFieldFromTheBackendsKeys) {
         "draft_year": 2016, "draft_team_abbr": "SF", "draft_team_name": "49ers", "draft_team_city": "San Francisco",
         "draft_team_logo_url": "https://x/sf.png", "is_placeholder": true, "rank": 0.9
     })");
-    SearchResult expected{hitID,
-                          "Pat Example",
-                          "QB",
-                          2017,
-                          2024,
-                          true,
-                          true,
-                          {{"KC", "Chiefs", "Kansas City", "https://x/kc.png", 2017}},
-                          2016,
-                          "SF",
-                          "49ers",
-                          "San Francisco",
-                          "https://x/sf.png",
-                          false};
+    const std::vector<TeamPathEntry> teams{{"KC", "Chiefs", "Kansas City", "https://x/kc.png", 2017}};
+    const SearchResult expected{
+        hitID,           "Pat Example",      "QB", 2017, 2024, true, true, teams, 2016, "SF", "49ers",
+        "San Francisco", "https://x/sf.png", false};
     EXPECT_EQ(r, expected) << "is_placeholder is never decoded";
 
     for (const std::string& tail :
@@ -63,16 +53,14 @@ TEST(SearchResult, decodesEveryFieldFromTheBackendsKeys) {
 TEST(SearchResult, careerSpanTakesTheFirstMatchingCase) {
     const std::int64_t wide = std::int64_t{1} << 32;
     const std::tuple<std::optional<std::int64_t>, std::optional<std::int64_t>, bool, std::optional<QString>>
-        cases[] = {
-            {std::nullopt, 2020, false, std::nullopt},
-            {2010, std::nullopt, true, "2010–"},
-            {2010, std::nullopt, false, "2010–"},
-            {2010, 2015, true, "2010–present"},
-            {2010, 2010, true, "2010–present"},
-            {2010, 2015, false, "2010–2015"},
-            {2010, 2010, false, "2010"},
-            {2010, wide, false, "2010–4294967296"},
-        };
+        cases[] = {{std::nullopt, 2020, false, std::nullopt},
+                   {2010, std::nullopt, true, "2010–"},
+                   {2010, std::nullopt, false, "2010–"},
+                   {2010, 2015, true, "2010–present"},
+                   {2010, 2010, true, "2010–present"},
+                   {2010, 2015, false, "2010–2015"},
+                   {2010, 2010, false, "2010"},
+                   {2010, wide, false, "2010–4294967296"}};
     for (const auto& [start, end, active, span] : cases)
         EXPECT_EQ(career(start, end, active).careerSpan(), span)
             << start.value_or(0) << " " << end.value_or(0);

@@ -12,28 +12,20 @@
 namespace SF = huddlepod::StatFormat;
 using std::nullopt;
 
-TEST(StatFormat, integersAreAbsentOnlyWhenMissing) {
+TEST(StatFormat, numbersAreAbsentOnlyWhenMissingAndRoundLikeFixedNotation) {
     EXPECT_EQ(SF::integer(nullopt), "\u2014");
     EXPECT_EQ(SF::integer(0), "0");
     EXPECT_EQ(SF::integer(-3), "-3");
     EXPECT_EQ(SF::integer(12345), "12345");
     EXPECT_EQ(SF::integer(std::int64_t{1} << 31), "2147483648");
     EXPECT_EQ(SF::integer(INT64_MIN), "-9223372036854775808");
-}
 
-TEST(StatFormat, decimalsRoundLikeFixedNotation) {
-    struct Case {
-        std::optional<double> value;
-        int places;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::tuple<std::optional<double>, int, const char*> cases[] = {
         {4.25, 2, "4.25"}, {7.0, 1, "7.0"}, {5.0, 0, "5"},      {66.666, 1, "66.7"},
         {0.05, 1, "0.1"},  {2.5, 0, "2"},   {-1.25, 1, "-1.2"}, {nullopt, 3, "\u2014"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(SF::decimal(c.value, c.places), QString::fromUtf8(c.expected))
-            << c.value.value_or(-999) << " places " << c.places;
+    for (const auto& [value, places, text] : cases)
+        EXPECT_EQ(SF::decimal(value, places), QString::fromUtf8(text)) << value.value_or(-9) << " " << places;
     EXPECT_EQ(SF::percent(66.666), "66.7");
     EXPECT_EQ(SF::percent(0), "0.0");
     EXPECT_EQ(SF::percent(nullopt), SF::absent);

@@ -1,6 +1,5 @@
-// Season stat and game-log tables: which tables a career gets, and every decoded field in its own cell.
+// Season stat tables: which tables a career gets, and every decoded field in its own cell.
 #include "data/StatTableBuilder.h"
-#include "data/GameLogBuilder.h"
 #include "data/JsonReader.h"
 #include "data/StatFormat.h"
 #include "data/StatSection.h"
@@ -88,58 +87,6 @@ TEST(StatTables, everySeasonFieldLandsInItsOwnCell) {
     }
 }
 
-TEST(GameLogTables, everyGameFieldLandsInItsOwnCell) {
-    const std::string header =
-        R"("game_id":"5d0f6a3e-2b8c-4f1e-9a7d-3c2b1a0f9e8d","team_abbr":"KC","games":{)"
-        R"("year":2012,"week":"1","season_type":"regular","home_team_abbr":"KC",)"
-        R"("away_team_abbr":"DEN","home_score":24,"away_score":17},)";
-    const auto line = [&](auto member, const char* fields) {
-        using Line = typename std::decay_t<decltype(std::declval<GameLogEntry>().*member)>::value_type;
-        return [member, json = QByteArray::fromStdString("{" + header + fields + "}")](GameLogEntry& entry) {
-            entry.*member = decodeJson<Line>(json);
-            entry.context = (entry.*member)->games;
-            entry.teamAbbr = (entry.*member)->teamAbbr;
-        };
-    };
-    PlayerStats passer, receiver, punter;
-    passer.passing = {season<PassingSeason>(2012)};
-    passer.passing[0].passAtt = 300;
-    passer.rushingReceiving = {rushingSeason(2012, 40)};
-    receiver.rushingReceiving = {season<RushingReceivingSeason>(2012)};
-    receiver.rushingReceiving[0].rec = 50;
-    receiver.defense = {season<DefenseSeason>(2012)};
-    receiver.defense[0].defInt = 2;
-    receiver.kicking = {season<KickingSeason>(2012)};
-    receiver.kicking[0].fga = 30;
-    punter.punting = {season<PuntingSeason>(2012)};
-    punter.punting[0].punt = 70;
-    punter.returns = {season<ReturnsSeason>(2012)};
-    punter.returns[0].kickRet = 20;
-
-    const auto offense =
-        line(&GameLogEntry::offense,
-             R"("pass_cmp":21,"pass_att":33,"pass_yds":287,"pass_td":3,"pass_int":1,"rush_att":6,)"
-             R"("rush_yds":41,"rush_td":2,"rec":7,"rec_yds":98,"rec_td":4)");
-    GameLogEntry entry;
-    offense(entry);
-    line(&GameLogEntry::defense,
-         R"("tackles_combined":11,"sacks":1.5,"def_int":13,"tackles_solo":99)")(entry);
-    line(&GameLogEntry::kicking,
-         R"("fgm":14,"fga":18,"xpm":15,"xpa":16,"punt":17,"punt_yds":270,"punt_yds_per_punt":45.0)")(entry);
-    line(&GameLogEntry::returns, R"("kick_ret":9,"punt_ret":12,"kick_ret_yds":99)")(entry);
-
-    const std::pair<const PlayerStats*, Texts> cases[] = {
-        {&passer, {"21/33", "287", "3", "1", "6", "41", "2"}},
-        {&receiver, {"7", "98", "4", "11", "1.5", "13", "14/18", "15/16"}},
-        {&punter, {"17", "270", "45.0", "9", "12"}},
-    };
-    for (const auto& [career, cells] : cases) {
-        Texts expected{"1", "vs DEN", "W"};
-        expected.insert(expected.end(), cells.begin(), cells.end());
-        EXPECT_EQ(GameLogBuilder::build({entry}, *career).primaryRows().at(0).values, expected);
-    }
-}
-
 TEST(StatTableBuilder, rushingAndReceivingAreJudgedApart) {
     EXPECT_TRUE(StatTableBuilder::sections(PlayerStats::empty()).empty());
     PlayerStats qb;
@@ -162,6 +109,10 @@ TEST(StatTableBuilder, rushingAndReceivingAreJudgedApart) {
     EXPECT_EQ(StatTableBuilder::receiving({catcher, blocker}).primaryRows().size(), 1u);
     ASSERT_EQ(StatTableBuilder::rushing({catcher, blocker}).primaryRows().size(), 1u);
     EXPECT_EQ(StatTableBuilder::rushing({catcher, blocker}).primaryRows()[0].values[0], "2002");
+
+    EXPECT_EQ(statSectionFromRawValue("scoring"), StatSection::scoring);
+    EXPECT_EQ(statSectionFromRawValue("Scoring"), std::nullopt);
+    EXPECT_EQ(rawValue(StatSection::receiving), "receiving");
 }
 
 TEST(StatTableBuilder, aPostseasonAloneCanEarnATableThatListsEveryRegularSeason) {
@@ -186,24 +137,4 @@ TEST(StatTableBuilder, aPostseasonAloneCanEarnATableThatListsEveryRegularSeason)
     EXPECT_EQ(table.primaryRows()[1].values[0], "2010");
     EXPECT_EQ(table.rows("Postseason").size(), 1u);
     EXPECT_TRUE(table.sections()[1].showsLabel);
-}
-
-TEST(StatTableBuilder, kickingDefenseAndScoringThresholds) {
-    PlayerStats kicker;
-    kicker.kicking = {season<KickingSeason>(2000)};
-    kicker.kicking[0].fga = 3;
-    kicker.kicking[0].xpa = 2;
-    kicker.defense = {season<DefenseSeason>(2000)};
-    kicker.defense[0].tacklesCombined = 3;
-    kicker.defense[0].fumblesForced = 1;
-    kicker.scoring = {season<ScoringSeason>(2000)};
-    kicker.scoring[0].scoring = 0;
-    kicker.scoring[0].totalTd = 0;
-    EXPECT_EQ(titles(StatTableBuilder::sections(kicker)), (Texts{"Defense", "Kicking"}));
-    kicker.scoring[0].scoring = 2;
-    EXPECT_EQ(titles(StatTableBuilder::sections(kicker)), (Texts{"Defense", "Kicking", "Scoring"}));
-
-    EXPECT_EQ(statSectionFromRawValue("scoring"), StatSection::scoring);
-    EXPECT_EQ(statSectionFromRawValue("Scoring"), std::nullopt);
-    EXPECT_EQ(rawValue(StatSection::receiving), "receiving");
 }

@@ -2,7 +2,6 @@
 #include "data/LeagueRows.h"
 #include "data/AwardsSection.h"
 #include "data/JsonReader.h"
-#include "data/LeagueService.h"
 
 #include <gtest/gtest.h>
 
@@ -64,10 +63,7 @@ TEST(LeagueRows, embeddedObjectsAndAbsentFields) {
     EXPECT_EQ(awards[0].positions->positionGroup, "offense");
 }
 
-TEST(LeagueChoices, rawValuesAndTitles) {
-    EXPECT_EQ(LeagueService::groupingFromRawValue(QStringLiteral("conference")),
-              LeagueService::StandingsGrouping::conference);
-    EXPECT_EQ(LeagueService::groupingFromRawValue(QStringLiteral("Division")), std::nullopt);
+TEST(AwardsSections, rawValuesAndTitles) {
 
     EXPECT_EQ(AwardsSections::fromRawValue(QStringLiteral("allPro")), AwardsSection::allPro);
     EXPECT_EQ(AwardsSections::fromRawValue(QStringLiteral("allpro")), std::nullopt);

@@ -32,13 +32,6 @@ Texts titles(const DataTable& table) {
     return made;
 }
 
-Texts raws(const std::vector<ScheduleWeek>& weeks) {
-    Texts made;
-    for (const ScheduleWeek& week : weeks)
-        made.push_back(week.raw);
-    return made;
-}
-
 TEST(ScheduleWeek, titlesAndNumbers) {
     const std::vector<std::pair<const char*, const char*>> titles{
         {"Champ", "Champ"},  {"WildCard", "WC"},       {"Division", "Div"}, {"ConfChamp", "CC"},
@@ -47,22 +40,13 @@ TEST(ScheduleWeek, titlesAndNumbers) {
         EXPECT_EQ(ScheduleWeek(QString::fromUtf8(raw)).title, QString::fromUtf8(title)) << raw;
     EXPECT_NE(ScheduleWeek(QStringLiteral("3")), ScheduleWeek(QStringLiteral("03")));
 
-    const std::vector<std::pair<const char*, std::optional<std::int64_t>>> numbers{
-        {"3", 3},
-        {"+3", 3},
-        {"03", 3},
-        {"-1", -1},
-        {"9223372036854775807", INT64_MAX},
-        {"-9223372036854775808", INT64_MIN},
-        {"9223372036854775808", std::nullopt},
-        {"", std::nullopt},
-        {"+", std::nullopt},
-        {"3a", std::nullopt},
-        {" 3", std::nullopt},
-        {"SuperBowl", std::nullopt},
-        {"٣", std::nullopt}}; // a non-ASCII digit
-    for (const auto& [raw, number] : numbers)
+    for (auto [raw, number] : {std::pair{"3", 3}, {"+3", 3}, {"03", 3}, {"-1", -1}})
         EXPECT_EQ(ScheduleWeek(QString::fromUtf8(raw)).number(), number) << raw;
+    EXPECT_EQ(ScheduleWeek(QStringLiteral("9223372036854775807")).number(), INT64_MAX);
+    EXPECT_EQ(ScheduleWeek(QStringLiteral("-9223372036854775808")).number(), INT64_MIN);
+    // Overflow, signs alone, spaces, words and non-ASCII digits are not numbers.
+    for (const char* raw : {"9223372036854775808", "", "+", "3a", " 3", "SuperBowl", "٣"})
+        EXPECT_EQ(ScheduleWeek(QString::fromUtf8(raw)).number(), std::nullopt) << raw;
 }
 
 TEST(ScheduleBuilder, weeksOrderByEarliestDateThenNumberThenRawText) {
@@ -79,8 +63,10 @@ TEST(ScheduleBuilder, weeksOrderByEarliestDateThenNumberThenRawText) {
         game("Y", QStringLiteral("2024-09-22"), "S", "T"),
     };
     const SeasonSchedule schedule = ScheduleBuilder::season(games);
-    EXPECT_EQ(raws(schedule.weeks), (Texts{"Undated", "1", "10", "WildCard", "2", "03", "3", "Y", "Z"}));
-    EXPECT_EQ(schedule.tables.size(), 9u);
+    Texts raws;
+    for (const ScheduleWeek& week : schedule.weeks)
+        raws.push_back(week.raw);
+    EXPECT_EQ(raws, (Texts{"Undated", "1", "10", "WildCard", "2", "03", "3", "Y", "Z"}));
     EXPECT_EQ(schedule.tables.at(ScheduleWeek(QStringLiteral("1"))).sections()[0].rows.size(), 2u);
 }
 
@@ -96,7 +82,7 @@ TEST(ScheduleBuilder, weekLabels) {
     }
 }
 
-TEST(ScheduleBuilder, playedWeekLeadsWithDayAndDateAndStretchesDate) {
+TEST(ScheduleBuilder, weekTableColumnsFollowWhetherScoresAreKnown) {
     GameRow played = game("1", QStringLiteral("2024-09-08"), "KC", "BAL", 27, 20);
     played.gameDayOfWeek = QStringLiteral("Sun");
     played.tvNetwork = QStringLiteral("NBC");
@@ -122,14 +108,13 @@ TEST(ScheduleBuilder, playedWeekLeadsWithDayAndDateAndStretchesDate) {
     EXPECT_EQ(rows[2].emphasizedValues, (std::set<int>{3}));
     EXPECT_EQ(rows[3].values, (Texts{"—", "—", "E", "F", "13:00", "—"}));
     EXPECT_TRUE(rows[3].emphasizedValues.empty());
-}
 
-TEST(ScheduleBuilder, futureWeekLeadsWithTeamsAndStretchesHome) {
-    GameRow future = game("2", QStringLiteral("2024-09-15"), "KC", "", std::nullopt, std::nullopt);
-    const DataTable table = ScheduleBuilder::build({future}, ScheduleWeek(QStringLiteral("2")));
-    EXPECT_EQ(titles(table), (Texts{"Away", "Home", "Day", "Date", "Time"}));
-    EXPECT_TRUE(table.columns()[1].isFlexible);
-    EXPECT_EQ(table.sections()[0].rows[0].values, (Texts{"KC", "—", "—", "9/15", "—"}));
+    // A week without scores leads with the teams and stretches the home column.
+    const DataTable future = ScheduleBuilder::build({game("2", QStringLiteral("2024-09-15"), "KC", "")},
+                                                    ScheduleWeek(QStringLiteral("2")));
+    EXPECT_EQ(titles(future), (Texts{"Away", "Home", "Day", "Date", "Time"}));
+    EXPECT_TRUE(future.columns()[1].isFlexible);
+    EXPECT_EQ(future.sections()[0].rows[0].values, (Texts{"KC", "—", "—", "9/15", "—"}));
 }
 
 TEST(ScheduleBuilder, teamTableByesOnlyInsideTheTeamsSeasonAndOnlyInNumberedWeeks) {
@@ -175,7 +160,6 @@ TEST(ScheduleBuilder, teamsIncludeEmptyAbbreviationInByteOrder) {
     const SeasonSchedule schedule = ScheduleBuilder::season(
         {game("1", QStringLiteral("2024-09-08"), "Z", "a"), noHome, game("2", std::nullopt, "😀", "Ａ")});
     EXPECT_EQ(schedule.teams, (Texts{"", "Z", "a", "Ａ", "😀"}));
-    EXPECT_EQ(schedule.teamTables.size(), 5u);
     EXPECT_EQ(schedule.teamTables.at(QString()).sections()[0].rows.size(), 1u);
 
     EXPECT_TRUE(ScheduleBuilder::team(QStringLiteral("NONE"), {noHome}, schedule.weeks).columns().empty());
