@@ -1,6 +1,8 @@
 // Standings tables: section order, row order, cut line, cells and label promotion.
 #include "data/StandingsBuilder.h"
 
+#include "data/JsonReader.h"
+
 #include <gtest/gtest.h>
 
 namespace huddlepod {
@@ -81,19 +83,13 @@ TEST(StandingsBuilder, conferencesSortWithLeagueAmongThemSeedsFirstThenWinPercen
     EXPECT_EQ(table.columns()[0].title, "AFC");
     EXPECT_EQ(table.columns()[0].width, 23); // the 22-point seed column widened to 7 × 3 + 2
 
-    std::vector<StandingRow> rows;
-    for (auto [name, seed, pct] : {std::tuple{"P80a", std::optional<int>(), std::optional(0.8)},
-                                   {"S2", 2, 0.1},
-                                   {"NONE", std::nullopt, std::nullopt},
-                                   {"P90", std::nullopt, 0.9},
-                                   {"S1", 1, 0.5},
-                                   {"P80b", std::nullopt, 0.8},
-                                   {"P00", std::nullopt, 0.0}}) {
-        rows.push_back(row(static_cast<int>(rows.size()) + 1, QString::fromLatin1(name)));
-        rows.back().conferenceSeed = seed;
-        rows.back().winPct = pct;
-    }
-    const DataTable conference = StandingsBuilder::byConference(rows, {});
+    const DataTable conference = StandingsBuilder::byConference(decodeArray<StandingRow>(R"([
+        {"win_pct":0.8,"teams":{"current_abbreviation":"P80a"}}, {"conference_seed":2,"win_pct":0.1,"teams":
+        {"current_abbreviation":"S2"}}, {"teams":{"current_abbreviation":"NONE"}}, {"win_pct":0.9,"teams":
+        {"current_abbreviation":"P90"}}, {"conference_seed":1,"win_pct":0.5,"teams":{"current_abbreviation":"S1"}},
+        {"win_pct":0.8,"teams":{"current_abbreviation":"P80b"}}, {"win_pct":0,"teams":{"current_abbreviation":"P00"}}
+    ])"),
+                                                                {});
     const DataSection& league = conference.sections()[0];
     EXPECT_EQ(column(league, 1), (Texts{"S1", "S2", "P90", "P80a", "P80b", "NONE", "P00"}));
     EXPECT_EQ(column(league, 0), (Texts{"1", "2", "—", "—", "—", "—", "—"}));
@@ -126,23 +122,13 @@ TEST(StandingsBuilder, cutLineOnlyUnderLastPlayoffTeamAndNeverUnderLastRow) {
 }
 
 TEST(StandingsBuilder, cellsAndRowIds) {
-    const QUuid id = QUuid::fromString(QStringLiteral("abcdef01-2345-4678-9abc-def012345678"));
-    StandingRow full;
-    full.teams = TeamRef{id, QStringLiteral("KC"), std::nullopt, std::nullopt};
-    full.wins = 12, full.losses = 4, full.ties = 1, full.winPct = 0.6666,
-    full.pointsFor = std::int64_t{1} << 33;
-    full.pointsAgainst = 300, full.pointDifferential = 5;
-    StandingRow zero = row(2, QString());
-    zero.pointDifferential = 0;
-    zero.winPct = 0;
-    StandingRow negative = row(3, QStringLiteral("NE"));
-    negative.pointDifferential = -3;
-    negative.winPct = 1;
-    StandingRow noID;
-    noID.teams = TeamRef{};
-
-    const auto rows =
-        StandingsBuilder::byDivision({full, zero, negative, StandingRow{}, noID}, {}).sections()[0].rows;
+    const DataTable table = StandingsBuilder::byDivision(decodeArray<StandingRow>(R"([
+        {"wins":12,"losses":4,"ties":1,"win_pct":0.6666,"points_for":8589934592,"points_against":300,
+         "point_differential":5,"teams":{"id":"abcdef01-2345-4678-9abc-def012345678","current_abbreviation":"KC"}},
+        {"point_differential":0,"win_pct":0,"teams":{"current_abbreviation":""}},
+        {"point_differential":-3,"win_pct":1,"teams":{"current_abbreviation":"NE"}}, {}, {"teams":{}}])"),
+                                                         {});
+    const auto& rows = table.sections()[0].rows;
     EXPECT_EQ(rows[0].values, (Texts{"KC", "12", "4", "1", ".667", "8589934592", "300", "+5"}));
     EXPECT_EQ(rows[0].id, "ABCDEF01-2345-4678-9ABC-DEF012345678");
     EXPECT_EQ(rows[1].values[0], "—"); // empty abbreviation
