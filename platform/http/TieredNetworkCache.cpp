@@ -2,6 +2,7 @@
 #include "platform/http/TieredNetworkCache.h"
 
 #include <QBuffer>
+#include <QMetaMethod>
 #include <QNetworkDiskCache>
 
 namespace huddlepod {
@@ -15,6 +16,13 @@ QIODevice* readOnlyBuffer(const QByteArray& body) {
     return buffer;
 }
 
+// The buffer a reply writes a body into. Qt's reply listens for the device closing so that it can let go
+// of it; once nobody listens, the reply is gone and the body will never be inserted.
+class PendingBody : public QBuffer {
+public:
+    bool isAbandoned() const { return !isSignalConnected(QMetaMethod::fromSignal(&QIODevice::aboutToClose)); }
+};
+
 } // namespace
 
 TieredNetworkCache::TieredNetworkCache(const QString& directory, qint64 memoryCapacity, qint64 diskCapacity,
@@ -26,7 +34,10 @@ TieredNetworkCache::TieredNetworkCache(const QString& directory, qint64 memoryCa
     m_disk->setMaximumCacheSize(diskCapacity);
 }
 
-TieredNetworkCache::~TieredNetworkCache() = default;
+TieredNetworkCache::~TieredNetworkCache() {
+    for (auto it = m_preparing.begin(); it != m_preparing.end();)
+        it = discard(it);
+}
 
 QNetworkCacheMetaData TieredNetworkCache::metaData(const QUrl& url) {
     if (const auto it = m_memory.find(url); it != m_memory.end())
@@ -54,15 +65,9 @@ QIODevice* TieredNetworkCache::data(const QUrl& url) {
 }
 
 bool TieredNetworkCache::remove(const QUrl& url) {
+    // Another download of the same URL may be under way: its body stays its own.
+    dropAbandoned();
     bool removed = false;
-    for (auto it = m_preparing.begin(); it != m_preparing.end();) {
-        if (it->second.first.url() == url) {
-            it = m_preparing.erase(it);
-            removed = true;
-        } else {
-            ++it;
-        }
-    }
     if (m_memory.contains(url)) {
         removeFromMemory(url);
         removed = true;
@@ -77,7 +82,8 @@ qint64 TieredNetworkCache::cacheSize() const {
 QIODevice* TieredNetworkCache::prepare(const QNetworkCacheMetaData& metaData) {
     if (!metaData.isValid() || !metaData.url().isValid() || !metaData.saveToDisk())
         return nullptr;
-    auto buffer = std::make_unique<QBuffer>();
+    dropAbandoned();
+    auto buffer = std::make_unique<PendingBody>();
     buffer->open(QIODevice::ReadWrite);
     QIODevice* device = buffer.get();
     m_preparing.emplace(device, std::make_pair(metaData, std::move(buffer)));
@@ -90,7 +96,8 @@ void TieredNetworkCache::insert(QIODevice* device) {
         return;
     const QNetworkCacheMetaData metaData = it->second.first;
     const QByteArray body = static_cast<QBuffer*>(device)->data();
-    m_preparing.erase(it);
+    discard(it);
+    dropAbandoned();
 
     storeInMemory(metaData, body);
     if (QIODevice* disk = m_disk->prepare(metaData)) {
@@ -100,7 +107,9 @@ void TieredNetworkCache::insert(QIODevice* device) {
 }
 
 void TieredNetworkCache::clear() {
-    m_preparing.clear();
+    // Downloads under way go on, but their bodies are no longer kept.
+    for (auto it = m_preparing.begin(); it != m_preparing.end();)
+        it = discard(it);
     m_memory.clear();
     m_recency.clear();
     m_memorySize = 0;
@@ -130,6 +139,23 @@ void TieredNetworkCache::removeFromMemory(const QUrl& url) {
 
 void TieredNetworkCache::touch(Entry& entry) {
     m_recency.splice(m_recency.end(), m_recency, entry.recency);
+}
+
+TieredNetworkCache::Pending::iterator TieredNetworkCache::discard(Pending::iterator pending) {
+    // Closing first tells a reply that still holds the device to forget it before it is deleted.
+    const std::unique_ptr<QIODevice> device = std::move(pending->second.second);
+    const auto next = m_preparing.erase(pending);
+    device->close();
+    return next;
+}
+
+void TieredNetworkCache::dropAbandoned() {
+    for (auto it = m_preparing.begin(); it != m_preparing.end();) {
+        if (static_cast<const PendingBody*>(it->first)->isAbandoned())
+            it = discard(it);
+        else
+            ++it;
+    }
 }
 
 } // namespace huddlepod

@@ -64,6 +64,12 @@ LoopbackServer::Response LoopbackServer::Response::cutShort(int status, std::str
     return response;
 }
 
+LoopbackServer::Response LoopbackServer::Response::chunked(std::string first, std::string rest) {
+    Response response(200, std::move(first));
+    response.rest = std::move(rest);
+    return response;
+}
+
 std::optional<std::string> LoopbackServer::Request::header(const std::string& name) const {
     for (const auto& [key, value] : headers) {
         if (equalsIgnoringCase(key, name))
@@ -199,6 +205,22 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
                                               sink.write(half.data(), half.size());
                                           return false;
                                       });
+        return;
+    }
+    if (canned.rest) {
+        response.set_chunked_content_provider(
+            canned.contentType.c_str(),
+            [this, first = canned.body, rest = *canned.rest](std::size_t offset, httplib::DataSink& sink) {
+                if (offset == 0)
+                    return sink.write(first.data(), first.size());
+                {
+                    std::unique_lock lock(m_mutex);
+                    m_released.wait(lock, [this] { return m_releasing; });
+                }
+                const bool written = sink.write(rest.data(), rest.size());
+                sink.done();
+                return written;
+            });
         return;
     }
     response.set_content(canned.body, canned.contentType.c_str());

@@ -34,6 +34,8 @@ public:
         static Response dropped(); // closes the connection unanswered
         // Sends the status and headers announcing the whole body, then half of the body, then closes.
         static Response cutShort(int status, std::string body);
+        // Sends `first` as a chunk at once and `rest` only after release() (or when the server stops).
+        static Response chunked(std::string first, std::string rest);
 
         int status = 200;
         std::string body;
@@ -47,6 +49,8 @@ public:
         // Close the connection without answering, or after half of the body.
         bool drop = false;
         bool cut = false;
+        // Sent in chunks (no Content-Length): body, then, once released, `rest`.
+        std::optional<std::string> rest;
     };
 
     struct Request {
