@@ -61,59 +61,37 @@ TEST(ManualClock, sleepStartedByAWokenTaskFallsDueWithinTheSameAdvance) {
     EXPECT_TRUE(task.isReady());
 }
 
-TEST(ManualClock, cancellationWakesTheSleeperAtOnce) {
-    ManualClock clock;
-    CancellationSource source;
+TEST(ManualClock, cancellationOrTheClocksEndWakeASleeperAndNothingSuspendsNeedlessly) {
     std::vector<std::string> log;
-    auto task = sleepAndRecord(clock, 1h, "sleeper", log, source.token());
-    source.cancel();
-    EXPECT_EQ(log, (std::vector<std::string>{"sleeper cancelled"}));
-    EXPECT_EQ(clock.sleeperCount(), 0u);
-    clock.advance(2h);
-    EXPECT_EQ(log.size(), 1u);
-}
-
-TEST(ManualClock, cancelledTokenOrZeroDurationDoNotSuspend) {
-    ManualClock clock;
-    CancellationSource source;
-    source.cancel();
-    EXPECT_THROW(waitForTask(clock.sleep(1s, source.token())), CancelledError);
-    EXPECT_THROW(waitForTask(clock.sleep(0s, source.token())), CancelledError);
-    auto zero = clock.sleep(0s);
-    EXPECT_TRUE(zero.isReady());
-    auto negative = clock.sleep(-5ms);
-    EXPECT_TRUE(negative.isReady());
-}
-
-TEST(ManualClock, destroyingTheClockWakesSleepersWithCancellation) {
-    std::vector<std::string> log;
-    QCoro::Task<void> task;
+    QCoro::Task<void> orphan;
     {
         ManualClock clock;
-        task = sleepAndRecord(clock, 1h, "orphan", log);
+        CancellationSource source;
+        auto task = sleepAndRecord(clock, 1h, "cancelled", log, source.token());
+        orphan = sleepAndRecord(clock, 1h, "orphan", log);
+        source.cancel();
+        EXPECT_EQ(clock.sleeperCount(), 1u);
+        clock.advance(30min);
+        EXPECT_EQ(log, (std::vector<std::string>{"cancelled cancelled"}));
+
+        EXPECT_THROW(waitForTask(clock.sleep(0s, source.token())), CancelledError);
+        for (const Clock::Duration duration : {Clock::Duration(0s), Clock::Duration(-5ms)})
+            EXPECT_TRUE(clock.sleep(duration).isReady());
     }
-    EXPECT_EQ(log, (std::vector<std::string>{"orphan cancelled"}));
-    EXPECT_TRUE(task.isReady());
+    EXPECT_EQ(log.back(), "orphan cancelled");
+    EXPECT_TRUE(orphan.isReady());
 }
 
-TEST(SystemClock, sleepCompletesOnTheEventLoop) {
+TEST(SystemClock, sleepsAtLeastItsDurationAndEndsEarlyOnCancellation) {
     SystemClock clock;
+    std::vector<std::string> log;
+    { auto dropped = sleepAndRecord(clock, 1ms, "dropped", log); } // its task is gone before it wakes
     const Clock::Instant before = clock.now();
-    EXPECT_NO_THROW(waitForTask(clock.sleep(1ms)));
-    EXPECT_GE(clock.now(), before);
-}
+    waitForTask(clock.sleep(20ms));
+    EXPECT_GE(clock.now() - before, 20ms);
+    EXPECT_EQ(log.size(), 1u);
 
-TEST(SystemClock, cancellationInterruptsALongSleep) {
-    SystemClock clock;
     CancellationSource source;
     QTimer::singleShot(0, [source]() mutable { source.cancel(); });
     EXPECT_THROW(waitForTask(clock.sleep(1h, source.token())), CancelledError);
-}
-
-TEST(SystemClock, sleepWhoseTaskIsDroppedStillFinishesCleanly) {
-    SystemClock clock;
-    std::vector<std::string> log;
-    { auto dropped = sleepAndRecord(clock, 1ms, "dropped", log); }
-    EXPECT_NO_THROW(waitForTask(clock.sleep(1ms)));
-    EXPECT_EQ(log.size(), 1u);
 }
