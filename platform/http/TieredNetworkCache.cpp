@@ -2,8 +2,11 @@
 #include "platform/http/TieredNetworkCache.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QMetaMethod>
 #include <QNetworkDiskCache>
+
+#include <algorithm>
 
 namespace huddlepod {
 
@@ -23,6 +26,48 @@ public:
     bool isAbandoned() const { return !isSignalConnected(QMetaMethod::fromSignal(&QIODevice::aboutToClose)); }
 };
 
+// Qt's network layer answers a server error (5xx) with the cached copy of the URL, keeping the error code,
+// unless the copy "must-revalidate". A copy it went to the network for is stale, so a stale entry is
+// described with that directive (marked as ours) and the server's error reaches the caller. Fresh entries,
+// which Qt serves without asking the network, are left as they are.
+const QByteArray cacheControl = "Cache-Control";
+const QByteArray staleMark = "must-revalidate, huddlepod-stale";
+
+QNetworkCacheMetaData describedForErrors(QNetworkCacheMetaData metaData) {
+    const QDateTime expires = metaData.expirationDate();
+    if (!metaData.isValid() || (expires.isValid() && QDateTime::currentDateTimeUtc() <= expires))
+        return metaData;
+    QNetworkCacheMetaData::RawHeaderList headers = metaData.rawHeaders();
+    const auto existing = std::find_if(headers.begin(), headers.end(), [](const auto& header) {
+        return header.first.compare(cacheControl, Qt::CaseInsensitive) == 0;
+    });
+    if (existing == headers.end())
+        headers.append({cacheControl, staleMark});
+    else
+        existing->second += ", " + staleMark;
+    metaData.setRawHeaders(headers);
+    return metaData;
+}
+
+// Takes the mark off a description that went out through metaData() and comes back to be stored.
+QNetworkCacheMetaData withoutStaleMark(QNetworkCacheMetaData metaData) {
+    QNetworkCacheMetaData::RawHeaderList headers = metaData.rawHeaders();
+    for (auto it = headers.begin(); it != headers.end();) {
+        if (it->first.compare(cacheControl, Qt::CaseInsensitive) == 0 && it->second.endsWith(staleMark)) {
+            it->second.chop(staleMark.size());
+            while (it->second.endsWith(' ') || it->second.endsWith(','))
+                it->second.chop(1);
+            if (it->second.isEmpty()) {
+                it = headers.erase(it);
+                continue;
+            }
+        }
+        ++it;
+    }
+    metaData.setRawHeaders(headers);
+    return metaData;
+}
+
 } // namespace
 
 TieredNetworkCache::TieredNetworkCache(const QString& directory, qint64 memoryCapacity, qint64 diskCapacity,
@@ -41,11 +86,12 @@ TieredNetworkCache::~TieredNetworkCache() {
 
 QNetworkCacheMetaData TieredNetworkCache::metaData(const QUrl& url) {
     if (const auto it = m_memory.find(url); it != m_memory.end())
-        return it->metaData;
-    return m_disk->metaData(url);
+        return describedForErrors(it->metaData);
+    return describedForErrors(m_disk->metaData(url));
 }
 
-void TieredNetworkCache::updateMetaData(const QNetworkCacheMetaData& metaData) {
+void TieredNetworkCache::updateMetaData(const QNetworkCacheMetaData& described) {
+    const QNetworkCacheMetaData metaData = withoutStaleMark(described);
     if (const auto it = m_memory.find(metaData.url()); it != m_memory.end())
         it->metaData = metaData;
     m_disk->updateMetaData(metaData);
@@ -79,7 +125,8 @@ qint64 TieredNetworkCache::cacheSize() const {
     return m_disk->cacheSize();
 }
 
-QIODevice* TieredNetworkCache::prepare(const QNetworkCacheMetaData& metaData) {
+QIODevice* TieredNetworkCache::prepare(const QNetworkCacheMetaData& described) {
+    const QNetworkCacheMetaData metaData = withoutStaleMark(described);
     if (!metaData.isValid() || !metaData.url().isValid() || !metaData.saveToDisk())
         return nullptr;
     dropAbandoned();
