@@ -2,21 +2,20 @@
 // the bodies of concurrent and failed downloads.
 #include "platform/http/TieredNetworkCache.h"
 
+#include "tests/support/AsyncTest.h"
 #include "tests/support/LoopbackServer.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 using huddlepod::TieredNetworkCache;
 using huddlepod::test::LoopbackServer;
+using huddlepod::test::waitUntil;
 
 namespace {
 
@@ -41,13 +40,6 @@ bool store(TieredNetworkCache& cache, const QString& url, const QByteArray& body
 QByteArray read(TieredNetworkCache& cache, const QString& url) {
     const std::unique_ptr<QIODevice> device(cache.data(QUrl(url)));
     return device ? device->readAll() : QByteArray("<none>");
-}
-
-bool waitUntil(const std::function<bool()>& condition) {
-    const QDeadlineTimer deadline(10000);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    return condition();
 }
 
 } // namespace
@@ -104,6 +96,23 @@ TEST(TieredNetworkCache, keepsNothingUnsaveableAndForgetsOnRemoveAndClear) {
     EXPECT_EQ(cache.pendingCount(), 0u);
     EXPECT_EQ(cache.memorySize(), 0);
     EXPECT_EQ(read(cache, "http://h/b"), "<none>");
+}
+
+// Qt answers a server error with a cached copy that need not be revalidated: a stale entry must be.
+TEST(TieredNetworkCache, onlyStaleEntriesAskForRevalidationAndTheAskIsNeverStored) {
+    QTemporaryDir directory;
+    TieredNetworkCache cache(directory.path(), 1000, 100000);
+    store(cache, "http://h/a", "alpha");
+    const auto cacheControl = [&] { return cache.metaData(QUrl("http://h/a")).rawHeaders().at(0).second; };
+    EXPECT_EQ(cacheControl(), "max-age=86400");
+    QNetworkCacheMetaData meta = cache.metaData(QUrl("http://h/a"));
+    meta.setExpirationDate(QDateTime::currentDateTimeUtc().addSecs(-1));
+    cache.updateMetaData(meta);
+    EXPECT_EQ(cacheControl(), "max-age=86400, must-revalidate, huddlepod-stale");
+    meta = cache.metaData(QUrl("http://h/a")); // revalidated, as after a 304
+    meta.setExpirationDate(QDateTime::currentDateTimeUtc().addDays(1));
+    cache.updateMetaData(meta);
+    EXPECT_EQ(cacheControl(), "max-age=86400");
 }
 
 // Through Qt's own replies: an aborted download of a URL must not take another download's body with it
