@@ -21,7 +21,8 @@ namespace huddlepod {
 // A body being received lives in its own buffer until insert(); remove() never touches another reply's
 // buffer, and a buffer is closed before it is deleted, which makes Qt's reply let go of it. A buffer whose
 // reply is gone without inserting it (a failed or aborted download) is dropped at the next prepare, insert
-// or remove.
+// or remove. An entry past its expiry date is described as one that must be revalidated, so that Qt never
+// answers a server error with it.
 class TieredNetworkCache : public QAbstractNetworkCache {
     Q_OBJECT
 public:
