@@ -172,9 +172,8 @@ TEST_F(PlayerServiceTest, statisticsArriveInFamilyOrderAndNothingIsCached) {
     ASSERT_TRUE(card);
     ASSERT_EQ(card->stats.passing.size(), 2u);
     EXPECT_EQ(card->stats.passing[1].seasonType, SeasonType::postseason);
-    EXPECT_EQ(card->stats.seasonRange(), (YearRange{2009, 2011}));
-    ASSERT_EQ(card->tables.size(), 1u);
-    EXPECT_EQ(card->tables[0].title(), QString("Passing"));
+    EXPECT_EQ(card->stats.punting.size(), 1u);
+    EXPECT_EQ(card->tables.size(), 1u);
 
     waitForTask(service.stats(playerID));
     EXPECT_EQ(server.requestCount(), 15u) << "a card's eight requests, then the seven families again";
