@@ -23,7 +23,9 @@ TEST(Cancellation, cancelRunsLiveCallbacksOnceInRegistrationOrderAndLateOnesAtOn
     auto second = token.onCancel([&] { calls.push_back("second"); });
     auto reset = token.onCancel([&] { calls.push_back("reset"); });
     reset.reset();
-    { auto scoped = token.onCancel([&] { calls.push_back("destroyed"); }); }
+    {
+        auto scoped = token.onCancel([&] { calls.push_back("destroyed"); });
+    }
 
     source.cancel();
     source.cancel();
