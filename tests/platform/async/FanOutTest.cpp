@@ -78,14 +78,14 @@ TEST(FanOut, returnsHeterogeneousValuesInArgumentOrderAndKeepsFactoriesAlive) {
 }
 
 TEST(FanOut, firstErrorInAwaitOrderWinsOnlyAfterEveryChildHasEnded) {
-    struct Spec {
+    struct Plan {
         std::string name;
         Clock::Duration delay;
         bool fails;
         bool honoursCancellation = true;
     };
     struct Case {
-        std::vector<Spec> children;
+        std::vector<Plan> children;
         Clock::Duration lastEnd; // when the last child to be awaited ends
         std::string error;
         std::vector<std::string> endings;
@@ -107,9 +107,9 @@ TEST(FanOut, firstErrorInAwaitOrderWinsOnlyAfterEveryChildHasEnded) {
     for (const Case& test : cases) {
         Children c;
         std::vector<ChildTask<int>> children;
-        for (const Spec& spec : test.children)
-            children.push_back([&c, spec](CancellationToken t) {
-                return c.child(spec.name, spec.delay, 0, spec.fails, t, spec.honoursCancellation);
+        for (const Plan& plan : test.children)
+            children.push_back([&c, plan](CancellationToken t) {
+                return c.child(plan.name, plan.delay, 0, plan.fails, t, plan.honoursCancellation);
             });
         auto task = fanOut(CancellationToken(), std::move(children));
         c.clock.advance(test.lastEnd - 1ms);
