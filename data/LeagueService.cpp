@@ -154,8 +154,8 @@ QueryItems yearBound(const QString& yearPath, const QString& order) {
 
 } // namespace
 
-LeagueService::LeagueService(PostgRESTClient& client)
-    : m_client(&client) {}
+LeagueService::LeagueService(std::shared_ptr<PostgRESTClient> client)
+    : m_client(std::move(client)) {}
 
 LeagueService::LeagueService() = default;
 
