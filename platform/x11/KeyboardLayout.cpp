@@ -7,6 +7,7 @@
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -19,6 +20,29 @@ struct XkbDeleter {
     void operator()(xkb_keymap* p) const { xkb_keymap_unref(p); }
     void operator()(xkb_state* p) const { xkb_state_unref(p); }
 };
+
+bool isAscii(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+std::optional<QString> unshiftedText(xkb_keymap* keymap, std::uint8_t xKeycode, xkb_layout_index_t layout) {
+    const xkb_keysym_t* syms = nullptr;
+    if (xkb_keymap_key_get_syms_by_level(keymap, xKeycode, layout, 0, &syms) < 1) {
+        return std::nullopt;
+    }
+    std::array<char, 64> buffer{};
+    if (xkb_keysym_to_utf8(syms[0], buffer.data(), buffer.size()) < 0) {
+        return std::nullopt;
+    }
+    return QString::fromUtf8(buffer.data()); // empty for keys that type nothing
+}
+
+// Whether the layout types an ASCII letter on the key where a US keyboard has A.
+bool isLatin(xkb_keymap* keymap, xkb_layout_index_t layout) {
+    constexpr std::uint8_t kAPosition = 38;
+    const std::optional<QString> text = unshiftedText(keymap, kAPosition, layout);
+    return text && !text->isEmpty() && isAscii(*text);
+}
 
 std::optional<QString> translate(xcb_connection_t* connection, std::uint8_t xKeycode) {
     if (xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
@@ -44,21 +68,23 @@ std::optional<QString> translate(xcb_connection_t* connection, std::uint8_t xKey
     if (!state) {
         return std::nullopt;
     }
-    const xkb_layout_index_t layout = xkb_state_key_get_layout(state.get(), xKeycode);
-    if (layout == XKB_LAYOUT_INVALID) {
+    const xkb_layout_index_t active = xkb_state_key_get_layout(state.get(), xKeycode);
+    if (active == XKB_LAYOUT_INVALID) {
         return std::nullopt;
     }
-    const xkb_keysym_t* syms = nullptr;
-    const int count = xkb_keymap_key_get_syms_by_level(keymap.get(), xKeycode, layout, 0, &syms);
-    if (count < 1) {
-        return std::nullopt;
+    // The active layout when it is a Latin one, else the first Latin layout the keymap holds, as a Cyrillic
+    // or Greek layout usually sits next to one whose letters name the keys.
+    xkb_layout_index_t layout = active;
+    if (!isLatin(keymap.get(), active)) {
+        for (xkb_layout_index_t candidate = 0; candidate < xkb_keymap_num_layouts(keymap.get());
+             ++candidate) {
+            if (isLatin(keymap.get(), candidate)) {
+                layout = candidate;
+                break;
+            }
+        }
     }
-    std::array<char, 64> buffer{};
-    const int written = xkb_keysym_to_utf8(syms[0], buffer.data(), buffer.size());
-    if (written < 0) {
-        return std::nullopt;
-    }
-    return QString::fromUtf8(buffer.data()); // empty for keys that type nothing
+    return unshiftedText(keymap.get(), xKeycode, layout);
 }
 
 } // namespace

@@ -115,6 +115,7 @@ TEST_F(HotKeys, theDefaultFiresWithLocksOnButNotWithAnExtraModifier) {
     settle();
     EXPECT_EQ(downs, 3);
     keys({QStringLiteral("key"), QStringLiteral("Caps_Lock"), QStringLiteral("Num_Lock")});
+    EXPECT_EQ(name.shortcut()->description(), QStringLiteral("⌃⌥S")); // through the server's keymap
 }
 
 TEST_F(HotKeys, holdingTheKeysFiresOnceAndReleasesOnce) {
