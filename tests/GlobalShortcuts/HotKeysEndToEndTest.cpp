@@ -79,13 +79,15 @@ protected:
         registry.reset();
     }
 
-    void keys(const QStringList& arguments) const {
-        ASSERT_EQ(server->run(QStringLiteral("xdotool"), arguments), 0) << arguments.join(u' ').toStdString();
+    // xdotool with space-separated arguments.
+    void keys(const char* arguments) const {
+        const QStringList list = QString::fromLatin1(arguments).split(u' ');
+        ASSERT_EQ(server->run(QStringLiteral("xdotool"), list), 0) << arguments;
     }
     // Sends the marker and waits for it, so that the presses sent before it have all been handled.
     void settle() {
         const int expected = markers + 1;
-        keys({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("5"), QStringLiteral("F9")});
+        keys("key --delay 5 F9");
         ASSERT_TRUE(XServerHarness::waitFor([&] { return markers == expected; }));
     }
 
@@ -99,22 +101,19 @@ TEST_F(HotKeys, theDefaultFiresWithLocksOnButNotWithAnExtraModifier) {
     int downs = 0;
     onKeyDown(name, [&] { ++downs; });
 
-    const QStringList variants[] = {{}, {QStringLiteral("Caps_Lock")}, {QStringLiteral("Num_Lock")}};
-    for (const QStringList& lock : variants) {
-        if (!lock.isEmpty()) {
-            keys(QStringList{QStringLiteral("key")} + lock); // locks stay on: both at the end
+    for (const char* lock : {"", "key Caps_Lock", "key Num_Lock"}) { // locks stay on: both off at the end
+        if (*lock != 0) {
+            keys(lock);
         }
-        keys({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("5"),
-              QStringLiteral("ctrl+alt+s")});
+        keys("key --delay 5 ctrl+alt+s");
         settle();
     }
     EXPECT_EQ(downs, 3);
 
-    keys({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("5"),
-          QStringLiteral("ctrl+alt+shift+s"), QStringLiteral("super+ctrl+alt+s")});
+    keys("key --delay 5 ctrl+alt+shift+s super+ctrl+alt+s");
     settle();
     EXPECT_EQ(downs, 3);
-    keys({QStringLiteral("key"), QStringLiteral("Caps_Lock"), QStringLiteral("Num_Lock")});
+    keys("key Caps_Lock Num_Lock");
     EXPECT_EQ(name.shortcut()->description(), QStringLiteral("⌃⌥S")); // through the server's keymap
 }
 
@@ -126,9 +125,9 @@ TEST_F(HotKeys, holdingTheKeysFiresOnceAndReleasesOnce) {
     onKeyUp(name, [&] { ++ups; });
     // Held down, the key repeats at the server's rate; its repeated presses reach us as further presses.
     RepeatCounter presses;
-    keys({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+s")});
+    keys("keydown ctrl+alt+s");
     ASSERT_TRUE(XServerHarness::waitFor([&] { return presses.count >= 3; }, std::chrono::seconds(5)));
-    keys({QStringLiteral("keyup"), QStringLiteral("s"), QStringLiteral("keyup"), QStringLiteral("ctrl+alt")});
+    keys("keyup s keyup ctrl+alt");
     ASSERT_TRUE(XServerHarness::waitFor([&] { return ups == 1; }));
     settle();
     EXPECT_EQ(downs, 1);
@@ -149,8 +148,7 @@ TEST_F(HotKeys, aCombinationAnotherClientHoldsFailsQuietlyAndIsReported) {
     EXPECT_FALSE(registry->isSystemShortcut(Shortcut(Key::f9)));                        // ours
     EXPECT_FALSE(registry->isSystemShortcut(Shortcut(Key::h, F::control | F::option))); // free
 
-    keys({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("5"),
-          QStringLiteral("ctrl+alt+g")});
+    keys("key --delay 5 ctrl+alt+g");
     settle();
     EXPECT_EQ(downs, 0);
     other.closeWriteChannel();
@@ -164,8 +162,7 @@ TEST_F(HotKeys, anOpenMenuStillLetsTheShortcutThrough) {
     menu.addAction(QStringLiteral("Quit"));
     menu.popup({100, 100});
     ASSERT_TRUE(XServerHarness::waitFor([&] { return registry->isMenuOpen() && menu.isVisible(); }));
-    keys({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("5"),
-          QStringLiteral("ctrl+alt+s")});
+    keys("key --delay 5 ctrl+alt+s");
     EXPECT_TRUE(XServerHarness::waitFor([&] { return downs == 1; }));
     menu.hide();
     EXPECT_FALSE(registry->isMenuOpen());

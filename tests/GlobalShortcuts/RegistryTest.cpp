@@ -47,7 +47,11 @@ protected:
 TEST_F(Registry, storesTheDefaultOnceAndFalseWhenCleared) {
     const Name name = toggleSearchName();
     EXPECT_EQ(stored(name), R"({"carbonKeyCode":1,"carbonModifiers":6144})");
-    EXPECT_EQ(getShortcut(name), kCtrlAltS);
+    settingsFile->sync();
+    GlobalShortcuts::Registry restarted(
+        std::make_unique<QSettings>(settingsFile->fileName(), QSettings::IniFormat),
+        std::make_unique<test::FakeKeyGrabber>(std::make_shared<FakeGrabs>()));
+    EXPECT_EQ(restarted.getShortcut(name), kCtrlAltS);
 
     int changes = 0;
     QObject::connect(registry.get(), &GlobalShortcuts::Registry::shortcutByNameDidChange, [&] { ++changes; });
