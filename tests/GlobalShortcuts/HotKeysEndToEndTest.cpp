@@ -154,6 +154,10 @@ TEST_F(HotKeys, aCombinationAnotherClientHoldsFailsQuietlyAndIsReported) {
     other.closeWriteChannel();
 }
 
+TEST_F(HotKeys, theHarnessStartsATrayHost) {
+    EXPECT_TRUE(server->startTrayHost());
+}
+
 TEST_F(HotKeys, anOpenMenuStillLetsTheShortcutThrough) {
     const Name name = toggleSearchName();
     int downs = 0;

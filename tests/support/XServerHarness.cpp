@@ -5,7 +5,10 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <xcb/xcb.h>
+
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -101,10 +104,30 @@ QProcess& XServerHarness::start(const QString& program, const QStringList& argum
     return *clients_.back();
 }
 
-QProcess& XServerHarness::startTrayHost() {
-    return start(QStringLiteral("trayer"),
-                 {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                  QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request")});
+bool XServerHarness::startTrayHost() {
+    start(QStringLiteral("trayer"),
+          {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+           QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request")});
+    int screen = 0;
+    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), &screen);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(screen);
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
+        nullptr);
+    const bool owned = atom != nullptr && waitFor([&] {
+                           xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+                               connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+                           const bool found = owner != nullptr && owner->owner != XCB_NONE;
+                           std::free(owner);
+                           return found;
+                       });
+    std::free(atom);
+    xcb_disconnect(connection);
+    return owned;
 }
 
 bool XServerHarness::waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

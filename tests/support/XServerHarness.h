@@ -32,8 +32,8 @@ public:
             std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
     // Starts a client that keeps running; stopped when the harness ends.
     QProcess& start(const QString& program, const QStringList& arguments);
-    // trayer as the XEmbed tray host.
-    QProcess& startTrayHost();
+    // Starts trayer as the XEmbed tray host and waits until it owns the screen's tray selection.
+    bool startTrayHost();
 
     // Processes Qt events until the condition holds or the timeout passes; returns the condition.
     static bool waitFor(const std::function<bool()>& condition,
