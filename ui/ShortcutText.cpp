@@ -23,7 +23,7 @@ qreal pixelSizeOf(const QFont& font) {
 
 // Room left and right of a drawn glyph, like a font's side bearings.
 qreal sideBearing(const QFont& font) {
-    return pixelSizeOf(font) * 0.08;
+    return pixelSizeOf(font) * 0.06;
 }
 
 // Walks the text: each run of font text and each modifier glyph, with the x where it starts.

@@ -32,7 +32,7 @@ constexpr std::array<Entry, 15> entries{{
     {Symbol::exclamationmarkTriangle, "exclamationmark.triangle", 1.12, 1.0},
     {Symbol::keyboard, "keyboard", 1.5, 1.0},
     {Symbol::football, "football", 1.0, 1.0},
-    {Symbol::control, "control", 0.62, 0.72},
+    {Symbol::control, "control", 0.66, 0.72},
     {Symbol::option, "option", 0.8, 0.72},
     {Symbol::shift, "shift", 0.72, 0.72},
     {Symbol::command, "command", 0.72, 0.72},
@@ -158,8 +158,10 @@ void Symbols::paint(QPainter& painter, Symbol symbol, const QRectF& unsnapped, c
         painter.drawEllipse(centre, radius, radius);
         painter.setPen(roundPen(color, line * 1.35));
         const qreal reach = radius + line * 0.4;
+        // The heavier handle's round cap reaches further: pull its end in so it stays in the box.
+        const qreal pull = line * 0.35 / 2;
         painter.drawLine(QPointF(centre.x() + reach * M_SQRT1_2, centre.y() + reach * M_SQRT1_2),
-                         at(1.0, 1.0));
+                         at(1.0, 1.0) - QPointF(pull, pull));
         break;
     }
     case Symbol::chevronLeft:
@@ -251,7 +253,7 @@ void Symbols::paint(QPainter& painter, Symbol symbol, const QRectF& unsnapped, c
         break;
     }
     case Symbol::control:
-        painter.drawPath(polyline({at(0.06, 0.52), at(0.5, 0.02), at(0.94, 0.52)}));
+        painter.drawPath(polyline({at(0.04, 0.56), at(0.5, 0.02), at(0.96, 0.56)}));
         break;
     case Symbol::option:
         painter.drawPath(polyline({at(0, 0.03), at(0.32, 0.03), at(0.7, 0.97), at(1, 0.97)}));

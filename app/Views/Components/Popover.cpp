@@ -122,10 +122,12 @@ void Popover::showAt(const QRect& anchorGlobal) {
 void Popover::showFor(const QRect& anchorGlobal, const QRect& screen) {
     anchorGlobal_ = anchorGlobal;
     const QSize contentSize = content_->sizeHint().expandedTo(content_->minimumSize());
-    placement_ = place(contentSize, anchorGlobal, screen);
+    // The content sits inside the outline, so scrolled rows never paint over it.
+    placement_ = place(contentSize + QSize(2 * border, 2 * border), anchorGlobal, screen);
     const int m = margin();
     const int contentTop = placement_.isAbove ? 0 : arrowHeight;
-    content_->setGeometry(m, m + contentTop, contentSize.width(), placement_.frame.height() - arrowHeight);
+    content_->setGeometry(m + border, m + contentTop + border, contentSize.width(),
+                          placement_.frame.height() - arrowHeight - 2 * border);
     setGeometry(placement_.frame.adjusted(-m, -m, m, m));
     if (!composited_) {
         const QPainterPath shape = outline(placement_.frame.size(), placement_.isAbove, placement_.arrowX);

@@ -19,6 +19,8 @@ public:
     static constexpr int arrowWidth = 14;
     static constexpr int cornerRadius = 8;
     static constexpr int screenMargin = 4;
+    // Width of the outline around the content.
+    static constexpr int border = 1;
     // Room around the surface for its shadow, when translucent windows are possible.
     static constexpr int shadowMargin = 14;
 

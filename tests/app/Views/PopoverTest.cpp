@@ -60,7 +60,8 @@ TEST(Popover, oneOutlineAndAShadowOrAnOpaqueMask) {
         const QPoint surface(margin, margin);
         const Popover::Placement placement = popover->placement();
         EXPECT_EQ(popover->geometry(), placement.frame.adjusted(-margin, -margin, margin, margin));
-        EXPECT_EQ(popover->content()->geometry().top(), margin + Popover::arrowHeight);
+        EXPECT_EQ(popover->content()->geometry().topLeft(),
+                  QPoint(margin + Popover::border, margin + Popover::arrowHeight + Popover::border));
         EXPECT_EQ(popover->testAttribute(Qt::WA_TranslucentBackground), composited);
 
         const QImage image = testsupport::renderTransparent(*popover, Appearance::light, 1);
@@ -109,8 +110,8 @@ TEST(PopoverList, heightFromRowsCentredOnSelectionIndicatorOnlyWhileScrolling) {
     QCoreApplication::sendEvent(list->viewport(), &wheel);
     EXPECT_GT(list->scrollOffset(), 0);
     EXPECT_TRUE(list->isIndicatorShown());
+    testsupport::saveLooks(*popover, QStringLiteral("popover-list-scrolling"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !list->isIndicatorShown(); }, 5000));
-    testsupport::saveLooks(*popover, QStringLiteral("popover-list"));
     popover->close();
 }
 
