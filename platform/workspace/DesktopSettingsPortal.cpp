@@ -4,6 +4,7 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QFileInfo>
 
@@ -122,6 +123,9 @@ DesktopSettingsPortal::DesktopSettingsPortal(Connection connection, int timeoutM
     if (!bus.isConnected()) {
         return;
     }
+    // QtDBus registers its own types on first use; until then a slot taking a QDBusVariant can't be
+    // connected.
+    QDBusMetaType::typeToSignature(QMetaType::fromType<QDBusVariant>());
     // Subscribe before reading, so no change falls between the two.
     connected_ = bus.connect(service, path, interface, QStringLiteral("SettingChanged"), this,
                              SLOT(onSettingChanged(QString, QString, QDBusVariant)));

@@ -1,4 +1,4 @@
-// The appearance and hint entries of the settings store, and the appearance preference's raw values.
+// The appearance and hint entries of the settings store.
 #include "ui/Preferences.h"
 #include "platform/UserDefaults.h"
 
@@ -59,28 +59,4 @@ TEST_F(PreferencesTest, hintFlagStartsFalseAndPersistsAcrossInstances) {
     }
     auto store = UserDefaults::open(path());
     EXPECT_TRUE(Preferences(*store).hasSeenHotkeyHint());
-    EXPECT_EQ(Preferences::hasSeenHotkeyHintKey, std::string("hasSeenHotkeyHint"));
-}
-
-TEST(AppearancePreference, rawValuesTitlesAndForcedAppearances) {
-    ASSERT_EQ(allAppearancePreferences.size(), 3u);
-    const struct {
-        AppearancePreference preference;
-        const char* raw;
-        const char* title;
-        std::optional<Appearance> forced;
-    } cases[] = {
-        {AppearancePreference::system, "system", "System", std::nullopt},
-        {AppearancePreference::light, "light", "Light", Appearance::light},
-        {AppearancePreference::dark, "dark", "Dark", Appearance::dark},
-    };
-    for (std::size_t index = 0; index < std::size(cases); ++index) {
-        const auto& expected = cases[index];
-        EXPECT_EQ(allAppearancePreferences[index], expected.preference);
-        EXPECT_EQ(rawValue(expected.preference), QLatin1String(expected.raw));
-        EXPECT_EQ(title(expected.preference), QLatin1String(expected.title));
-        EXPECT_EQ(forcedAppearance(expected.preference), expected.forced);
-        EXPECT_EQ(appearancePreferenceFromRawValue(QLatin1String(expected.raw)), expected.preference);
-    }
-    EXPECT_FALSE(appearancePreferenceFromRawValue(QStringLiteral("Light")).has_value());
 }
