@@ -40,7 +40,6 @@ TEST(SystemWorkspaceSettings, gtkFilesAndThemeOverride) {
         const char* theme;
         Answers expected;
     } cases[] = {
-        {nullptr, nullptr, " ", {false, false, false}},
         {"[Settings]\ngtk-enable-animations=false\ngtk-theme-name=HighContrastInverse\n",
          nullptr,
          " ",
@@ -51,7 +50,6 @@ TEST(SystemWorkspaceSettings, gtkFilesAndThemeOverride) {
          " ",
          {false, false, true}},
         {"[Settings]\ngtk-theme-name=Adwaita\n", nullptr, "Adwaita:dark", {false, false, true}},
-        {"[Settings]\ngtk-theme-name=Adwaita-dark\n", nullptr, "HighContrast", {false, true, false}},
     };
     for (const auto& row : cases) {
         QTemporaryDir config;
