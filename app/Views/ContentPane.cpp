@@ -30,6 +30,31 @@ void PaneDivider::paintEvent(QPaintEvent*) {
     QPainter(this).fillRect(rect(), line);
 }
 
+namespace {
+
+// The stack's own width: the padded tables, except that a table running just past the trailing padding
+// still fits when it ends inside the pane; past the pane's edge it scrolls, and then keeps its trailing
+// padding.
+class TableStack : public QWidget {
+public:
+    explicit TableStack(int trailingPadding)
+        : trailingPadding_(trailingPadding) {}
+
+    QSize minimumSizeHint() const override {
+        QSize size = layout()->minimumSize();
+        const int pane = parentWidget() != nullptr ? parentWidget()->width() : size.width();
+        if (size.width() > pane) {
+            size.rwidth() += trailingPadding_;
+        }
+        return size;
+    }
+
+private:
+    int trailingPadding_;
+};
+
+} // namespace
+
 GridScrollArea::GridScrollArea(const std::vector<QWidget*>& items, QMargins padding, int spacing,
                                QWidget* parent)
     : QScrollArea(parent) {
@@ -39,9 +64,9 @@ GridScrollArea::GridScrollArea(const std::vector<QWidget*>& items, QMargins padd
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
-    auto* stack = new QWidget;
+    auto* stack = new TableStack(padding.right());
     auto* layout = new QVBoxLayout(stack);
-    layout->setContentsMargins(padding);
+    layout->setContentsMargins(padding.left(), padding.top(), 0, padding.bottom());
     layout->setSpacing(spacing);
     for (QWidget* item : items) {
         layout->addWidget(item, 0, Qt::AlignLeft | Qt::AlignTop);

@@ -29,25 +29,64 @@ QFont biographyFont() {
 }
 constexpr qreal starPixelSize = 11;
 
-// The text broken into lines of this width; past the last allowed line the rest is elided into it.
-QString wrapped(const QString& text, const QFont& font, qreal width, int maximumLines) {
+const QString partSeparator = QStringLiteral("  ·  ");
+
+struct Line {
+    qsizetype start = 0; // in the whole text
+    QString text;
+};
+
+// A text too long for one line, broken at word boundaries; offset is where it starts in the whole text.
+std::vector<Line> wordWrapped(const QString& text, qsizetype offset, const QFont& font, qreal width) {
     QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
-    QStringList lines;
+    std::vector<Line> lines;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
-        if (lines.size() == maximumLines - 1) {
-            lines << QFontMetricsF(font).elidedText(text.mid(line.textStart()).trimmed(), Qt::ElideRight,
-                                                    width);
-            break;
-        }
-        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+        lines.push_back({offset + line.textStart(), text.mid(line.textStart(), line.textLength()).trimmed()});
     }
     layout.endLayout();
-    return lines.join(QLatin1Char('\n'));
+    return lines;
+}
+
+// The biography broken into lines between its parts, so no separator is left dangling at a line's end; a part
+// too long for a line of its own wraps between words. Past the last allowed line the rest is elided into it.
+QString wrapped(const QString& text, const QFont& font, qreal width, int maximumLines) {
+    const QFontMetricsF metrics(font);
+    std::vector<Line> lines;
+    Line current;
+    qsizetype start = 0;
+    for (const QString& part : text.split(partSeparator)) {
+        const QString candidate = current.text.isEmpty() ? part : current.text + partSeparator + part;
+        if (current.text.isEmpty()) {
+            current.start = start;
+        }
+        if (metrics.horizontalAdvance(candidate) <= width) {
+            current.text = candidate;
+        } else {
+            if (!current.text.isEmpty()) {
+                lines.push_back(current);
+            }
+            std::vector<Line> pieces = wordWrapped(part, start, font, width);
+            current = pieces.empty() ? Line{start, {}} : pieces.back();
+            lines.insert(lines.end(), pieces.begin(), pieces.end() - (pieces.empty() ? 0 : 1));
+        }
+        start += part.size() + partSeparator.size();
+    }
+    lines.push_back(current);
+    if (int(lines.size()) > maximumLines) {
+        const std::size_t last = std::size_t(maximumLines - 1);
+        lines[last].text = text.mid(lines[last].start);
+        lines.resize(last + 1);
+    }
+    QStringList shown;
+    for (const Line& line : lines) {
+        shown << metrics.elidedText(line.text, Qt::ElideRight, width);
+    }
+    return shown.join(QLatin1Char('\n'));
 }
 
 // The name, the star (when shown), the position (when there is one) and the biography, each its own element.

@@ -2,6 +2,7 @@
 // round scroller, loads on appearance, and tables wider than the panel.
 #include "app/Views/HomeView.h"
 
+#include "RenderOutput.h"
 #include "app/Views/Components/ListPicker.h"
 #include "app/Views/Components/SegmentedToggle.h"
 #include "app/Views/Components/YearPicker.h"
@@ -189,6 +190,7 @@ TEST_F(HomeViewTest, roundScrollerCentresTheSelectedRound) {
     const QPoint centre = toggle->mapTo(scroller->viewport(), segment.center().toPoint());
     EXPECT_NEAR(centre.x(), scroller->viewport()->width() / 2, 1);
     EXPECT_EQ(scroller->height(), toggle->height());
+    huddlepod::testsupport::saveLooks(*view->subControls(), QStringLiteral("home-round-scroller"));
 }
 
 TEST_F(HomeViewTest, tablesWiderThanThePanelScrollSideways) {

@@ -78,12 +78,13 @@ TEST(PlayerCardView, biographyLineVariants) {
 TEST(PlayerCardHeader, longTextsGiveWayToThePositionAndTwoLines) {
     PlayerCardHeader header(QStringLiteral("Bartholomew Maximilian Fitzgerald-Montgomery the Third"),
                             QStringLiteral("QB"), true);
-    header.setBiography(QStringList(12, QStringLiteral("Something long about the player")).join(" · "));
+    header.setBiography(QStringList(12, QStringLiteral("Something long about the player")).join("  ·  "));
     const PlayerCardHeader::Layout layout = header.layoutFor(440);
     EXPECT_TRUE(layout.shownName.endsWith(QStringLiteral("…")));
     EXPECT_LT(layout.star->right(), layout.position->left() - PlayerCardHeader::minimumSpacer + 0.5);
     EXPECT_NEAR(layout.position->right(), 440 - PlayerCardHeader::horizontalPadding, 0.5);
     EXPECT_EQ(layout.shownBiography.count('\n'), 1);
+    EXPECT_TRUE(layout.shownBiography.section('\n', 0, 0).endsWith("player")) << "lines break between parts";
     EXPECT_TRUE(layout.shownBiography.endsWith(QStringLiteral("…")));
     EXPECT_EQ(header.heightForWidth(440), int(std::ceil(layout.height)));
 }
