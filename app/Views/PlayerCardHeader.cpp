@@ -179,7 +179,6 @@ PlayerCardHeader::PlayerCardHeader(QString name, std::optional<QString> position
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
-    setAccessibleName(name_);
 }
 
 void PlayerCardHeader::setBiography(const QString& biography) {
@@ -187,7 +186,6 @@ void PlayerCardHeader::setBiography(const QString& biography) {
         return;
     }
     biography_ = biography;
-    setAccessibleDescription(biography_);
     updateGeometry();
     update();
 }
