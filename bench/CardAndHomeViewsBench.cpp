@@ -49,6 +49,7 @@ Backend& sharedBackend() {
 void paint(QWidget& view, QImage& image) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     view.render(&image);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // controls replaced by the switch
 }
 
 // A player with exactly fifteen seasons across the families.

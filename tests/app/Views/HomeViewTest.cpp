@@ -130,6 +130,7 @@ TEST_F(HomeViewTest, appearLoadsAndTheTabBarWritesThePage) {
     EXPECT_EQ(league->calls.requests(), QStringList{"latestStandingsYear"});
     auto* tabs = view->tabBar()->findChild<SegmentedToggleBase*>();
     tabs->tap(4);
+    EXPECT_TRUE(tabs->isAnimating()) << "the tapped toggle moves its highlight itself";
     EXPECT_EQ(league->calls.requests().back(), "champions 60");
 }
 
