@@ -160,6 +160,7 @@ TEST(GridScrollArea, aTableRunningPastThePaneScrollsSideways) {
         QCoreApplication::processEvents();
         QScrollBar* bar = pane.horizontalScrollBar();
         EXPECT_EQ(bar->maximum() > 0, scrolls) << columns;
+        huddlepod::testsupport::saveLooks(pane, QStringLiteral("grid-scroll-area-%1").arg(columns));
         QWheelEvent wheel({100, 100}, pane.mapToGlobal(QPointF(100, 100)), {}, {0, -2400}, Qt::NoButton,
                           Qt::ShiftModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(pane.viewport(), &wheel);
