@@ -1,0 +1,314 @@
+// The panel driven through real key and mouse events: field keys, the query binding on a card, the trailing
+// control, the hint, hover gating, card loads across route changes, pushes, focus and Escape.
+#include "app/Views/PanelRootView.h"
+#include "app/HomeViewModel.h"
+#include "app/PanelNavigation.h"
+#include "app/PanelSession.h"
+#include "app/PlayerCardViewModel.h"
+#include "app/SearchViewModel.h"
+#include "app/Views/Components/Popover.h"
+#include "app/Views/HotkeyHintView.h"
+#include "app/Views/PlayerCardView.h"
+#include "app/Views/SearchFieldView.h"
+#include "app/Views/SearchResultsView.h"
+#include "data/PostgRESTError.h"
+#include "platform/UserDefaults.h"
+#include "platform/workspace/WorkspaceSettings.h"
+#include "tests/app/FakePlayerService.h"
+#include "tests/app/FakeSearchService.h"
+#include "ui/Preferences.h"
+
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using namespace huddlepod;
+using namespace std::chrono_literals;
+using Trailing = SearchFieldView::Trailing;
+
+std::vector<SearchResult> rows(int count) {
+    std::vector<SearchResult> results;
+    for (int index = 0; index < count; ++index) {
+        SearchResult result;
+        result.id = QUuid::createUuid();
+        result.fullName = QStringLiteral("Joe %1").arg(index);
+        results.push_back(result);
+    }
+    return results;
+}
+
+class PanelRootViewTest : public ::testing::Test {
+protected:
+    PanelRootViewTest() {
+        UserDefaults::openStandard()->remove(Preferences::hasSeenHotkeyHintKey); // a first launch
+        motion.reduceMotionValue = true;
+        launch();
+    }
+    ~PanelRootViewTest() override {
+        root.reset();
+        cards.clear();
+        model.reset();
+        search->calls.abandonPending();
+        players->calls.abandonPending();
+    }
+
+    void launch() {
+        root = std::make_unique<PanelRootView>(
+            &session, model.get(), &navigation, &home,
+            [this](const SearchResult& result) {
+                auto& card = cards[result.id];
+                if (!card) {
+                    card = std::make_unique<PlayerCardViewModel>(result, players, clock,
+                                                                 [](const QByteArray&) {});
+                }
+                return card.get();
+            },
+            [this] { ++dismissals; }, [this] { ++readyCalls; }, QStringLiteral("⌃⌥S"));
+        root->resize(440, 560);
+        root->show();
+        root->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(root.get()));
+        QTRY_VERIFY(field()->hasFocus());
+    }
+
+    QLineEdit* field() const { return root->searchField()->textField(); }
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(field(), key, modifiers);
+    }
+    // Types "jo" and answers the search with this many rows.
+    std::vector<SearchResult> list(int count) {
+        QTest::keyClicks(field(), "jo");
+        clock->advance(SearchViewModel::debounce);
+        std::vector<SearchResult> listed = rows(count);
+        search->calls.answer(QStringLiteral("jo"), listed);
+        return listed;
+    }
+    SearchResultRow* row(int index) const { return root->results()->rows().at(std::size_t(index)); }
+    std::optional<SearchResult> openCard() const { return navigation.route().playerResult(); }
+
+    ScopedWorkspaceSettings motion;
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+    std::shared_ptr<huddlepod::testing::FakeSearchService> search =
+        std::make_shared<huddlepod::testing::FakeSearchService>();
+    std::shared_ptr<huddlepod::testing::FakePlayerService> players =
+        std::make_shared<huddlepod::testing::FakePlayerService>();
+    std::unique_ptr<SearchViewModel> model =
+        std::make_unique<SearchViewModel>(search, nullptr, clock, [](const QByteArray&) {});
+    PanelSession session;
+    PanelNavigation navigation;
+    HomeViewModel home{nullptr};
+    std::map<QUuid, std::unique_ptr<PlayerCardViewModel>> cards;
+    int dismissals = 0;
+    int readyCalls = 0;
+    std::unique_ptr<PanelRootView> root;
+};
+
+TEST_F(PanelRootViewTest, returnAndKeypadEnterOpenTheSelectedRowOnlyWhileRowsAreListed) {
+    // Return is ignored in every state without rows.
+    QTest::keyClicks(field(), "jo");
+    key(Qt::Key_Return); // idle, waiting out the debounce
+    clock->advance(SearchViewModel::debounce);
+    key(Qt::Key_Return); // loading
+    search->calls.answer(QStringLiteral("jo"), std::vector<SearchResult>{});
+    key(Qt::Key_Enter, Qt::KeypadModifier); // empty
+    EXPECT_FALSE(openCard());
+
+    model->setQuery(QString());
+    const std::vector<SearchResult> listed = list(3);
+    key(Qt::Key_Down);
+    key(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(openCard(), listed[1]);
+    ASSERT_NE(root->card(), nullptr);
+    EXPECT_EQ(players->calls.pending(), QStringList({"card " + listed[1].id.toString(QUuid::WithoutBraces)}));
+}
+
+TEST_F(PanelRootViewTest, arrowsNeverMoveTheCaretOnTheSearchPageButPassThroughOnACard) {
+    for (const bool withRows : {false, true}) {
+        model->setQuery(QString());
+        if (withRows) {
+            list(3);
+        } else {
+            QTest::keyClicks(field(), "jo");
+        }
+        field()->setCursorPosition(1);
+        key(Qt::Key_Down);
+        key(Qt::Key_Up);
+        key(Qt::Key_Down);
+        EXPECT_EQ(field()->cursorPosition(), 1);
+        EXPECT_EQ(model->selection(), withRows ? 1 : 0);
+    }
+    key(Qt::Key_Return);
+    const int ticks = model->keyboardNavigationTick();
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_EQ(model->keyboardNavigationTick(), ticks) << "on a card the keys belong to the text field";
+    EXPECT_TRUE(navigation.route().isPlayer());
+}
+
+TEST_F(PanelRootViewTest, typingOnACardReturnsToTheResultsThenUpdatesTheQuery) {
+    list(3);
+    key(Qt::Key_Return);
+    ASSERT_TRUE(navigation.route().isPlayer());
+    int routeWrites = 0;
+    QObject::connect(&navigation, &PanelNavigation::routeChanged, [&] {
+        ++routeWrites;
+        EXPECT_EQ(model->query(), QStringLiteral("jo")) << "the route changes before the query";
+    });
+    QTest::keyClicks(field(), "e");
+    EXPECT_EQ(routeWrites, 1);
+    EXPECT_TRUE(navigation.route().isSearch());
+    EXPECT_EQ(model->query(), QStringLiteral("joe"));
+    EXPECT_EQ(root->card(), nullptr);
+}
+
+TEST_F(PanelRootViewTest, theClearButtonEmptiesTheQueryButKeepsTheCardAndTheFocus) {
+    list(2);
+    key(Qt::Key_Return);
+    QWidget* clear = root->searchField()->findChild<SymbolButton*>();
+    ASSERT_TRUE(clear->isVisible());
+    QTest::mouseClick(clear, Qt::LeftButton);
+    EXPECT_EQ(model->query(), QString());
+    EXPECT_EQ(field()->text(), QString());
+    EXPECT_TRUE(navigation.route().isPlayer());
+    EXPECT_TRUE(field()->hasFocus());
+    EXPECT_EQ(model->state(), SearchState::idle());
+}
+
+TEST_F(PanelRootViewTest, theSpinnerOutranksTheClearButtonWhichOutranksNothing) {
+    auto shown = [this] {
+        const Trailing trailing = root->searchField()->trailing();
+        EXPECT_EQ(root->searchField()->findChild<ActivitySpinner*>()->isVisible(),
+                  trailing == Trailing::spinner);
+        EXPECT_EQ(root->searchField()->findChild<SymbolButton*>()->isVisible(),
+                  trailing == Trailing::clearButton);
+        return trailing;
+    };
+    EXPECT_EQ(shown(), Trailing::none);
+    QTest::keyClicks(field(), "jo");
+    EXPECT_EQ(shown(), Trailing::clearButton);
+    clock->advance(SearchViewModel::debounce);
+    EXPECT_EQ(shown(), Trailing::spinner) << "loading hides the clear button";
+    search->calls.fail(QStringLiteral("jo"), PostgRESTError::http(500, {}));
+    EXPECT_EQ(shown(), Trailing::clearButton);
+    model->reset();
+    EXPECT_EQ(shown(), Trailing::none);
+}
+
+TEST_F(PanelRootViewTest, theHintGoesForGoodWithTheFirstQueryAndHidesOnACard) {
+    ASSERT_NE(root->hint(), nullptr);
+    QTest::keyClicks(field(), "j");
+    EXPECT_EQ(root->hint(), nullptr) << "dismissed by typing, stored at once";
+    EXPECT_TRUE(Preferences(*UserDefaults::openStandard()).hasSeenHotkeyHint());
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(root->hint(), nullptr) << "clearing the query does not bring it back";
+
+    launch(); // the next launch
+    EXPECT_EQ(root->hint(), nullptr);
+
+    // Undismissed, it steps aside while a card shows.
+    UserDefaults::openStandard()->remove(Preferences::hasSeenHotkeyHintKey);
+    launch();
+    navigation.setRoute(PanelRoute::player(rows(1).front()));
+    EXPECT_EQ(root->hint(), nullptr);
+    navigation.setRoute(PanelRoute::search());
+    ASSERT_NE(root->hint(), nullptr);
+    QTest::mouseClick(root->hint(), Qt::LeftButton, {},
+                      root->hint()->layoutFor(root->hint()->width()).button.center().toPoint());
+    EXPECT_EQ(root->hint(), nullptr);
+}
+
+TEST_F(PanelRootViewTest, hoverSelectsOnlyAfterARealMouseMovementAndAClickOpens) {
+    const std::vector<SearchResult> listed = list(4);
+    QTest::mouseMove(row(2), row(2)->rect().center());
+    EXPECT_EQ(model->selection(), 0) << "rows appearing under a resting pointer take no selection";
+    model->setAllowsHoverSelection(true); // the shell's mouse-moved monitor
+    const int ticks = model->keyboardNavigationTick();
+    QTest::mouseMove(row(3), row(3)->rect().center());
+    EXPECT_EQ(model->selection(), 3);
+    EXPECT_TRUE(row(3)->isSelected());
+    EXPECT_EQ(model->keyboardNavigationTick(), ticks);
+
+    QTest::mouseClick(row(1), Qt::LeftButton);
+    EXPECT_EQ(openCard(), listed[1]);
+}
+
+TEST_F(PanelRootViewTest, keyboardSelectionScrollsJustEnoughToShowTheRow) {
+    list(25);
+    QScrollBar* bar = root->results()->list()->verticalScrollBar();
+    const int visible = root->results()->list()->viewport()->height();
+    for (int step = 0; step < 14; ++step) {
+        key(Qt::Key_Down);
+    }
+    EXPECT_EQ(row(14)->geometry().bottom() + 1, bar->value() + visible) << "the row sits at the bottom edge";
+    const int scrolled = bar->value();
+    key(Qt::Key_Up);
+    EXPECT_EQ(bar->value(), scrolled) << "a row already in view does not scroll";
+    for (int step = 0; step < 30; ++step) {
+        key(Qt::Key_Up);
+    }
+    EXPECT_EQ(bar->value(), row(0)->geometry().top());
+}
+
+TEST_F(PanelRootViewTest, aRouteChangeCancelsTheCardLoadInFlight) {
+    const std::vector<SearchResult> listed = list(2);
+    key(Qt::Key_Return);
+    const QString first = "card " + listed[0].id.toString(QUuid::WithoutBraces);
+    EXPECT_FALSE(players->calls.token(first).isCancelled());
+    // A link on the card opens another player: the first card's load stops.
+    navigation.setRoute(PanelRoute::player(listed[1]));
+    EXPECT_TRUE(players->calls.token(first).isCancelled());
+    const QString second = "card " + listed[1].id.toString(QUuid::WithoutBraces);
+    QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
+    EXPECT_TRUE(navigation.route().isSearch());
+    EXPECT_TRUE(players->calls.token(second).isCancelled());
+}
+
+TEST_F(PanelRootViewTest, pagesPushTowardTheLeadingEdgeAndBack) {
+    motion.reduceMotionValue = false;
+    list(2);
+    key(Qt::Key_Return);
+    ASSERT_TRUE(root->isTransitioning());
+    EXPECT_GT(root->card()->x(), 0) << "the card comes in from the trailing edge";
+    QTRY_VERIFY(!root->isTransitioning());
+    EXPECT_EQ(root->card()->x(), 0);
+    EXPECT_TRUE(root->results()->isHidden());
+
+    QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
+    EXPECT_LT(root->results()->x(), 0) << "the results come back from the leading edge";
+    QTRY_VERIFY(!root->isTransitioning());
+    EXPECT_EQ(root->results()->x(), 0);
+    EXPECT_EQ(root->card(), nullptr);
+}
+
+TEST_F(PanelRootViewTest, everyShowFocusesTheFieldWithTheCaretAtTheEnd) {
+    EXPECT_EQ(readyCalls, 1);
+    root->results()->setFocus(); // focus elsewhere since the last show
+    model->setQuery(QStringLiteral("joe"));
+    field()->setSelection(0, 2);
+    session.setRevision(session.revision() + 1);
+    QTRY_COMPARE(readyCalls, 2);
+    EXPECT_TRUE(field()->hasFocus());
+    QTRY_COMPARE(field()->cursorPosition(), 3);
+    EXPECT_FALSE(field()->hasSelectedText());
+}
+
+TEST_F(PanelRootViewTest, escapeClosesAnOpenPopoverFirstThenDismisses) {
+    auto* popover = new Popover(new QWidget, root->results());
+    popover->showFor(field());
+    ASSERT_TRUE(root->isPopoverOpen());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(root->isPopoverOpen());
+    EXPECT_EQ(dismissals, 0);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(dismissals, 1);
+}
+
+} // namespace
