@@ -130,9 +130,6 @@ PanelRootView::PanelRootView(PanelSession* session, SearchViewModel* searchModel
     stack->addWidget(new Divider(this));
     if (showsHotkeyHint_) {
         hint_ = new HotkeyHintView(std::move(hotkeyDescription), this);
-        hintOpacity_ = new QGraphicsOpacityEffect(hint_);
-        hintOpacity_->setOpacity(1);
-        hint_->setGraphicsEffect(hintOpacity_);
         hintDivider_ = new Divider(this);
         stack->addWidget(hint_);
         stack->addWidget(hintDivider_);
@@ -335,9 +332,14 @@ void PanelRootView::dismissHint() {
     auto defaults = UserDefaults::openStandard();
     Preferences(*defaults).setHasSeenHotkeyHint(true);
     defaults->sync();
-    Animation::run(hint_, AnimationSpec::quickEaseOut(), [this](qreal t) {
-        hintOpacity_->setOpacity(1 - t);
+    // The effect only for the fade: it would stand in the way of rendering the hint otherwise.
+    auto* opacity = new QGraphicsOpacityEffect(hint_);
+    hint_->setGraphicsEffect(opacity);
+    hintFading_ = true;
+    Animation::run(hint_, AnimationSpec::quickEaseOut(), [this, opacity](qreal t) {
+        opacity->setOpacity(1 - t);
         if (t >= 1) {
+            hintFading_ = false;
             updateHintVisibility();
         }
     });
@@ -347,8 +349,7 @@ void PanelRootView::updateHintVisibility() {
     if (hint_ == nullptr) {
         return;
     }
-    const bool fading = !showsHotkeyHint_ && hintOpacity_->opacity() > 0;
-    const bool shown = (showsHotkeyHint_ || fading) && shown_.isSearch();
+    const bool shown = (showsHotkeyHint_ || hintFading_) && shown_.isSearch();
     hint_->setVisible(shown);
     hintDivider_->setVisible(shown);
 }

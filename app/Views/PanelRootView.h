@@ -11,8 +11,6 @@
 
 #include <functional>
 
-class QGraphicsOpacityEffect;
-
 namespace huddlepod {
 
 class HomeViewModel;
@@ -120,7 +118,7 @@ private:
     SearchFieldView* field_;
     QWidget* hintDivider_ = nullptr;
     HotkeyHintView* hint_ = nullptr;
-    QGraphicsOpacityEffect* hintOpacity_ = nullptr;
+    bool hintFading_ = false;
     PanelPageArea* pages_;
     SearchResultsView* results_;
     PlayerCardView* card_ = nullptr;

@@ -296,7 +296,6 @@ QWidget* SearchResultsView::makeList() {
     list_->setWidgetResizable(true);
     list_->viewport()->setAutoFillBackground(false);
     auto* rowsWidget = new QWidget;
-    rowsWidget->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(rowsWidget);
     column->setContentsMargins(listPadding, listPadding, listPadding, listPadding);
     column->setSpacing(rowSpacing);
@@ -319,6 +318,7 @@ QWidget* SearchResultsView::makeList() {
     }
     column->addStretch(1);
     list_->setWidget(rowsWidget);
+    rowsWidget->setAutoFillBackground(false); // setWidget turned it on: the panel's fill shows through
     return list_;
 }
 
