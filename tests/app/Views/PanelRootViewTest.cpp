@@ -18,6 +18,7 @@
 #include "tests/app/FakeSearchService.h"
 #include "ui/Preferences.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -312,3 +313,41 @@ TEST_F(PanelRootViewTest, escapeClosesAnOpenPopoverFirstThenDismisses) {
 }
 
 } // namespace
+
+TEST_F(PanelRootViewTest, assistiveTechnologiesHearTheFieldItsControlsAndTheRows) {
+    auto spoken = [](QWidget* widget) {
+        QAccessibleInterface* element = QAccessible::queryAccessibleInterface(widget);
+        return std::pair(element->role(), element->text(QAccessible::Name));
+    };
+    SearchResult quarterback = rows(1).front();
+    quarterback.fullName = QStringLiteral("Sam Rivers");
+    quarterback.primaryPosition = QStringLiteral("QB");
+    quarterback.isHOF = true;
+    quarterback.careerStart = 2001;
+    quarterback.careerEnd = 2012;
+    for (const char* abbr : {"KC", "SF"}) {
+        TeamPathEntry team;
+        team.abbr = QString::fromLatin1(abbr);
+        quarterback.teams.push_back(team);
+    }
+    QTest::keyClicks(field(), "sa");
+    clock->advance(SearchViewModel::debounce);
+    EXPECT_EQ(spoken(root->searchField()->findChild<ActivitySpinner*>()).second, QStringLiteral("Searching"));
+    search->calls.answer(QStringLiteral("sa"), std::vector<SearchResult>{quarterback});
+
+    using Role = QAccessible::Role;
+    EXPECT_EQ(spoken(field()), std::pair(Role::EditableText, QStringLiteral("Search players")));
+    EXPECT_EQ(spoken(root->searchField()->findChild<SymbolButton*>()),
+              std::pair(Role::Button, QStringLiteral("Clear search")));
+    EXPECT_EQ(spoken(row(0)),
+              std::pair(Role::ListItem, QStringLiteral("Sam Rivers, QB, KC , SF  ,  2001–2012, "
+                                                       "Hall of Fame")));
+    EXPECT_TRUE(
+        QAccessible::queryAccessibleInterface(root->searchField()->leadingGlyph())->state().invisible);
+
+    QAccessible::queryAccessibleInterface(row(0))->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(openCard(), quarterback);
+    EXPECT_EQ(spoken(root->searchField()->leadingGlyph()),
+              std::pair(Role::Button, QStringLiteral("Back to results")));
+}
