@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class QScrollArea;
 
 namespace huddlepod {
@@ -68,7 +70,6 @@ private:
     void refreshTabBar();
     void refreshSubControls();
     void rebuildNarrowing(Narrowing kind);
-    QWidget* makeRoundPicker();
     void refreshContent();
     void setContent(QWidget* content);
 
@@ -79,6 +80,7 @@ private:
     QWidget* subControls_ = nullptr;
     QWidget* narrowingControl_ = nullptr;
     QString narrowingKey_;
+    std::function<void()> refreshNarrowing_; // brings the control's selection up to date
     Narrowing narrowing_ = Narrowing::none;
     YearPicker* yearPicker_ = nullptr;
     QWidget* content_ = nullptr;

@@ -10,7 +10,6 @@
 
 namespace huddlepod {
 
-class GridScrollArea;
 class PlayerCardHeader;
 class YearPicker;
 template <typename T>
@@ -52,7 +51,9 @@ public:
 private:
     void refreshHeader();
     void refreshTabRow();
-    void refreshContent();
+    // Rebuilds the pane; unless forced, only when what it shows changed kind.
+    void refreshContent(bool force);
+    QString contentKind() const;
     QWidget* makeContent();
     void setContent(QWidget* content);
 
