@@ -6,6 +6,7 @@
 #include "app/PlayerCardViewModel.h"
 #include "app/SearchViewModel.h"
 #include "app/Views/PanelRootView.h"
+#include "app/Views/PlayerCardView.h"
 #include "app/Views/SearchFieldView.h"
 #include "app/Views/SearchResultsView.h"
 #include "backend/BackendServer.h"
@@ -124,6 +125,13 @@ TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
     search->moveSelection(1);
     save(QStringLiteral("results"));
     EXPECT_TRUE(root->results()->rows().at(1)->isSelected());
+
+    QTest::keyClick(root->searchField()->textField(), Qt::Key_Return);
+    ASSERT_NE(root->card(), nullptr);
+    QTRY_COMPARE_WITH_TIMEOUT(root->card()->model()->state().kind(), PlayerCardState::Kind::loaded, 10000);
+    save(QStringLiteral("card"));
+    QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
+    EXPECT_TRUE(root->results()->isVisible());
 
     search->setQuery(QStringLiteral("zzqx"));
     QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::empty(QStringLiteral("zzqx")), 10000);
