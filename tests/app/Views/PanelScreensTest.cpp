@@ -5,6 +5,7 @@
 #include "app/PanelSession.h"
 #include "app/PlayerCardViewModel.h"
 #include "app/SearchViewModel.h"
+#include "app/Views/DataGridView.h"
 #include "app/Views/PanelRootView.h"
 #include "app/Views/PlayerCardView.h"
 #include "app/Views/SearchFieldView.h"
@@ -116,6 +117,23 @@ TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
     build(true);
     QTRY_VERIFY_WITH_TIMEOUT(home->state().kind() != HomeContentState::Kind::loading, 10000);
     save(QStringLiteral("idle"));
+
+    // A player link in a league table opens a stand-in card for that player.
+    home->setTab(HomeTab::draft);
+    DataGridView* grid = nullptr;
+    auto linkedGrid = [&] {
+        for (DataGridView* shown : root->results()->findChildren<DataGridView*>()) {
+            if (shown->isVisible() && !shown->gridLayout().links.empty()) {
+                grid = shown;
+            }
+        }
+        return grid != nullptr;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(linkedGrid(), 10000);
+    grid->activateLink(0);
+    ASSERT_TRUE(navigation.route().isPlayer());
+    EXPECT_TRUE(navigation.route().playerResult()->isPlaceholder);
+    QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
 
     // A name shared by several players, a Hall of Famer among them.
     const auto names = backend().database->query(
