@@ -23,13 +23,11 @@
 
 #include <QDir>
 #include <QLineEdit>
-#include <QPainter>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <vector>
 
 namespace {
 
@@ -39,18 +37,14 @@ using namespace std::chrono_literals;
 struct Backend {
     Backend()
         : database(backend::LeagueDatabase::generate({.size = backend::LeagueSize::Small, .seed = 1}))
-        , server(database) {
-        HttpSession::Options options;
-        options.cacheDirectory = cacheDirectory.path();
-        client = std::make_shared<PostgRESTClient>(
-            SupabaseConfiguration{QUrl(QString::fromStdString(server.baseUrl())),
-                                  QString::fromStdString(server.anonKey())},
-            "test", std::make_unique<HttpSession>(options));
-    }
+        , server(database)
+        , client(std::make_shared<PostgRESTClient>(
+              SupabaseConfiguration{QUrl(QString::fromStdString(server.baseUrl())),
+                                    QString::fromStdString(server.anonKey())},
+              "test")) {}
 
     std::shared_ptr<backend::LeagueDatabase> database;
     backend::BackendServer server;
-    QTemporaryDir cacheDirectory;
     std::shared_ptr<PostgRESTClient> client;
 };
 
@@ -74,19 +68,14 @@ protected:
         root = std::make_unique<PanelRootView>(
             &session, search.get(), &navigation, home.get(),
             [this, players, clock](const SearchResult& result) {
-                auto& card = cards[result.id];
-                if (!card) {
-                    card = std::make_unique<PlayerCardViewModel>(result, players, clock);
-                }
-                return card.get();
+                return cards.emplace_back(std::make_unique<PlayerCardViewModel>(result, players, clock))
+                    .get();
             },
             [] {}, [] {}, QStringLiteral("⌃⌥S"));
         root->resize(440, 560);
         root->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(root.get()));
     }
-
-    void type(const QString& text) { QTest::keyClicks(root->searchField()->textField(), text); }
 
     void save(const QString& name) {
         const QString folder = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + QStringLiteral("/screens");
@@ -109,7 +98,7 @@ protected:
     PanelNavigation navigation;
     std::unique_ptr<SearchViewModel> search;
     std::unique_ptr<HomeViewModel> home;
-    std::map<QUuid, std::unique_ptr<PlayerCardViewModel>> cards;
+    std::vector<std::unique_ptr<PlayerCardViewModel>> cards;
     std::unique_ptr<PanelRootView> root;
 };
 
@@ -138,50 +127,39 @@ TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
     // A name shared by several players, a Hall of Famer among them.
     const auto names = backend().database->query(
         "SELECT last_name FROM players GROUP BY last_name ORDER BY MAX(is_hof) DESC, COUNT(*) DESC LIMIT 1");
-    type(QString::fromStdString(names.at(0).at("last_name").get<std::string>()));
+    QTest::keyClicks(root->searchField()->textField(),
+                     QString::fromStdString(names.at(0).at("last_name").get<std::string>()));
     QTRY_COMPARE_WITH_TIMEOUT(search->state().kind(), SearchState::Kind::results, 10000);
     search->moveSelection(1);
     save(QStringLiteral("results"));
-    EXPECT_TRUE(root->results()->rows().at(1)->isSelected());
 
     QTest::keyClick(root->searchField()->textField(), Qt::Key_Return);
     ASSERT_NE(root->card(), nullptr);
     QTRY_COMPARE_WITH_TIMEOUT(root->card()->model()->state().kind(), PlayerCardState::Kind::loaded, 10000);
     save(QStringLiteral("card"));
     QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
-    EXPECT_TRUE(root->results()->isVisible());
 
     search->setQuery(QStringLiteral("zzqx"));
     QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::empty(QStringLiteral("zzqx")), 10000);
     save(QStringLiteral("empty"));
 
-    backend::FaultRule failure;
-    failure.route = "rpc/search_players";
-    failure.status = 500;
-    failure.times = 1;
-    backend().server.faults().add(failure);
+    backend().server.faults().add(
+        backend::faultRuleFromJson({{"route", "rpc/search_players"}, {"status", 500}}));
     search->setQuery(QStringLiteral("zzqy"));
     QTRY_COMPARE_WITH_TIMEOUT(search->state().kind(), SearchState::Kind::failed, 10000);
-    EXPECT_EQ(search->state().message(), QStringLiteral("Huddlepod is having trouble. Try again shortly."));
     save(QStringLiteral("failed"));
 
-    backend::FaultRule slow;
-    slow.route = "rpc/search_players";
-    slow.delay = 2s;
-    slow.times = 1;
-    backend().server.faults().add(slow);
+    backend().server.faults().set(
+        {backend::faultRuleFromJson({{"route", "rpc/search_players"}, {"delay_ms", 2000}})});
     search->setQuery(QStringLiteral("zzqz"));
     QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::loading(), 10000);
-    EXPECT_EQ(root->searchField()->trailing(), SearchFieldView::Trailing::spinner);
     save(QStringLiteral("loading"));
     search->reset();
+    backend().server.faults().clear();
 }
 
 TEST_F(PanelScreensTest, unconfigured) {
     build(false);
-    type(QStringLiteral("jo"));
-    EXPECT_EQ(search->state(),
-              SearchState::failed(QStringLiteral("Huddlepod isn’t configured. Reinstall the app.")));
     save(QStringLiteral("unconfigured"));
 }
 
