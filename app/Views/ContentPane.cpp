@@ -5,11 +5,13 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace huddlepod {
@@ -53,6 +55,56 @@ private:
     int trailingPadding_;
 };
 
+// A slim sideways scroll bar in the panel's look: a rounded thumb in the tertiary colour on no track, inset
+// by the pane's margins. A press moves the thumb's middle to the pointer and a drag carries it along.
+class SlimScrollBar : public QScrollBar {
+public:
+    static constexpr int thickness = 7;
+    static constexpr int inset = 12;
+    static constexpr int minimumThumb = 24;
+
+    SlimScrollBar()
+        : QScrollBar(Qt::Horizontal) {
+        setFocusPolicy(Qt::NoFocus);
+        setFixedHeight(thickness);
+    }
+
+    QRectF thumb() const {
+        const qreal track = std::max(1, width() - 2 * inset);
+        const int range = maximum() - minimum();
+        const qreal length =
+            range <= 0 ? track : std::max<qreal>(minimumThumb, track * pageStep() / (range + pageStep()));
+        const qreal progress = range <= 0 ? 0 : qreal(value() - minimum()) / range;
+        return {inset + (track - length) * progress, 1, length, thickness - 2.0};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (maximum() <= minimum()) {
+            return;
+        }
+        const Appearance appearance = Theme::appearanceOf(palette());
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(
+            Theme::text(TextLevel::tertiary, appearance, WorkspaceSettings::shared().increaseContrast()));
+        const QRectF shape = thumb();
+        painter.drawRoundedRect(shape, shape.height() / 2, shape.height() / 2);
+    }
+    void mousePressEvent(QMouseEvent* event) override { follow(event->position().x()); }
+    void mouseMoveEvent(QMouseEvent* event) override { follow(event->position().x()); }
+    void mouseReleaseEvent(QMouseEvent*) override {}
+
+private:
+    void follow(qreal x) {
+        const QRectF shape = thumb();
+        const qreal travel = std::max(1.0, width() - 2.0 * inset - shape.width());
+        const qreal progress = std::clamp((x - inset - shape.width() / 2) / travel, 0.0, 1.0);
+        setValue(minimum() + int(std::lround(progress * (maximum() - minimum()))));
+    }
+};
+
 } // namespace
 
 GridScrollArea::GridScrollArea(const std::vector<QWidget*>& items, QMargins padding, int spacing,
@@ -62,6 +114,7 @@ GridScrollArea::GridScrollArea(const std::vector<QWidget*>& items, QMargins padd
     setFocusPolicy(Qt::NoFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBar(new SlimScrollBar);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
     auto* stack = new TableStack(padding.right());

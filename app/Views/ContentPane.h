@@ -1,4 +1,4 @@
-// Pieces the player card and the league browser share: the hairline under their controls and the scroll area
+// Widgets the player card and the league browser share: the hairline under their controls and the scroll area
 // that holds their tables.
 #pragma once
 

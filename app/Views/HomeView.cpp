@@ -10,6 +10,7 @@
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLinearGradient>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -23,15 +24,26 @@ namespace {
 
 constexpr int rowSpacing = 8;
 
-template <typename T>
-Binding<T> bind(QPointer<HomeViewModel> model, T (HomeViewModel::*get)() const, void (HomeViewModel::*set)(T),
-                T fallback) {
-    return Binding<T>{[model, get, fallback] { return model ? (model.data()->*get)() : fallback; },
-                      [model, set](const T& value) {
+// A control's two-way connection to a model property. While the control writes, *writing is true, so the
+// view leaves that control alone (it moves its own highlight, animated) when the model reports the change.
+template <typename T, typename Value = T>
+Binding<T> bind(QPointer<HomeViewModel> model, std::function<T(const HomeViewModel&)> get,
+                void (HomeViewModel::*set)(Value), std::function<Value(const T&)> convert, bool* writing) {
+    return Binding<T>{[model, get] { return get(*model); },
+                      [model, set, convert, writing](const T& value) {
                           if (model) {
-                              (model.data()->*set)(value);
+                              const QScopedValueRollback guard(*writing, true);
+                              (model.data()->*set)(convert(value));
                           }
                       }};
+}
+
+template <typename T>
+Binding<T> bind(QPointer<HomeViewModel> model, T (HomeViewModel::*get)() const, void (HomeViewModel::*set)(T),
+                bool* writing) {
+    return bind<T, T>(
+        model, [get](const HomeViewModel& target) { return (target.*get)(); }, set,
+        [](const T& value) { return value; }, writing);
 }
 
 // A control with the leading margin every narrowing control carries, and free room after it.
@@ -78,8 +90,10 @@ public:
 
     SegmentedToggle<DraftRound>* toggle() const { return toggle_; }
 
-    void centreSelection() {
-        const int index = toggle_->selectedIndex();
+    void centreSelection() { centreOn(toggle_->selectedIndex()); }
+
+    // Scrolls the round at this index to the middle.
+    void centreOn(int index) {
         if (index < 0) {
             return;
         }
@@ -144,7 +158,7 @@ HomeView::HomeView(HomeViewModel* model, DataGridView::OpenPlayer onOpenPlayer, 
     auto* tabLayout = new QHBoxLayout(tabBar_);
     tabLayout->setSpacing(0);
     tabToggle_ = new SegmentedToggle<HomeTab>(
-        bind<HomeTab>(model_, &HomeViewModel::tab, &HomeViewModel::setTab, HomeTab::standings),
+        bind<HomeTab>(model_, &HomeViewModel::tab, &HomeViewModel::setTab, &writingFromControl_),
         QStringLiteral("League view"), false, true, tabBar_);
     tabLayout->addWidget(tabToggle_);
     layout->addWidget(tabBar_);
@@ -165,7 +179,9 @@ HomeView::HomeView(HomeViewModel* model, DataGridView::OpenPlayer onOpenPlayer, 
     layout->addWidget(new PaneDivider(this));
 
     connect(model_, &HomeViewModel::tabChanged, this, [this] {
-        tabToggle_->refresh();
+        if (!writingFromControl_) {
+            tabToggle_->refresh();
+        }
         refreshSubControls();
     });
     for (auto signal : {&HomeViewModel::yearChanged, &HomeViewModel::boundsChanged,
@@ -237,7 +253,7 @@ void HomeView::refreshSubControls() {
         narrowingKey_ = joined;
         rebuildNarrowing(kind);
     } else if (refreshNarrowing_) {
-        refreshNarrowing_();
+        refreshNarrowing_(writingFromControl_);
     }
 
     yearPicker_->setVisible(model.showsYearPicker());
@@ -267,13 +283,17 @@ void HomeView::rebuildNarrowing(Narrowing kind) {
         auto* toggle = new SegmentedToggle<Grouping>(
             std::vector<Grouping>(LeagueService::allGroupings.begin(), LeagueService::allGroupings.end()),
             bind<Grouping>(target, &HomeViewModel::standingsGrouping, &HomeViewModel::setStandingsGrouping,
-                           Grouping::division),
+                           &writingFromControl_),
             [](const Grouping& grouping) {
                 return grouping == Grouping::division ? QStringLiteral("Division")
                                                       : QStringLiteral("Conference");
             },
             QStringLiteral("Standings grouping"), true, false);
-        refreshNarrowing_ = [toggle] { toggle->refresh(); };
+        refreshNarrowing_ = [toggle](bool fromControl) {
+            if (!fromControl) {
+                toggle->refresh();
+            }
+        };
         control = leadingRow({toggle});
         break;
     }
@@ -281,10 +301,14 @@ void HomeView::rebuildNarrowing(Narrowing kind) {
         auto* toggle = new SegmentedToggle<AwardsSection>(
             std::vector<AwardsSection>(AwardsSections::allCases.begin(), AwardsSections::allCases.end()),
             bind<AwardsSection>(target, &HomeViewModel::awardsSection, &HomeViewModel::setAwardsSection,
-                                AwardsSection::winners),
+                                &writingFromControl_),
             [](const AwardsSection& section) { return AwardsSections::title(section); },
             QStringLiteral("Awards section"), true, false);
-        refreshNarrowing_ = [toggle] { toggle->refresh(); };
+        refreshNarrowing_ = [toggle](bool fromControl) {
+            if (!fromControl) {
+                toggle->refresh();
+            }
+        };
         control = leadingRow({toggle});
         break;
     }
@@ -292,7 +316,7 @@ void HomeView::rebuildNarrowing(Narrowing kind) {
     case Narrowing::scheduleByTeam: {
         auto* toggle = new SegmentedToggle<ScheduleGrouping>(
             bind<ScheduleGrouping>(target, &HomeViewModel::scheduleGrouping,
-                                   &HomeViewModel::setScheduleGrouping, ScheduleGrouping::week),
+                                   &HomeViewModel::setScheduleGrouping, &writingFromControl_),
             QStringLiteral("Schedule grouping"), true, false);
         QWidget* picker = nullptr;
         if (kind == Narrowing::scheduleByWeek) {
@@ -317,8 +341,10 @@ void HomeView::rebuildNarrowing(Narrowing kind) {
                         target->setSelectedWeek(week);
                     }
                 });
-            refreshNarrowing_ = [toggle, weeks, target, selection] {
-                toggle->refresh();
+            refreshNarrowing_ = [toggle, weeks, target, selection](bool fromControl) {
+                if (!fromControl) {
+                    toggle->refresh();
+                }
                 weeks->setValues(target->availableWeeks(), selection());
             };
             picker = weeks;
@@ -343,8 +369,10 @@ void HomeView::rebuildNarrowing(Narrowing kind) {
                         target->setSelectedTeam(team);
                     }
                 });
-            refreshNarrowing_ = [toggle, teams, target, selection] {
-                toggle->refresh();
+            refreshNarrowing_ = [toggle, teams, target, selection](bool fromControl) {
+                if (!fromControl) {
+                    toggle->refresh();
+                }
                 teams->setValues(target->availableTeams(), selection());
             };
             picker = teams;
@@ -359,18 +387,21 @@ void HomeView::rebuildNarrowing(Narrowing kind) {
         }
         auto* toggle = new SegmentedToggle<DraftRound>(
             std::move(rounds),
-            Binding<DraftRound>{[target] { return DraftRound{target ? target->draftRound() : 1}; },
-                                [target](const DraftRound& round) {
-                                    if (target) {
-                                        target->setDraftRound(round.number);
-                                    }
-                                }},
+            bind<DraftRound, int>(
+                target, [](const HomeViewModel& model) { return DraftRound{model.draftRound()}; },
+                &HomeViewModel::setDraftRound, [](const DraftRound& round) { return round.number; },
+                &writingFromControl_),
             [](const DraftRound& round) { return QString::number(round.number); },
             QStringLiteral("Draft round"), true, false);
         auto* scroller = new RoundScroller(toggle);
-        refreshNarrowing_ = [toggle, scroller] {
-            toggle->refresh();
-            scroller->centreSelection();
+        refreshNarrowing_ = [toggle, scroller, target](bool fromControl) {
+            if (!fromControl) {
+                toggle->refresh();
+            }
+            // A tapped round has not moved its highlight yet: centre the model's round.
+            const auto& options = toggle->options();
+            const auto found = std::find(options.begin(), options.end(), DraftRound{target->draftRound()});
+            scroller->centreOn(found == options.end() ? -1 : int(found - options.begin()));
         };
         control = scroller;
         break;

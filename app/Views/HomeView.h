@@ -80,7 +80,9 @@ private:
     QWidget* subControls_ = nullptr;
     QWidget* narrowingControl_ = nullptr;
     QString narrowingKey_;
-    std::function<void()> refreshNarrowing_; // brings the control's selection up to date
+    // Brings the control's selection up to date; a control that made the change itself is left alone.
+    std::function<void(bool fromControl)> refreshNarrowing_;
+    bool writingFromControl_ = false; // while a control writes its choice into the model
     Narrowing narrowing_ = Narrowing::none;
     YearPicker* yearPicker_ = nullptr;
     QWidget* content_ = nullptr;

@@ -70,9 +70,10 @@ QString wrapped(const QString& text, const QFont& font, qreal width, int maximum
             if (!current.text.isEmpty()) {
                 lines.push_back(current);
             }
-            std::vector<Line> pieces = wordWrapped(part, start, font, width);
-            current = pieces.empty() ? Line{start, {}} : pieces.back();
-            lines.insert(lines.end(), pieces.begin(), pieces.end() - (pieces.empty() ? 0 : 1));
+            std::vector<Line> wrappedLines = wordWrapped(part, start, font, width);
+            current = wrappedLines.empty() ? Line{start, {}} : wrappedLines.back();
+            lines.insert(lines.end(), wrappedLines.begin(),
+                         wrappedLines.end() - (wrappedLines.empty() ? 0 : 1));
         }
         start += part.size() + partSeparator.size();
     }
@@ -179,7 +180,6 @@ PlayerCardHeader::PlayerCardHeader(QString name, std::optional<QString> position
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
-    setAccessibleName(name_);
 }
 
 void PlayerCardHeader::setBiography(const QString& biography) {
@@ -187,7 +187,6 @@ void PlayerCardHeader::setBiography(const QString& biography) {
         return;
     }
     biography_ = biography;
-    setAccessibleDescription(biography_);
     updateGeometry();
     update();
 }

@@ -8,6 +8,7 @@
 #include "app/Views/PlayerCardHeader.h"
 
 #include <QHBoxLayout>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace huddlepod {
@@ -56,8 +57,10 @@ PlayerCardView::PlayerCardView(PlayerCardViewModel* model, DataGridView::OpenPla
     const QPointer<PlayerCardViewModel> target = model_;
     tabToggle_ = new SegmentedToggle<PlayerCardTab>(
         Binding<PlayerCardTab>{[target] { return target ? target->tab() : PlayerCardTab::seasons; },
-                               [target](const PlayerCardTab& tab) {
+                               [this, target](const PlayerCardTab& tab) {
                                    if (target) {
+                                       // The toggle moves its own highlight, animated.
+                                       const QScopedValueRollback guard(writingFromToggle_, true);
                                        target->setTab(tab);
                                    }
                                }},
@@ -80,7 +83,9 @@ PlayerCardView::PlayerCardView(PlayerCardViewModel* model, DataGridView::OpenPla
         refreshContent(true);
     });
     connect(model_, &PlayerCardViewModel::tabChanged, this, [this] {
-        tabToggle_->refresh();
+        if (!writingFromToggle_) {
+            tabToggle_->refresh();
+        }
         refreshTabRow();
         refreshContent(false);
     });

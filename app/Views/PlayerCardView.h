@@ -65,6 +65,7 @@ private:
     YearPicker* yearPicker_ = nullptr;
     QWidget* content_ = nullptr;
     QString contentKey_;
+    bool writingFromToggle_ = false;
 };
 
 } // namespace huddlepod

@@ -39,7 +39,6 @@ void saveScreen(QWidget& widget, const QString& name) {
             folder + QLatin1Char('/') + name +
             (appearance == Appearance::dark ? QStringLiteral("-dark.png") : QStringLiteral("-light.png")));
     }
-    widget.setPalette(Theme::palette(Appearance::light));
 }
 
 class CardAndHomeScreens : public ::testing::Test {
@@ -47,15 +46,12 @@ protected:
     static void SetUpTestSuite() {
         database = backend::LeagueDatabase::generate({.size = backend::LeagueSize::Small, .seed = 1});
     }
-    static void TearDownTestSuite() { database.reset(); }
 
     // The search hit of the first player the query finds.
     SearchResult player(const std::string& sql) {
         const QString name =
             QString::fromStdString(database->query(sql).at(0).at("full_name").get<std::string>());
-        const std::vector<SearchResult> hits = test::waitForTask(search.search(name));
-        EXPECT_FALSE(hits.empty()) << name.toStdString();
-        return hits.front();
+        return test::waitForTask(search.search(name)).at(0);
     }
 
     static inline std::shared_ptr<backend::LeagueDatabase> database;
@@ -96,20 +92,14 @@ TEST_F(CardAndHomeScreens, playerCards) {
         const char* name;
         std::string sql;
     } players[] = {
-        {"card-busiest-player",
-         "SELECT p.full_name FROM players p JOIN (SELECT player_id, COUNT(*) AS n FROM (SELECT player_id "
-         "FROM "
-         "player_passing UNION ALL SELECT player_id FROM player_rushing_receiving UNION ALL SELECT player_id "
-         "FROM "
-         "player_defense) GROUP BY player_id) s ON s.player_id = p.id WHERE p.is_hof = 0 ORDER BY s.n DESC "
-         "LIMIT 1"},
+        {"card-busiest-player", "SELECT full_name FROM players p WHERE is_hof = 0 ORDER BY (SELECT COUNT(*) "
+                                "FROM player_passing WHERE player_id = p.id) DESC LIMIT 1"},
         {"card-hall-of-famer",
          "SELECT full_name FROM players WHERE is_hof = 1 ORDER BY career_av DESC LIMIT 1"},
     };
     for (const auto& entry : players) {
         SCOPED_TRACE(entry.name);
-        PlayerService service(client);
-        PlayerCardViewModel model(player(entry.sql), std::shared_ptr<PlayerService>(&service, [](auto*) {}),
+        PlayerCardViewModel model(player(entry.sql), std::make_shared<PlayerService>(client),
                                   std::make_shared<SystemClock>(), [](const QByteArray&) {});
         PlayerCardView view(&model);
         view.resize(pageArea);
@@ -122,12 +112,9 @@ TEST_F(CardAndHomeScreens, playerCards) {
         QCoreApplication::processEvents();
         saveScreen(view, QString::fromUtf8(entry.name) + QStringLiteral("-seasons"));
         model.setTab(PlayerCardTab::gameLog);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                const GameLogState::Kind kind = model.gameLogState().kind();
-                return kind != GameLogState::Kind::loading && kind != GameLogState::Kind::idle;
-            },
-            20000));
+        // Settled: loaded, empty or failed, the kinds before idle.
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return model.gameLogState().kind() < GameLogState::Kind::idle; }, 20000));
         QCoreApplication::processEvents();
         saveScreen(view, QString::fromUtf8(entry.name) + QStringLiteral("-game-log"));
     }

@@ -7,10 +7,7 @@
 #include "app/Views/Components/SegmentedToggle.h"
 #include "app/Views/Components/YearPicker.h"
 #include "app/Views/ContentPane.h"
-#include "app/Views/PlayerCardView.h"
 #include "tests/app/FakeLeagueService.h"
-#include "tests/app/FakePlayerService.h"
-#include "tests/app/Tables.h"
 
 #include <QLayout>
 #include <QScrollArea>
@@ -19,21 +16,20 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <numeric>
 
 namespace {
 
 using namespace huddlepod;
 using huddlepod::testing::FakeLeagueService;
-using huddlepod::testing::tableWithRows;
 using Narrowing = HomeView::Narrowing;
 
-// A table of `columns` 60-pixel columns.
+// A table of `columns` 60-pixel columns without gaps.
 DataTable tableOfWidth(int columns) {
     std::vector<StatColumn> stats;
     std::vector<QString> values;
     for (int i = 0; i < columns; ++i) {
-        stats.push_back(StatColumn{QStringLiteral("C%1").arg(i), 60});
+        stats.push_back(StatColumn{QStringLiteral("C%1").arg(i), 60, true, false, 0.0});
         values.push_back(QString::number(i));
     }
     return DataTable(
@@ -43,39 +39,41 @@ DataTable tableOfWidth(int columns) {
 
 class HomeViewTest : public ::testing::Test {
 public: // the cases below drive the fixture from lambdas
-    HomeViewTest() { view->resize(440, 500); }
-    ~HomeViewTest() override {
-        view.reset();
-        model.reset();
-        league->calls.abandonPending();
-    }
+    ~HomeViewTest() override { stop(); }
 
     template <typename T>
     void answer(const QString& request, T value) {
         league->calls.answer<T>(request, std::move(value));
     }
-    void openDraft(std::vector<int> rounds) {
-        model->setTab(HomeTab::draft);
-        answer<std::optional<int>>("latestDraftYear", 2024);
-        answer("draftRounds 2024", std::move(rounds));
-    }
-    void openSchedule(std::optional<YearRange> bounds) {
-        model->setTab(HomeTab::schedule);
-        answer("scheduleYearBounds", bounds);
-        if (bounds) {
-            answer<std::optional<SeasonSchedule>>(QStringLiteral("schedule %1").arg(bounds->upperBound), {});
+    // Opens a page whose newest year is 2024 (none without a year), answering what it asks first.
+    void open(HomeTab tab, bool hasYear, std::vector<int> rounds = {}) {
+        const std::optional<YearRange> bounds =
+            hasYear ? std::optional(YearRange{1950, 2024}) : std::optional<YearRange>();
+        model->setTab(tab);
+        if (tab == HomeTab::standings || tab == HomeTab::draft) {
+            answer<std::optional<int>>(tab == HomeTab::draft ? "latestDraftYear" : "latestStandingsYear",
+                                       hasYear ? std::optional(2024) : std::nullopt);
+        } else if (tab != HomeTab::champions) {
+            answer(tab == HomeTab::schedule ? "scheduleYearBounds" : "awardsYearBounds", bounds);
+        }
+        if (tab == HomeTab::draft && hasYear) {
+            answer("draftRounds 2024", std::move(rounds));
+        } else if (tab == HomeTab::schedule && hasYear) {
+            answer<std::optional<SeasonSchedule>>("schedule 2024", {}); // a season without games
         }
     }
-    // A new model, service and view, as at start.
-    void restart() {
+    void stop() {
         view.reset();
         model.reset();
         league->calls.abandonPending();
+    }
+    // A new model, service and view, as at start.
+    void restart() {
+        stop();
         league = std::make_shared<FakeLeagueService>();
         model = std::make_unique<HomeViewModel>(league);
         view = std::make_unique<HomeView>(model.get(), [](const PlayerLink&) {});
     }
-    int tabBarBottom() const { return view->tabBar()->layout()->contentsMargins().bottom(); }
 
     std::shared_ptr<FakeLeagueService> league = std::make_shared<FakeLeagueService>();
     std::unique_ptr<HomeViewModel> model = std::make_unique<HomeViewModel>(league);
@@ -84,77 +82,37 @@ public: // the cases below drive the fixture from lambdas
 
 TEST_F(HomeViewTest, subRowShowsThePagesNarrowingControlAndSeasonPicker) {
     const struct {
-        const char* name;
-        std::function<void(HomeViewTest&)> open;
+        HomeTab tab;
+        bool hasYear;
+        std::vector<int> rounds;
+        ScheduleGrouping grouping;
         bool row;
         Narrowing narrowing;
-        bool yearPicker;
-        QString readOnlyLabel; // of the week or team picker, when it has fewer than two values
+        QString readOnlyLabel; // of a week or team picker with fewer than two values
     } cases[] = {
-        {"standings",
-         [](HomeViewTest& t) {
-             t.model->load();
-             t.answer<std::optional<int>>("latestStandingsYear", 2024);
-         },
-         true,
-         Narrowing::standingsGrouping,
-         true,
-         {}},
-        {"champions",
-         [](HomeViewTest& t) { t.model->setTab(HomeTab::champions); },
-         false,
-         Narrowing::none,
-         false,
-         {}},
-        {"draft with one round", [](HomeViewTest& t) { t.openDraft({1}); }, true, Narrowing::none, true, {}},
-        {"draft with three rounds",
-         [](HomeViewTest& t) {
-             t.openDraft({1, 2, 3});
-         },
-         true,
-         Narrowing::draftRounds,
-         true,
-         {}},
-        {"schedule without weeks",
-         [](HomeViewTest& t) {
-             t.openSchedule(YearRange{2000, 2024});
-         },
-         true, Narrowing::scheduleByWeek, true, "1"},
-        {"schedule by team without teams",
-         [](HomeViewTest& t) {
-             t.openSchedule(YearRange{2000, 2024});
-             t.model->setScheduleGrouping(ScheduleGrouping::team);
-         },
-         true, Narrowing::scheduleByTeam, true, ""},
-        {"schedule without a year",
-         [](HomeViewTest& t) { t.openSchedule(std::nullopt); },
-         false,
-         Narrowing::scheduleByWeek,
-         false,
-         {}},
-        {"awards",
-         [](HomeViewTest& t) {
-             t.model->setTab(HomeTab::awards);
-             t.answer<std::optional<YearRange>>("awardsYearBounds", YearRange{1950, 2024});
-         },
-         true,
-         Narrowing::awardsSection,
-         true,
-         {}},
+        {HomeTab::standings, true, {}, ScheduleGrouping::week, true, Narrowing::standingsGrouping, {}},
+        {HomeTab::champions, true, {}, ScheduleGrouping::week, false, Narrowing::none, {}},
+        {HomeTab::draft, true, {1}, ScheduleGrouping::week, true, Narrowing::none, {}},
+        {HomeTab::draft, true, {1, 2, 3}, ScheduleGrouping::week, true, Narrowing::draftRounds, {}},
+        {HomeTab::schedule, true, {}, ScheduleGrouping::week, true, Narrowing::scheduleByWeek, "Week 1"},
+        {HomeTab::schedule, true, {}, ScheduleGrouping::team, true, Narrowing::scheduleByTeam, "Team "},
+        {HomeTab::schedule, false, {}, ScheduleGrouping::week, false, Narrowing::scheduleByWeek, {}},
+        {HomeTab::awards, true, {}, ScheduleGrouping::week, true, Narrowing::awardsSection, {}},
     };
     for (const auto& test : cases) {
-        SCOPED_TRACE(test.name);
+        SCOPED_TRACE(rawValue(test.tab).toStdString() + (test.hasYear ? "" : " without a year"));
         restart();
-        test.open(*this);
+        model->setScheduleGrouping(test.grouping);
+        open(test.tab, test.hasYear, test.rounds);
         EXPECT_EQ(!view->subControls()->isHidden(), test.row);
-        EXPECT_EQ(tabBarBottom(), test.row ? 4 : 8);
+        EXPECT_EQ(view->tabBar()->layout()->contentsMargins().bottom(), test.row ? 4 : 8);
         EXPECT_EQ(view->narrowing(), test.narrowing);
-        EXPECT_EQ(!view->yearPicker()->isHidden(), test.yearPicker);
+        EXPECT_EQ(!view->yearPicker()->isHidden(), test.row);
         if (!test.readOnlyLabel.isNull()) {
             auto* picker = view->narrowingControl()->findChild<ListPickerBase*>();
             ASSERT_NE(picker, nullptr);
             EXPECT_FALSE(picker->isInteractive());
-            EXPECT_EQ(picker->accessibleName(), test.readOnlyLabel.isEmpty() ? "Team " : "Week 1");
+            EXPECT_EQ(picker->accessibleName(), test.readOnlyLabel);
         }
         if (test.narrowing != Narrowing::none && test.narrowing != Narrowing::draftRounds) {
             // Every narrowing control but the rounds keeps the 12-pixel leading margin itself.
@@ -172,15 +130,16 @@ TEST_F(HomeViewTest, appearLoadsAndTheTabBarWritesThePage) {
     EXPECT_EQ(league->calls.requests(), QStringList{"latestStandingsYear"});
     auto* tabs = view->tabBar()->findChild<SegmentedToggleBase*>();
     tabs->tap(4);
-    EXPECT_EQ(model->tab(), HomeTab::champions);
+    EXPECT_TRUE(tabs->isAnimating()) << "the tapped toggle moves its highlight itself";
     EXPECT_EQ(league->calls.requests().back(), "champions 60");
 }
 
 TEST_F(HomeViewTest, roundScrollerCentresTheSelectedRound) {
+    view->resize(440, 500);
     view->show();
     std::vector<int> rounds(20);
     std::iota(rounds.begin(), rounds.end(), 1);
-    openDraft(rounds);
+    open(HomeTab::draft, true, rounds);
     model->setDraftRound(10);
     QCoreApplication::processEvents(); // lays the new row out
     QScrollArea* scroller = view->roundScroller();
@@ -189,39 +148,26 @@ TEST_F(HomeViewTest, roundScrollerCentresTheSelectedRound) {
     const QRectF segment = toggle->segmentRects(toggle->width()).at(9);
     const QPoint centre = toggle->mapTo(scroller->viewport(), segment.center().toPoint());
     EXPECT_NEAR(centre.x(), scroller->viewport()->width() / 2, 1);
-    EXPECT_EQ(scroller->height(), toggle->height());
     huddlepod::testsupport::saveLooks(*view->subControls(), QStringLiteral("home-round-scroller"));
 }
 
-TEST_F(HomeViewTest, tablesWiderThanThePanelScrollSideways) {
-    auto players = std::make_shared<huddlepod::testing::FakePlayerService>();
-    PlayerCardViewModel cardModel(SearchResult{}, players, std::make_shared<ManualClock>(),
-                                  [](const QByteArray&) {});
-    PlayerCard card(PlayerBio{}, PlayerStats{}, std::nullopt);
-    card.tables = {tableOfWidth(5), tableOfWidth(12)};
-    cardModel.setState(PlayerCardState::loaded(card));
-    PlayerCardView cardView(&cardModel);
-    cardView.resize(440, 500);
-    cardView.show();
-    view->show();
-
-    for (const int columns : {5, 12}) {
-        model->setState(HomeContentState::loaded(tableOfWidth(columns)));
-        auto* pane = dynamic_cast<QScrollArea*>(view->content());
-        ASSERT_NE(pane, nullptr);
+TEST(GridScrollArea, aTableRunningPastThePaneScrollsSideways) {
+    // 7 columns end inside the pane, eating into the trailing margin; 8 run past its edge.
+    for (const auto& [columns, scrolls] : {std::pair{7, false}, std::pair{8, true}}) {
+        GridScrollArea pane({new DataGridView(tableOfWidth(columns), 416)}, QMargins(12, 10, 12, 10), 0);
+        pane.resize(440, 300);
+        pane.show();
         QCoreApplication::processEvents();
-        EXPECT_EQ(pane->horizontalScrollBar()->maximum() > 0, columns == 12);
-    }
-    for (QScrollArea* pane :
-         {static_cast<QScrollArea*>(cardView.content()), static_cast<QScrollArea*>(view->content())}) {
-        const QWidget* grid = pane->widget()->findChildren<DataGridView*>().back();
-        // Scrolled to its end, the last column is inside the viewport.
-        QWheelEvent wheel(QPointF(100, 100), pane->mapToGlobal(QPointF(100, 100)), {}, QPoint(0, -2400),
-                          Qt::NoButton, Qt::ShiftModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(pane->viewport(), &wheel);
-        EXPECT_EQ(pane->horizontalScrollBar()->value(), pane->horizontalScrollBar()->maximum());
-        EXPECT_LE(grid->mapTo(pane->viewport(), QPoint(grid->width(), 0)).x(), pane->viewport()->width());
-        EXPECT_EQ(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QScrollBar* bar = pane.horizontalScrollBar();
+        EXPECT_EQ(bar->maximum() > 0, scrolls) << columns;
+        huddlepod::testsupport::saveLooks(pane, QStringLiteral("grid-scroll-area-%1").arg(columns));
+        QWheelEvent wheel({100, 100}, pane.mapToGlobal(QPointF(100, 100)), {}, {0, -2400}, Qt::NoButton,
+                          Qt::ShiftModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(pane.viewport(), &wheel);
+        EXPECT_EQ(bar->value(), bar->maximum());
+        const QWidget* grid = pane.widget()->findChild<DataGridView*>();
+        EXPECT_EQ(grid->mapTo(pane.viewport(), QPoint(grid->width(), 0)).x(),
+                  scrolls ? pane.viewport()->width() - 12 : 12 + 60 * columns);
     }
 }
 
