@@ -61,10 +61,10 @@ protected:
         auto clock = std::make_shared<SystemClock>();
         std::shared_ptr<PostgRESTClient> client = configured ? backend().client : nullptr;
         search =
-            std::make_unique<SearchViewModel>(client ? std::make_shared<SearchService>(*client) : nullptr,
+            std::make_unique<SearchViewModel>(client ? std::make_shared<SearchService>(client) : nullptr,
                                               client, clock, [](const QByteArray&) {});
-        home = std::make_unique<HomeViewModel>(client ? std::make_shared<LeagueService>(*client) : nullptr);
-        auto players = client ? std::make_shared<PlayerService>(*client) : nullptr;
+        home = std::make_unique<HomeViewModel>(client ? std::make_shared<LeagueService>(client) : nullptr);
+        auto players = client ? std::make_shared<PlayerService>(client) : nullptr;
         root = std::make_unique<PanelRootView>(
             &session, search.get(), &navigation, home.get(),
             [this, players, clock](const SearchResult& result) {
