@@ -1,0 +1,179 @@
+// The scripts' polling, their choice, their short runs on a manual clock, and the parts of their lines.
+#include "app/DebugScripts.h"
+
+#include "app/GameLogState.h"
+#include "app/HomeViewModel.h"
+#include "app/PanelNavigation.h"
+#include "app/PlayerCardState.h"
+#include "app/SearchViewModel.h"
+
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using namespace huddlepod;
+using namespace std::chrono_literals;
+
+namespace {
+
+QCoro::Task<> store(QCoro::Task<bool> task, std::optional<bool>& result) {
+    result = co_await task;
+}
+
+// A script's world without a backend, writing its lines into a list.
+struct ScriptWorld {
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+    PanelNavigation navigation;
+    SearchViewModel search{nullptr, nullptr, clock, [](const QByteArray&) {}};
+    HomeViewModel home{nullptr};
+    std::unique_ptr<QWidget> panel;
+    bool makesPanel = true;
+    QStringList lines;
+
+    DebugScriptContext context() {
+        DebugScriptContext c;
+        c.show = [this] {
+            if (makesPanel && !panel) {
+                panel = std::make_unique<QWidget>();
+            }
+        };
+        c.hide = [this] { lines.append(QStringLiteral("(hidden)")); };
+        c.panel = [this] { return panel.get(); };
+        c.navigation = &navigation;
+        c.searchModel = &search;
+        c.homeModel = &home;
+        c.clock = clock;
+        c.log = [this](const QString& line) { lines.append(line); };
+        c.logFootprint = [this](const QString& label) { lines.append(QStringLiteral("memory ") + label); };
+        c.dumpAccessibility = [](QWidget*) {};
+        return c;
+    }
+    // Lets script time pass in poll-sized steps.
+    void run(std::chrono::seconds span) {
+        for (auto t = 0ms; t < span; t += 50ms) {
+            clock->advance(50ms);
+        }
+    }
+};
+
+DataRow linkedRow(QString id, std::map<int, std::vector<PlayerLink>> links) {
+    DataRow row;
+    row.id = std::move(id);
+    row.links = std::move(links);
+    return row;
+}
+
+} // namespace
+
+TEST(DebugScripts, waitUntilPollsEveryFiftyMillisecondsUpToItsTimeOut) {
+    ManualClock clock;
+    int asked = 0;
+    const std::function<bool()> late = [&] { return ++asked == 4; };
+    std::optional<bool> result;
+    auto waiting = store(DebugScripts::waitUntil(clock, 10s, late), result);
+    clock.advance(100ms);
+    EXPECT_FALSE(result.has_value());
+    clock.advance(50ms);
+    EXPECT_EQ(result, true);
+
+    asked = 0;
+    const std::function<bool()> never = [&] { return ++asked < 0; };
+    auto timingOut = store(DebugScripts::waitUntil(clock, 10s, never), result = std::nullopt);
+    clock.advance(10s);
+    EXPECT_EQ(result, false);
+    EXPECT_EQ(asked, 200);
+
+    asked = 0;
+    auto immediate = store(DebugScripts::waitUntil(clock, 0s, never), result = std::nullopt);
+    EXPECT_EQ(result, false);
+    EXPECT_EQ(asked, 0);
+}
+
+TEST(DebugScripts, shortRunsWriteTheirLinesInOrder) {
+    struct Case {
+        const char* name;
+        std::function<void(DebugScriptContext)> start;
+        bool makesPanel;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"no tab presses",
+         [](DebugScriptContext c) { auto t = DebugScripts::tabPresses(c, 0); },
+         true,
+         {QStringLiteral("READY-TO-CAPTURE tabs/0")}},
+        {"keyboard walk without a panel",
+         [](DebugScriptContext c) { auto t = DebugScripts::driveKeyboard(c, QStringLiteral("ab")); },
+         false,
+         {QStringLiteral("KEY FAIL panel exists")}},
+        {"empty query drive",
+         [](DebugScriptContext c) { auto t = DebugScripts::drive(c, {}); },
+         true,
+         {QStringLiteral("memory at launch"), QStringLiteral("memory panel open, empty"),
+          QStringLiteral("READY-TO-CAPTURE back-from-card (query should be intact: '')"),
+          QStringLiteral("memory back at search"), QStringLiteral("(hidden)"),
+          QStringLiteral("memory panel closed (idle)"), QStringLiteral("DONE")}},
+        {"query drive without a backend skips after ten seconds",
+         [](DebugScriptContext c) { auto t = DebugScripts::drive(c, {QStringLiteral("Rice")}); },
+         true,
+         {QStringLiteral("memory at launch"), QStringLiteral("memory panel open, empty"),
+          QStringLiteral("no results for Rice — skipping"),
+          QStringLiteral("READY-TO-CAPTURE back-from-card (query should be intact: 'Rice')"),
+          QStringLiteral("memory back at search"), QStringLiteral("(hidden)"),
+          QStringLiteral("memory panel closed (idle)"), QStringLiteral("DONE")}},
+    };
+    qputenv("HUDDLEPOD_DEBUG_HOLD", "0");
+    for (const Case& c : cases) {
+        ScriptWorld world;
+        world.makesPanel = c.makesPanel;
+        c.start(world.context());
+        world.run(20s);
+        EXPECT_EQ(world.lines, c.expected) << c.name;
+    }
+    qunsetenv("HUDDLEPOD_DEBUG_HOLD");
+}
+
+TEST(DebugScripts, theLeaguePageWinsOverTheOtherSwitches) {
+    qputenv("HUDDLEPOD_DEBUG_HOME", "Draft");
+    qputenv("HUDDLEPOD_DEBUG_TABS", "3");
+    ScriptWorld world;
+    DebugScripts::runIfRequested(world.context());
+    world.run(15s);
+    qunsetenv("HUDDLEPOD_DEBUG_HOME");
+    qunsetenv("HUDDLEPOD_DEBUG_TABS");
+    EXPECT_EQ(world.lines, QStringList{QStringLiteral("READY-TO-CAPTURE home/Draft")});
+    EXPECT_EQ(world.home.tab(), HomeTab::draft);
+}
+
+TEST(DebugScripts, linkCandidatesAndLinePartsFollowTheTables) {
+    const PlayerLink a{QUuid::createUuid(), QStringLiteral("A"), {}};
+    const PlayerLink b{QUuid::createUuid(), QStringLiteral("B"), {}};
+    const DataTable links(std::nullopt, {}, {},
+                          {DataSection{std::nullopt, {linkedRow("none", {})}},
+                           DataSection{QStringLiteral("Postseason"),
+                                       {linkedRow("empty first", {{1, {}}, {2, {a}}}),
+                                        linkedRow("lowest column", {{3, {a}}, {1, {b, a}}})}}});
+    EXPECT_EQ(DebugScripts::firstLinkCandidate(links), b);
+    EXPECT_EQ(DebugScripts::firstLinkCandidate(DataTable()), std::nullopt);
+
+    EXPECT_EQ(DebugScripts::checkLine(QStringLiteral("results arrive"), true, QStringLiteral("3 rows")),
+              QStringLiteral("KEY PASS results arrive — 3 rows"));
+    EXPECT_EQ(DebugScripts::checkLine(QStringLiteral("panel exists"), false),
+              QStringLiteral("KEY FAIL panel exists"));
+
+    const DataTable log(std::nullopt, {StatColumn{QStringLiteral("Wk")}, StatColumn{}}, {},
+                        {DataSection{std::nullopt, {DataRow{}, DataRow{}}},
+                         DataSection{QStringLiteral("Postseason"), {DataRow{}}}});
+    EXPECT_EQ(DebugScripts::gameLogLine(GameLogState::loaded(log)),
+              QStringLiteral("game log: 2 regular + 1 Postseason, columns [Wk, W/L]"));
+    EXPECT_EQ(DebugScripts::gameLogLine(GameLogState::empty(2020)),
+              QStringLiteral("game log: empty or failed"));
+
+    PlayerBio bio;
+    bio.fullName = QStringLiteral("Jerry Rice");
+    PlayerCard card(bio, PlayerStats{}, std::nullopt);
+    card.tables = {DataTable(QStringLiteral("Receiving"), {}, {}, {}), DataTable(),
+                   DataTable(QStringLiteral("Rushing"), {}, {}, {})};
+    EXPECT_EQ(DebugScripts::cardLine(PlayerCardState::loaded(card)),
+              QStringLiteral("card ready: Jerry Rice — 3 sections [Receiving, Rushing]"));
+    EXPECT_EQ(DebugScripts::cardLine(PlayerCardState::failed(QStringLiteral("x"))), std::nullopt);
+}
