@@ -48,12 +48,6 @@ struct ScriptWorld {
         c.dumpAccessibility = [](QWidget*) {};
         return c;
     }
-    // Lets script time pass in poll-sized steps.
-    void run(std::chrono::seconds span) {
-        for (auto t = 0ms; t < span; t += 50ms) {
-            clock->advance(50ms);
-        }
-    }
 };
 
 DataRow linkedRow(QString id, std::map<int, std::vector<PlayerLink>> links) {
@@ -100,33 +94,30 @@ TEST(DebugScripts, shortRunsWriteTheirLinesInOrder) {
         {"no tab presses",
          [](DebugScriptContext c) { auto t = DebugScripts::tabPresses(c, 0); },
          true,
-         {QStringLiteral("READY-TO-CAPTURE tabs/0")}},
+         {"READY-TO-CAPTURE tabs/0"}},
         {"keyboard walk without a panel",
-         [](DebugScriptContext c) { auto t = DebugScripts::driveKeyboard(c, QStringLiteral("ab")); },
+         [](DebugScriptContext c) { auto t = DebugScripts::driveKeyboard(c, "ab"); },
          false,
-         {QStringLiteral("KEY FAIL panel exists")}},
+         {"KEY FAIL panel exists"}},
         {"empty query drive",
          [](DebugScriptContext c) { auto t = DebugScripts::drive(c, {}); },
          true,
-         {QStringLiteral("memory at launch"), QStringLiteral("memory panel open, empty"),
-          QStringLiteral("READY-TO-CAPTURE back-from-card (query should be intact: '')"),
-          QStringLiteral("memory back at search"), QStringLiteral("(hidden)"),
-          QStringLiteral("memory panel closed (idle)"), QStringLiteral("DONE")}},
+         {"memory at launch", "memory panel open, empty",
+          "READY-TO-CAPTURE back-from-card (query should be intact: '')", "memory back at search", "(hidden)",
+          "memory panel closed (idle)", "DONE"}},
         {"query drive without a backend skips after ten seconds",
-         [](DebugScriptContext c) { auto t = DebugScripts::drive(c, {QStringLiteral("Rice")}); },
+         [](DebugScriptContext c) { auto t = DebugScripts::drive(c, {"Rice"}); },
          true,
-         {QStringLiteral("memory at launch"), QStringLiteral("memory panel open, empty"),
-          QStringLiteral("no results for Rice — skipping"),
-          QStringLiteral("READY-TO-CAPTURE back-from-card (query should be intact: 'Rice')"),
-          QStringLiteral("memory back at search"), QStringLiteral("(hidden)"),
-          QStringLiteral("memory panel closed (idle)"), QStringLiteral("DONE")}},
+         {"memory at launch", "memory panel open, empty", "no results for Rice — skipping",
+          "READY-TO-CAPTURE back-from-card (query should be intact: 'Rice')", "memory back at search",
+          "(hidden)", "memory panel closed (idle)", "DONE"}},
     };
     qputenv("HUDDLEPOD_DEBUG_HOLD", "0");
     for (const Case& c : cases) {
         ScriptWorld world;
         world.makesPanel = c.makesPanel;
         c.start(world.context());
-        world.run(20s);
+        world.clock->advance(20s);
         EXPECT_EQ(world.lines, c.expected) << c.name;
     }
     qunsetenv("HUDDLEPOD_DEBUG_HOLD");
@@ -137,43 +128,40 @@ TEST(DebugScripts, theLeaguePageWinsOverTheOtherSwitches) {
     qputenv("HUDDLEPOD_DEBUG_TABS", "3");
     ScriptWorld world;
     DebugScripts::runIfRequested(world.context());
-    world.run(15s);
+    world.clock->advance(15s);
     qunsetenv("HUDDLEPOD_DEBUG_HOME");
     qunsetenv("HUDDLEPOD_DEBUG_TABS");
-    EXPECT_EQ(world.lines, QStringList{QStringLiteral("READY-TO-CAPTURE home/Draft")});
+    EXPECT_EQ(world.lines, QStringList{"READY-TO-CAPTURE home/Draft"});
     EXPECT_EQ(world.home.tab(), HomeTab::draft);
 }
 
 TEST(DebugScripts, linkCandidatesAndLinePartsFollowTheTables) {
-    const PlayerLink a{QUuid::createUuid(), QStringLiteral("A"), {}};
-    const PlayerLink b{QUuid::createUuid(), QStringLiteral("B"), {}};
+    const PlayerLink a{QUuid::createUuid(), "A", {}};
+    const PlayerLink b{QUuid::createUuid(), "B", {}};
     const DataTable links(std::nullopt, {}, {},
                           {DataSection{std::nullopt, {linkedRow("none", {})}},
-                           DataSection{QStringLiteral("Postseason"),
+                           DataSection{"Postseason",
                                        {linkedRow("empty first", {{1, {}}, {2, {a}}}),
                                         linkedRow("lowest column", {{3, {a}}, {1, {b, a}}})}}});
     EXPECT_EQ(DebugScripts::firstLinkCandidate(links), b);
     EXPECT_EQ(DebugScripts::firstLinkCandidate(DataTable()), std::nullopt);
 
-    EXPECT_EQ(DebugScripts::checkLine(QStringLiteral("results arrive"), true, QStringLiteral("3 rows")),
-              QStringLiteral("KEY PASS results arrive — 3 rows"));
-    EXPECT_EQ(DebugScripts::checkLine(QStringLiteral("panel exists"), false),
-              QStringLiteral("KEY FAIL panel exists"));
+    EXPECT_EQ(DebugScripts::checkLine("results arrive", true, "3 rows"), "KEY PASS results arrive — 3 rows");
+    EXPECT_EQ(DebugScripts::checkLine("panel exists", false), "KEY FAIL panel exists");
 
-    const DataTable log(std::nullopt, {StatColumn{QStringLiteral("Wk")}, StatColumn{}}, {},
-                        {DataSection{std::nullopt, {DataRow{}, DataRow{}}},
-                         DataSection{QStringLiteral("Postseason"), {DataRow{}}}});
+    const DataTable log(
+        std::nullopt, {StatColumn{"Wk"}, StatColumn{}}, {},
+        {DataSection{std::nullopt, {DataRow{}, DataRow{}}}, DataSection{"Postseason", {DataRow{}}}});
     EXPECT_EQ(DebugScripts::gameLogLine(GameLogState::loaded(log)),
-              QStringLiteral("game log: 2 regular + 1 Postseason, columns [Wk, W/L]"));
-    EXPECT_EQ(DebugScripts::gameLogLine(GameLogState::empty(2020)),
-              QStringLiteral("game log: empty or failed"));
+              "game log: 2 regular + 1 Postseason, columns [Wk, W/L]");
+    EXPECT_EQ(DebugScripts::gameLogLine(GameLogState::empty(2020)), "game log: empty or failed");
 
     PlayerBio bio;
-    bio.fullName = QStringLiteral("Jerry Rice");
+    bio.fullName = "Jerry Rice";
     PlayerCard card(bio, PlayerStats{}, std::nullopt);
-    card.tables = {DataTable(QStringLiteral("Receiving"), {}, {}, {}), DataTable(),
-                   DataTable(QStringLiteral("Rushing"), {}, {}, {})};
+    card.tables = {DataTable(QString("Receiving"), {}, {}, {}), DataTable(),
+                   DataTable(QString("Rushing"), {}, {}, {})};
     EXPECT_EQ(DebugScripts::cardLine(PlayerCardState::loaded(card)),
-              QStringLiteral("card ready: Jerry Rice — 3 sections [Receiving, Rushing]"));
-    EXPECT_EQ(DebugScripts::cardLine(PlayerCardState::failed(QStringLiteral("x"))), std::nullopt);
+              "card ready: Jerry Rice — 3 sections [Receiving, Rushing]");
+    EXPECT_EQ(DebugScripts::cardLine(PlayerCardState::failed("x")), std::nullopt);
 }
