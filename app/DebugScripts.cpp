@@ -188,40 +188,57 @@ void runIfRequested(const DebugScriptContext& context) {
 QCoro::Task<> leaguePage(DebugScriptContext context, HomeTab page) {
     Clock& clock = *context.clock;
     HomeViewModel& home = *context.homeModel;
+    // The model shows the previous content until a new load has looked up the page's years, so a settled
+    // state can still be the one from before the last change: the wait below looks past it.
+    std::optional<HomeContentState> stale;
+    const auto changing = [&home, &stale](bool changes) {
+        if (changes && home.state().kind() == HomeContentState::Kind::loaded) {
+            stale = home.state();
+        }
+    };
     context.show();
     co_await pause(clock, 0.3);
+    changing(home.tab() != page);
     home.setTab(page);
 
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (environment.contains(QStringLiteral("HUDDLEPOD_DEBUG_GROUPING")) &&
         environment.value(QStringLiteral("HUDDLEPOD_DEBUG_GROUPING")) == QStringLiteral("conference")) {
-        home.setStandingsGrouping(HomeViewModel::StandingsGrouping::conference);
+        const auto conference = HomeViewModel::StandingsGrouping::conference;
+        changing(page == HomeTab::standings && home.standingsGrouping() != conference);
+        home.setStandingsGrouping(conference);
     }
     if (const std::optional<int> round = intOf(environment, QStringLiteral("HUDDLEPOD_DEBUG_ROUND"))) {
         co_await pause(clock, 0.8);
+        changing(page == HomeTab::draft && home.draftRound() != *round);
         home.setDraftRound(*round);
     }
     if (const std::optional<int> year = intOf(environment, QStringLiteral("HUDDLEPOD_DEBUG_YEAR"))) {
         co_await pause(clock, 0.8);
         if (home.year() != *year) {
+            changing(true);
             home.selectYear(*year);
             co_await pause(clock, 0.6);
         }
     }
     if (const std::optional<AwardsSection> section = DebugDriver::requestedAwardsSection()) {
+        changing(page == HomeTab::awards && home.awardsSection() != *section);
         home.setAwardsSection(*section);
     }
     if (const std::optional<QString> week = DebugDriver::requestedWeek()) {
         co_await pause(clock, 0.8);
+        changing(page == HomeTab::schedule && home.selectedWeek() != ScheduleWeek(*week));
         home.setSelectedWeek(ScheduleWeek(*week));
     }
     if (const std::optional<QString> team = DebugDriver::requestedTeam()) {
         co_await pause(clock, 0.8);
+        changing(page == HomeTab::schedule &&
+                 (home.scheduleGrouping() != ScheduleGrouping::team || home.selectedTeam() != *team));
         home.setScheduleGrouping(ScheduleGrouping::team);
         home.setSelectedTeam(*team);
     }
-    const std::function<bool()> pageSettled = [&home] {
-        return home.state().kind() != HomeContentState::Kind::loading;
+    const std::function<bool()> pageSettled = [&home, &stale] {
+        return home.state().kind() != HomeContentState::Kind::loading && home.state() != stale;
     };
     co_await waitUntil(clock, waitTimeout, pageSettled);
 
