@@ -16,19 +16,6 @@ namespace DD = huddlepod::DebugDriver;
 
 namespace {
 
-// Sets (or, with no value, removes) a variable for one scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value)
-        : name_(name) {
-        value ? qputenv(name, value) : qunsetenv(name);
-    }
-    ~ScopedVariable() { qunsetenv(name_); }
-
-private:
-    const char* name_;
-};
-
 // A reader's answer as text: "none", a number, a text, a list joined by "/", or an enum's index.
 template <typename T>
 QString text(const std::optional<T>& value) {
@@ -41,11 +28,6 @@ QString text(const std::optional<T>& value) {
     } else {
         return QString::number(static_cast<double>(*value));
     }
-}
-
-QString fileText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<missing>");
 }
 
 } // namespace
@@ -92,22 +74,12 @@ TEST(DebugDriver, readersFollowTheirValueRules) {
     // clang-format on
     for (const Case& c : cases) {
         for (const auto& [value, answer] : c.answers) {
-            const ScopedVariable variable(c.variable, value);
+            value ? qputenv(c.variable, value) : qunsetenv(c.variable);
             EXPECT_EQ(c.read(), QString::fromUtf8(answer))
                 << c.variable << "=" << (value ? value : "<unset>");
+            qunsetenv(c.variable);
         }
     }
-}
-
-TEST(DebugDriver, capturingNeedsACaptureVariableNotAScriptOne) {
-    ASSERT_FALSE(DD::isCapturing());
-    {
-        const ScopedVariable home("HUDDLEPOD_DEBUG_HOME", "draft");
-        EXPECT_FALSE(DD::isCapturing());
-    }
-    const ScopedVariable log("HUDDLEPOD_DEBUG_LOG", "");
-    EXPECT_TRUE(DD::isCapturing());
-    DD::log(QStringLiteral("to standard error only"));
 }
 
 TEST(DebugDriver, linesArePaddedCutAndCountedFromTheTopAndDelaysFitATimer) {
@@ -140,24 +112,28 @@ TEST(DebugDriver, linesArePaddedCutAndCountedFromTheTopAndDelaysFitATimer) {
 }
 
 TEST(DebugDriver, theLogFileIsCreatedAppendedAndNeverReplaced) {
+    ASSERT_FALSE(DD::isCapturing());
+    qputenv("HUDDLEPOD_DEBUG_HOME", "draft"); // a script switch: still not capturing
+    EXPECT_FALSE(DD::isCapturing());
+    qunsetenv("HUDDLEPOD_DEBUG_HOME");
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("drive.log"));
-    {
-        const ScopedVariable log("HUDDLEPOD_DEBUG_LOG", path.toUtf8().constData());
+    // An empty name captures without a file; an entry that cannot be opened for writing stays what it was; a
+    // missing folder is not made.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    for (const QString& target :
+         {QString(), dir.filePath(QStringLiteral("folder")), dir.filePath(QStringLiteral("no/such.log")),
+          dir.filePath(QStringLiteral("log"))}) {
+        qputenv("HUDDLEPOD_DEBUG_LOG", target.toUtf8());
+        EXPECT_TRUE(DD::isCapturing());
         DD::log(QStringLiteral("first — line"));
         DD::log(QStringLiteral("second"));
     }
-    EXPECT_EQ(fileText(path), QStringLiteral("[drive] first — line\n[drive] second\n"));
-
-    // An entry that cannot be opened for writing stays what it was; a missing folder is not made.
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-    for (const QString& target :
-         {dir.filePath(QStringLiteral("folder")), dir.filePath(QStringLiteral("no/such.log"))}) {
-        const ScopedVariable log("HUDDLEPOD_DEBUG_LOG", target.toUtf8().constData());
-        DD::log(QStringLiteral("lost"));
-    }
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("no"))));
+    qunsetenv("HUDDLEPOD_DEBUG_LOG");
+    QFile file(dir.filePath(QStringLiteral("log")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[drive] first — line\n[drive] second\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList({QStringLiteral("folder"), QStringLiteral("log")}));
 }
 
 TEST(DebugDriver, milestonesAndMemoryComeFromTheKernel) {

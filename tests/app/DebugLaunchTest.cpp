@@ -1,12 +1,10 @@
-// The launch switches: the Ctrl+, check's five answers, the open-settings flip and the backdrop window.
+// The launch switches: the Ctrl+, check's five answers and the open-settings flip.
 #include "app/DebugLaunch.h"
 
 #include "../support/AsyncTest.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -83,16 +81,4 @@ TEST(DebugLaunch, theSettingsSwitchesOpenFlipAndCheckTheKeyEquivalent) {
     EXPECT_TRUE(lines.takeFirst().startsWith(QStringLiteral("[drive] memory settings window open")));
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(flipped, AppearancePreference::dark);
-}
-
-TEST(DebugLaunch, theBackdropCoversTheMainScreenUnderEverything) {
-    EXPECT_EQ(DebugLaunch::makeBackdrop(), nullptr);
-    qputenv("HUDDLEPOD_DEBUG_BACKDROP", "Dark");
-    const std::unique_ptr<QWidget> backdrop = DebugLaunch::makeBackdrop();
-    qunsetenv("HUDDLEPOD_DEBUG_BACKDROP");
-    ASSERT_NE(backdrop, nullptr);
-    EXPECT_EQ(backdrop->geometry(), QGuiApplication::primaryScreen()->geometry());
-    EXPECT_TRUE(
-        backdrop->windowFlags().testFlags(Qt::WindowStaysOnBottomHint | Qt::WindowTransparentForInput));
-    EXPECT_EQ(qRound(backdrop->palette().color(QPalette::Window).redF() * 100), 11);
 }
