@@ -189,53 +189,74 @@ QCoro::Task<> leaguePage(DebugScriptContext context, HomeTab page) {
     Clock& clock = *context.clock;
     HomeViewModel& home = *context.homeModel;
     // The model shows the previous content until a new load has looked up the page's years, so a settled
-    // state can still be the one from before the last change: the wait below looks past it.
+    // state can still be the one from before the last change: the wait below looks past it. A load that
+    // answers from the cache at once has replaced it already.
     std::optional<HomeContentState> stale;
-    const auto changing = [&home, &stale](bool changes) {
-        if (changes && home.state().kind() == HomeContentState::Kind::loaded) {
-            stale = home.state();
+    const auto reload = [&home, &stale](const std::function<bool()>& set) {
+        HomeContentState before = home.state();
+        if (set() && before.kind() == HomeContentState::Kind::loaded) {
+            stale = std::move(before);
         }
     };
     context.show();
     co_await pause(clock, 0.3);
-    changing(home.tab() != page);
-    home.setTab(page);
+    reload([&] {
+        const bool changes = home.tab() != page;
+        home.setTab(page);
+        return changes;
+    });
 
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (environment.contains(QStringLiteral("HUDDLEPOD_DEBUG_GROUPING")) &&
         environment.value(QStringLiteral("HUDDLEPOD_DEBUG_GROUPING")) == QStringLiteral("conference")) {
-        const auto conference = HomeViewModel::StandingsGrouping::conference;
-        changing(page == HomeTab::standings && home.standingsGrouping() != conference);
-        home.setStandingsGrouping(conference);
+        reload([&] {
+            const bool changes = home.standingsGrouping() != HomeViewModel::StandingsGrouping::conference;
+            home.setStandingsGrouping(HomeViewModel::StandingsGrouping::conference);
+            return changes && page == HomeTab::standings;
+        });
     }
     if (const std::optional<int> round = intOf(environment, QStringLiteral("HUDDLEPOD_DEBUG_ROUND"))) {
         co_await pause(clock, 0.8);
-        changing(page == HomeTab::draft && home.draftRound() != *round);
-        home.setDraftRound(*round);
+        reload([&] {
+            const bool changes = home.draftRound() != *round;
+            home.setDraftRound(*round);
+            return changes && page == HomeTab::draft;
+        });
     }
     if (const std::optional<int> year = intOf(environment, QStringLiteral("HUDDLEPOD_DEBUG_YEAR"))) {
         co_await pause(clock, 0.8);
         if (home.year() != *year) {
-            changing(true);
-            home.selectYear(*year);
+            reload([&] {
+                home.selectYear(*year); // ignored outside the page's years
+                return home.year() == *year;
+            });
             co_await pause(clock, 0.6);
         }
     }
     if (const std::optional<AwardsSection> section = DebugDriver::requestedAwardsSection()) {
-        changing(page == HomeTab::awards && home.awardsSection() != *section);
-        home.setAwardsSection(*section);
+        reload([&] {
+            const bool changes = home.awardsSection() != *section;
+            home.setAwardsSection(*section);
+            return changes && page == HomeTab::awards;
+        });
     }
     if (const std::optional<QString> week = DebugDriver::requestedWeek()) {
         co_await pause(clock, 0.8);
-        changing(page == HomeTab::schedule && home.selectedWeek() != ScheduleWeek(*week));
-        home.setSelectedWeek(ScheduleWeek(*week));
+        reload([&] {
+            const bool changes = home.selectedWeek() != ScheduleWeek(*week);
+            home.setSelectedWeek(ScheduleWeek(*week));
+            return changes && page == HomeTab::schedule;
+        });
     }
     if (const std::optional<QString> team = DebugDriver::requestedTeam()) {
         co_await pause(clock, 0.8);
-        changing(page == HomeTab::schedule &&
-                 (home.scheduleGrouping() != ScheduleGrouping::team || home.selectedTeam() != *team));
-        home.setScheduleGrouping(ScheduleGrouping::team);
-        home.setSelectedTeam(*team);
+        reload([&] {
+            const bool changes =
+                home.scheduleGrouping() != ScheduleGrouping::team || home.selectedTeam() != *team;
+            home.setScheduleGrouping(ScheduleGrouping::team);
+            home.setSelectedTeam(*team);
+            return changes && page == HomeTab::schedule;
+        });
     }
     const std::function<bool()> pageSettled = [&home, &stale] {
         return home.state().kind() != HomeContentState::Kind::loading && home.state() != stale;
