@@ -80,6 +80,8 @@ protected:
     void save(const QString& name) {
         const QString folder = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + QStringLiteral("/screens");
         QDir().mkpath(folder);
+        // Let pending layout requests place freshly swapped-in content before it is drawn.
+        QCoreApplication::processEvents();
         for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
             root->setPalette(Theme::palette(appearance));
             QImage image(root->size() * 2, QImage::Format_ARGB32_Premultiplied);
