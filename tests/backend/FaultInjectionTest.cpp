@@ -1,4 +1,5 @@
-// Injected faults: forced answers, malformed rows, dropped connections, delays, and the control endpoint.
+// Injected faults: forced answers, malformed rows, dropped connections, delays, and the control endpoint; and
+// many clients at once.
 #include "BackendTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,23 @@ TEST_F(FaultInjection, controlEndpointSetsListsAndClearsRulesAndRefusesWhatCanno
     }
     EXPECT_TRUE(server_.faults().rules().empty());
     EXPECT_EQ(http_.send("DELETE", "/__control/faults", {}, {}, false).status, 401);
+}
+
+// Each open connection holds a server thread: Qt alone keeps six per host open, and a second client must not
+// wait for one of them to close.
+TEST(BackendServer, servesManyKeepAliveClientsAtOnce) {
+    BackendServer server(tinyLeague());
+    const httplib::Headers headers = {{"apikey", server.anonKey()},
+                                      {"Authorization", "Bearer " + server.anonKey()}};
+    std::vector<std::unique_ptr<httplib::Client>> clients;
+    for (int i = 0; i < 24; ++i) {
+        auto& client = *clients.emplace_back(std::make_unique<httplib::Client>("127.0.0.1", server.port()));
+        client.set_keep_alive(true);
+        client.set_read_timeout(3, 0); // an idle connection would close after 5 s
+        const auto result = client.Get("/rest/v1/players?select=id&limit=1", headers);
+        ASSERT_TRUE(result) << "client " << i << " got no answer";
+        EXPECT_EQ(result->status, 200);
+    }
 }
 
 } // namespace
