@@ -34,7 +34,6 @@ TEST_F(QuerySemantics, embedsJoinFilterAndOrderAsPostgrestDoes) {
     ASSERT_LT(one(db(), playoffTeams), one(db(), "SELECT count(*) FROM teams"));
     ASSERT_LT(one(db(), afc), one(db(), "SELECT count(*) FROM team_division_history"));
 
-    const std::size_t seasons = one(db(), "SELECT count(DISTINCT season_id) FROM standings");
     std::size_t draftsShown = 0;
     std::size_t standingsShown = 0;
     auto isAfc = [](const nlohmann::json& row) {
@@ -43,7 +42,7 @@ TEST_F(QuerySemantics, embedsJoinFilterAndOrderAsPostgrestDoes) {
     const std::vector<Read> reads = {
         // A filter on a left embed nulls the embed but keeps the row; on an inner embed it drops the row.
         {"draft_picks",
-         {{"select", "pick_overall,drafts(year)"}, {"drafts.year", inYear}},
+         "select=pick_overall,drafts(year)&drafts.year=" + inYear,
          {"SELECT count(*) FROM draft_picks", {}},
          "",
          "drafts:object?",
@@ -54,39 +53,33 @@ TEST_F(QuerySemantics, embedsJoinFilterAndOrderAsPostgrestDoes) {
              }
          }},
         {"draft_picks",
-         {{"select", "pick_overall,drafts!inner(year)"}, {"drafts.year", inYear}},
+         "select=pick_overall,drafts!inner(year)&drafts.year=" + inYear,
          {draftsInYear, {year}},
          "",
          "drafts.year:int"},
         // To-many embeds are arrays filtered in place; an inner one drops the parents left empty.
         {"teams",
-         {{"select", "current_abbreviation,standings(wins,is_playoff_team)"}},
-         {"SELECT count(*) FROM teams", {}},
-         "",
-         "standings:array",
-         [&](const nlohmann::json& row) { EXPECT_EQ(row["standings"].size(), seasons); }},
-        {"teams",
-         {{"select", "current_abbreviation,standings(wins)"}, {"standings.is_playoff_team", "is.true"}},
+         "select=current_abbreviation,standings(wins)&standings.is_playoff_team=is.true",
          {"SELECT count(*) FROM teams", {}},
          "",
          "standings:array",
          [&](const nlohmann::json& row) { standingsShown += row["standings"].size(); }},
         {"teams",
-         {{"select", "current_abbreviation,standings!inner(wins)"}, {"standings.is_playoff_team", "is.true"}},
+         "select=current_abbreviation,standings!inner(wins)&standings.is_playoff_team=is.true",
          {playoffTeams, {}},
          "",
          "standings:array"},
         // Nested inner embeds filter two levels down; a left embed above them shows null instead.
         {"team_division_history",
-         {{"select", "team_id,divisions!inner(abbreviation,conferences!inner(abbreviation))"},
-          {"divisions.conferences.abbreviation", "eq.AFC"}},
+         "select=team_id,divisions!inner(abbreviation,conferences!inner(abbreviation))&divisions.conferences."
+         "abbreviation=eq.AFC",
          {afc, {}},
          "",
          "",
          isAfc},
         {"team_division_history",
-         {{"select", "team_id,divisions(abbreviation,conferences!inner(abbreviation))"},
-          {"divisions.conferences.abbreviation", "eq.AFC"}},
+         "select=team_id,divisions(abbreviation,conferences!inner(abbreviation))&divisions.conferences."
+         "abbreviation=eq.AFC",
          {"SELECT count(*) FROM team_division_history", {}},
          "",
          "divisions:object?",
@@ -97,7 +90,7 @@ TEST_F(QuerySemantics, embedsJoinFilterAndOrderAsPostgrestDoes) {
          }},
         // Related columns order first, then own columns.
         {"draft_picks",
-         {{"select", "pick_overall,drafts!inner(year)"}, {"order", "drafts(year).desc,pick_overall.asc"}},
+         "select=pick_overall,drafts!inner(year)&order=drafts(year).desc,pick_overall.asc",
          {"SELECT count(*) FROM draft_picks", {}},
          "-drafts.year pick_overall",
          ""},
