@@ -43,7 +43,6 @@ TEST_F(AppQueries, searchFindsNamesInAnyCaseAndAnswersSearchResultRows) {
 
     const auto byLastName =
         http_.rpc("search_players", nlohmann::json({{"query_text", "  " + shouted}}).dump()).json();
-    ASSERT_LE(byLastName.size(), 25u);
     EXPECT_TRUE(std::any_of(byLastName.begin(), byLastName.end(),
                             [&](const auto& row) { return row["full_name"] == fullName; }));
     EXPECT_EQ(http_.rpc("search_players", R"({"query_text":"zzqxv"})").json(), nlohmann::json::array());
@@ -228,19 +227,6 @@ TEST_F(AppQueries, everyReadAnswersTheRowsOfTheDataInTheOrderAsked) {
 
     expectReads(http_, db(), reads);
     EXPECT_EQ(coMvps, 1) << "one season has two winners";
-}
-
-TEST_F(AppQueries, bioMatchesAnIdInAnyCaseAndNoOtherRow) {
-    const std::string id = text("SELECT id FROM players LIMIT 1");
-    std::string upper = id;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return std::toupper(c); });
-    const auto rows = http_.get("players", {{"id", "eq." + id}, {"limit", "1"}}).json();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(http_.get("players", {{"id", "eq." + upper}, {"limit", "1"}}).json(), rows);
-    EXPECT_EQ(
-        http_.get("players", {{"id", "eq.00000000-0000-4000-8000-000000000000"}, {"limit", "1"}}).json(),
-        nlohmann::json::array());
 }
 
 TEST_F(AppQueries, latestAndEarliestYearsComeFromOneRow) {

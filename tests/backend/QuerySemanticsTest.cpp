@@ -128,7 +128,12 @@ TEST_F(QuerySemantics, nullPlacementFollowsPostgreSql) {
 
 TEST_F(QuerySemantics, filterOperatorsAndLogicTreesSelectWhatSqlWould) {
     const std::string year = std::to_string(firstYear());
+    const std::string game = one(db(), "SELECT id FROM games LIMIT 1");
+    std::string shouted = game;
+    std::transform(shouted.begin(), shouted.end(), shouted.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
     const std::vector<std::pair<Items, std::string>> cases = {
+        {{{"id", "eq." + shouted}}, "id = '" + game + "'"}, // UUIDs compare in any letter case
         {{{"year", "eq." + year}}, "year = " + year},
         {{{"year", "neq." + year}}, "year <> " + year},
         {{{"year", "gt." + year}}, "year > " + year},
