@@ -128,12 +128,6 @@ TEST(DataGridLayout, contentSizedColumnShrinksToItsWidestTextPlusOneButNotBeyond
                                    regular.horizontalAdvance(QStringLiteral("Three Winners")));
     EXPECT_DOUBLE_EQ(DataGridLayout::measuredWidths(table).at(3), std::ceil(widest) + 1);
     EXPECT_DOUBLE_EQ(DataGridView(table, 100).widths()[3], std::min(110.0, std::ceil(widest) + 1));
-
-    std::vector<StatColumn> columns{column("Player", 40, false)};
-    columns[0].isContentSized = true;
-    const DataTable narrow(std::nullopt, columns, {},
-                           {{std::nullopt, {row("x", {"Christian McCaffrey"})}, true}});
-    EXPECT_EQ(DataGridView(narrow, 100).widths(), std::vector<double>{40});
 }
 
 TEST(DataGridLayout, extraValuesReuseTheLastColumnAndLongTextWraps) {
