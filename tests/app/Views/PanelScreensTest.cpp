@@ -61,6 +61,15 @@ protected:
         return shared;
     }
 
+    // Every task holds the shared client; wait until the last one has let go, so none outlives the test.
+    void TearDown() override {
+        root.reset();
+        cards.clear();
+        home.reset();
+        search.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(backend().client.use_count() == 1, 10000);
+    }
+
     void build(bool configured) {
         UserDefaults::openStandard()->remove(Preferences::hasSeenHotkeyHintKey);
         motion.reduceMotionValue = true;
