@@ -22,7 +22,7 @@ struct Backend {
             SupabaseConfiguration{QUrl(QString::fromStdString(server.baseUrl())),
                                   QString::fromStdString(server.anonKey())},
             "bench", std::make_unique<HttpSession>(options));
-        service = std::make_unique<PlayerService>(*client);
+        service = std::make_unique<PlayerService>(client);
         // The player with the most season rows over all families: a long career, busy in several of them.
         const auto rows = database->query(
             "SELECT player_id, COUNT(*) AS n FROM ("
@@ -36,7 +36,7 @@ struct Backend {
     std::shared_ptr<backend::LeagueDatabase> database;
     backend::BackendServer server;
     QTemporaryDir cacheDirectory;
-    std::unique_ptr<PostgRESTClient> client;
+    std::shared_ptr<PostgRESTClient> client;
     std::unique_ptr<PlayerService> service;
     QUuid playerID;
 };

@@ -47,7 +47,7 @@ std::string searchAnswer(int rows) {
 struct Backend {
     LoopbackServer server;
     QTemporaryDir cacheDirectory;
-    std::unique_ptr<PostgRESTClient> client;
+    std::shared_ptr<PostgRESTClient> client;
 
     Backend() {
         server.setDefault("/rest/v1/rpc/search_players", {200, searchAnswer(50)});
@@ -60,7 +60,7 @@ struct Backend {
 
 void BM_CachedSearchLookup(benchmark::State& state) {
     Backend backend;
-    SearchService service(*backend.client, 50);
+    SearchService service(backend.client, 50);
     waitForTask(service.search("Player Num"));
     for (auto _ : state) {
         auto results = waitForTask(service.search("  player num "));
@@ -81,7 +81,7 @@ BENCHMARK(BM_DecodeSearchAnswer50)->Unit(benchmark::kMicrosecond);
 
 void BM_SearchRoundTripOnLoopback(benchmark::State& state) {
     Backend backend;
-    SearchService uncached(*backend.client, 0);
+    SearchService uncached(backend.client, 0);
     waitForTask(uncached.search("Player Num")); // opens the connection
     for (auto _ : state) {
         auto results = waitForTask(uncached.search("Player Num"));

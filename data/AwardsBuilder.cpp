@@ -36,7 +36,7 @@ int groupRank(const std::optional<PositionRef>& position) {
 std::vector<HonorRow> ordered(std::vector<HonorRow> rows) {
     const auto sortOrder = [](const HonorRow& row) {
         return row.positions && row.positions->sortOrder ? *row.positions->sortOrder
-                                                         : std::numeric_limits<int>::max();
+                                                         : std::numeric_limits<std::int64_t>::max();
     };
     const auto name = [](const HonorRow& row) {
         return row.players && row.players->fullName ? *row.players->fullName : QString();
@@ -46,8 +46,8 @@ std::vector<HonorRow> ordered(std::vector<HonorRow> rows) {
         const int groupB = groupRank(b.positions);
         if (groupA != groupB)
             return groupA < groupB;
-        const int orderA = sortOrder(a);
-        const int orderB = sortOrder(b);
+        const std::int64_t orderA = sortOrder(a);
+        const std::int64_t orderB = sortOrder(b);
         if (orderA != orderB)
             return orderA < orderB;
         return byteLess(name(a), name(b));

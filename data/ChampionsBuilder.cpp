@@ -10,7 +10,7 @@ namespace {
 
 struct Side {
     std::optional<TeamRef> team;
-    std::optional<int> score;
+    std::optional<std::int64_t> score;
 };
 
 struct Result {
@@ -41,7 +41,7 @@ QString abbreviation(const Side& side) {
     return StatFormat::text(side.team ? side.team->currentAbbreviation : std::nullopt);
 }
 
-QString score(std::optional<int> winner, std::optional<int> loser) {
+QString score(std::optional<std::int64_t> winner, std::optional<std::int64_t> loser) {
     if (!winner || !loser)
         return StatFormat::absent;
     return QString::number(*winner) + QChar(0x2013) + QString::number(*loser);
@@ -85,7 +85,7 @@ DataTable build(const std::vector<SuperBowlRow>& rows) {
         const Result game = result(row);
         std::vector<QString> values{
             StatFormat::text(row.romanNumeral),
-            StatFormat::integer(row.seasons ? std::optional<int>(row.seasons->year) : std::nullopt),
+            StatFormat::integer(row.seasons ? std::optional(row.seasons->year) : std::nullopt),
             abbreviation(game.winner),
             abbreviation(game.loser),
             score(game.winner.score, game.loser.score),

@@ -28,7 +28,7 @@ Cell cellOf(std::optional<Line> GameLogEntry::*line, Format format) {
 }
 
 template <class Line>
-Cell count(std::optional<Line> GameLogEntry::*line, std::optional<int> Line::*field) {
+Cell count(std::optional<Line> GameLogEntry::*line, std::optional<std::int64_t> Line::*field) {
     return cellOf(line, [field](const Line& l) { return StatFormat::integer(l.*field); });
 }
 
@@ -38,8 +38,8 @@ Cell oneDecimal(std::optional<Line> GameLogEntry::*line, std::optional<double> L
 }
 
 template <class Line>
-Cell ratio(std::optional<Line> GameLogEntry::*line, std::optional<int> Line::*made,
-           std::optional<int> Line::*tried) {
+Cell ratio(std::optional<Line> GameLogEntry::*line, std::optional<std::int64_t> Line::*made,
+           std::optional<std::int64_t> Line::*tried) {
     return cellOf(line, [made, tried](const Line& l) { return StatFormat::ratio(l.*made, l.*tried); });
 }
 
@@ -114,7 +114,7 @@ bool anyEntry(const std::vector<GameLogEntry>& entries, Test test) {
     return std::any_of(entries.begin(), entries.end(), test);
 }
 
-bool positive(const std::optional<int>& value) {
+bool positive(const std::optional<std::int64_t>& value) {
     return value && *value > 0;
 }
 

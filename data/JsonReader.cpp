@@ -251,17 +251,20 @@ const simdjson::dom::element* JsonObject::find(std::string_view key) const {
     return nullptr;
 }
 
-int JsonDecoder<int>::decode(const JsonValue& value) {
+std::int64_t JsonDecoder<std::int64_t>::decode(const JsonValue& value) {
     const simdjson::dom::element& element = value.element();
-    if (element.type() == element_type::INT64) {
-        const std::int64_t number = element.get_int64().value_unsafe();
-        if (number < INT_MIN || number > INT_MAX)
-            value.fail("integer out of range");
-        return int(number);
-    }
+    if (element.type() == element_type::INT64)
+        return element.get_int64().value_unsafe();
     if (element.type() == element_type::UINT64)
         value.fail("integer out of range");
     value.expected("integer");
+}
+
+int JsonDecoder<int>::decode(const JsonValue& value) {
+    const std::int64_t number = JsonDecoder<std::int64_t>::decode(value);
+    if (number < INT_MIN || number > INT_MAX)
+        value.fail("integer out of range");
+    return int(number);
 }
 
 QString JsonDecoder<QString>::decode(const JsonValue& value) {

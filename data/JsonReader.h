@@ -52,8 +52,8 @@ struct JsonPath {
 };
 
 // Reads a T from a JSON value. Specialise it for a type of your own: `static T decode(const JsonValue&)`.
-// Provided: bool, int, double, QString, QUuid, std::optional<T> (null → none), std::vector<T>, and
-// records, i.e. types with a field table (`static constexpr auto fields()`, see FieldTable.h) or with
+// Provided: bool, std::int64_t, int, double, QString, QUuid, std::optional<T> (null → none), std::vector<T>,
+// and records, i.e. types with a field table (`static constexpr auto fields()`, see FieldTable.h) or with
 // `static T decode(const JsonObject&)`.
 template <typename T>
 struct JsonDecoder;
@@ -210,8 +210,12 @@ struct JsonDecoder<bool> {
     static bool decode(const JsonValue& value) { return value.boolean(); }
 };
 template <>
+struct JsonDecoder<std::int64_t> {
+    static std::int64_t decode(const JsonValue& value); // a JSON integer in 64-bit range; 1.5 or 2.0 fail
+};
+template <>
 struct JsonDecoder<int> {
-    static int decode(const JsonValue& value); // a JSON integer in int's range; 1.5 or 2.0 fail
+    static int decode(const JsonValue& value); // as above, within int's range
 };
 template <>
 struct JsonDecoder<double> {
@@ -261,7 +265,7 @@ template <typename T>
 constexpr std::string_view JsonObject::typeName() {
     if constexpr (std::is_same_v<T, bool>)
         return "boolean";
-    else if constexpr (std::is_same_v<T, int>)
+    else if constexpr (std::is_same_v<T, int> || std::is_same_v<T, std::int64_t>)
         return "integer";
     else if constexpr (std::is_same_v<T, double>)
         return "number";

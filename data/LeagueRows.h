@@ -25,12 +25,12 @@
 #define HUDDLEPOD_POSITION_REF_FIELDS(X)                                                                     \
     X(std::optional<QString>, abbreviation)                                                                  \
     X(std::optional<QString>, positionGroup)                                                                 \
-    X(std::optional<int>, sortOrder)
+    X(std::optional<std::int64_t>, sortOrder)
 
 #define HUDDLEPOD_SEASON_ROW_FIELDS(X)                                                                       \
     X(QUuid, id)                                                                                             \
-    X(int, year)                                                                                             \
-    X(std::optional<int>, playoffTeamsPerConference)
+    X(std::int64_t, year)                                                                                    \
+    X(std::optional<std::int64_t>, playoffTeamsPerConference)
 
 #define HUDDLEPOD_DIVISION_CONFERENCE_FIELDS(X) X(std::optional<QString>, abbreviation)
 
@@ -44,15 +44,15 @@
     X(std::optional<Division>, divisions)
 
 #define HUDDLEPOD_STANDING_ROW_FIELDS(X)                                                                     \
-    X(std::optional<int>, wins)                                                                              \
-    X(std::optional<int>, losses)                                                                            \
-    X(std::optional<int>, ties)                                                                              \
+    X(std::optional<std::int64_t>, wins)                                                                     \
+    X(std::optional<std::int64_t>, losses)                                                                   \
+    X(std::optional<std::int64_t>, ties)                                                                     \
     X(std::optional<double>, winPct)                                                                         \
-    X(std::optional<int>, pointsFor)                                                                         \
-    X(std::optional<int>, pointsAgainst)                                                                     \
-    X(std::optional<int>, pointDifferential)                                                                 \
-    X(std::optional<int>, divisionRank)                                                                      \
-    X(std::optional<int>, conferenceSeed)                                                                    \
+    X(std::optional<std::int64_t>, pointsFor)                                                                \
+    X(std::optional<std::int64_t>, pointsAgainst)                                                            \
+    X(std::optional<std::int64_t>, pointDifferential)                                                        \
+    X(std::optional<std::int64_t>, divisionRank)                                                             \
+    X(std::optional<std::int64_t>, conferenceSeed)                                                           \
     X(std::optional<bool>, isDivisionWinner)                                                                 \
     X(std::optional<bool>, isPlayoffTeam)                                                                    \
     X(std::optional<TeamRef>, teams)
@@ -61,17 +61,17 @@
     X(std::optional<QUuid>, id)                                                                              \
     X(std::optional<QString>, fullName)
 
-#define HUDDLEPOD_SUPER_BOWL_SEASON_FIELDS(X) X(int, year)
+#define HUDDLEPOD_SUPER_BOWL_SEASON_FIELDS(X) X(std::int64_t, year)
 
 #define HUDDLEPOD_SUPER_BOWL_GAME_FIELDS(X)                                                                  \
-    X(std::optional<int>, homeScore)                                                                         \
-    X(std::optional<int>, awayScore)                                                                         \
+    X(std::optional<std::int64_t>, homeScore)                                                                \
+    X(std::optional<std::int64_t>, awayScore)                                                                \
     X(std::optional<QUuid>, winnerTeamId)                                                                    \
     X(std::optional<TeamRef>, home)                                                                          \
     X(std::optional<TeamRef>, away)
 
 #define HUDDLEPOD_SUPER_BOWL_ROW_FIELDS(X)                                                                   \
-    X(std::optional<int>, superBowlNumber)                                                                   \
+    X(std::optional<std::int64_t>, superBowlNumber)                                                          \
     X(std::optional<QString>, romanNumeral)                                                                  \
     X(std::optional<QString>, mvpName)                                                                       \
     X(std::optional<QString>, mvpPosition)                                                                   \
@@ -88,8 +88,8 @@
 #define HUDDLEPOD_DRAFT_ABBREV_FIELDS(X) X(std::optional<QString>, abbreviation)
 
 #define HUDDLEPOD_DRAFT_PICK_ROW_FIELDS(X)                                                                   \
-    X(std::optional<int>, round)                                                                             \
-    X(std::optional<int>, pickOverall)                                                                       \
+    X(std::optional<std::int64_t>, round)                                                                    \
+    X(std::optional<std::int64_t>, pickOverall)                                                              \
     X(std::optional<TeamRef>, teams)                                                                         \
     X(std::optional<Player>, players)                                                                        \
     X(std::optional<Abbrev>, positions)
@@ -102,17 +102,17 @@
     X(std::optional<QString>, gameDayOfWeek)                                                                 \
     X(std::optional<QString>, homeTeamAbbr)                                                                  \
     X(std::optional<QString>, awayTeamAbbr)                                                                  \
-    X(std::optional<int>, homeScore)                                                                         \
-    X(std::optional<int>, awayScore)                                                                         \
+    X(std::optional<std::int64_t>, homeScore)                                                                \
+    X(std::optional<std::int64_t>, awayScore)                                                                \
     X(std::optional<QString>, tvNetwork)
 
 #define HUDDLEPOD_AWARD_TYPE_FIELDS(X)                                                                       \
     X(std::optional<QString>, abbreviation)                                                                  \
     X(std::optional<QString>, name)                                                                          \
-    X(std::optional<int>, sortOrder)
+    X(std::optional<std::int64_t>, sortOrder)
 
 #define HUDDLEPOD_AWARD_ROW_FIELDS(X)                                                                        \
-    X(std::optional<int>, ranking)                                                                           \
+    X(std::optional<std::int64_t>, ranking)                                                                  \
     X(std::optional<double>, votePercentage)                                                                 \
     X(std::optional<AwardType>, awardTypes)                                                                  \
     X(std::optional<PlayerName>, players)                                                                    \

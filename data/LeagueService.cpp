@@ -154,8 +154,8 @@ QueryItems yearBound(const QString& yearPath, const QString& order) {
 
 } // namespace
 
-LeagueService::LeagueService(PostgRESTClient& client)
-    : m_client(&client) {}
+LeagueService::LeagueService(std::shared_ptr<PostgRESTClient> client)
+    : m_client(std::move(client)) {}
 
 LeagueService::LeagueService() = default;
 
@@ -300,7 +300,7 @@ QCoro::Task<std::optional<YearRange>> LeagueService::yearBounds(QString table, Q
 QueryItems LeagueService::scheduleQuery(int year) {
     return {Query::item("select", Select::games), Query::item("year", eq(year)),
             Query::item("order", QStringLiteral("game_date.asc,gametime.asc")),
-            Query::item("limit", QStringLiteral("600"))};
+            Query::item("limit", QString::number(ScheduleBuilder::maximumGames))};
 }
 
 QCoro::Task<std::optional<SeasonSchedule>> LeagueService::schedule(int year, CancellationToken token) {

@@ -15,13 +15,14 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace huddlepod {
 
 // Lives on the GUI thread. Every operation sends read-only queries through the shared client and fails
-// with the client's PostgRESTError (or CancelledError); empty answers are not errors.
+// with the client's PostgRESTError; empty answers are not errors.
 class LeagueService {
 public:
     enum class StandingsGrouping { division, conference };
@@ -48,8 +49,8 @@ public:
         bool operator==(const SeasonContext&) const = default;
     };
 
-    // The client must outlive the service.
-    explicit LeagueService(PostgRESTClient& client);
+    // Shares ownership of the client, which lives at least as long as the service.
+    explicit LeagueService(std::shared_ptr<PostgRESTClient> client);
     virtual ~LeagueService();
     LeagueService(const LeagueService&) = delete;
     LeagueService& operator=(const LeagueService&) = delete;
@@ -94,7 +95,7 @@ private:
     QCoro::Task<std::optional<DataTable>> allPro(int year, CancellationToken token);
     QCoro::Task<std::optional<DataTable>> allRookie(int year, CancellationToken token);
 
-    PostgRESTClient* m_client = nullptr;
+    std::shared_ptr<PostgRESTClient> m_client;
     std::map<int, SeasonContext> m_contextCache;
 };
 

@@ -25,8 +25,8 @@ QCoro::Task<std::optional<HallOfFameEntry>> noHallOfFameEntry() {
 
 } // namespace
 
-PlayerService::PlayerService(PostgRESTClient& client)
-    : m_client(&client) {}
+PlayerService::PlayerService(std::shared_ptr<PostgRESTClient> client)
+    : m_client(std::move(client)) {}
 
 PlayerService::PlayerService() = default;
 

@@ -14,18 +14,19 @@
 #include <QUuid>
 #include <qcoro/qcorotask.h>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace huddlepod {
 
 // Lives on the GUI thread and keeps no cache: every call sends fresh requests through the shared client.
-// Failures are the client's PostgRESTError (or CancelledError). Concurrent reads wait for every request
+// Failures are the client's PostgRESTError. Concurrent reads wait for every request
 // they started before they return or throw, and report the first error in their fixed order.
 class PlayerService {
 public:
-    // The client must outlive the service.
-    explicit PlayerService(PostgRESTClient& client);
+    // Shares ownership of the client, which lives at least as long as the service.
+    explicit PlayerService(std::shared_ptr<PostgRESTClient> client);
     virtual ~PlayerService();
     PlayerService(const PlayerService&) = delete;
     PlayerService& operator=(const PlayerService&) = delete;
@@ -81,7 +82,7 @@ private:
     QCoro::Task<std::vector<Line>> gameLines(QString table, QUuid playerID, int year,
                                              CancellationToken token);
 
-    PostgRESTClient* m_client = nullptr;
+    std::shared_ptr<PostgRESTClient> m_client;
 };
 
 } // namespace huddlepod

@@ -30,7 +30,8 @@ using QueryItems = std::vector<QueryItem>;
 using RpcBody = std::map<QString, QString>;
 
 // Lives on the GUI thread; every call's task refers to the client, which must outlive it. Every
-// operation throws PostgRESTError, or CancelledError when its token is cancelled (the request is aborted).
+// operation throws PostgRESTError only: a cancelled token aborts the request and fails the call as
+// transport("cancelled").
 class PostgRESTClient {
 public:
     // Without a session the client builds its own (the default options: 8 s idle and 60 s total time-outs,

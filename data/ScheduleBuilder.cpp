@@ -2,11 +2,11 @@
 #include "data/ScheduleBuilder.h"
 
 #include "data/LeagueCells.h"
+#include "data/PostgRESTError.h"
 #include "data/StatFormat.h"
 #include "data/TextOrder.h"
 
 #include <QHash>
-#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -196,8 +196,40 @@ DataTable teamTable(const std::vector<Entry>& entries, const QString& team) {
     return DataTable(std::nullopt, columns(order, Field::date, scores), {}, std::move(sections));
 }
 
-bool playsIn(const GameRow& game, const QString& abbreviation) {
-    return game.awayTeamAbbr == abbreviation || game.homeTeamAbbr == abbreviation;
+// One of a team's games and the position of its week in schedule order.
+struct Slot {
+    std::size_t week;
+    const GameRow* game;
+};
+
+// A team's table from its games in input order: week by week, with a bye for every numbered week between
+// its first and last week in which it has no game.
+DataTable teamTable(const QString& team, std::vector<Slot> played, const std::vector<ScheduleWeek>& weeks,
+                    const std::vector<bool>& numbered) {
+    if (played.empty())
+        return DataTable(std::nullopt, {}, {}, {});
+    std::stable_sort(played.begin(), played.end(),
+                     [](const Slot& a, const Slot& b) { return a.week < b.week; });
+    std::vector<Entry> entries;
+    entries.reserve(played.size());
+    std::size_t previous = played.front().week;
+    for (const Slot& slot : played) {
+        for (std::size_t week = previous + 1; week < slot.week; ++week) {
+            if (numbered[week])
+                entries.push_back(Entry{&weeks[week], nullptr});
+        }
+        entries.push_back(Entry{&weeks[slot.week], slot.game});
+        previous = slot.week;
+    }
+    return teamTable(entries, team);
+}
+
+std::vector<bool> numberedWeeks(const std::vector<ScheduleWeek>& weeks) {
+    std::vector<bool> numbered;
+    numbered.reserve(weeks.size());
+    for (const ScheduleWeek& week : weeks)
+        numbered.push_back(week.number().has_value());
+    return numbered;
 }
 
 } // namespace
@@ -223,52 +255,39 @@ DataTable build(const std::vector<GameRow>& games, const ScheduleWeek& week) {
 
 DataTable team(const QString& abbreviation, const std::vector<GameRow>& rows,
                const std::vector<ScheduleWeek>& weeks) {
-    QHash<QString, std::vector<const GameRow*>> byWeek;
+    QHash<QString, std::size_t> positions;
+    for (std::size_t i = 0; i < weeks.size(); ++i)
+        if (!positions.contains(weeks[i].raw))
+            positions.insert(weeks[i].raw, i);
+    std::vector<Slot> played;
     for (const GameRow& game : rows) {
-        if (playsIn(game, abbreviation))
-            byWeek[game.week].push_back(&game);
+        const auto position = positions.constFind(game.week);
+        if (position != positions.cend() &&
+            (game.awayTeamAbbr == abbreviation || game.homeTeamAbbr == abbreviation))
+            played.push_back(Slot{*position, &game});
     }
-
-    std::ptrdiff_t first = -1;
-    std::ptrdiff_t last = -1;
-    for (std::size_t i = 0; i < weeks.size(); ++i) {
-        if (byWeek.contains(weeks[i].raw)) {
-            if (first < 0)
-                first = static_cast<std::ptrdiff_t>(i);
-            last = static_cast<std::ptrdiff_t>(i);
-        }
-    }
-    if (first < 0)
-        return DataTable(std::nullopt, {}, {}, {});
-
-    std::vector<Entry> entries;
-    for (std::size_t i = 0; i < weeks.size(); ++i) {
-        const ScheduleWeek& week = weeks[i];
-        const auto games = byWeek.constFind(week.raw);
-        if (games != byWeek.cend()) {
-            for (const GameRow* game : *games)
-                entries.push_back(Entry{&week, game});
-        } else if (static_cast<std::ptrdiff_t>(i) > first && static_cast<std::ptrdiff_t>(i) < last &&
-                   week.number()) {
-            entries.push_back(Entry{&week, nullptr});
-        }
-    }
-    return teamTable(entries, abbreviation);
+    return teamTable(abbreviation, std::move(played), weeks, numberedWeeks(weeks));
 }
 
 SeasonSchedule season(const std::vector<GameRow>& games) {
+    if (games.size() > maximumGames)
+        throw PostgRESTError::decoding(
+            QStringLiteral("%1 games, more than the %2 asked for").arg(games.size()).arg(maximumGames));
+
+    constexpr std::int64_t unnumbered = std::numeric_limits<std::int64_t>::max();
     struct WeekGames {
         ScheduleWeek week;
+        std::int64_t number; // unnumbered for a playoff word
         std::vector<GameRow> games;
         std::optional<QString> earliestDate;
     };
     std::vector<WeekGames> weeks;
     QHash<QString, std::size_t> weekIndex;
-    QSet<QString> seenTeams;
+    QHash<QString, std::size_t> teamIndex;
     std::vector<QString> teams;
     const auto addTeam = [&](const std::optional<QString>& abbreviation) {
-        if (abbreviation && !seenTeams.contains(*abbreviation)) {
-            seenTeams.insert(*abbreviation);
+        if (abbreviation && !teamIndex.contains(*abbreviation)) {
+            teamIndex.insert(*abbreviation, teams.size());
             teams.push_back(*abbreviation);
         }
     };
@@ -279,7 +298,9 @@ SeasonSchedule season(const std::vector<GameRow>& games) {
         if (found == weekIndex.cend()) {
             index = weeks.size();
             weekIndex.insert(game.week, index);
-            weeks.push_back(WeekGames{ScheduleWeek(game.week), {}, std::nullopt});
+            ScheduleWeek week(game.week);
+            const std::int64_t number = week.number().value_or(unnumbered);
+            weeks.push_back(WeekGames{std::move(week), number, {}, std::nullopt});
         } else {
             index = *found;
         }
@@ -296,24 +317,38 @@ SeasonSchedule season(const std::vector<GameRow>& games) {
         const QString& dateB = b.earliestDate ? *b.earliestDate : QString();
         if (dateA != dateB)
             return byteLess(dateA, dateB);
-        constexpr std::int64_t unnumbered = std::numeric_limits<std::int64_t>::max();
-        const std::int64_t numberA = a.week.number().value_or(unnumbered);
-        const std::int64_t numberB = b.week.number().value_or(unnumbered);
-        if (numberA != numberB)
-            return numberA < numberB;
+        if (a.number != b.number)
+            return a.number < b.number;
         return byteLess(a.week.raw, b.week.raw);
     });
-    std::stable_sort(teams.begin(), teams.end(),
-                     [](const QString& a, const QString& b) { return byteLess(a, b); });
 
     SeasonSchedule schedule;
     schedule.weeks.reserve(weeks.size());
-    for (const WeekGames& week : weeks) {
+    std::vector<bool> numbered;
+    numbered.reserve(weeks.size());
+    for (std::size_t i = 0; i < weeks.size(); ++i) {
+        const WeekGames& week = weeks[i];
+        weekIndex.insert(week.week.raw, i); // now the position in schedule order
         schedule.weeks.push_back(week.week);
+        numbered.push_back(week.number != unnumbered);
         schedule.tables.emplace(week.week, build(week.games, week.week));
     }
-    for (const QString& abbreviation : teams)
-        schedule.teamTables.emplace(abbreviation, team(abbreviation, games, schedule.weeks));
+
+    // Each team's games in one pass, in input order.
+    std::vector<std::vector<Slot>> played(teams.size());
+    for (const GameRow& game : games) {
+        const std::size_t week = weekIndex.value(game.week);
+        if (game.awayTeamAbbr)
+            played[teamIndex.value(*game.awayTeamAbbr)].push_back(Slot{week, &game});
+        if (game.homeTeamAbbr && game.homeTeamAbbr != game.awayTeamAbbr)
+            played[teamIndex.value(*game.homeTeamAbbr)].push_back(Slot{week, &game});
+    }
+    for (std::size_t i = 0; i < teams.size(); ++i)
+        schedule.teamTables.emplace(teams[i],
+                                    teamTable(teams[i], std::move(played[i]), schedule.weeks, numbered));
+
+    std::stable_sort(teams.begin(), teams.end(),
+                     [](const QString& a, const QString& b) { return byteLess(a, b); });
     schedule.teams = std::move(teams);
     return schedule;
 }

@@ -6,11 +6,16 @@
 #include "data/ScheduleWeek.h"
 #include "data/SeasonSchedule.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace huddlepod::ScheduleBuilder {
 
-// Games arrive ordered by date, then time.
+// The most games a season's schedule query asks for.
+inline constexpr std::size_t maximumGames = 600;
+
+// Games arrive ordered by date, then time. More than maximumGames is a broken answer: PostgRESTError
+// (decoding) rather than tables whose bye rows grow with teams × weeks.
 SeasonSchedule season(const std::vector<GameRow>& games);
 
 // One week's table from that week's games.

@@ -16,8 +16,8 @@ constexpr int maximumCharacters = 100;
 
 } // namespace
 
-SearchService::SearchService(PostgRESTClient& client, int cacheLimit)
-    : m_client(&client)
+SearchService::SearchService(std::shared_ptr<PostgRESTClient> client, int cacheLimit)
+    : m_client(std::move(client))
     , m_cacheLimit(std::max(cacheLimit, 0)) {}
 
 SearchService::SearchService() = default;

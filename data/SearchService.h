@@ -8,6 +8,7 @@
 #include <QString>
 #include <qcoro/qcorotask.h>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -19,8 +20,9 @@ class PostgRESTClient;
 // concurrent searches for one query both go to the backend and the later answer replaces the earlier.
 class SearchService {
 public:
-    // The client must outlive the service. A limit of 0 keeps nothing; negative counts as 0.
-    explicit SearchService(PostgRESTClient& client, int cacheLimit = 50);
+    // Shares ownership of the client, which lives at least as long as the service. A limit of 0 keeps
+    // nothing; negative counts as 0.
+    explicit SearchService(std::shared_ptr<PostgRESTClient> client, int cacheLimit = 50);
     virtual ~SearchService();
     SearchService(const SearchService&) = delete;
     SearchService& operator=(const SearchService&) = delete;
@@ -32,7 +34,7 @@ public:
     // The results in the backend's order: an empty list at once for a query too short to search; the
     // cached answer for the lower-cased normalised query; else the remote procedure "search_players" with
     // {"query_text": <normalised query as typed>}, whose answer (an empty one too) is cached. Failures
-    // (PostgRESTError, CancelledError) propagate and are not cached.
+    // (PostgRESTError) propagate and are not cached.
     virtual QCoro::Task<std::vector<SearchResult>> search(QString query, CancellationToken token = {});
 
     // Whether the normalised, lower-cased query has an entry; changes nothing (not even recency).
@@ -47,7 +49,7 @@ private:
     void store(std::vector<SearchResult> results, const QString& key);
     void markRecent(const QString& key);
 
-    PostgRESTClient* m_client = nullptr;
+    std::shared_ptr<PostgRESTClient> m_client;
     QHash<QString, std::vector<SearchResult>> m_cache;
     std::vector<QString> m_cacheOrder; // least recently used first
     int m_cacheLimit = 0;

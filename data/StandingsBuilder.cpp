@@ -5,6 +5,8 @@
 #include "data/StatFormat.h"
 #include "data/TextOrder.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace huddlepod::StandingsBuilder {
@@ -28,7 +30,7 @@ std::vector<StatColumn> recordColumns() {
             recordColumn("PF", 38), recordColumn("PA", 38), recordColumn("DIFF", 44)};
 }
 
-QString signedText(std::optional<int> value) {
+QString signedText(std::optional<std::int64_t> value) {
     if (value && *value >= 1)
         return QLatin1Char('+') + QString::number(*value);
     return StatFormat::integer(value);
@@ -69,13 +71,23 @@ struct Group {
     std::vector<const StandingRow*> rows;
 };
 
-std::vector<Group>::iterator groupFor(std::vector<Group>& groups, const QString& key) {
-    auto found = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.key == key; });
-    if (found != groups.end())
-        return found;
-    groups.push_back(Group{key, {}});
-    return groups.end() - 1;
-}
+class Groups {
+public:
+    Group& operator[](const QString& key) {
+        const auto found = m_index.constFind(key);
+        if (found != m_index.cend())
+            return m_groups[*found];
+        m_index.insert(key, m_groups.size());
+        m_groups.push_back(Group{key, {}});
+        return m_groups.back();
+    }
+    // The groups, for sorting and taking apart; the index is not kept up to date.
+    std::vector<Group>& all() { return m_groups; }
+
+private:
+    std::vector<Group> m_groups;
+    QHash<QString, std::size_t> m_index;
+};
 
 void sortByKey(std::vector<Group>& groups) {
     std::stable_sort(groups.begin(), groups.end(),
@@ -127,14 +139,15 @@ DataTable finish(std::vector<StatColumn> columns, std::vector<DataSection> secti
 } // namespace
 
 DataTable byDivision(const std::vector<StandingRow>& rows, const DivisionAssignments& assignments) {
-    std::vector<Group> divisions;
+    Groups groups;
     std::vector<const StandingRow*> unassigned;
     for (const StandingRow& row : rows) {
         if (const DivisionAssignment* assignment = assignmentOf(row, assignments))
-            groupFor(divisions, assignment->division)->rows.push_back(&row);
+            groups[assignment->division].rows.push_back(&row);
         else
             unassigned.push_back(&row);
     }
+    std::vector<Group>& divisions = groups.all();
     sortByKey(divisions);
 
     std::vector<DataSection> sections;
@@ -151,11 +164,12 @@ DataTable byDivision(const std::vector<StandingRow>& rows, const DivisionAssignm
 }
 
 DataTable byConference(const std::vector<StandingRow>& rows, const DivisionAssignments& assignments) {
-    std::vector<Group> conferences;
+    Groups groups;
     for (const StandingRow& row : rows) {
         const DivisionAssignment* assignment = assignmentOf(row, assignments);
-        groupFor(conferences, assignment ? assignment->conference : leagueKey)->rows.push_back(&row);
+        groups[assignment ? assignment->conference : leagueKey].rows.push_back(&row);
     }
+    std::vector<Group>& conferences = groups.all();
     sortByKey(conferences);
 
     std::vector<DataSection> sections;

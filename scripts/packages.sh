@@ -8,6 +8,7 @@ HUDDLEPOD_PACKAGES=(
     locales # localedef's sources, for the comma-decimal locale the number-formatting tests generate
     fonts-lato
     xvfb xauth trayer xdotool imagemagick x11-utils
+    libxcb-xtest0-dev # XTest key presses for the hot-key benchmark
 )
 
 huddlepod_install_packages() {

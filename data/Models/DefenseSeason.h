@@ -8,24 +8,24 @@
 namespace huddlepod {
 
 #define HUDDLEPOD_DEFENSE_SEASON_FIELDS(X)                                                                   \
-    X(std::optional<int>, defInt)                                                                            \
-    X(std::optional<int>, defIntYds)                                                                         \
-    X(std::optional<int>, defIntTd)                                                                          \
-    X(std::optional<int>, defIntLong)                                                                        \
-    X(std::optional<int>, passDefended)                                                                      \
-    X(std::optional<int>, fumblesForced)                                                                     \
-    X(std::optional<int>, fumblesRec)                                                                        \
-    X(std::optional<int>, fumblesRecYds)                                                                     \
-    X(std::optional<int>, fumblesRecTd)                                                                      \
-    X(std::optional<int>, fumbles)                                                                           \
+    X(std::optional<std::int64_t>, defInt)                                                                   \
+    X(std::optional<std::int64_t>, defIntYds)                                                                \
+    X(std::optional<std::int64_t>, defIntTd)                                                                 \
+    X(std::optional<std::int64_t>, defIntLong)                                                               \
+    X(std::optional<std::int64_t>, passDefended)                                                             \
+    X(std::optional<std::int64_t>, fumblesForced)                                                            \
+    X(std::optional<std::int64_t>, fumblesRec)                                                               \
+    X(std::optional<std::int64_t>, fumblesRecYds)                                                            \
+    X(std::optional<std::int64_t>, fumblesRecTd)                                                             \
+    X(std::optional<std::int64_t>, fumbles)                                                                  \
     X(std::optional<double>, sacks)                                                                          \
-    X(std::optional<int>, tacklesCombined)                                                                   \
-    X(std::optional<int>, tacklesSolo)                                                                       \
-    X(std::optional<int>, tacklesAssists)                                                                    \
-    X(std::optional<int>, tacklesLoss)                                                                       \
-    X(std::optional<int>, qbHits)                                                                            \
-    X(std::optional<int>, safetyMd)                                                                          \
-    X(std::optional<int>, av)
+    X(std::optional<std::int64_t>, tacklesCombined)                                                          \
+    X(std::optional<std::int64_t>, tacklesSolo)                                                              \
+    X(std::optional<std::int64_t>, tacklesAssists)                                                           \
+    X(std::optional<std::int64_t>, tacklesLoss)                                                              \
+    X(std::optional<std::int64_t>, qbHits)                                                                   \
+    X(std::optional<std::int64_t>, safetyMd)                                                                 \
+    X(std::optional<std::int64_t>, av)
 
 struct DefenseSeason {
     HUDDLEPOD_STAT_SEASON_FIELDS(HUDDLEPOD_DECLARE_FIELD)

@@ -2,6 +2,7 @@
 // lets tests walk every field.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <type_traits>
 

@@ -29,8 +29,8 @@ std::optional<QString> GameContext::result(const std::optional<QString>& team) c
     if (!team || !homeScore || !awayScore)
         return std::nullopt;
     const bool home = isHome(team);
-    const int own = home ? *homeScore : *awayScore;
-    const int other = home ? *awayScore : *homeScore;
+    const std::int64_t own = home ? *homeScore : *awayScore;
+    const std::int64_t other = home ? *awayScore : *homeScore;
     if (own > other)
         return QStringLiteral("W");
     if (own < other)

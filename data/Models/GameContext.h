@@ -10,14 +10,14 @@
 #include <tuple>
 
 #define HUDDLEPOD_GAME_CONTEXT_FIELDS(X)                                                                     \
-    X(int, year)                                                                                             \
+    X(std::int64_t, year)                                                                                    \
     X(QString, week)                                                                                         \
     X(std::optional<QString>, gameDate)                                                                      \
     X(SeasonType, seasonType)                                                                                \
     X(std::optional<QString>, homeTeamAbbr)                                                                  \
     X(std::optional<QString>, awayTeamAbbr)                                                                  \
-    X(std::optional<int>, homeScore)                                                                         \
-    X(std::optional<int>, awayScore)
+    X(std::optional<std::int64_t>, homeScore)                                                                \
+    X(std::optional<std::int64_t>, awayScore)
 
 namespace huddlepod {
 

@@ -6,12 +6,12 @@
 #include <tuple>
 
 #define HUDDLEPOD_GAME_DEFENSE_FIELDS(X)                                                                     \
-    X(std::optional<int>, tacklesCombined)                                                                   \
-    X(std::optional<int>, tacklesSolo)                                                                       \
+    X(std::optional<std::int64_t>, tacklesCombined)                                                          \
+    X(std::optional<std::int64_t>, tacklesSolo)                                                              \
     X(std::optional<double>, sacks)                                                                          \
-    X(std::optional<int>, defInt)                                                                            \
-    X(std::optional<int>, passDefended)                                                                      \
-    X(std::optional<int>, fumblesForced)
+    X(std::optional<std::int64_t>, defInt)                                                                   \
+    X(std::optional<std::int64_t>, passDefended)                                                             \
+    X(std::optional<std::int64_t>, fumblesForced)
 
 namespace huddlepod {
 

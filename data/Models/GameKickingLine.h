@@ -6,14 +6,14 @@
 #include <tuple>
 
 #define HUDDLEPOD_GAME_KICKING_FIELDS(X)                                                                     \
-    X(std::optional<int>, fga)                                                                               \
-    X(std::optional<int>, fgm)                                                                               \
-    X(std::optional<int>, xpa)                                                                               \
-    X(std::optional<int>, xpm)                                                                               \
-    X(std::optional<int>, punt)                                                                              \
-    X(std::optional<int>, puntYds)                                                                           \
+    X(std::optional<std::int64_t>, fga)                                                                      \
+    X(std::optional<std::int64_t>, fgm)                                                                      \
+    X(std::optional<std::int64_t>, xpa)                                                                      \
+    X(std::optional<std::int64_t>, xpm)                                                                      \
+    X(std::optional<std::int64_t>, punt)                                                                     \
+    X(std::optional<std::int64_t>, puntYds)                                                                  \
     X(std::optional<double>, puntYdsPerPunt)                                                                 \
-    X(std::optional<int>, puntLong)
+    X(std::optional<std::int64_t>, puntLong)
 
 namespace huddlepod {
 

@@ -6,20 +6,20 @@
 #include <tuple>
 
 #define HUDDLEPOD_GAME_OFFENSE_FIELDS(X)                                                                     \
-    X(std::optional<int>, passCmp)                                                                           \
-    X(std::optional<int>, passAtt)                                                                           \
-    X(std::optional<int>, passYds)                                                                           \
-    X(std::optional<int>, passTd)                                                                            \
-    X(std::optional<int>, passInt)                                                                           \
+    X(std::optional<std::int64_t>, passCmp)                                                                  \
+    X(std::optional<std::int64_t>, passAtt)                                                                  \
+    X(std::optional<std::int64_t>, passYds)                                                                  \
+    X(std::optional<std::int64_t>, passTd)                                                                   \
+    X(std::optional<std::int64_t>, passInt)                                                                  \
     X(std::optional<double>, passRating)                                                                     \
-    X(std::optional<int>, rushAtt)                                                                           \
-    X(std::optional<int>, rushYds)                                                                           \
-    X(std::optional<int>, rushTd)                                                                            \
-    X(std::optional<int>, targets)                                                                           \
-    X(std::optional<int>, rec)                                                                               \
-    X(std::optional<int>, recYds)                                                                            \
-    X(std::optional<int>, recTd)                                                                             \
-    X(std::optional<int>, fumbles)
+    X(std::optional<std::int64_t>, rushAtt)                                                                  \
+    X(std::optional<std::int64_t>, rushYds)                                                                  \
+    X(std::optional<std::int64_t>, rushTd)                                                                   \
+    X(std::optional<std::int64_t>, targets)                                                                  \
+    X(std::optional<std::int64_t>, rec)                                                                      \
+    X(std::optional<std::int64_t>, recYds)                                                                   \
+    X(std::optional<std::int64_t>, recTd)                                                                    \
+    X(std::optional<std::int64_t>, fumbles)
 
 namespace huddlepod {
 

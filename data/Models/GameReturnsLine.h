@@ -6,12 +6,12 @@
 #include <tuple>
 
 #define HUDDLEPOD_GAME_RETURNS_FIELDS(X)                                                                     \
-    X(std::optional<int>, kickRet)                                                                           \
-    X(std::optional<int>, kickRetYds)                                                                        \
-    X(std::optional<int>, kickRetTd)                                                                         \
-    X(std::optional<int>, puntRet)                                                                           \
-    X(std::optional<int>, puntRetYds)                                                                        \
-    X(std::optional<int>, puntRetTd)
+    X(std::optional<std::int64_t>, kickRet)                                                                  \
+    X(std::optional<std::int64_t>, kickRetYds)                                                               \
+    X(std::optional<std::int64_t>, kickRetTd)                                                                \
+    X(std::optional<std::int64_t>, puntRet)                                                                  \
+    X(std::optional<std::int64_t>, puntRetYds)                                                               \
+    X(std::optional<std::int64_t>, puntRetTd)
 
 namespace huddlepod {
 

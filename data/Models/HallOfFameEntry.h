@@ -9,10 +9,10 @@
 #include <tuple>
 
 #define HUDDLEPOD_HALL_OF_FAME_FIELDS(X)                                                                     \
-    X(std::optional<int>, inductionYear)                                                                     \
+    X(std::optional<std::int64_t>, inductionYear)                                                            \
     X(std::optional<QString>, position)                                                                      \
-    X(std::optional<int>, proBowls)                                                                          \
-    X(std::optional<int>, firstTeamAllPro)
+    X(std::optional<std::int64_t>, proBowls)                                                                 \
+    X(std::optional<std::int64_t>, firstTeamAllPro)
 
 namespace huddlepod {
 

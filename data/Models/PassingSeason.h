@@ -9,31 +9,31 @@ namespace huddlepod {
 
 #define HUDDLEPOD_PASSING_SEASON_FIELDS(X)                                                                   \
     X(std::optional<QString>, qbRec)                                                                         \
-    X(std::optional<int>, passCmp)                                                                           \
-    X(std::optional<int>, passAtt)                                                                           \
+    X(std::optional<std::int64_t>, passCmp)                                                                  \
+    X(std::optional<std::int64_t>, passAtt)                                                                  \
     X(std::optional<double>, passCmpPct)                                                                     \
-    X(std::optional<int>, passYds)                                                                           \
-    X(std::optional<int>, passTd)                                                                            \
+    X(std::optional<std::int64_t>, passYds)                                                                  \
+    X(std::optional<std::int64_t>, passTd)                                                                   \
     X(std::optional<double>, passTdPct)                                                                      \
-    X(std::optional<int>, passInt)                                                                           \
+    X(std::optional<std::int64_t>, passInt)                                                                  \
     X(std::optional<double>, passIntPct)                                                                     \
-    X(std::optional<int>, passFirstDown)                                                                     \
+    X(std::optional<std::int64_t>, passFirstDown)                                                            \
     X(std::optional<double>, passSuccess)                                                                    \
-    X(std::optional<int>, passLong)                                                                          \
+    X(std::optional<std::int64_t>, passLong)                                                                 \
     X(std::optional<double>, passYdsPerAtt)                                                                  \
     X(std::optional<double>, passAdjYdsPerAtt)                                                               \
     X(std::optional<double>, passYdsPerCmp)                                                                  \
     X(std::optional<double>, passYdsPerG)                                                                    \
     X(std::optional<double>, passRating)                                                                     \
     X(std::optional<double>, qbr)                                                                            \
-    X(std::optional<int>, passSacked)                                                                        \
-    X(std::optional<int>, passSackedYds)                                                                     \
+    X(std::optional<std::int64_t>, passSacked)                                                               \
+    X(std::optional<std::int64_t>, passSackedYds)                                                            \
     X(std::optional<double>, passSackedPct)                                                                  \
     X(std::optional<double>, passNetYdsPerAtt)                                                               \
     X(std::optional<double>, passAdjNetYdsPerAtt)                                                            \
-    X(std::optional<int>, comebacks)                                                                         \
-    X(std::optional<int>, gwd)                                                                               \
-    X(std::optional<int>, av)
+    X(std::optional<std::int64_t>, comebacks)                                                                \
+    X(std::optional<std::int64_t>, gwd)                                                                      \
+    X(std::optional<std::int64_t>, av)
 
 struct PassingSeason {
     HUDDLEPOD_STAT_SEASON_FIELDS(HUDDLEPOD_DECLARE_FIELD)

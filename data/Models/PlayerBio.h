@@ -12,7 +12,7 @@
 #include <vector>
 
 #define HUDDLEPOD_ALL_PRO_ENTRY_FIELDS(X)                                                                    \
-    X(int, year)                                                                                             \
+    X(std::int64_t, year)                                                                                    \
     X(std::optional<QString>, teamLevel)                                                                     \
     X(std::optional<QString>, teamAbbr)                                                                      \
     X(std::optional<QString>, position)
@@ -30,10 +30,10 @@
     X(std::optional<QString>, highSchool, "highSchool", optional)                                            \
     X(std::optional<QString>, highSchoolCity, "highSchoolCity", optional)                                    \
     X(std::optional<QString>, highSchoolState, "highSchoolState", optional)                                  \
-    X(std::optional<int>, heightInches, "heightInches", optional)                                            \
-    X(std::optional<int>, weightLbs, "weightLbs", optional)                                                  \
-    X(std::optional<int>, draftAge, "draftAge", optional)                                                    \
-    X(std::optional<int>, careerAv, "careerAv", optional)                                                    \
+    X(std::optional<std::int64_t>, heightInches, "heightInches", optional)                                   \
+    X(std::optional<std::int64_t>, weightLbs, "weightLbs", optional)                                         \
+    X(std::optional<std::int64_t>, draftAge, "draftAge", optional)                                           \
+    X(std::optional<std::int64_t>, careerAv, "careerAv", optional)                                           \
     X(std::optional<QString>, pfrPosition, "pfrPosition", optional)                                          \
     X(std::optional<QString>, throws_, "throws", optional)                                                   \
     X(std::optional<QString>, nickname, "nickname", optional)                                                \

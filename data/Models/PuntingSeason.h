@@ -8,19 +8,19 @@
 namespace huddlepod {
 
 #define HUDDLEPOD_PUNTING_SEASON_FIELDS(X)                                                                   \
-    X(std::optional<int>, punt)                                                                              \
-    X(std::optional<int>, puntYds)                                                                           \
+    X(std::optional<std::int64_t>, punt)                                                                     \
+    X(std::optional<std::int64_t>, puntYds)                                                                  \
     X(std::optional<double>, puntYdsPerPunt)                                                                 \
-    X(std::optional<int>, puntRetYdsOpp)                                                                     \
-    X(std::optional<int>, puntNetYds)                                                                        \
+    X(std::optional<std::int64_t>, puntRetYdsOpp)                                                            \
+    X(std::optional<std::int64_t>, puntNetYds)                                                               \
     X(std::optional<double>, puntNetYdsPerPunt)                                                              \
-    X(std::optional<int>, puntLong)                                                                          \
-    X(std::optional<int>, puntTb)                                                                            \
+    X(std::optional<std::int64_t>, puntLong)                                                                 \
+    X(std::optional<std::int64_t>, puntTb)                                                                   \
     X(std::optional<double>, puntTbPct)                                                                      \
-    X(std::optional<int>, puntIn20)                                                                          \
+    X(std::optional<std::int64_t>, puntIn20)                                                                 \
     X(std::optional<double>, puntIn20Pct)                                                                    \
-    X(std::optional<int>, puntBlocked)                                                                       \
-    X(std::optional<int>, av)
+    X(std::optional<std::int64_t>, puntBlocked)                                                              \
+    X(std::optional<std::int64_t>, av)
 
 struct PuntingSeason {
     HUDDLEPOD_STAT_SEASON_FIELDS(HUDDLEPOD_DECLARE_FIELD)

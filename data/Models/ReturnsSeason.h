@@ -8,16 +8,16 @@
 namespace huddlepod {
 
 #define HUDDLEPOD_RETURNS_SEASON_FIELDS(X)                                                                   \
-    X(std::optional<int>, puntRet)                                                                           \
-    X(std::optional<int>, puntRetYds)                                                                        \
-    X(std::optional<int>, puntRetTd)                                                                         \
-    X(std::optional<int>, puntRetLong)                                                                       \
-    X(std::optional<int>, kickRet)                                                                           \
-    X(std::optional<int>, kickRetYds)                                                                        \
-    X(std::optional<int>, kickRetTd)                                                                         \
-    X(std::optional<int>, kickRetLong)                                                                       \
+    X(std::optional<std::int64_t>, puntRet)                                                                  \
+    X(std::optional<std::int64_t>, puntRetYds)                                                               \
+    X(std::optional<std::int64_t>, puntRetTd)                                                                \
+    X(std::optional<std::int64_t>, puntRetLong)                                                              \
+    X(std::optional<std::int64_t>, kickRet)                                                                  \
+    X(std::optional<std::int64_t>, kickRetYds)                                                               \
+    X(std::optional<std::int64_t>, kickRetTd)                                                                \
+    X(std::optional<std::int64_t>, kickRetLong)                                                              \
     X(std::optional<double>, kickRetYdsPerRet)                                                               \
-    X(std::optional<int>, allPurposeYds)
+    X(std::optional<std::int64_t>, allPurposeYds)
 
 struct ReturnsSeason {
     HUDDLEPOD_STAT_SEASON_FIELDS(HUDDLEPOD_DECLARE_FIELD)

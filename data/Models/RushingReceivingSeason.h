@@ -8,33 +8,33 @@
 namespace huddlepod {
 
 #define HUDDLEPOD_RUSHING_RECEIVING_SEASON_FIELDS(X)                                                         \
-    X(std::optional<int>, rushAtt)                                                                           \
-    X(std::optional<int>, rushYds)                                                                           \
-    X(std::optional<int>, rushTd)                                                                            \
-    X(std::optional<int>, rushFirstDown)                                                                     \
+    X(std::optional<std::int64_t>, rushAtt)                                                                  \
+    X(std::optional<std::int64_t>, rushYds)                                                                  \
+    X(std::optional<std::int64_t>, rushTd)                                                                   \
+    X(std::optional<std::int64_t>, rushFirstDown)                                                            \
     X(std::optional<double>, rushSuccess)                                                                    \
-    X(std::optional<int>, rushLong)                                                                          \
+    X(std::optional<std::int64_t>, rushLong)                                                                 \
     X(std::optional<double>, rushYdsPerAtt)                                                                  \
     X(std::optional<double>, rushYdsPerG)                                                                    \
     X(std::optional<double>, rushAttPerG)                                                                    \
-    X(std::optional<int>, targets)                                                                           \
-    X(std::optional<int>, rec)                                                                               \
-    X(std::optional<int>, recYds)                                                                            \
+    X(std::optional<std::int64_t>, targets)                                                                  \
+    X(std::optional<std::int64_t>, rec)                                                                      \
+    X(std::optional<std::int64_t>, recYds)                                                                   \
     X(std::optional<double>, recYdsPerRec)                                                                   \
-    X(std::optional<int>, recTd)                                                                             \
-    X(std::optional<int>, recFirstDown)                                                                      \
+    X(std::optional<std::int64_t>, recTd)                                                                    \
+    X(std::optional<std::int64_t>, recFirstDown)                                                             \
     X(std::optional<double>, recSuccess)                                                                     \
-    X(std::optional<int>, recLong)                                                                           \
+    X(std::optional<std::int64_t>, recLong)                                                                  \
     X(std::optional<double>, recPerG)                                                                        \
     X(std::optional<double>, recYdsPerG)                                                                     \
     X(std::optional<double>, catchPct)                                                                       \
     X(std::optional<double>, recYdsPerTgt)                                                                   \
-    X(std::optional<int>, touches)                                                                           \
+    X(std::optional<std::int64_t>, touches)                                                                  \
     X(std::optional<double>, ydsPerTouch)                                                                    \
-    X(std::optional<int>, ydsFromScrimmage)                                                                  \
-    X(std::optional<int>, rushReceiveTd)                                                                     \
-    X(std::optional<int>, fumbles)                                                                           \
-    X(std::optional<int>, av)
+    X(std::optional<std::int64_t>, ydsFromScrimmage)                                                         \
+    X(std::optional<std::int64_t>, rushReceiveTd)                                                            \
+    X(std::optional<std::int64_t>, fumbles)                                                                  \
+    X(std::optional<std::int64_t>, av)
 
 struct RushingReceivingSeason {
     HUDDLEPOD_STAT_SEASON_FIELDS(HUDDLEPOD_DECLARE_FIELD)

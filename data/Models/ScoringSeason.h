@@ -8,22 +8,22 @@
 namespace huddlepod {
 
 #define HUDDLEPOD_SCORING_SEASON_FIELDS(X)                                                                   \
-    X(std::optional<int>, rushTd)                                                                            \
-    X(std::optional<int>, recTd)                                                                             \
-    X(std::optional<int>, puntRetTd)                                                                         \
-    X(std::optional<int>, kickRetTd)                                                                         \
-    X(std::optional<int>, fumblesRecTd)                                                                      \
-    X(std::optional<int>, defIntTd)                                                                          \
-    X(std::optional<int>, otherTd)                                                                           \
-    X(std::optional<int>, totalTd)                                                                           \
-    X(std::optional<int>, twoPtMd)                                                                           \
-    X(std::optional<int>, defTwoPt)                                                                          \
-    X(std::optional<int>, xpm)                                                                               \
-    X(std::optional<int>, xpa)                                                                               \
-    X(std::optional<int>, fgm)                                                                               \
-    X(std::optional<int>, fga)                                                                               \
-    X(std::optional<int>, safetyMd)                                                                          \
-    X(std::optional<int>, scoring)                                                                           \
+    X(std::optional<std::int64_t>, rushTd)                                                                   \
+    X(std::optional<std::int64_t>, recTd)                                                                    \
+    X(std::optional<std::int64_t>, puntRetTd)                                                                \
+    X(std::optional<std::int64_t>, kickRetTd)                                                                \
+    X(std::optional<std::int64_t>, fumblesRecTd)                                                             \
+    X(std::optional<std::int64_t>, defIntTd)                                                                 \
+    X(std::optional<std::int64_t>, otherTd)                                                                  \
+    X(std::optional<std::int64_t>, totalTd)                                                                  \
+    X(std::optional<std::int64_t>, twoPtMd)                                                                  \
+    X(std::optional<std::int64_t>, defTwoPt)                                                                 \
+    X(std::optional<std::int64_t>, xpm)                                                                      \
+    X(std::optional<std::int64_t>, xpa)                                                                      \
+    X(std::optional<std::int64_t>, fgm)                                                                      \
+    X(std::optional<std::int64_t>, fga)                                                                      \
+    X(std::optional<std::int64_t>, safetyMd)                                                                 \
+    X(std::optional<std::int64_t>, scoring)                                                                  \
     X(std::optional<double>, pointsPerG)
 
 struct ScoringSeason {

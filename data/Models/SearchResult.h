@@ -15,12 +15,12 @@
     X(QUuid, id, "id", required)                                                                             \
     X(QString, fullName, "fullName", required)                                                               \
     X(std::optional<QString>, primaryPosition, "primaryPosition", optional)                                  \
-    X(std::optional<int>, careerStart, "careerStart", optional)                                              \
-    X(std::optional<int>, careerEnd, "careerEnd", optional)                                                  \
+    X(std::optional<std::int64_t>, careerStart, "careerStart", optional)                                     \
+    X(std::optional<std::int64_t>, careerEnd, "careerEnd", optional)                                         \
     X(bool, isHOF, "isHof", defaulted)                                                                       \
     X(bool, isActive, "isActive", defaulted)                                                                 \
     X(std::vector<TeamPathEntry>, teams, "teams", defaulted)                                                 \
-    X(std::optional<int>, draftYear, "draftYear", optional)                                                  \
+    X(std::optional<std::int64_t>, draftYear, "draftYear", optional)                                         \
     X(std::optional<QString>, draftTeamAbbr, "draftTeamAbbr", optional)                                      \
     X(std::optional<QString>, draftTeamName, "draftTeamName", optional)                                      \
     X(std::optional<QString>, draftTeamCity, "draftTeamCity", optional)                                      \

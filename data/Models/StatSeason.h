@@ -20,31 +20,39 @@ inline constexpr int incidentalStatThreshold = 5;
 // Fields every season record starts with, in this order.
 #define HUDDLEPOD_STAT_SEASON_FIELDS(X)                                                                      \
     X(QUuid, id)                                                                                             \
-    X(int, year)                                                                                             \
+    X(std::int64_t, year)                                                                                    \
     X(SeasonType, seasonType)                                                                                \
     X(std::optional<QString>, teamAbbr)                                                                      \
     X(std::optional<QString>, pos)                                                                           \
-    X(std::optional<int>, age)                                                                               \
-    X(std::optional<int>, games)                                                                             \
-    X(std::optional<int>, gamesStarted)
+    X(std::optional<std::int64_t>, age)                                                                      \
+    X(std::optional<std::int64_t>, games)                                                                    \
+    X(std::optional<std::int64_t>, gamesStarted)
 
 template <class R>
 concept StatSeason = requires(const R& season) {
     { season.id } -> std::convertible_to<QUuid>;
-    { season.year } -> std::convertible_to<int>;
+    { season.year } -> std::convertible_to<std::int64_t>;
     { season.seasonType } -> std::convertible_to<SeasonType>;
     { season.teamAbbr } -> std::convertible_to<std::optional<QString>>;
     { season.pos } -> std::convertible_to<std::optional<QString>>;
-    { season.age } -> std::convertible_to<std::optional<int>>;
-    { season.games } -> std::convertible_to<std::optional<int>>;
-    { season.gamesStarted } -> std::convertible_to<std::optional<int>>;
+    { season.age } -> std::convertible_to<std::optional<std::int64_t>>;
+    { season.games } -> std::convertible_to<std::optional<std::int64_t>>;
+    { season.gamesStarted } -> std::convertible_to<std::optional<std::int64_t>>;
     { season.isMeaningful() } -> std::same_as<bool>;
     { season.isSubstantive() } -> std::same_as<bool>;
 };
 
 // True when the value is present and at least `least`.
-inline bool atLeast(const std::optional<int>& value, int least) {
+inline bool atLeast(const std::optional<std::int64_t>& value, int least) {
     return value && *value >= least;
+}
+
+// a + b >= least, also where the sum leaves the 64-bit range.
+inline bool sumAtLeast(std::int64_t a, std::int64_t b, std::int64_t least) {
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum))
+        return a > 0;
+    return sum >= least;
 }
 
 // The records of one season type, by year ascending; records of one year keep their order.

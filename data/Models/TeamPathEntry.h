@@ -14,7 +14,7 @@
     X(std::optional<QString>, name, "name", optional)                                                        \
     X(std::optional<QString>, city, "city", optional)                                                        \
     X(std::optional<QString>, logoURL, "logoUrl", optional)                                                  \
-    X(std::optional<int>, year, "year", optional)
+    X(std::optional<std::int64_t>, year, "year", optional)
 
 namespace huddlepod {
 

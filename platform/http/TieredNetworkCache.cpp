@@ -2,7 +2,11 @@
 #include "platform/http/TieredNetworkCache.h"
 
 #include <QBuffer>
+#include <QDateTime>
+#include <QMetaMethod>
 #include <QNetworkDiskCache>
+
+#include <algorithm>
 
 namespace huddlepod {
 
@@ -13,6 +17,55 @@ QIODevice* readOnlyBuffer(const QByteArray& body) {
     buffer->setData(body);
     buffer->open(QIODevice::ReadOnly);
     return buffer;
+}
+
+// The buffer a reply writes a body into. Qt's reply listens for the device closing so that it can let go
+// of it; once nobody listens, the reply is gone and the body will never be inserted.
+class PendingBody : public QBuffer {
+public:
+    bool isAbandoned() const { return !isSignalConnected(QMetaMethod::fromSignal(&QIODevice::aboutToClose)); }
+};
+
+// Qt's network layer answers a server error (5xx) with the cached copy of the URL, keeping the error code,
+// unless the copy "must-revalidate". A copy it went to the network for is stale, so a stale entry is
+// described with that directive (marked as ours) and the server's error reaches the caller. Fresh entries,
+// which Qt serves without asking the network, are left as they are.
+const QByteArray cacheControl = "Cache-Control";
+const QByteArray staleMark = "must-revalidate, huddlepod-stale";
+
+QNetworkCacheMetaData describedForErrors(QNetworkCacheMetaData metaData) {
+    const QDateTime expires = metaData.expirationDate();
+    if (!metaData.isValid() || (expires.isValid() && QDateTime::currentDateTimeUtc() <= expires))
+        return metaData;
+    QNetworkCacheMetaData::RawHeaderList headers = metaData.rawHeaders();
+    const auto existing = std::find_if(headers.begin(), headers.end(), [](const auto& header) {
+        return header.first.compare(cacheControl, Qt::CaseInsensitive) == 0;
+    });
+    if (existing == headers.end())
+        headers.append({cacheControl, staleMark});
+    else
+        existing->second += ", " + staleMark;
+    metaData.setRawHeaders(headers);
+    return metaData;
+}
+
+// Takes the mark off a description that went out through metaData() and comes back to be stored.
+QNetworkCacheMetaData withoutStaleMark(QNetworkCacheMetaData metaData) {
+    QNetworkCacheMetaData::RawHeaderList headers = metaData.rawHeaders();
+    for (auto it = headers.begin(); it != headers.end();) {
+        if (it->first.compare(cacheControl, Qt::CaseInsensitive) == 0 && it->second.endsWith(staleMark)) {
+            it->second.chop(staleMark.size());
+            while (it->second.endsWith(' ') || it->second.endsWith(','))
+                it->second.chop(1);
+            if (it->second.isEmpty()) {
+                it = headers.erase(it);
+                continue;
+            }
+        }
+        ++it;
+    }
+    metaData.setRawHeaders(headers);
+    return metaData;
 }
 
 } // namespace
@@ -26,15 +79,19 @@ TieredNetworkCache::TieredNetworkCache(const QString& directory, qint64 memoryCa
     m_disk->setMaximumCacheSize(diskCapacity);
 }
 
-TieredNetworkCache::~TieredNetworkCache() = default;
+TieredNetworkCache::~TieredNetworkCache() {
+    for (auto it = m_preparing.begin(); it != m_preparing.end();)
+        it = discard(it);
+}
 
 QNetworkCacheMetaData TieredNetworkCache::metaData(const QUrl& url) {
     if (const auto it = m_memory.find(url); it != m_memory.end())
-        return it->metaData;
-    return m_disk->metaData(url);
+        return describedForErrors(it->metaData);
+    return describedForErrors(m_disk->metaData(url));
 }
 
-void TieredNetworkCache::updateMetaData(const QNetworkCacheMetaData& metaData) {
+void TieredNetworkCache::updateMetaData(const QNetworkCacheMetaData& described) {
+    const QNetworkCacheMetaData metaData = withoutStaleMark(described);
     if (const auto it = m_memory.find(metaData.url()); it != m_memory.end())
         it->metaData = metaData;
     m_disk->updateMetaData(metaData);
@@ -54,15 +111,9 @@ QIODevice* TieredNetworkCache::data(const QUrl& url) {
 }
 
 bool TieredNetworkCache::remove(const QUrl& url) {
+    // Another download of the same URL may be under way: its body stays its own.
+    dropAbandoned();
     bool removed = false;
-    for (auto it = m_preparing.begin(); it != m_preparing.end();) {
-        if (it->second.first.url() == url) {
-            it = m_preparing.erase(it);
-            removed = true;
-        } else {
-            ++it;
-        }
-    }
     if (m_memory.contains(url)) {
         removeFromMemory(url);
         removed = true;
@@ -74,10 +125,12 @@ qint64 TieredNetworkCache::cacheSize() const {
     return m_disk->cacheSize();
 }
 
-QIODevice* TieredNetworkCache::prepare(const QNetworkCacheMetaData& metaData) {
+QIODevice* TieredNetworkCache::prepare(const QNetworkCacheMetaData& described) {
+    const QNetworkCacheMetaData metaData = withoutStaleMark(described);
     if (!metaData.isValid() || !metaData.url().isValid() || !metaData.saveToDisk())
         return nullptr;
-    auto buffer = std::make_unique<QBuffer>();
+    dropAbandoned();
+    auto buffer = std::make_unique<PendingBody>();
     buffer->open(QIODevice::ReadWrite);
     QIODevice* device = buffer.get();
     m_preparing.emplace(device, std::make_pair(metaData, std::move(buffer)));
@@ -90,7 +143,8 @@ void TieredNetworkCache::insert(QIODevice* device) {
         return;
     const QNetworkCacheMetaData metaData = it->second.first;
     const QByteArray body = static_cast<QBuffer*>(device)->data();
-    m_preparing.erase(it);
+    discard(it);
+    dropAbandoned();
 
     storeInMemory(metaData, body);
     if (QIODevice* disk = m_disk->prepare(metaData)) {
@@ -100,7 +154,9 @@ void TieredNetworkCache::insert(QIODevice* device) {
 }
 
 void TieredNetworkCache::clear() {
-    m_preparing.clear();
+    // Downloads under way go on, but their bodies are no longer kept.
+    for (auto it = m_preparing.begin(); it != m_preparing.end();)
+        it = discard(it);
     m_memory.clear();
     m_recency.clear();
     m_memorySize = 0;
@@ -130,6 +186,23 @@ void TieredNetworkCache::removeFromMemory(const QUrl& url) {
 
 void TieredNetworkCache::touch(Entry& entry) {
     m_recency.splice(m_recency.end(), m_recency, entry.recency);
+}
+
+TieredNetworkCache::Pending::iterator TieredNetworkCache::discard(Pending::iterator pending) {
+    // Closing first tells a reply that still holds the device to forget it before it is deleted.
+    const std::unique_ptr<QIODevice> device = std::move(pending->second.second);
+    const auto next = m_preparing.erase(pending);
+    device->close();
+    return next;
+}
+
+void TieredNetworkCache::dropAbandoned() {
+    for (auto it = m_preparing.begin(); it != m_preparing.end();) {
+        if (static_cast<const PendingBody*>(it->first)->isAbandoned())
+            it = discard(it);
+        else
+            ++it;
+    }
 }
 
 } // namespace huddlepod

@@ -17,6 +17,12 @@ namespace huddlepod {
 // Entries are written through to disk and kept in memory, least recently used evicted first, while the
 // memory tier holds at most `memoryCapacity` bytes of bodies. A disk hit is promoted to memory. Like the
 // disk cache, it keeps only responses whose metadata allows saving (not POST answers, not "no-store").
+//
+// A body being received lives in its own buffer until insert(); remove() never touches another reply's
+// buffer, and a buffer is closed before it is deleted, which makes Qt's reply let go of it. A buffer whose
+// reply is gone without inserting it (a failed or aborted download) is dropped at the next prepare, insert
+// or remove. An entry past its expiry date is described as one that must be revalidated, so that Qt never
+// answers a server error with it.
 class TieredNetworkCache : public QAbstractNetworkCache {
     Q_OBJECT
 public:
@@ -34,6 +40,8 @@ public:
 
     qint64 memorySize() const { return m_memorySize; }
     bool isInMemory(const QUrl& url) const { return m_memory.contains(url); }
+    // Bodies being received, abandoned ones not yet dropped included.
+    std::size_t pendingCount() const { return m_preparing.size(); }
 
 public slots:
     void clear() override;
@@ -48,13 +56,17 @@ private:
     void storeInMemory(const QNetworkCacheMetaData& metaData, const QByteArray& body);
     void removeFromMemory(const QUrl& url);
     void touch(Entry& entry);
+    using Pending =
+        std::unordered_map<QIODevice*, std::pair<QNetworkCacheMetaData, std::unique_ptr<QIODevice>>>;
+    Pending::iterator discard(Pending::iterator pending);
+    void dropAbandoned();
 
     QNetworkDiskCache* m_disk;
     qint64 m_memoryCapacity;
     qint64 m_memorySize = 0;
     QHash<QUrl, Entry> m_memory;
     std::list<QUrl> m_recency; // least recently used first
-    std::unordered_map<QIODevice*, std::pair<QNetworkCacheMetaData, std::unique_ptr<QIODevice>>> m_preparing;
+    Pending m_preparing;
 };
 
 } // namespace huddlepod

@@ -1,5 +1,7 @@
-// Game-log tables: groups from the career (or the games), the greedy width fit, cells and sections.
+// Game-log tables: every decoded field in its own cell, groups from the career (or the games), the greedy
+// width fit, group spans and sections.
 #include "data/GameLogBuilder.h"
+#include "data/JsonReader.h"
 #include "data/StatFormat.h"
 
 #include <gtest/gtest.h>
@@ -8,49 +10,27 @@ using namespace huddlepod;
 
 namespace {
 
-template <class R>
-R season(int year = 2010) {
-    R r;
-    r.id = QUuid::createUuid();
-    r.year = year;
-    return r;
-}
+using Texts = std::vector<QString>;
 
-PassingSeason passer() {
-    auto s = season<PassingSeason>();
-    s.passAtt = 300;
-    return s;
-}
-
-RushingReceivingSeason rusher(int rushes, int catches = 0) {
-    auto s = season<RushingReceivingSeason>();
-    s.rushAtt = rushes;
-    s.rec = catches;
-    return s;
-}
-
-DefenseSeason defender() {
-    auto s = season<DefenseSeason>();
-    s.defInt = 2;
-    return s;
-}
-
-KickingSeason kicker() {
-    auto s = season<KickingSeason>();
-    s.fga = 30;
-    return s;
-}
-
-PuntingSeason punter() {
-    auto s = season<PuntingSeason>();
-    s.punt = 70;
-    return s;
-}
-
-ReturnsSeason returner() {
-    auto s = season<ReturnsSeason>();
-    s.kickRet = 20;
-    return s;
+// A career holding one substantive season of each family named: P(assing), R(ushing), C(atching),
+// D(efense), K(icking), U (punting), T (returns).
+PlayerStats career(std::string_view families) {
+    PlayerStats stats;
+    const auto add = [&](char family, auto& seasons, auto field, int value) {
+        if (families.find(family) == std::string_view::npos)
+            return;
+        seasons.emplace_back();
+        seasons.back().id = QUuid::createUuid();
+        seasons.back().*field = value;
+    };
+    add('P', stats.passing, &PassingSeason::passAtt, 300);
+    add('R', stats.rushingReceiving, &RushingReceivingSeason::rushAtt, 40);
+    add('C', stats.rushingReceiving, &RushingReceivingSeason::rec, 50);
+    add('D', stats.defense, &DefenseSeason::defInt, 2);
+    add('K', stats.kicking, &KickingSeason::fga, 30);
+    add('U', stats.punting, &PuntingSeason::punt, 70);
+    add('T', stats.returns, &ReturnsSeason::kickRet, 20);
+    return stats;
 }
 
 GameLogEntry game(const char* week, SeasonType type = SeasonType::regular) {
@@ -64,70 +44,62 @@ GameLogEntry game(const char* week, SeasonType type = SeasonType::regular) {
     return e;
 }
 
-std::vector<QString> groupTitles(const DataTable& table) {
-    std::vector<QString> out;
+Texts groupsFor(const PlayerStats& stats, const std::vector<GameLogEntry>& entries = {game("1")}) {
+    Texts out;
+    const DataTable table = GameLogBuilder::build(entries, stats);
     for (const auto& g : table.groups())
         out.push_back(g.title);
     return out;
 }
 
-std::vector<QString> groupsFor(const PlayerStats& stats,
-                               const std::vector<GameLogEntry>& entries = {game("1")}) {
-    return groupTitles(GameLogBuilder::build(entries, stats));
-}
-
 } // namespace
 
-TEST(GameLogBuilder, greedyFitSkipsGroupsThatWouldOverflow) {
-    PlayerStats qb;
-    qb.passing = {passer()};
-    qb.rushingReceiving = {rusher(40, 5)};
-    qb.returns = {returner()};
-    // Passing 262, Rushing 366; Receiving 470 and Returns 426 overflow.
-    EXPECT_EQ(groupsFor(qb), (std::vector<QString>{"Passing", "Rushing"}));
+// Every shown field of every line gets a value no other field has, so a swapped or misread column shows.
+TEST(GameLogBuilder, everyGameFieldLandsInItsOwnCell) {
+    const std::string head = R"({"game_id":"5d0f6a3e-2b8c-4f1e-9a7d-3c2b1a0f9e8d","team_abbr":"KC","games":{)"
+                             R"("year":2012,"week":"1","season_type":"regular","home_team_abbr":"KC",)"
+                             R"("away_team_abbr":"DEN","home_score":24,"away_score":17},)";
+    const auto json = [&](const char* fields) { return QByteArray::fromStdString(head + fields + "}"); };
+    GameLogEntry entry;
+    entry.offense = decodeJson<GameOffenseLine>(
+        json(R"("pass_cmp":21,"pass_att":33,"pass_yds":287,"pass_td":3,"pass_int":1,"rush_att":6,)"
+             R"("rush_yds":41,"rush_td":2,"rec":7,"rec_yds":98,"rec_td":4)"));
+    entry.defense = decodeJson<GameDefenseLine>(json(R"("tackles_combined":11,"sacks":1.5,"def_int":13)"));
+    entry.kicking = decodeJson<GameKickingLine>(
+        json(R"("fgm":14,"fga":18,"xpm":15,"xpa":16,"punt":17,"punt_yds":270,"punt_yds_per_punt":45.0)"));
+    entry.returns = decodeJson<GameReturnsLine>(json(R"("kick_ret":9,"punt_ret":12,"kick_ret_yds":99)"));
+    entry.context = entry.offense->games;
+    entry.teamAbbr = entry.offense->teamAbbr;
 
-    PlayerStats wideout;
-    wideout.passing = {passer()};
-    wideout.rushingReceiving = {rusher(0, 50)};
-    wideout.returns = {returner()};
-    EXPECT_EQ(groupsFor(wideout), (std::vector<QString>{"Passing", "Receiving"}));
-
-    PlayerStats back;
-    back.rushingReceiving = {rusher(200, 40)};
-    back.returns = {returner()};
-    EXPECT_EQ(groupsFor(back), (std::vector<QString>{"Rushing", "Receiving", "Returns"})); // 380
-
-    PlayerStats utility;
-    utility.rushingReceiving = {rusher(0, 5)};
-    utility.defense = {defender()};
-    utility.kicking = {kicker()};
-    utility.punting = {punter()};
-    EXPECT_EQ(groupsFor(utility), (std::vector<QString>{"Receiving", "Defense", "Kicking"})); // punting 520
-
-    PlayerStats specialist;
-    specialist.kicking = {kicker()};
-    specialist.punting = {punter()};
-    EXPECT_EQ(groupsFor(specialist), (std::vector<QString>{"Kicking", "Punting"}));
+    const std::pair<const char*, Texts> cases[] = {
+        {"PR", {"21/33", "287", "3", "1", "6", "41", "2"}},
+        {"CDK", {"7", "98", "4", "11", "1.5", "13", "14/18", "15/16"}},
+        {"UT", {"17", "270", "45.0", "9", "12"}},
+    };
+    for (const auto& [families, cells] : cases) {
+        Texts expected{"1", "vs DEN", "W"};
+        expected.insert(expected.end(), cells.begin(), cells.end());
+        EXPECT_EQ(GameLogBuilder::build({entry}, career(families)).primaryRows().at(0).values, expected);
+    }
 }
 
-TEST(GameLogBuilder, groupStartsAndColumnsFollowTheKeptGroups) {
-    PlayerStats qb;
-    qb.passing = {passer()};
-    qb.rushingReceiving = {rusher(40)};
-    const DataTable table = GameLogBuilder::build({game("1")}, qb);
-    ASSERT_EQ(table.groups().size(), 2u);
-    EXPECT_EQ(table.groups()[0], (ColumnGroup{"Passing", 3, 4}));
-    EXPECT_EQ(table.groups()[1], (ColumnGroup{"Rushing", 7, 3}));
+TEST(GameLogBuilder, greedyFitSkipsGroupsThatWouldOverflow) {
+    const std::pair<const char*, Texts> cases[] = {
+        {"PRCT", {"Passing", "Rushing"}}, // Receiving and Returns would overflow
+        {"PCT", {"Passing", "Receiving"}},
+        {"RCT", {"Rushing", "Receiving", "Returns"}},
+        {"CDKU", {"Receiving", "Defense", "Kicking"}}, // Punting would overflow
+        {"KU", {"Kicking", "Punting"}},
+    };
+    for (const auto& [families, groups] : cases)
+        EXPECT_EQ(groupsFor(career(families)), groups) << families;
+}
+
+TEST(GameLogBuilder, groupsSpanTheirOwnColumns) {
+    const DataTable table = GameLogBuilder::build({game("1")}, career("PR"));
+    EXPECT_EQ(table.groups(), (std::vector<ColumnGroup>{{"Passing", 3, 4}, {"Rushing", 7, 3}}));
     EXPECT_TRUE(table.needsGroupHeader());
-    ASSERT_EQ(table.columns().size(), 10u);
-    EXPECT_EQ(table.columns()[0],
-              (StatColumn{.title = "Wk", .width = 34, .isNumeric = false, .trailingGap = 8}));
-    EXPECT_EQ(table.columns()[2],
-              (StatColumn{.title = "", .width = 20, .isNumeric = false, .isFlexible = true}));
-    EXPECT_EQ(table.columns()[3], (StatColumn{.title = "C/A", .width = 52}));
-    EXPECT_EQ(table.title(), std::nullopt);
-    EXPECT_EQ(table.id(), "WkOppC/AYdsTDIntAttYdsTD");
-    EXPECT_EQ(table.contentWidth(), 366);
+    EXPECT_EQ(table.columns().size(), 10u);
 }
 
 TEST(GameLogBuilder, withoutACareerTheGamesChoose) {
@@ -140,24 +112,18 @@ TEST(GameLogBuilder, withoutACareerTheGamesChoose) {
     tackleGame.defense->tacklesCombined = 1;
     tackleGame.kicking = GameKickingLine{};
     tackleGame.kicking->fga = 3; // nor kicking
-    EXPECT_EQ(groupsFor(PlayerStats::empty(), {rushGame, tackleGame}),
-              (std::vector<QString>{"Rushing", "Defense"}));
+    EXPECT_EQ(groupsFor(PlayerStats::empty(), {rushGame, tackleGame}), (Texts{"Rushing", "Defense"}));
 
     const DataTable bare = GameLogBuilder::build({}, PlayerStats::empty());
     EXPECT_TRUE(bare.groups().empty());
     EXPECT_EQ(bare.columns().size(), 3u);
     EXPECT_TRUE(bare.isEmpty());
-    EXPECT_FALSE(bare.needsGroupHeader());
 
     // A career that decides something is not overruled by the games.
-    PlayerStats punterCareer;
-    punterCareer.punting = {punter()};
-    EXPECT_EQ(groupsFor(punterCareer, {rushGame}), std::vector<QString>{"Punting"});
+    EXPECT_EQ(groupsFor(career("U"), {rushGame}), Texts{"Punting"});
 }
 
-TEST(GameLogBuilder, cellsFromMissingLinesAreThePlaceholder) {
-    PlayerStats qb;
-    qb.passing = {passer()};
+TEST(GameLogBuilder, cellsFromMissingLinesAreThePlaceholderAndSectionsKeepTheGivenOrder) {
     auto played = game("7");
     played.context.homeScore = 27;
     played.context.awayScore = 20;
@@ -166,35 +132,19 @@ TEST(GameLogBuilder, cellsFromMissingLinesAreThePlaceholder) {
     played.offense->passAtt = 0;
     auto unplayed = game("WildCard", SeasonType::postseason);
     unplayed.teamAbbr = QStringLiteral("DEN");
+    const auto earlier = game("1");
 
-    const DataTable table = GameLogBuilder::build({unplayed, played}, qb);
-    ASSERT_EQ(table.groups().size(), 1u);
-    EXPECT_FALSE(table.needsGroupHeader()) << "one group still gets its ColumnGroup but no header";
-    ASSERT_EQ(table.primaryRows().size(), 1u);
-    EXPECT_EQ(table.primaryRows()[0].values,
-              (std::vector<QString>{"7", "vs DEN", "W", "0/0", StatFormat::absent, StatFormat::absent,
-                                    StatFormat::absent}));
-    ASSERT_EQ(table.rows("Postseason").size(), 1u);
-    EXPECT_EQ(table.rows("Postseason")[0].values,
-              (std::vector<QString>{"WC", "@ KC", "", StatFormat::absent, StatFormat::absent,
-                                    StatFormat::absent, StatFormat::absent}));
-    EXPECT_EQ(table.rows("Postseason")[0].id, unplayed.id.toString(QUuid::WithoutBraces).toUpper());
-}
-
-TEST(GameLogBuilder, sectionsKeepTheGivenOrder) {
-    PlayerStats back;
-    back.rushingReceiving = {rusher(100)};
-    const auto a = game("3");
-    const auto b = game("1");
-    const auto c = game("Division", SeasonType::postseason);
-    const DataTable table = GameLogBuilder::build({a, c, b}, back);
-    ASSERT_EQ(table.sections().size(), 2u);
-    EXPECT_EQ(table.sections()[0].id(), "__primary");
-    EXPECT_EQ(table.primaryRows()[0].values[0], "3");
+    const DataTable table = GameLogBuilder::build({unplayed, played, earlier}, career("P"));
+    EXPECT_FALSE(table.needsGroupHeader()) << "one group gets its ColumnGroup but no header";
+    ASSERT_EQ(table.primaryRows().size(), 2u);
+    const QString& absent = StatFormat::absent;
+    EXPECT_EQ(table.primaryRows()[0].values, (Texts{"7", "vs DEN", "W", "0/0", absent, absent, absent}));
     EXPECT_EQ(table.primaryRows()[1].values[0], "1");
-    EXPECT_EQ(table.rows("Postseason")[0].values[0], "DIV");
+    ASSERT_EQ(table.rows("Postseason").size(), 1u);
+    EXPECT_EQ(table.rows("Postseason")[0].values, (Texts{"WC", "@ KC", "", absent, absent, absent, absent}));
+    EXPECT_EQ(table.rows("Postseason")[0].id, unplayed.id.toString(QUuid::WithoutBraces).toUpper());
 
-    const DataTable regularOnly = GameLogBuilder::build({a, b}, back);
+    const DataTable regularOnly = GameLogBuilder::build({played, earlier}, career("P"));
     ASSERT_EQ(regularOnly.sections().size(), 1u);
     EXPECT_EQ(regularOnly.sections()[0].label, std::nullopt);
 }

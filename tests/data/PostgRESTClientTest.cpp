@@ -8,8 +8,6 @@
 #include "tests/support/LoopbackServer.h"
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -20,14 +18,6 @@ using huddlepod::test::LoopbackServer;
 using huddlepod::test::waitForTask;
 
 namespace {
-
-struct Player {
-    QUuid id;
-    QString fullName;
-    static Player decode(const JsonObject& o) {
-        return {o.required<QUuid>("id"), o.required<QString>("fullName")};
-    }
-};
 
 class PostgRESTClientTest : public ::testing::Test {
 protected:
@@ -44,106 +34,82 @@ protected:
 
 } // namespace
 
-TEST_F(PostgRESTClientTest, tableReadSendsTheTargetAndFourHeaders) {
+TEST_F(PostgRESTClientTest, everyRequestCarriesTheTargetBodyAndHeadersAsSent) {
     server.setDefault("/rest/v1/players", {200, "[]"});
+    server.setDefault("/rest/v1/rpc/search_players", {200, R"([{"id":1}])"});
     EXPECT_EQ(waitForTask(client->selectData("players", {})), "[]");
-    waitForTask(client->selectData("players", {{"select", "id,full_name,teams(abbr)"},
-                                               {"id", "eq.6f1c2a9e-0000-4000-8000-0000000000ab"},
-                                               {"order", "year.asc,season_type.asc"},
-                                               {"limit", "1"}}));
+    waitForTask(client->selectData(
+        "players",
+        {{"select", "id,full_name,teams(abbr)"}, {"order", "year.asc,season_type.asc"}, {"limit", "1"}}));
     waitForTask(client->selectData("players", {{"q", "a b&c=d+e#f%g"}, {"name", "José"}, {"empty", ""}}));
+    EXPECT_EQ(waitForTask(client->rpcData("search_players", {{"query_text", "O’Brien \"Jr\""}})),
+              R"([{"id":1}])");
 
+    const std::pair<std::string, std::string> expected[] = {
+        {"GET /rest/v1/players HTTP/1.1", ""},
+        {"GET /rest/v1/players?select=id,full_name,teams(abbr)&order=year.asc,season_type.asc&limit=1 "
+         "HTTP/1.1",
+         ""},
+        {"GET /rest/v1/players?q=a%20b%26c%3Dd%2Be%23f%25g&name=Jos%C3%A9&empty= HTTP/1.1", ""},
+        {"POST /rest/v1/rpc/search_players HTTP/1.1", R"({"query_text":"O’Brien \"Jr\""})"},
+    };
     const auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[0].requestLine, "GET /rest/v1/players HTTP/1.1");
-    EXPECT_EQ(requests[1].target,
-              "/rest/v1/players?select=id,full_name,teams(abbr)"
-              "&id=eq.6f1c2a9e-0000-4000-8000-0000000000ab&order=year.asc,season_type.asc&limit=1");
-    EXPECT_EQ(requests[2].target, "/rest/v1/players?q=a%20b%26c%3Dd%2Be%23f%25g&name=Jos%C3%A9&empty=");
-    for (const auto& request : requests) {
-        EXPECT_EQ(request.method, "GET");
-        EXPECT_EQ(request.header("apikey"), "anon-key");
-        EXPECT_EQ(request.header("Authorization"), "Bearer anon-key");
-        EXPECT_EQ(request.header("User-Agent"), "Huddlepod-Mac/1.2.3");
-        EXPECT_EQ(request.header("Accept"), "application/json");
-        EXPECT_EQ(request.header("Content-Type"), std::nullopt);
-        EXPECT_TRUE(request.body.empty());
+    ASSERT_EQ(requests.size(), std::size(expected));
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        EXPECT_EQ(requests[i].requestLine, expected[i].first);
+        EXPECT_EQ(requests[i].body, expected[i].second);
+        EXPECT_EQ(requests[i].header("apikey"), "anon-key");
+        EXPECT_EQ(requests[i].header("Authorization"), "Bearer anon-key");
+        EXPECT_EQ(requests[i].header("User-Agent"), "Huddlepod-Mac/1.2.3");
+        EXPECT_EQ(requests[i].header("Accept"), "application/json");
+        EXPECT_EQ(requests[i].header("Content-Type"), requests[i].method == "POST"
+                                                          ? std::optional<std::string>("application/json")
+                                                          : std::nullopt);
     }
 }
 
 TEST_F(PostgRESTClientTest, pathsAreAppendedToTheBaseURLsPath) {
     server.setDefault("/base/rest/v1/players", {200, "[]"});
-    server.setDefault("/base/rest/v1/rpc/search_players", {200, "[]"});
-    QUrl withPath = server.baseUrl();
-    withPath.setPath("/base");
-    QUrl withSlash = server.baseUrl();
-    withSlash.setPath("/base/");
-    waitForTask(makeClient(withPath)->selectData("players", {}));
-    waitForTask(makeClient(withSlash)->selectData("players", {}));
-    waitForTask(makeClient(withSlash)->rpcData("search_players", {}));
-    const auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[0].target, "/base/rest/v1/players");
-    EXPECT_EQ(requests[1].target, "/base/rest/v1/players");
-    EXPECT_EQ(requests[2].target, "/base/rest/v1/rpc/search_players");
-}
-
-TEST_F(PostgRESTClientTest, remoteProcedurePostsACompactJsonObjectWithFiveHeaders) {
-    server.setDefault("/rest/v1/rpc/search_players", {200, R"([{"id":1}])"});
-    EXPECT_EQ(waitForTask(client->rpcData("search_players", {{"query_text", "O’Brien \"Jr\""}})),
-              R"([{"id":1}])");
-    const auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].requestLine, "POST /rest/v1/rpc/search_players HTTP/1.1");
-    EXPECT_EQ(requests[0].body, R"({"query_text":"O’Brien \"Jr\""})");
-    EXPECT_EQ(requests[0].header("Content-Type"), "application/json");
-    EXPECT_EQ(requests[0].header("apikey"), "anon-key");
-    EXPECT_EQ(requests[0].header("Authorization"), "Bearer anon-key");
-    EXPECT_EQ(requests[0].header("User-Agent"), "Huddlepod-Mac/1.2.3");
-    EXPECT_EQ(requests[0].header("Accept"), "application/json");
-}
-
-TEST_F(PostgRESTClientTest, successIsAStatusFrom200To299Only) {
-    for (int status : {200, 201, 299}) {
-        server.enqueue("/rest/v1/t", {status, "ok"});
-        EXPECT_NO_THROW(waitForTask(client->selectData("t", {}))) << status;
+    for (const char* base : {"/base", "/base/"}) {
+        QUrl withPath = server.baseUrl();
+        withPath.setPath(base);
+        waitForTask(makeClient(withPath)->selectData("players", {}));
     }
-    for (int status : {300, 401, 404, 429, 500, 503}) {
-        server.enqueue("/rest/v1/t", {status, R"({"message":"no"})"});
-        EXPECT_EQ(errorOf(client->selectData("t", {})), PostgRESTError::http(status, R"({"message":"no"})"))
-            << status;
+    for (const auto& request : server.requests())
+        EXPECT_EQ(request.target, "/base/rest/v1/players");
+    EXPECT_EQ(server.requestCount(), 2u);
+}
+
+TEST_F(PostgRESTClientTest, onlyStatuses200To299SucceedAndErrorBodiesAreCutAt512Bytes) {
+    struct Case {
+        int status;
+        std::string body;
+        std::optional<QString> errorBody; // none for a success
+    };
+    const Case cases[] = {
+        {201, "ok", {}},
+        {299, "ok", {}},
+        {200, "ok", {}},
+        {503, "no", "no"}, // not the copy of the 200 that Qt keeps
+        {300, "no", "no"},
+        {401, "no", "no"},
+        {429, "no", "no"},
+        {500, std::string(600, 'x'), QString(512, 'x')},
+        {500, std::string(511, 'x') + "é and more", ""}, // the cut splits a character
+        {500, std::string(510, 'x') + "é and more", QString(510, 'x') + "é"},
+        {500, "\xff\xfe", ""},
+    };
+    for (const Case& test : cases) {
+        server.enqueue("/rest/v1/t", {test.status, test.body});
+        if (test.errorBody)
+            EXPECT_EQ(errorOf(client->selectData("t", {})),
+                      PostgRESTError::http(test.status, *test.errorBody));
+        else
+            EXPECT_EQ(waitForTask(client->selectData("t", {})), "ok") << test.status;
     }
 }
 
-TEST_F(PostgRESTClientTest, errorBodiesAreCutAt512BytesAndEmptiedWhenTheCutSplitsACharacter) {
-    server.enqueue("/rest/v1/t", {500, std::string(600, 'x')});
-    server.enqueue("/rest/v1/t", {500, "0123456789"});
-    server.enqueue("/rest/v1/t", {500, std::string(511, 'x') + "é and more"});
-    server.enqueue("/rest/v1/t", {500, std::string(510, 'x') + "é and more"});
-    server.enqueue("/rest/v1/t", {500, "\xff\xfe"});
-    EXPECT_EQ(errorOf(client->selectData("t", {})).body(), QString(512, 'x'));
-    EXPECT_EQ(errorOf(client->selectData("t", {})).body(), "0123456789");
-    EXPECT_EQ(errorOf(client->selectData("t", {})).body(), "");
-    EXPECT_EQ(errorOf(client->selectData("t", {})).body(), QString(510, 'x') + "é");
-    EXPECT_EQ(errorOf(client->selectData("t", {})).body(), "");
-}
-
-TEST_F(PostgRESTClientTest, decodedReadsFailWholeOnOneBadRow) {
-    server.enqueue("/rest/v1/players",
-                   {200, R"([{"id":"6f1c2a9e-0000-4000-8000-0000000000ab","full_name":"A"}])"});
-    server.enqueue("/rest/v1/players",
-                   {200, R"([{"id":"6f1c2a9e-0000-4000-8000-0000000000ab","full_name":"A"},
-                                                {"id":"6f1c2a9e-0000-4000-8000-0000000000ac"}])"});
-    server.enqueue("/rest/v1/rpc/search_players", {200, "not json"});
-    const auto players = waitForTask(client->select<Player>("players", {}));
-    ASSERT_EQ(players.size(), 1u);
-    EXPECT_EQ(players[0].fullName, "A");
-    EXPECT_EQ(errorOf(client->select<Player>("players", {})),
-              PostgRESTError::decoding("[1].fullName: missing"));
-    EXPECT_THROW(waitForTask(client->rpc<Player>("search_players", {{"query_text", "x"}})), PostgRESTError);
-}
-
-TEST_F(PostgRESTClientTest, onlyHttpAndHttpsBaseURLsAreSent) {
+TEST_F(PostgRESTClientTest, onlyHttpAndHttpsBaseURLsAreSentAndWarmUpsNeverFail) {
     for (const char* base : {"ftp://127.0.0.1/", "file:///tmp/", "mailto:someone@example.com"}) {
         auto other = makeClient(QUrl(base));
         EXPECT_EQ(errorOf(other->selectData("players", {})), PostgRESTError::invalidURL()) << base;
@@ -151,6 +117,9 @@ TEST_F(PostgRESTClientTest, onlyHttpAndHttpsBaseURLsAreSent) {
         EXPECT_NO_THROW(waitForTask(other->warmUp()));
     }
     EXPECT_EQ(server.requestCount(), 0u);
+    EXPECT_NO_THROW(waitForTask(makeClient(QUrl("http://127.0.0.1:1"))->warmUp()));
+    server.enqueue("/rest/v1/players", {503, "down"});
+    EXPECT_NO_THROW(waitForTask(client->warmUp()));
 }
 
 TEST_F(PostgRESTClientTest, warmUpAlwaysReachesTheServerWhileACacheableReadIsServedFromCache) {
@@ -167,60 +136,41 @@ TEST_F(PostgRESTClientTest, warmUpAlwaysReachesTheServerWhileACacheableReadIsSer
     for (int i : {0, 1}) {
         EXPECT_EQ(requests[i].requestLine, "HEAD /rest/v1/players?select=id&limit=1 HTTP/1.1");
         EXPECT_EQ(requests[i].header("apikey"), "anon-key");
-        EXPECT_EQ(requests[i].header("Authorization"), "Bearer anon-key");
-        EXPECT_EQ(requests[i].header("User-Agent"), "Huddlepod-Mac/1.2.3");
-        EXPECT_EQ(requests[i].header("Accept"), "application/json");
-        EXPECT_EQ(requests[i].header("Content-Type"), std::nullopt);
     }
     EXPECT_EQ(requests[2].target, "/rest/v1/players?limit=5");
-}
-
-TEST_F(PostgRESTClientTest, warmUpSwallowsFailures) {
-    server.setDefault("/rest/v1/players", {503, "down"});
-    EXPECT_NO_THROW(waitForTask(client->warmUp()));
-    auto unreachable = makeClient(QUrl("http://127.0.0.1:1"));
-    EXPECT_NO_THROW(waitForTask(unreachable->warmUp()));
 }
 
 TEST_F(PostgRESTClientTest, timeoutsAndDroppedConnectionsAreTransportErrors) {
     server.setDefault("/rest/v1/held", LoopbackServer::Response::held());
     server.setDefault("/rest/v1/dropped", LoopbackServer::Response::dropped());
-
-    HttpSession::Options shortIdle;
-    shortIdle.transferTimeout = 50ms;
-    auto idle = makeClient(server.baseUrl(), shortIdle);
-    EXPECT_EQ(errorOf(idle->selectData("held", {})).kind(), PostgRESTError::Kind::transport);
-
-    HttpSession::Options shortTotal;
-    shortTotal.transferTimeout = 60s;
-    shortTotal.totalTimeout = 50ms;
-    auto total = makeClient(server.baseUrl(), shortTotal);
-    EXPECT_EQ(errorOf(total->selectData("held", {})), PostgRESTError::transport("The request timed out."));
-
-    EXPECT_EQ(errorOf(client->selectData("dropped", {})).kind(), PostgRESTError::Kind::transport);
-
     // A status arrived, but the body did not: that is no answer, not a success with half a body.
     server.setDefault("/rest/v1/cut", LoopbackServer::Response::cutShort(200, std::string(4000, 'x')));
-    EXPECT_EQ(errorOf(client->selectData("cut", {})).kind(), PostgRESTError::Kind::transport);
-    EXPECT_GE(server.requestsTo("/rest/v1/dropped").size(), 1u);
-
-    auto refused = makeClient(QUrl("http://127.0.0.1:1"));
-    EXPECT_EQ(errorOf(refused->selectData("players", {})).kind(), PostgRESTError::Kind::transport);
+    HttpSession::Options shortIdle;
+    shortIdle.transferTimeout = 50ms;
+    EXPECT_EQ(errorOf(makeClient(server.baseUrl(), shortIdle)->selectData("held", {})).kind(),
+              PostgRESTError::Kind::transport);
+    HttpSession::Options shortTotal;
+    shortTotal.totalTimeout = 50ms;
+    EXPECT_EQ(errorOf(makeClient(server.baseUrl(), shortTotal)->selectData("held", {})),
+              PostgRESTError::transport("The request timed out."));
+    for (const char* table : {"dropped", "cut"})
+        EXPECT_EQ(errorOf(client->selectData(table, {})).kind(), PostgRESTError::Kind::transport) << table;
+    EXPECT_EQ(errorOf(makeClient(QUrl("http://127.0.0.1:1"))->selectData("players", {})).kind(),
+              PostgRESTError::Kind::transport);
 }
 
-TEST_F(PostgRESTClientTest, cancellationAbortsARequestInFlight) {
+TEST_F(PostgRESTClientTest, cancellationAbortsARequestInFlightAsATransportError) {
     server.setDefault("/rest/v1/held", LoopbackServer::Response::held());
     CancellationSource source;
     server.setRequestObserver([&source](const LoopbackServer::Request&) {
         QMetaObject::invokeMethod(
             qApp, [&source] { source.cancel(); }, Qt::QueuedConnection);
     });
-    EXPECT_THROW(waitForTask(client->selectData("held", {}, source.token())), CancelledError);
-    EXPECT_EQ(server.requestsTo("/rest/v1/held").size(), 1u);
-    for (QNetworkReply* reply : client->session().manager().findChildren<QNetworkReply*>())
-        EXPECT_TRUE(reply->isFinished());
+    EXPECT_EQ(errorOf(client->selectData("held", {}, source.token())),
+              PostgRESTError::transport("cancelled"));
+    EXPECT_TRUE(test::waitUntil([this] { return server.heldCount() == 0; })) << "the request is still open";
 
-    EXPECT_THROW(waitForTask(client->selectData("players", {}, source.token())), CancelledError)
+    EXPECT_EQ(errorOf(client->rpcData("f", {}, source.token())), PostgRESTError::transport("cancelled"))
         << "an already cancelled token sends nothing";
     EXPECT_EQ(server.requestCount(), 1u);
 }

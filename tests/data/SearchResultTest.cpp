@@ -9,7 +9,10 @@ using namespace huddlepod;
 
 namespace {
 
-SearchResult career(std::optional<int> start, std::optional<int> end, bool active) {
+const QUuid hitID = QUuid::fromString(QStringLiteral("6f1c2a9e-0000-4000-8000-0000000000ab"));
+const std::string head = R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab","full_name":"A")";
+
+SearchResult career(std::optional<std::int64_t> start, std::optional<std::int64_t> end, bool active) {
     SearchResult result;
     result.careerStart = start;
     result.careerEnd = end;
@@ -17,81 +20,60 @@ SearchResult career(std::optional<int> start, std::optional<int> end, bool activ
     return result;
 }
 
-TeamPathEntry team(const char* abbr) {
-    TeamPathEntry entry;
-    entry.abbr = abbr;
-    return entry;
-}
-
 } // namespace
 
-TEST(SearchResult, decodesEveryFieldFromSnakeCaseKeys) {
-    const auto results = decodeArray<SearchResult>(R"([{
+TEST(SearchResult, decodesEveryFieldFromTheBackendsKeys) {
+    const auto r = decodeJson<SearchResult>(R"({
         "id": "6f1c2a9e-0000-4000-8000-0000000000ab", "full_name": "Pat Example", "primary_position": "QB",
-        "career_start": 2017, "career_end": 2024, "is_hof": false, "is_active": true,
+        "career_start": 2017, "career_end": 2024, "is_hof": true, "is_active": true,
         "teams": [{"abbr": "KC", "name": "Chiefs", "city": "Kansas City", "logo_url": "https://x/kc.png", "year": 2017}],
-        "draft_year": 2017, "draft_team_abbr": "KC", "draft_team_name": "Chiefs", "draft_team_city": "Kansas City",
-        "draft_team_logo_url": "https://x/kc.png", "is_placeholder": true, "rank": 0.9
-    }])");
-    ASSERT_EQ(results.size(), 1u);
-    const SearchResult& r = results[0];
-    EXPECT_EQ(r.id, QUuid::fromString(QStringLiteral("6f1c2a9e-0000-4000-8000-0000000000ab")));
-    EXPECT_EQ(r.fullName, "Pat Example");
-    EXPECT_EQ(r.primaryPosition, "QB");
-    EXPECT_EQ(r.careerStart, 2017);
-    EXPECT_EQ(r.careerEnd, 2024);
-    EXPECT_FALSE(r.isHOF);
-    EXPECT_TRUE(r.isActive);
-    ASSERT_EQ(r.teams.size(), 1u);
-    EXPECT_EQ(r.teams[0], (TeamPathEntry{"KC", "Chiefs", "Kansas City", "https://x/kc.png", 2017}));
-    EXPECT_EQ(r.draftYear, 2017);
-    EXPECT_EQ(r.draftTeamAbbr, "KC");
-    EXPECT_EQ(r.draftTeamName, "Chiefs");
-    EXPECT_EQ(r.draftTeamCity, "Kansas City");
-    EXPECT_EQ(r.draftTeamLogoURL, "https://x/kc.png");
-    EXPECT_FALSE(r.isPlaceholder) << "never decoded";
-}
+        "draft_year": 2016, "draft_team_abbr": "SF", "draft_team_name": "49ers", "draft_team_city": "San Francisco",
+        "draft_team_logo_url": "https://x/sf.png", "is_placeholder": true, "rank": 0.9
+    })");
+    const std::vector<TeamPathEntry> teams{{"KC", "Chiefs", "Kansas City", "https://x/kc.png", 2017}};
+    const SearchResult expected{
+        hitID,           "Pat Example",      "QB", 2017, 2024, true, true, teams, 2016, "SF", "49ers",
+        "San Francisco", "https://x/sf.png", false};
+    EXPECT_EQ(r, expected) << "is_placeholder is never decoded";
 
-TEST(SearchResult, missingOrNullFlagsAndTeamsDefaultWhileRequiredKeysAndWrongTypesFail) {
-    for (const char* row : {R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab","full_name":"A"})",
-                            R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab","full_name":"A",
-                                "is_hof":null,"is_active":null,"teams":null})"}) {
-        const auto r = decodeJson<SearchResult>(row);
-        EXPECT_FALSE(r.isHOF);
-        EXPECT_FALSE(r.isActive);
-        EXPECT_TRUE(r.teams.empty());
+    for (const std::string& tail :
+         {std::string("}"), std::string(R"(,"is_hof":null,"is_active":null,"teams":null})")}) {
+        const auto bare = decodeJson<SearchResult>(QByteArray::fromStdString(head + tail));
+        EXPECT_FALSE(bare.isHOF || bare.isActive);
+        EXPECT_TRUE(bare.teams.empty());
     }
-    EXPECT_THROW(decodeJson<SearchResult>(R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab"})"),
-                 JsonDecodingError);
-    EXPECT_THROW(decodeJson<SearchResult>(R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab","full_name":"A",
-                                              "is_hof":1})"),
-                 JsonDecodingError);
-    EXPECT_THROW(decodeJson<SearchResult>(R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab","full_name":"A",
-                                              "career_start":"2017"})"),
-                 JsonDecodingError);
-    EXPECT_THROW(decodeJson<SearchResult>(R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab","full_name":"A",
-                                              "teams":[{"name":"No abbreviation"}]})"),
-                 JsonDecodingError);
+    for (const char* bad : {R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab"})",
+                            R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab","full_name":null})"})
+        EXPECT_THROW(decodeJson<SearchResult>(bad), JsonDecodingError) << bad;
+    for (const char* bad : {R"(,"is_hof":1})", R"(,"career_start":"2017"})", R"(,"teams":[{"name":"A"}]})"})
+        EXPECT_THROW(decodeJson<SearchResult>(QByteArray::fromStdString(head + bad)), JsonDecodingError)
+            << bad;
 }
 
 TEST(SearchResult, careerSpanTakesTheFirstMatchingCase) {
-    EXPECT_EQ(career(std::nullopt, 2020, false).careerSpan(), std::nullopt);
-    EXPECT_EQ(career(2010, std::nullopt, true).careerSpan(), "2010–");
-    EXPECT_EQ(career(2010, std::nullopt, false).careerSpan(), "2010–");
-    EXPECT_EQ(career(2010, 2015, true).careerSpan(), "2010–present");
-    EXPECT_EQ(career(2010, 2010, true).careerSpan(), "2010–present");
-    EXPECT_EQ(career(2010, 2015, false).careerSpan(), "2010–2015");
-    EXPECT_EQ(career(2010, 2010, false).careerSpan(), "2010");
+    const std::int64_t wide = std::int64_t{1} << 32;
+    const std::tuple<std::optional<std::int64_t>, std::optional<std::int64_t>, bool, std::optional<QString>>
+        cases[] = {{std::nullopt, 2020, false, std::nullopt},
+                   {2010, std::nullopt, true, "2010–"},
+                   {2010, std::nullopt, false, "2010–"},
+                   {2010, 2015, true, "2010–present"},
+                   {2010, 2010, true, "2010–present"},
+                   {2010, 2015, false, "2010–2015"},
+                   {2010, 2010, false, "2010"},
+                   {2010, wide, false, "2010–4294967296"}};
+    for (const auto& [start, end, active, span] : cases)
+        EXPECT_EQ(career(start, end, active).careerSpan(), span)
+            << start.value_or(0) << " " << end.value_or(0);
 }
 
 TEST(SearchResult, careerSummaryAndDisplayedTeams) {
     SearchResult traveller = career(2010, 2015, false);
-    traveller.teams = {team("KC"), team("SF"), team("KC")};
+    traveller.teams = {{.abbr = "KC"}, {.abbr = "SF"}, {.abbr = "KC"}};
     EXPECT_EQ(traveller.careerSummary(), "KC · SF · KC  ·  2010–2015");
     EXPECT_EQ(traveller.displayTeamAbbrs(), (std::vector<QString>{"KC", "SF", "KC"}));
 
     SearchResult noSpan;
-    noSpan.teams = {team("NE")};
+    noSpan.teams = {{.abbr = "NE"}};
     EXPECT_EQ(noSpan.careerSummary(), "NE");
 
     SearchResult draftedOnly;
@@ -108,17 +90,14 @@ TEST(SearchResult, careerSummaryAndDisplayedTeams) {
 }
 
 TEST(SearchResult, placeholderIsEmptyAndNeverEqualsADecodedResult) {
-    const QUuid id = QUuid::fromString(QStringLiteral("6f1c2a9e-0000-4000-8000-0000000000ab"));
-    const SearchResult placeholder = SearchResult::placeholder(id, "Pat Example", "QB");
+    const SearchResult placeholder = SearchResult::placeholder(hitID, "Pat Example", "QB");
     EXPECT_TRUE(placeholder.isPlaceholder);
     EXPECT_EQ(placeholder.primaryPosition, "QB");
-    EXPECT_FALSE(placeholder.isHOF);
-    EXPECT_EQ(placeholder.careerSpan(), std::nullopt);
     EXPECT_EQ(placeholder.careerSummary(), "");
 
     SearchResult decoded = placeholder;
     decoded.isPlaceholder = false;
     EXPECT_NE(placeholder, decoded);
     EXPECT_NE(qHash(placeholder), qHash(decoded));
-    EXPECT_EQ(qHash(placeholder), qHash(SearchResult::placeholder(id, "Pat Example", "QB")));
+    EXPECT_EQ(qHash(placeholder), qHash(SearchResult::placeholder(hitID, "Pat Example", "QB")));
 }

@@ -5,41 +5,26 @@
 
 using namespace huddlepod;
 
-namespace {
-
-std::optional<SupabaseConfiguration>
-fromPairs(std::initializer_list<std::pair<const char*, const char*>> pairs) {
-    QProcessEnvironment environment;
-    for (const auto& [name, value] : pairs)
-        environment.insert(name, value);
-    return SupabaseConfiguration::fromEnvironment(environment);
-}
-
-} // namespace
-
-TEST(SupabaseConfiguration, fromEnvironmentNeedsAURLWithASchemeAndANonEmptyKey) {
-    const auto configuration = fromPairs(
-        {{"HUDDLEPOD_SUPABASE_URL", "https://example.supabase.co"}, {"HUDDLEPOD_SUPABASE_ANON_KEY", "k"}});
-    ASSERT_TRUE(configuration);
-    EXPECT_EQ(configuration->url, QUrl("https://example.supabase.co"));
-    EXPECT_EQ(configuration->anonKey, "k");
-
-    EXPECT_FALSE(fromPairs({{"HUDDLEPOD_SUPABASE_ANON_KEY", "k"}}));
-    EXPECT_FALSE(fromPairs({{"HUDDLEPOD_SUPABASE_URL", "https://example.supabase.co"}}));
-    EXPECT_FALSE(fromPairs(
-        {{"HUDDLEPOD_SUPABASE_URL", "example.supabase.co/rest"}, {"HUDDLEPOD_SUPABASE_ANON_KEY", "k"}}));
-    EXPECT_FALSE(fromPairs({{"HUDDLEPOD_SUPABASE_URL", ""}, {"HUDDLEPOD_SUPABASE_ANON_KEY", "k"}}));
-    EXPECT_FALSE(
-        fromPairs({{"HUDDLEPOD_SUPABASE_URL", "http://exa mple.com"}, {"HUDDLEPOD_SUPABASE_ANON_KEY", "k"}}));
-    EXPECT_FALSE(fromPairs(
-        {{"HUDDLEPOD_SUPABASE_URL", "https://example.supabase.co"}, {"HUDDLEPOD_SUPABASE_ANON_KEY", ""}}));
-}
-
-TEST(SupabaseConfiguration, valuesAreKeptUntrimmed) {
-    const auto configuration = fromPairs(
-        {{"HUDDLEPOD_SUPABASE_URL", "http://127.0.0.1:54321/base"}, {"HUDDLEPOD_SUPABASE_ANON_KEY", "   "}});
-    ASSERT_TRUE(configuration);
-    EXPECT_EQ(configuration->anonKey, "   ");
-    EXPECT_EQ(configuration->url.toString(), "http://127.0.0.1:54321/base");
-    EXPECT_EQ(*configuration, (SupabaseConfiguration{QUrl("http://127.0.0.1:54321/base"), "   "}));
+TEST(SupabaseConfiguration, fromEnvironmentNeedsAURLWithASchemeAndANonEmptyKeyKeptUntrimmed) {
+    const char* const url = "HUDDLEPOD_SUPABASE_URL";
+    const char* const key = "HUDDLEPOD_SUPABASE_ANON_KEY";
+    const std::pair<std::vector<std::pair<const char*, const char*>>, std::optional<SupabaseConfiguration>>
+        cases[] = {
+            {{{url, "https://example.supabase.co"}, {key, "k"}},
+             SupabaseConfiguration{QUrl("https://example.supabase.co"), "k"}},
+            {{{url, "http://127.0.0.1:54321/base"}, {key, "   "}},
+             SupabaseConfiguration{QUrl("http://127.0.0.1:54321/base"), "   "}},
+            {{{key, "k"}}, std::nullopt},
+            {{{url, "https://example.supabase.co"}}, std::nullopt},
+            {{{url, "example.supabase.co/rest"}, {key, "k"}}, std::nullopt},
+            {{{url, ""}, {key, "k"}}, std::nullopt},
+            {{{url, "http://exa mple.com"}, {key, "k"}}, std::nullopt},
+            {{{url, "https://example.supabase.co"}, {key, ""}}, std::nullopt},
+        };
+    for (const auto& [variables, expected] : cases) {
+        QProcessEnvironment environment;
+        for (const auto& [name, value] : variables)
+            environment.insert(name, value);
+        EXPECT_EQ(SupabaseConfiguration::fromEnvironment(environment), expected) << variables.front().second;
+    }
 }

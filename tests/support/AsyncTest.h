@@ -1,10 +1,13 @@
 // Test helper: run a QCoro task to completion on a nested event loop, returning its value or rethrowing.
 #pragma once
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <qcoro/qcorotask.h>
 
 #include <exception>
+#include <functional>
 #include <optional>
 #include <type_traits>
 #include <utility>
@@ -46,6 +49,14 @@ T waitForTask(QCoro::Task<T> task) {
         std::rethrow_exception(error);
     if constexpr (!std::is_void_v<T>)
         return std::move(*result);
+}
+
+// Runs the event loop until `condition` holds or ten seconds have passed; returns the condition.
+inline bool waitUntil(const std::function<bool()>& condition) {
+    const QDeadlineTimer deadline(10000);
+    while (!condition() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return condition();
 }
 
 } // namespace huddlepod::test

@@ -7,7 +7,15 @@
 #include <gtest/gtest.h>
 #include <qcoro/qcorotask.h>
 
+#include <ostream>
 #include <utility>
+
+namespace huddlepod {
+// Lets test failures show an error as its what().
+inline void PrintTo(const PostgRESTError& error, std::ostream* out) {
+    *out << error.what();
+}
+} // namespace huddlepod
 
 namespace huddlepod::test {
 

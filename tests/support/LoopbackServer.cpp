@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <stdexcept>
 
 namespace huddlepod::test {
@@ -64,6 +65,12 @@ LoopbackServer::Response LoopbackServer::Response::cutShort(int status, std::str
     return response;
 }
 
+LoopbackServer::Response LoopbackServer::Response::chunked(std::string first, std::string rest) {
+    Response response(200, std::move(first));
+    response.rest = std::move(rest);
+    return response;
+}
+
 std::optional<std::string> LoopbackServer::Request::header(const std::string& name) const {
     for (const auto& [key, value] : headers) {
         if (equalsIgnoringCase(key, name))
@@ -114,6 +121,11 @@ void LoopbackServer::setDefault(const std::string& path, Response response) {
     m_defaults[path] = std::move(response);
 }
 
+void LoopbackServer::setFallback(Response response) {
+    const std::lock_guard lock(m_mutex);
+    m_fallback = std::move(response);
+}
+
 void LoopbackServer::release() {
     {
         const std::lock_guard lock(m_mutex);
@@ -125,6 +137,11 @@ void LoopbackServer::release() {
 void LoopbackServer::setRequestObserver(std::function<void(const Request&)> observer) {
     const std::lock_guard lock(m_mutex);
     m_observer = std::move(observer);
+}
+
+std::size_t LoopbackServer::heldCount() const {
+    const std::lock_guard lock(m_mutex);
+    return m_held;
 }
 
 std::vector<LoopbackServer::Request> LoopbackServer::requests() const {
@@ -173,13 +190,28 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
             queue.pop_front();
         } else if (const auto it = m_defaults.find(recorded.path); it != m_defaults.end()) {
             canned = it->second;
+        } else if (m_fallback) {
+            canned = *m_fallback;
         } else {
             canned.status = 404;
             canned.body = R"({"message":"no canned response"})";
         }
-        if (canned.hold)
-            m_released.wait(lock, [this] { return m_releasing; });
-        else if (canned.delay.count() > 0)
+        if (canned.hold) {
+            ++m_held;
+            const int socket = socketFor(request.remote_port);
+            bool closed = false;
+            while (!closed &&
+                   !m_released.wait_for(lock, std::chrono::milliseconds(5), [this] { return m_releasing; })) {
+                char byte = 0;
+                const auto peeked = socket >= 0 ? recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) : 1;
+                closed = peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+            }
+            --m_held;
+            if (closed) {
+                shutdown(socket, SHUT_RDWR);
+                return;
+            }
+        } else if (canned.delay.count() > 0)
             m_released.wait_for(lock, canned.delay, [this] { return m_releasing; });
     }
 
@@ -201,12 +233,28 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
                                       });
         return;
     }
+    if (canned.rest) {
+        response.set_chunked_content_provider(
+            canned.contentType.c_str(),
+            [this, first = canned.body, rest = *canned.rest](std::size_t offset, httplib::DataSink& sink) {
+                if (offset == 0)
+                    return sink.write(first.data(), first.size());
+                {
+                    std::unique_lock lock(m_mutex);
+                    m_released.wait(lock, [this] { return m_releasing; });
+                }
+                const bool written = sink.write(rest.data(), rest.size());
+                sink.done();
+                return written;
+            });
+        return;
+    }
     response.set_content(canned.body, canned.contentType.c_str());
 }
 
-// cpp-httplib offers no way to close a connection from a handler, so find its socket (ours on the
-// server's port, peer on the client's) and shut it down; the client sees the connection end unanswered.
-void LoopbackServer::dropConnection(int remotePort) const {
+// cpp-httplib does not give a handler its socket: find it among ours (the server's port locally, the client's
+// on the peer side).
+int LoopbackServer::socketFor(int remotePort) const {
     for (int fd = 3; fd < 4096; ++fd) {
         sockaddr_storage local{};
         sockaddr_storage peer{};
@@ -215,11 +263,17 @@ void LoopbackServer::dropConnection(int remotePort) const {
         if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 ||
             getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0)
             continue;
-        if (portOf(local) == m_port && portOf(peer) == remotePort) {
-            shutdown(fd, SHUT_RDWR);
-            return;
-        }
+        if (portOf(local) == m_port && portOf(peer) == remotePort)
+            return fd;
     }
+    return -1;
+}
+
+// cpp-httplib offers no way to close a connection from a handler; shutting its socket down makes the client
+// see the connection end unanswered.
+void LoopbackServer::dropConnection(int remotePort) const {
+    if (const int fd = socketFor(remotePort); fd >= 0)
+        shutdown(fd, SHUT_RDWR);
 }
 
 } // namespace huddlepod::test

@@ -30,10 +30,13 @@ public:
         Response(int status = 200, std::string body = {}); // NOLINT: implicit, for {status, body}
         Response& withHeader(std::string name, std::string value);
         Response& after(std::chrono::milliseconds wait);
-        static Response held();    // answers only after release() or when the server stops
+        // Answers only after release() or when the server stops; dropped if the client closes first.
+        static Response held();
         static Response dropped(); // closes the connection unanswered
         // Sends the status and headers announcing the whole body, then half of the body, then closes.
         static Response cutShort(int status, std::string body);
+        // Sends `first` as a chunk at once and `rest` only after release() (or when the server stops).
+        static Response chunked(std::string first, std::string rest);
 
         int status = 200;
         std::string body;
@@ -47,6 +50,8 @@ public:
         // Close the connection without answering, or after half of the body.
         bool drop = false;
         bool cut = false;
+        // Sent in chunks (no Content-Length): body, then, once released, `rest`.
+        std::optional<std::string> rest;
     };
 
     struct Request {
@@ -72,13 +77,18 @@ public:
     // Queues a response for requests to `path` (the target without its query), answered in order. A key
     // with a query ("/rest/v1/games?order=year.asc") queues for that exact target, ahead of its path.
     void enqueue(const std::string& path, Response response);
-    // Answers requests to `path` once its queue is empty (otherwise 404 "no canned response").
+    // Answers requests to `path` once its queue is empty (otherwise the fallback, or 404 "no canned
+    // response").
     void setDefault(const std::string& path, Response response);
+    void setFallback(Response response);
     // Lets held responses go; later held responses answer at once.
     void release();
     // Called on the server's thread with each request as it arrives, before it is answered. To act on the
     // GUI thread, post from it (QMetaObject::invokeMethod(qApp, …, Qt::QueuedConnection)).
     void setRequestObserver(std::function<void(const Request&)> observer);
+
+    // Held requests still waiting whose client has not closed the connection.
+    std::size_t heldCount() const;
 
     std::vector<Request> requests() const;
     std::size_t requestCount() const;
@@ -87,6 +97,8 @@ public:
 
 private:
     void handle(const void* request, void* response);
+    // The server's socket for the client's port, or -1.
+    int socketFor(int remotePort) const;
     void dropConnection(int remotePort) const;
 
     std::unique_ptr<httplib::Server> m_server;
@@ -96,8 +108,10 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
     bool m_releasing = false;
+    std::size_t m_held = 0;
     std::map<std::string, std::deque<Response>> m_queues;
     std::map<std::string, Response> m_defaults;
+    std::optional<Response> m_fallback;
     std::vector<Request> m_requests;
     std::function<void(const Request&)> m_observer;
 };

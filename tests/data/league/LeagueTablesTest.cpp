@@ -1,8 +1,11 @@
-// Draft, awards and champions tables: label promotion, honour order, ids, links and the championship winner.
+// Draft, awards and champions tables built from rows as the backend spells them: label promotion, honour
+// order, ids, links and the championship winner.
 #include "data/AwardsBuilder.h"
 #include "data/ChampionsBuilder.h"
 #include "data/DraftBuilder.h"
+#include "data/JsonReader.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace huddlepod {
@@ -14,225 +17,149 @@ QUuid uuid(int n) {
     return QUuid::fromString(QStringLiteral("0000000c-0000-4000-8000-%1").arg(n, 12, 10, QLatin1Char('0')));
 }
 
-TEST(DraftBuilder, roundLabelHeadsTheFirstColumn) {
-    DraftPickRow pick;
-    pick.pickOverall = 1;
-    const DataTable one = DraftBuilder::build({pick}, 2024, 1);
-    EXPECT_EQ(one.columns()[0].title, "Rd 1");
-    EXPECT_EQ(one.columns()[0].width, 30);
-    EXPECT_TRUE(one.columns()[0].isSectionLabel);
-    EXPECT_FALSE(one.columns()[0].isContentSized);
-    EXPECT_FALSE(one.sections()[0].label.has_value());
-    const DataTable twelve = DraftBuilder::build({pick}, 2024, 12);
-    EXPECT_EQ(twelve.columns()[0].title, "Rd 12");
-    EXPECT_EQ(twelve.columns()[0].width, 37);
-
-    const DataTable empty = DraftBuilder::build({}, 2024, 3);
-    EXPECT_TRUE(empty.sections().empty());
-    EXPECT_EQ(empty.columns()[0].title, "#");
-    EXPECT_TRUE(empty.columns()[0].isContentSized);
+// Rows decoded from `json`, where "#n" stands for uuid(n).
+template <class Row>
+std::vector<Row> rows(const char* json) {
+    QString text = QString::fromUtf8(json);
+    const QRegularExpression token(QStringLiteral("\"#(\\d+)\""));
+    for (auto match = token.match(text); match.hasMatch(); match = token.match(text))
+        text.replace(match.capturedStart(), match.capturedLength(),
+                     '"' + uuid(match.captured(1).toInt()).toString(QUuid::WithoutBraces) + '"');
+    return decodeArray<Row>(text.toUtf8());
 }
 
-TEST(DraftBuilder, cellsIdsAndLinks) {
-    DraftPickRow full;
-    full.pickOverall = 7;
-    full.teams = TeamRef{uuid(1), QStringLiteral("NYJ"), std::nullopt, std::nullopt};
-    full.players = DraftPickRow::Player{uuid(2), QStringLiteral("Joe Namath"), QStringLiteral("Alabama")};
-    full.positions = DraftPickRow::Abbrev{QStringLiteral("QB")};
-    DraftPickRow emptyName;
-    emptyName.players = DraftPickRow::Player{uuid(3), QString(), QString()};
-    emptyName.teams = TeamRef{uuid(1), QString(), std::nullopt, std::nullopt};
-    const DraftPickRow bare;
+bool isUuid(const QString& text) {
+    return !QUuid::fromString(text).isNull();
+}
 
-    const DataTable table = DraftBuilder::build({full, emptyName, bare}, 1965, 1);
-    const auto& rows = table.sections()[0].rows;
-    EXPECT_EQ(rows[0].values, (Texts{"7", "NYJ", "Joe Namath", "QB", "Alabama"}));
-    EXPECT_EQ(rows[0].id, "1965-7");
-    EXPECT_EQ(rows[0].links.at(2),
-              (std::vector<PlayerLink>{{uuid(2), QStringLiteral("Joe Namath"), QStringLiteral("QB")}}));
-    EXPECT_EQ(rows[1].values, (Texts{"—", "—", "", "—", "—"}));
-    EXPECT_EQ(rows[1].id, "1965-0");
-    EXPECT_TRUE(rows[1].links.empty());
-    EXPECT_EQ(rows[2].values[2], "—");
-    EXPECT_TRUE(rows[2].links.empty());
+Texts column(const DataSection& section, int index) {
+    Texts made;
+    for (const DataRow& r : section.rows)
+        made.push_back(r.values.at(index));
+    return made;
+}
+
+TEST(DraftBuilder, roundLabelHeadsTheFirstColumnAndCellsLinkThePlayer) {
+    const DataTable table = DraftBuilder::build(rows<DraftPickRow>(R"([
+        {"round":12,"pick_overall":7,"teams":{"id":"#1","current_abbreviation":"NYJ"},"positions":{"abbreviation":"QB"},
+         "players":{"id":"#2","full_name":"Joe Namath","college":"Alabama"}},
+        {"teams":{"id":"#1","current_abbreviation":""},"players":{"id":"#3","full_name":"","college":""}}, {}])"),
+                                                1965, 12);
+    EXPECT_EQ(table.columns()[0].title, "Rd 12");
+    EXPECT_EQ(table.columns()[0].width, 37);
+    const auto& made = table.sections()[0].rows;
+    EXPECT_EQ(made[0].values, (Texts{"7", "NYJ", "Joe Namath", "QB", "Alabama"}));
+    EXPECT_EQ(made[0].id, "1965-7");
+    EXPECT_EQ(made[0].links.at(2), (std::vector<PlayerLink>{{uuid(2), "Joe Namath", "QB"}}));
+    EXPECT_EQ(made[1].values, (Texts{"—", "—", "", "—", "—"}));
+    EXPECT_EQ(made[1].id, "1965-0");
+    EXPECT_TRUE(made[1].links.empty());
+    EXPECT_EQ(made[2].values[2], "—");
+    EXPECT_EQ(DraftBuilder::build({}, 2024, 3).columns()[0].title, "#");
 }
 
 TEST(AwardsBuilder, winnersCellsAndIds) {
-    AwardRow mvp;
-    mvp.votePercentage = 0.5;
-    mvp.awardTypes = AwardRow::AwardType{QStringLiteral("MVP"), QStringLiteral("Most Valuable Player"), 1};
-    mvp.players = PlayerName{uuid(1), QStringLiteral("Pat Mahomes")};
-    mvp.positions = PositionRef{QStringLiteral("QB"), QStringLiteral("offense"), 1};
-    mvp.teams =
-        TeamRef{uuid(2), QStringLiteral("KC"), QStringLiteral("Chiefs"), QStringLiteral("Kansas City")};
-    AwardRow emptyAbbreviation;
-    emptyAbbreviation.votePercentage = 100;
-    emptyAbbreviation.awardTypes = AwardRow::AwardType{QString(), QStringLiteral("Named"), 2};
-    AwardRow nameOnly;
-    nameOnly.awardTypes = AwardRow::AwardType{std::nullopt, QStringLiteral("Comeback"), 3};
-    nameOnly.players = PlayerName{std::nullopt, QStringLiteral("Someone")};
-    const AwardRow bare;
-
-    const DataTable table = AwardsBuilder::winners({mvp, emptyAbbreviation, nameOnly, bare});
-    EXPECT_EQ(table.columns().size(), 5u);
-    EXPECT_TRUE(table.columns()[4].isNumeric);
-    EXPECT_TRUE(table.columns()[1].isFlexible);
-    const auto& rows = table.sections()[0].rows;
-    EXPECT_EQ(rows[0].values, (Texts{"MVP", "Pat Mahomes", "QB", "KC", "0.5"}));
-    EXPECT_EQ(rows[0].id, "MVP");
-    EXPECT_EQ(rows[0].links.at(1).front().position, "QB");
-    EXPECT_EQ(rows[1].values,
+    const DataTable table = AwardsBuilder::winners(rows<AwardRow>(R"([
+        {"ranking":1,"vote_percentage":0.5,"award_types":{"abbreviation":"MVP","name":"Most Valuable","sort_order":1},
+         "players":{"id":"#1","full_name":"Pat Mahomes"},"positions":{"abbreviation":"QB","position_group":"offense"},
+         "teams":{"id":"#2","current_abbreviation":"KC","current_name":"Chiefs","current_city":"Kansas City"}},
+        {"vote_percentage":100,"award_types":{"abbreviation":"","name":"Named"}},
+        {"award_types":{"name":"Comeback"},"players":{"full_name":"Someone"}}, {}])"));
+    const auto& made = table.sections()[0].rows;
+    EXPECT_EQ(made[0].values, (Texts{"MVP", "Pat Mahomes", "QB", "KC", "0.5"}));
+    EXPECT_EQ(made[0].id, "MVP");
+    EXPECT_EQ(made[0].links.at(1), (std::vector<PlayerLink>{{uuid(1), "Pat Mahomes", "QB"}}));
+    EXPECT_EQ(made[1].values,
               (Texts{"—", "—", "—", "—", "100.0"})); // an empty abbreviation does not fall back
-    EXPECT_EQ(rows[1].id, "");
-    EXPECT_EQ(rows[2].values[0], "Comeback");
-    EXPECT_EQ(rows[2].id, "Someone");
-    EXPECT_TRUE(rows[2].links.empty()); // no player id
-    EXPECT_EQ(rows[3].values[4], "—");
-    EXPECT_FALSE(QUuid::fromString(rows[3].id).isNull());
-}
-
-HonorRow honor(const char* level, const char* name, const char* group, std::optional<int> order,
-               const char* pos) {
-    HonorRow made;
-    if (level)
-        made.teamLevel = QString::fromUtf8(level);
-    static int players = 100;
-    made.players = PlayerName{uuid(++players), name ? std::optional(QString::fromUtf8(name)) : std::nullopt};
-    made.positions = PositionRef{QString::fromUtf8(pos),
-                                 group ? std::optional(QString::fromUtf8(group)) : std::nullopt, order};
-    made.teams = TeamRef{std::nullopt, QStringLiteral("T"), std::nullopt, std::nullopt};
-    return made;
-}
-
-Texts names(const DataSection& section) {
-    Texts made;
-    for (const DataRow& r : section.rows)
-        made.push_back(r.values[1]);
-    return made;
+    EXPECT_EQ(made[1].id, "");
+    EXPECT_EQ(made[2].values[0], "Comeback");
+    EXPECT_EQ(made[2].id, "Someone");
+    EXPECT_TRUE(made[2].links.empty()); // no player id
+    EXPECT_EQ(made[3].values[4], "—");
+    EXPECT_TRUE(isUuid(made[3].id));
 }
 
 TEST(AwardsBuilder, honoursOrderByGroupThenPositionOrderThenName) {
-    const std::vector<HonorRow> rows{
-        honor("first_team", "Kicker", "special_teams", 1, "K"),
-        honor("first_team", "Other", "coaches", 0, "HC"),
-        honor("first_team", "Nogroup", nullptr, 0, "X"),
-        honor("first_team", "bob", "defense", 2, "LB"),
-        honor("first_team", "Zed", "defense", 2, "LB"),
-        honor("first_team", "Alan", "defense", 1, "DE"),
-        honor("first_team", "Runner", "offense", std::nullopt, "RB"),
-        honor("first_team", "Passer", "offense", 1, "QB"),
-        honor("pro_bowl", "Never", "offense", 0, "QB"),
-        honor(nullptr, "Nobody", "offense", 0, "QB"),
-        honor("second_team", "Second", "offense", 1, "QB"),
-    };
-    const DataTable table = AwardsBuilder::allPro(rows);
+    // Name, position group and order of each first-team row.
+    const std::tuple<const char*, const char*, std::optional<int>> firstTeam[] = {
+        {"Kicker", "special_teams", 1}, {"Other", "coaches", 0}, {"Nogroup", nullptr, 0},
+        {"bob", "defense", 2},          {"Zed", "defense", 2},   {"Alan", "defense", 1},
+        {"Runner", "offense", {}},      {"Passer", "offense", 1}};
+    std::vector<HonorRow> honours;
+    for (const auto& [name, group, order] : firstTeam) {
+        honours.push_back(
+            HonorRow{"first_team", PlayerName{uuid(honours.size() + 10), name},
+                     PositionRef{"P", group ? std::optional<QString>(group) : std::nullopt, order},
+                     TeamRef{std::nullopt, "T", std::nullopt, std::nullopt}});
+    }
+    for (const char* level : {"pro_bowl", "second_team"})
+        honours.push_back(HonorRow{level, PlayerName{std::nullopt, level}, PositionRef{"Q", {}, 1}, {}});
+    honours.push_back(HonorRow{});
+
+    const DataTable table = AwardsBuilder::allPro(honours);
     ASSERT_EQ(table.sections().size(), 2u);
-    EXPECT_EQ(names(table.sections()[0]),
+    EXPECT_EQ(column(table.sections()[0], 1),
               (Texts{"Passer", "Runner", "Alan", "Zed", "bob", "Kicker", "Nogroup", "Other"}));
     EXPECT_EQ(table.columns()[0].title, "1st Team");
-    EXPECT_EQ(table.columns()[0].width, 58);
-    EXPECT_TRUE(table.columns()[0].isSectionLabel);
-    EXPECT_FALSE(table.sections()[0].label.has_value());
     EXPECT_EQ(table.sections()[1].label, "2nd Team");
-    EXPECT_EQ(table.sections()[1].rows[0].id, "2nd Team-QB-Second");
-    EXPECT_EQ(table.sections()[0].rows[0].id, "1st Team-QB-Passer");
+    EXPECT_EQ(table.sections()[1].rows[0].id, "2nd Team-Q-second_team");
     EXPECT_EQ(table.sections()[0].rows[0].links.count(1), 1u);
-
-    const DataTable secondOnly = AwardsBuilder::allPro({rows.back()});
-    ASSERT_EQ(secondOnly.sections().size(), 1u);
-    EXPECT_EQ(secondOnly.columns()[0].title, "2nd Team");
-    EXPECT_EQ(secondOnly.columns()[0].width, 58);
-}
-
-TEST(AwardsBuilder, allRookieKeepsPosHeaderAndOneUnlabelledSection) {
-    HonorRow nameless = honor("first_team", nullptr, "offense", 0, "QB");
-    const DataTable table = AwardsBuilder::allRookie(
-        {honor(nullptr, "Zed", "defense", 1, "LB"), honor("x", "Amy", "offense", 1, "QB"), nameless});
-    EXPECT_EQ(table.columns()[0].title, "Pos");
-    EXPECT_EQ(table.columns()[0].width, 40);
-    EXPECT_FALSE(table.columns()[0].isSectionLabel);
-    EXPECT_TRUE(table.columns()[2].isNumeric);
-    ASSERT_EQ(table.sections().size(), 1u);
-    EXPECT_FALSE(table.sections()[0].label.has_value());
-    EXPECT_EQ(names(table.sections()[0]), (Texts{"—", "Amy", "Zed"}));
-    EXPECT_EQ(table.sections()[0].rows[1].id, "-QB-Amy");
-    EXPECT_TRUE(table.sections()[0].rows[0].id.startsWith(u"-QB-"));
-    EXPECT_FALSE(QUuid::fromString(table.sections()[0].rows[0].id.mid(4)).isNull());
+    EXPECT_EQ(AwardsBuilder::allPro({honours[9]}).columns()[0].title, "2nd Team");
     EXPECT_TRUE(AwardsBuilder::allPro({}).sections().empty());
-}
 
-SuperBowlRow championship(std::optional<QUuid> winner, std::optional<int> homeScore,
-                          std::optional<int> awayScore) {
-    SuperBowlRow row;
-    row.superBowlNumber = 58;
-    row.romanNumeral = QStringLiteral("LVIII");
-    row.seasons = SuperBowlRow::SeasonYear{2023};
-    SuperBowlRow::Game game;
-    game.homeScore = homeScore;
-    game.awayScore = awayScore;
-    game.winnerTeamId = winner;
-    game.home = TeamRef{uuid(1), QStringLiteral("HOM"), std::nullopt, std::nullopt};
-    game.away = TeamRef{uuid(2), QStringLiteral("AWY"), std::nullopt, std::nullopt};
-    row.playoffGames = game;
-    return row;
-}
-
-Texts result(const SuperBowlRow& row) {
-    const Texts values = ChampionsBuilder::build({row}).sections()[0].rows[0].values;
-    return {values[2], values[3], values[4]};
+    // All-Rookie: one unlabelled section in the same order; a nameless row gets a random id.
+    const DataTable rookies = AwardsBuilder::allRookie({honours[3], honours[7], honours[10]});
+    EXPECT_EQ(rookies.columns()[0].title, "Pos");
+    ASSERT_EQ(rookies.sections().size(), 1u);
+    EXPECT_FALSE(rookies.sections()[0].label.has_value());
+    EXPECT_EQ(column(rookies.sections()[0], 1), (Texts{"Passer", "bob", "—"}));
+    EXPECT_EQ(rookies.sections()[0].rows[0].id, "-P-Passer");
+    EXPECT_TRUE(rookies.sections()[0].rows[2].id.startsWith(u"--"));
+    EXPECT_TRUE(isUuid(rookies.sections()[0].rows[2].id.mid(2)));
 }
 
 TEST(ChampionsBuilder, winnerByIdThenByScoreThenAway) {
-    EXPECT_EQ(result(championship(uuid(1), 25, 22)), (Texts{"HOM", "AWY", "25–22"}));
-    EXPECT_EQ(result(championship(uuid(2), 25, 22)), (Texts{"AWY", "HOM", "22–25"})); // the id decides
-    // Without a usable winner id the higher score decides, not the away side.
-    EXPECT_EQ(result(championship(std::nullopt, 31, 20)), (Texts{"HOM", "AWY", "31–20"}));
-    EXPECT_EQ(result(championship(uuid(9), 31, 20)), (Texts{"HOM", "AWY", "31–20"}));
-    EXPECT_EQ(result(championship(uuid(9), 10, 20)), (Texts{"AWY", "HOM", "20–10"}));
-    // Neither tells: the away team.
-    EXPECT_EQ(result(championship(std::nullopt, 14, 14)), (Texts{"AWY", "HOM", "14–14"}));
-    EXPECT_EQ(result(championship(std::nullopt, 14, std::nullopt)), (Texts{"AWY", "HOM", "—"}));
-
-    SuperBowlRow noGame = championship(std::nullopt, 1, 2);
-    noGame.playoffGames.reset();
-    noGame.superBowlNumber.reset();
-    noGame.seasons.reset();
-    noGame.romanNumeral = QString();
-    const DataRow row = ChampionsBuilder::build({noGame}).sections()[0].rows[0];
-    EXPECT_EQ(row.values, (Texts{"—", "—", "—", "—", "—", "—"}));
-    EXPECT_EQ(row.id, "0");
+    const char* teams =
+        R"("home":{"id":"#1","current_abbreviation":"HOM"},"away":{"id":"#2","current_abbreviation":"AWY"})";
+    // The game's members besides the teams, and the winner, loser and score cells.
+    const std::pair<std::string, Texts> cases[] = {
+        {R"("winner_team_id":"#1","home_score":25,"away_score":22)", {"HOM", "AWY", "25–22"}},
+        {R"("winner_team_id":"#2","home_score":25,"away_score":22)",
+         {"AWY", "HOM", "22–25"}},                                       // the id decides
+        {R"("home_score":31,"away_score":20)", {"HOM", "AWY", "31–20"}}, // else the higher score
+        {R"("winner_team_id":"#9","home_score":10,"away_score":20)", {"AWY", "HOM", "20–10"}},
+        {R"("home_score":4294967297,"away_score":4294967296)", {"HOM", "AWY", "4294967297–4294967296"}},
+        {R"("home_score":14,"away_score":14)", {"AWY", "HOM", "14–14"}}, // neither tells: the away team
+        {R"("home_score":14)", {"AWY", "HOM", "—"}},
+    };
+    for (const auto& [game, expected] : cases) {
+        const std::string json =
+            R"([{"seasons":{"year":2023},"playoff_games":{)" + game + "," + teams + "}}]";
+        const DataTable table = ChampionsBuilder::build(rows<SuperBowlRow>(json.c_str()));
+        const Texts& values = table.sections()[0].rows[0].values;
+        EXPECT_EQ((Texts{values[2], values[3], values[4]}), expected) << game;
+    }
+    const DataTable bare = ChampionsBuilder::build(rows<SuperBowlRow>(R"([{"roman_numeral":""}])"));
+    EXPECT_EQ(bare.sections()[0].rows[0].values, Texts(6, "—"));
+    EXPECT_EQ(bare.sections()[0].rows[0].id, "0");
+    EXPECT_TRUE(ChampionsBuilder::build({}).sections().empty());
 }
 
 TEST(ChampionsBuilder, mvpLabelAndLinks) {
-    SuperBowlRow two = championship(uuid(1), 20, 10);
-    two.mvpPosition = QStringLiteral("DE");
-    two.mvp = SuperBowlRow::Named{uuid(5), QStringLiteral("Harvey Martin")};
-    two.coMvp = SuperBowlRow::Named{uuid(6), QStringLiteral("Randy White")};
-    SuperBowlRow unlinked = championship(uuid(1), 20, 10);
-    unlinked.mvp = SuperBowlRow::Named{std::nullopt, QStringLiteral("No Id")};
-    unlinked.mvpName = QStringLiteral("Ignored");
-    SuperBowlRow byName = championship(uuid(1), 20, 10);
-    byName.mvpName = QStringLiteral("Fallback Name");
-    byName.mvpPosition = QStringLiteral("QB");
-
-    const DataTable table = ChampionsBuilder::build({two, unlinked, byName});
-    const auto& rows = table.sections()[0].rows;
-    EXPECT_EQ(rows[0].values[5], "2 winners");
-    EXPECT_EQ(rows[0].id, "58");
-    EXPECT_EQ(rows[0].values[1], "2023");
-    EXPECT_EQ(rows[0].links.at(5),
-              (std::vector<PlayerLink>{{uuid(5), QStringLiteral("Harvey Martin"), QStringLiteral("DE")},
-                                       {uuid(6), QStringLiteral("Randy White"), std::nullopt}}));
-    EXPECT_EQ(rows[1].values[5], "No Id");
-    EXPECT_TRUE(rows[1].links.empty());
-    EXPECT_EQ(rows[2].values[5], "Fallback Name");
-    EXPECT_TRUE(rows[2].links.empty());
-
-    EXPECT_EQ(table.columns().size(), 6u);
-    EXPECT_TRUE(table.columns()[1].isFlexible);
-    EXPECT_EQ(table.columns()[2].trailingGap, 16.0);
-    EXPECT_FALSE(table.sections()[0].label.has_value());
-    EXPECT_TRUE(ChampionsBuilder::build({}).sections().empty());
+    const DataTable table = ChampionsBuilder::build(rows<SuperBowlRow>(R"([
+        {"super_bowl_number":12,"roman_numeral":"XII","seasons":{"year":1977},"mvp_position":"DE",
+         "mvp":{"id":"#5","full_name":"Harvey Martin"},"co_mvp":{"id":"#6","full_name":"Randy White"}},
+        {"mvp":{"full_name":"No Id"},"mvp_name":"Ignored"},
+        {"mvp_name":"Fallback Name","mvp_position":"QB"}])"));
+    const auto& made = table.sections()[0].rows;
+    EXPECT_EQ(made[0].values, (Texts{"XII", "1977", "—", "—", "—", "2 winners"}));
+    EXPECT_EQ(made[0].id, "12");
+    EXPECT_EQ(made[0].links.at(5), (std::vector<PlayerLink>{{uuid(5), "Harvey Martin", "DE"},
+                                                            {uuid(6), "Randy White", std::nullopt}}));
+    EXPECT_EQ(made[1].values[5], "No Id");
+    EXPECT_TRUE(made[1].links.empty());
+    EXPECT_EQ(made[2].values[5], "Fallback Name");
+    EXPECT_TRUE(made[2].links.empty());
 }
 
 } // namespace

@@ -30,19 +30,6 @@ TEST(Detached, runsUntilItsFirstSuspensionThenContinuesAndItsErrorsEndThere) {
     EXPECT_EQ(owned.use_count(), 1) << "and released when it ends";
 }
 
-TEST(Detached, cancellationEndsADetachedTaskQuietly) {
-    ManualClock clock;
-    CancellationSource source;
-    bool finished = false;
-    startDetached([&, token = source.token()]() -> QCoro::Task<void> {
-        co_await clock.sleep(1h, token);
-        finished = true;
-    });
-    source.cancel();
-    EXPECT_FALSE(finished);
-    EXPECT_EQ(clock.sleeperCount(), 0u);
-}
-
 TEST(Detached, aTaskThatFinishesSynchronouslyIsFreed) {
     auto owned = std::make_shared<int>(1);
     startDetached([owned]() -> QCoro::Task<int> { co_return *owned; });

@@ -1,0 +1,183 @@
+// Real key presses from xdotool, through a private Xvfb, to the registry's actions.
+#include "tests/support/XServerHarness.h"
+
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "platform/x11/X11Connection.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QMenu>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+extern "C" const char* __lsan_default_options() {
+    return "suppressions=" HUDDLEPOD_TEST_LSAN_SUPPRESSIONS ":print_suppressions=0";
+}
+
+namespace huddlepod::GlobalShortcuts {
+namespace {
+
+using test::XServerHarness;
+using F = ModifierFlag;
+
+XServerHarness* server = nullptr;
+
+// The X server and a Qt application on it, for the whole run (not for test listing).
+class XEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        harness_ = std::make_unique<XServerHarness>();
+        ASSERT_TRUE(harness_->isRunning()) << "Xvfb did not start";
+        server = harness_.get();
+        display_ = harness_->display().toStdString();
+        args_ = {arg0_.data(), platformFlag_.data(), platform_.data(), displayFlag_.data(), display_.data()};
+        argc_ = static_cast<int>(args_.size());
+        app_ = std::make_unique<QApplication>(argc_, args_.data());
+    }
+    void TearDown() override {
+        app_.reset();
+        server = nullptr;
+        harness_.reset();
+    }
+
+private:
+    std::unique_ptr<XServerHarness> harness_;
+    std::string arg0_ = "e2e", platformFlag_ = "-platform", platform_ = "xcb", displayFlag_ = "-display",
+                display_;
+    std::vector<char*> args_;
+    int argc_ = 0;
+    std::unique_ptr<QApplication> app_;
+};
+
+// Counts the presses of the S key (X keycode 39) the connection receives, repeats included.
+class RepeatCounter : public QAbstractNativeEventFilter {
+public:
+    RepeatCounter() { QCoreApplication::instance()->installNativeEventFilter(this); }
+    ~RepeatCounter() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
+    bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override {
+        const auto* event = static_cast<xcb_key_press_event_t*>(message);
+        count += (event->response_type & 0x7f) == XCB_KEY_PRESS && event->detail == 39 ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+};
+
+class HotKeys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(server, nullptr);
+        registry = std::make_unique<Registry>(
+            std::make_unique<QSettings>(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat),
+            x11::makeKeyGrabber());
+        Registry::setShared(registry.get());
+        // A marker shortcut: once its press arrives, every earlier press has been handled.
+        onKeyDown(Name(QStringLiteral("marker"), Shortcut(Key::f9)), [this] { ++markers; });
+    }
+    void TearDown() override {
+        Registry::setShared(nullptr);
+        registry.reset();
+    }
+
+    // xdotool with space-separated arguments.
+    void keys(const char* arguments) const {
+        const QStringList list = QString::fromLatin1(arguments).split(u' ');
+        ASSERT_EQ(server->run(QStringLiteral("xdotool"), list), 0) << arguments;
+    }
+    // Sends the marker and waits for it, so that the presses sent before it have all been handled.
+    void settle() {
+        const int expected = markers + 1;
+        keys("key --delay 5 F9");
+        ASSERT_TRUE(XServerHarness::waitFor([&] { return markers == expected; }));
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<Registry> registry;
+    int markers = 0;
+};
+
+TEST_F(HotKeys, theDefaultFiresWithLocksOnButNotWithAnExtraModifier) {
+    const Name name = toggleSearchName();
+    int downs = 0;
+    onKeyDown(name, [&] { ++downs; });
+
+    for (const char* lock : {"", "key Caps_Lock", "key Num_Lock"}) { // locks stay on: both off at the end
+        if (*lock != 0) {
+            keys(lock);
+        }
+        keys("key --delay 5 ctrl+alt+s");
+        settle();
+    }
+    EXPECT_EQ(downs, 3);
+
+    keys("key --delay 5 ctrl+alt+shift+s super+ctrl+alt+s");
+    settle();
+    EXPECT_EQ(downs, 3);
+    keys("key Caps_Lock Num_Lock");
+    EXPECT_EQ(name.shortcut()->description(), QStringLiteral("⌃⌥S")); // through the server's keymap
+}
+
+TEST_F(HotKeys, holdingTheKeysFiresOnceAndReleasesOnce) {
+    const Name name = toggleSearchName();
+    int downs = 0;
+    int ups = 0;
+    onKeyDown(name, [&] { ++downs; });
+    onKeyUp(name, [&] { ++ups; });
+    // Held down, the key repeats at the server's rate; its repeated presses reach us as further presses.
+    RepeatCounter presses;
+    keys("keydown ctrl+alt+s");
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return presses.count >= 3; }, std::chrono::seconds(5)));
+    keys("keyup s keyup ctrl+alt");
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return ups == 1; }));
+    settle();
+    EXPECT_EQ(downs, 1);
+    EXPECT_EQ(ups, 1);
+}
+
+TEST_F(HotKeys, aCombinationAnotherClientHoldsFailsQuietlyAndIsReported) {
+    QProcess& other =
+        server->start(QStringLiteral(GRAB_KEY_HELPER), {QStringLiteral("42"), QStringLiteral("12")});
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return other.canReadLine(); })) << "helper did not grab";
+
+    const Shortcut ctrlAltG(Key::g, F::control | F::option);
+    const Name taken(QStringLiteral("taken"), ctrlAltG);
+    int downs = 0;
+    onKeyDown(taken, [&] { ++downs; });
+    EXPECT_EQ(registry->hotKeys().hotKeys().size(), 1U); // the marker alone
+    EXPECT_TRUE(registry->isSystemShortcut(ctrlAltG));
+    EXPECT_FALSE(registry->isSystemShortcut(Shortcut(Key::f9)));                        // ours
+    EXPECT_FALSE(registry->isSystemShortcut(Shortcut(Key::h, F::control | F::option))); // free
+
+    keys("key --delay 5 ctrl+alt+g");
+    settle();
+    EXPECT_EQ(downs, 0);
+    other.closeWriteChannel();
+}
+
+TEST_F(HotKeys, theHarnessStartsATrayHost) {
+    EXPECT_TRUE(server->startTrayHost());
+}
+
+TEST_F(HotKeys, anOpenMenuStillLetsTheShortcutThrough) {
+    const Name name = toggleSearchName();
+    int downs = 0;
+    onKeyDown(name, [&] { ++downs; });
+    QMenu menu;
+    menu.addAction(QStringLiteral("Quit"));
+    menu.popup({100, 100});
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return registry->isMenuOpen() && menu.isVisible(); }));
+    keys("key --delay 5 ctrl+alt+s");
+    EXPECT_TRUE(XServerHarness::waitFor([&] { return downs == 1; }));
+    menu.hide();
+    EXPECT_FALSE(registry->isMenuOpen());
+    settle(); // grabbed again
+}
+
+} // namespace
+} // namespace huddlepod::GlobalShortcuts
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new huddlepod::GlobalShortcuts::XEnvironment);
+    return RUN_ALL_TESTS();
+}

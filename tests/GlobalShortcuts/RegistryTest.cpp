@@ -1,0 +1,203 @@
+// The registry over a fake key grabber: stored forms, hot-key identifiers, pause, enable, menus, streams and
+// the combinations shared between names.
+#include "FakeKeyGrabber.h"
+
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/MenuItems.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace huddlepod::GlobalShortcuts {
+namespace {
+
+using F = ModifierFlag;
+using test::FakeGrabs;
+
+const Shortcut kCtrlAltS(Key::s, F::control | F::option);
+const Shortcut kCtrlAltG(Key::g, F::control | F::option);
+
+x11::KeyCombination combination(const Shortcut& s) {
+    return {s.carbonKeyCode, s.carbonModifiers};
+}
+
+class Registry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto settings =
+            std::make_unique<QSettings>(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+        settingsFile = settings.get();
+        registry = std::make_unique<GlobalShortcuts::Registry>(std::move(settings),
+                                                               std::make_unique<test::FakeKeyGrabber>(grabs));
+        GlobalShortcuts::Registry::setShared(registry.get());
+    }
+    void TearDown() override { GlobalShortcuts::Registry::setShared(nullptr); }
+
+    QString stored(const Name& name) const { return settingsFile->value(name.settingsKey()).toString(); }
+
+    QTemporaryDir dir;
+    std::shared_ptr<FakeGrabs> grabs = std::make_shared<FakeGrabs>();
+    QSettings* settingsFile = nullptr;
+    std::unique_ptr<GlobalShortcuts::Registry> registry;
+};
+
+TEST_F(Registry, storesTheDefaultOnceAndFalseWhenCleared) {
+    const Name name = toggleSearchName();
+    EXPECT_EQ(stored(name), R"({"carbonKeyCode":1,"carbonModifiers":6144})");
+    settingsFile->sync();
+    GlobalShortcuts::Registry restarted(
+        std::make_unique<QSettings>(settingsFile->fileName(), QSettings::IniFormat),
+        std::make_unique<test::FakeKeyGrabber>(std::make_shared<FakeGrabs>()));
+    EXPECT_EQ(restarted.getShortcut(name), kCtrlAltS);
+
+    int changes = 0;
+    QObject::connect(registry.get(), &GlobalShortcuts::Registry::shortcutByNameDidChange, [&] { ++changes; });
+    setShortcut(std::nullopt, name);
+    EXPECT_EQ(stored(name), QStringLiteral("false"));
+    EXPECT_FALSE(getShortcut(name));
+    EXPECT_FALSE(toggleSearchName().shortcut()); // the default is not stored again
+    registry->reset({name});
+    EXPECT_EQ(getShortcut(name), kCtrlAltS);
+    EXPECT_EQ(changes, 2);
+
+    const Name plain(QStringLiteral("plain"));
+    setShortcut(std::nullopt, plain); // nothing stored: no change
+    EXPECT_EQ(changes, 2);
+    plain.setShortcut(kCtrlAltG);
+    plain.setShortcut(std::nullopt);
+    EXPECT_FALSE(settingsFile->contains(plain.settingsKey()));
+}
+
+TEST_F(Registry, unreadableStoredValuesAreNoShortcutAndAreNeverGrabbed) {
+    const Name name(QStringLiteral("odd"));
+    for (const QString& value : {QStringLiteral("{oops"), QStringLiteral(R"({"carbonKeyCode":1})"),
+                                 QStringLiteral(R"({"carbonKeyCode":1,"carbonModifiers":71680})")}) {
+        settingsFile->setValue(name.settingsKey(), value);
+        int runs = 0;
+        onKeyDown(name, [&] { ++runs; });
+        EXPECT_EQ(stored(name), value); // left in place
+        EXPECT_TRUE(grabs->counts.empty()) << value.toStdString();
+        EXPECT_FALSE(grabs->press({1, 71680}));
+        EXPECT_EQ(runs, 0);
+        registry->removeAllHandlers();
+    }
+}
+
+TEST_F(Registry, everyAttemptTakesAFreshIdentifier) {
+    grabs->heldElsewhere.insert({kCtrlAltG.carbonKeyCode, kCtrlAltG.carbonModifiers});
+    const Name a(QStringLiteral("a"), kCtrlAltS);
+    const Name b(QStringLiteral("b"), kCtrlAltG); // fails quietly, uses identifier 2
+    const Name c(QStringLiteral("c"), Shortcut(Key::f5));
+    using Ids = std::vector<std::pair<int, bool>>;
+    EXPECT_EQ(registry->hotKeys().hotKeys(), (Ids{{1, true}, {3, true}}));
+    EXPECT_TRUE(registry->isSystemShortcut(kCtrlAltG));
+    EXPECT_FALSE(registry->isSystemShortcut(kCtrlAltS));                                // ours
+    EXPECT_TRUE(registry->isSystemShortcut(Shortcut(Key::f1, F::control | F::option))); // kept by the server
+
+    a.setShortcut(Shortcut(Key::f6)); // re-registration
+    EXPECT_EQ(registry->hotKeys().hotKeys(), (Ids{{3, true}, {4, true}}));
+    EXPECT_EQ(grabs->count(combination(kCtrlAltS)), 0);
+}
+
+TEST_F(Registry, pauseEnableAndMenusSwitchWhatAPressDoes) {
+    const Name name = toggleSearchName();
+    int downs = 0;
+    int ups = 0;
+    onKeyDown(name, [&] { ++downs; });
+    onKeyUp(name, [&] { ++ups; });
+    grabs->press(combination(kCtrlAltS));
+    EXPECT_EQ(std::pair(downs, ups), std::pair(1, 1));
+
+    registry->setPaused(true);
+    grabs->press(combination(kCtrlAltS));
+    registry->setPaused(false);
+    EXPECT_EQ(downs, 1);
+
+    registry->setEnabled(false);
+    EXPECT_EQ(grabs->count(combination(kCtrlAltS)), 0);
+    EXPECT_FALSE(grabs->press(combination(kCtrlAltS)));
+    registry->setEnabled(true);
+    EXPECT_EQ(grabs->count(combination(kCtrlAltS)), 1);
+
+    registry->disable({name});
+    EXPECT_TRUE(grabs->counts.empty());
+    registry->enable({name});
+    grabs->press(combination(kCtrlAltS));
+    EXPECT_EQ(downs, 2);
+
+    QMenu menu;
+    menu.popup({0, 0});
+    ASSERT_TRUE(registry->isMenuOpen());
+    EXPECT_TRUE(grabs->counts.empty()); // Qt's menu holds the keyboard: every key is watched instead
+    EXPECT_TRUE(grabs->press(combination(kCtrlAltS)));
+    EXPECT_FALSE(grabs->press(combination(kCtrlAltG)));
+    EXPECT_EQ(downs, 3);
+    menu.hide();
+    EXPECT_FALSE(registry->isMenuOpen());
+    EXPECT_FALSE(grabs->watchesAllKeys);
+    EXPECT_EQ(grabs->count(combination(kCtrlAltS)), 1);
+}
+
+TEST_F(Registry, aCombinationStoredByAnotherNameWithActionsStaysTaken) {
+    const Name a(QStringLiteral("a"), kCtrlAltS);
+    const Name b(QStringLiteral("b"), kCtrlAltG);
+    std::vector<QString> ran;
+    onKeyDown(a, [&] { ran.push_back(a.rawValue); });
+    onKeyDown(b, [&] { ran.push_back(b.rawValue); });
+
+    a.setShortcut(kCtrlAltG); // shared now: grabbed once, both run
+    EXPECT_EQ(grabs->count(combination(kCtrlAltG)), 1);
+    EXPECT_EQ(grabs->count(combination(kCtrlAltS)), 0);
+    grabs->press(combination(kCtrlAltG));
+    EXPECT_EQ(ran, (std::vector<QString>{a.rawValue, b.rawValue}));
+
+    a.setShortcut(std::nullopt);
+    ran.clear();
+    grabs->press(combination(kCtrlAltG));
+    EXPECT_EQ(ran, (std::vector<QString>{b.rawValue}));
+
+    a.setShortcut(kCtrlAltG);
+    registry->disable({a});
+    EXPECT_EQ(grabs->count(combination(kCtrlAltG)), 1);
+}
+
+TEST_F(Registry, streamsHoldTheirShortcutUntilTheyEnd) {
+    const Name name = toggleSearchName();
+    onKeyDown(name, [] {});
+    std::vector<EventType> seen;
+    {
+        Subscription stream = events(name, [&](EventType type) { seen.push_back(type); });
+        registry->removeAllHandlers();
+        EXPECT_EQ(grabs->count(combination(kCtrlAltS)), 1);
+        grabs->press(combination(kCtrlAltS));
+        EXPECT_EQ(seen, (std::vector{EventType::keyDown, EventType::keyUp}));
+    }
+    EXPECT_TRUE(grabs->counts.empty());
+
+    QObject owner;
+    int releases = 0;
+    onKeyboardShortcut(owner, name, EventType::keyUp, [&] { ++releases; });
+    grabs->press(combination(kCtrlAltS));
+    EXPECT_EQ(releases, 1);
+}
+
+TEST_F(Registry, aMenuActionFollowsItsName) {
+    const Name name = toggleSearchName();
+    const Name other(QStringLiteral("other"), kCtrlAltG);
+    QAction action;
+    setShortcut(action, std::optional(name));
+    EXPECT_EQ(action.shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    name.setShortcut(Shortcut(Key::f5, F::shift));
+    EXPECT_EQ(action.shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    other.setShortcut(Shortcut(Key::f6));
+    EXPECT_EQ(action.shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    setShortcut(action, std::optional<Name>());
+    name.setShortcut(kCtrlAltS);
+    EXPECT_TRUE(action.shortcut().isEmpty());
+}
+
+} // namespace
+} // namespace huddlepod::GlobalShortcuts

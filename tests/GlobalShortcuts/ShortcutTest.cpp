@@ -1,0 +1,96 @@
+// The shortcut value: normalisation, display text, stored form, key events and menu matching.
+#include "GlobalShortcuts/Shortcut.h"
+#include "GlobalShortcuts/Name.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+namespace huddlepod::GlobalShortcuts {
+namespace {
+
+using F = ModifierFlag;
+
+TEST(Shortcut, keepsOnlyTheFourModifiersWhenBuiltButAllBitsWhenRead) {
+    EXPECT_EQ(Shortcut(1, 0x1800 | 0x10000 | 0x1).carbonModifiers, 0x1800);
+    EXPECT_EQ(Shortcut(Key::s, F::control | F::option | F::capsLock),
+              Shortcut(Key::s, F::control | F::option));
+
+    const auto read = Shortcut::fromJson(R"({"carbonModifiers":71680,"carbonKeyCode":1})");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->carbonModifiers, 71680);
+    EXPECT_FALSE(read->hasOnlyKnownModifiers());
+    EXPECT_NE(*read, Shortcut(1, 71680));
+}
+
+TEST(Shortcut, storedFormRoundTripsAndRejectsOtherShapes) {
+    const Shortcut standard(Key::s, F::control | F::option);
+    EXPECT_EQ(standard.toJson(), R"({"carbonKeyCode":1,"carbonModifiers":6144})");
+    EXPECT_EQ(Shortcut::fromJson(standard.toJson()), standard);
+    for (const char* text :
+         {"", "false", "{", "[1,6144]", R"({"carbonKeyCode":1})",
+          R"({"carbonKeyCode":"1","carbonModifiers":0})", R"({"carbonKeyCode":1.5,"carbonModifiers":0})",
+          R"({"carbonKeyCode":1,"carbonModifiers":18446744073709551615})"}) {
+        EXPECT_FALSE(Shortcut::fromJson(text)) << text;
+    }
+}
+
+TEST(Shortcut, displayTextOrdersGlyphsAndNamesKeys) {
+    const struct {
+        Shortcut shortcut;
+        const char* text;
+    } cases[] = {
+        {Shortcut(Key::s, F::option | F::control), "⌃⌥S"},
+        {Shortcut(Key::space, F::command | F::shift), "⇧⌘Space"},
+        {Shortcut(Key::f5), "F5"},
+        {Shortcut(Key::keypadEnter, F::control), "⌃↩\u20E3"},
+        {Shortcut(Key::comma, F::command | F::shift | F::option | F::control), "⌃⌥⇧⌘,"},
+        {Shortcut(Key(300), F::control), "⌃\uFFFD"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.shortcut.description(), QString::fromUtf8(c.text)) << c.text;
+    }
+    EXPECT_EQ(description(F::function | F::command | F::control), QString::fromUtf8("⌃⌘\U0001F310\uFE0E"));
+}
+
+TEST(Shortcut, keyEquivalentIsOneCharacter) {
+    EXPECT_EQ(Shortcut(Key::f20).keyEquivalent(), QString(QChar(0xF717)));
+    EXPECT_EQ(Shortcut(Key::space).keyEquivalent(), QStringLiteral(" "));
+    EXPECT_EQ(Shortcut(Key::escape).keyEquivalent(), QStringLiteral("⎋"));
+    EXPECT_EQ(Shortcut(Key::s).keyEquivalent(), QStringLiteral("s"));
+    EXPECT_EQ(Shortcut(Key::keypad0).keyEquivalent(), QStringLiteral("0\u20E3"));
+}
+
+TEST(Shortcut, fromKeyEventIgnoresModifierKeysAndOtherEvents) {
+    const QKeyEvent press(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(Shortcut::fromKeyEvent(press), Shortcut(Key::s, F::control | F::option));
+    const QKeyEvent keypad(QEvent::KeyRelease, Qt::Key_5, Qt::KeypadModifier | Qt::MetaModifier);
+    EXPECT_EQ(Shortcut::fromKeyEvent(keypad), Shortcut(Key::keypad5, F::command));
+    EXPECT_FALSE(Shortcut::fromKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier)));
+    EXPECT_FALSE(Shortcut::fromKeyEvent(QKeyEvent(QEvent::ShortcutOverride, Qt::Key_S, Qt::NoModifier)));
+}
+
+TEST(Shortcut, findsTheMenuActionWithTheSameCombinationInSubmenus) {
+    QMenu menu;
+    menu.addAction(QStringLiteral("Settings…"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    QMenu* sub = menu.addMenu(QStringLiteral("More"));
+    QAction* save = sub->addAction(QStringLiteral("Save"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+
+    EXPECT_EQ(Shortcut(Key::s, F::control | F::shift).menuItemWithMatchingShortcut(menu), save);
+    EXPECT_EQ(Shortcut(Key::s, F::control).menuItemWithMatchingShortcut(menu), nullptr);
+    EXPECT_NE(Shortcut(Key::comma, F::control).menuItemWithMatchingShortcut(menu), nullptr);
+    EXPECT_EQ(Shortcut(Key::comma, F::command).menuItemWithMatchingShortcut(menu), nullptr);
+}
+
+TEST(Shortcut, keySequenceUsesQtModifiersAndKeypad) {
+    EXPECT_EQ(Shortcut(Key::s, F::control | F::option).keySequence(),
+              QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    EXPECT_EQ(Shortcut(Key::keypadPlus, F::command).keySequence(),
+              QKeySequence(QKeyCombination(Qt::MetaModifier | Qt::KeypadModifier, Qt::Key_Plus)));
+}
+
+} // namespace
+} // namespace huddlepod::GlobalShortcuts
