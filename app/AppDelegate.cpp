@@ -1,6 +1,7 @@
 // The launch sequence, the toggle, the status menu and the delegate's actions.
 #include "app/AppDelegate.h"
 
+#include "GlobalShortcuts/GlobalShortcuts.h"
 #include "app/AppConfiguration.h"
 #include "app/MainMenu.h"
 #include "app/PanelPlacement.h"

@@ -1,6 +1,7 @@
 // The panel's life: built once, shown, hidden and placed; the card cache; the popover monitors.
 #include "app/PanelController.h"
 
+#include "GlobalShortcuts/GlobalShortcuts.h"
 #include "app/HomeViewModel.h"
 #include "app/PanelPlacement.h"
 #include "app/PlayerCardViewModel.h"
@@ -98,14 +99,9 @@ PanelController::Backend::connect(const std::optional<SupabaseConfiguration>& co
         return backend;
     }
     backend.client = std::make_shared<PostgRESTClient>(*configuration, clientVersion);
-    // The services keep a reference to the client; the shared pointers keep it alive as long as they are.
-    const auto client = backend.client;
-    backend.search = std::shared_ptr<SearchService>(new SearchService(*client, 50),
-                                                    [client](SearchService* service) { delete service; });
-    backend.players = std::shared_ptr<PlayerService>(new PlayerService(*client),
-                                                     [client](PlayerService* service) { delete service; });
-    backend.league = std::shared_ptr<LeagueService>(new LeagueService(*client),
-                                                    [client](LeagueService* service) { delete service; });
+    backend.search = std::make_shared<SearchService>(backend.client, 50);
+    backend.players = std::make_shared<PlayerService>(backend.client);
+    backend.league = std::make_shared<LeagueService>(backend.client);
     return backend;
 }
 
@@ -122,8 +118,11 @@ PanelController::Environment PanelController::Environment::system(AnchorProvider
     env.isLeftButtonDown = [] {
         return x11::isLeftButtonDown().value_or(QGuiApplication::mouseButtons().testFlag(Qt::LeftButton));
     };
-    // HOOK(global shortcuts): the recorded shortcut's text once the shortcut registry is in the build.
-    env.hotkeyDescription = [] { return PanelController::hotkeyDescription(std::nullopt); };
+    env.hotkeyDescription = [] {
+        const auto recorded = GlobalShortcuts::getShortcut(GlobalShortcuts::toggleSearchName());
+        return PanelController::hotkeyDescription(recorded ? std::optional(recorded->description())
+                                                           : std::nullopt);
+    };
     return env;
 }
 
