@@ -66,9 +66,9 @@ AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defau
                                                       std::move(menu));
     };
     services.logLaunchMilestone = [](const QString&) {}; // HOOK(debug driver): launch milestone lines
-    // HOOK(global shortcuts): register the toggle for the toggleSearch name once the registry is in the
-    // build.
-    services.registerToggleShortcut = [](std::function<void()>) {};
+    services.registerToggleShortcut = [](std::function<void()> action) {
+        GlobalShortcuts::onKeyDown(GlobalShortcuts::toggleSearchName(), std::move(action));
+    };
     services.environment = [](const QString& name) -> std::optional<QString> {
         const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         if (!environment.contains(name)) {
@@ -161,6 +161,7 @@ void AppDelegate::toggle() {
 
 std::unique_ptr<QMenu> AppDelegate::statusMenu() {
     auto menu = std::make_unique<QMenu>();
+    menu->setWindowTitle(QStringLiteral("Huddlepod menu"));
     QPointer<AppDelegate> weak(this);
     QAction* settings = menu->addAction(QStringLiteral("Settings…"), [weak] {
         if (weak) {

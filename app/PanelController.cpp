@@ -61,7 +61,9 @@ PanelController::Content rootView(const PanelController::ContentParts& parts) {
     QPointer<PanelRootView> guarded(view);
     return {view, [guarded] { return guarded && guarded->closePopover(); }};
 #else
-    auto* field = new QLineEdit;
+    auto* view = new QWidget;
+    auto* field = new QLineEdit(view);
+    field->setGeometry(12, 12, PanelController::panelSize.width() - 24, 32);
     QObject::connect(field, &QLineEdit::textEdited, parts.searchModel, &SearchViewModel::setQuery);
     auto ready = parts.onReadyForInput;
     QObject::connect(parts.session, &PanelSession::revisionChanged, field, [field, ready] {
@@ -71,7 +73,7 @@ PanelController::Content rootView(const PanelController::ContentParts& parts) {
             ready();
         });
     });
-    return {field, {}};
+    return {view, {}};
 #endif
 }
 
@@ -131,6 +133,7 @@ struct PanelController::Monitors {
     std::unique_ptr<EventFilter> keys;
     std::vector<QMetaObject::Connection> screenChanges;
     QMetaObject::Connection panelMove;
+    QMetaObject::Connection panelDrag;
     std::unique_ptr<EventFilter> mouseMoves;
 };
 
@@ -301,18 +304,21 @@ void PanelController::reposition() {
         stored.removeDetachedOrigin();
     }
     placedAt_ = where.topLeft;
+    isUserDragging_ = false;
     panel_->move(where.topLeft);
     // The moves this placement causes arrive before the next turn and are not the user's.
     QTimer::singleShot(0, this, [this] { isRepositioningProgrammatically_ = false; });
 }
 
-void PanelController::panelMoved() {
+void PanelController::panelMoved(bool byUserDrag) {
     if (!panel_ || isRepositioningProgrammatically_ || panel_->pos() == placedAt_) {
         return;
     }
-    if (!env_.isLeftButtonDown()) {
+    // The last move of a drag can arrive after the button is up; it still belongs to the drag.
+    if (!byUserDrag && !isUserDragging_ && !env_.isLeftButtonDown()) {
         return;
     }
+    isUserDragging_ = true;
     placedAt_.reset();
     PanelPlacement(*env_.defaults).setDetachedOrigin(QPointF(panel_->pos()));
 }
@@ -425,7 +431,8 @@ void PanelController::startMonitors() {
     monitors->screenChanges.push_back(
         connect(qApp, &QGuiApplication::primaryScreenChanged, this, screensChanged));
 
-    monitors->panelMove = connect(panel_.data(), &SearchPanel::moved, this, &PanelController::panelMoved);
+    monitors->panelMove = connect(panel_.data(), &SearchPanel::moved, this, [this] { panelMoved(false); });
+    monitors->panelDrag = connect(panel_.data(), &SearchPanel::dragged, this, [this] { panelMoved(true); });
 
     monitors->mouseMoves = std::make_unique<EventFilter>(
         [self](QObject*, QEvent* event) {
@@ -452,6 +459,7 @@ void PanelController::stopMonitors() {
         disconnect(connection);
     }
     disconnect(monitors->panelMove);
+    disconnect(monitors->panelDrag);
     monitors->mouseMoves.reset();
 }
 

@@ -139,7 +139,7 @@ private:
     SearchPanel& existingOrNewPanel();
     void startMonitors();
     void stopMonitors();
-    void panelMoved();
+    void panelMoved(bool byUserDrag);
     bool isOnOurWindows(QPoint global) const;
 
     Environment env_;
@@ -154,6 +154,8 @@ private:
     std::unique_ptr<Monitors> monitors_;
     bool isRepositioningProgrammatically_ = false;
     std::optional<QPoint> placedAt_;
+    // A drag has been seen since the last placement: the window system's trailing moves belong to it.
+    bool isUserDragging_ = false;
     std::optional<Clock::Instant> openedAt_;
 };
 

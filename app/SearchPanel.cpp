@@ -14,7 +14,7 @@ SearchPanel::SearchPanel(QSize size, bool translucent, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , translucent_(translucent) {
     setObjectName(QStringLiteral("SearchPanel"));
-    setWindowTitle(QStringLiteral("Huddlepod"));
+    setWindowTitle(QStringLiteral("Huddlepod search"));
     // Only before the native window exists does this pick a visual with an alpha channel.
     setAttribute(Qt::WA_TranslucentBackground, translucent);
     setFixedSize(size);
@@ -77,6 +77,7 @@ void SearchPanel::mouseMoveEvent(QMouseEvent* event) {
     if (dragOffset_ && (event->buttons() & Qt::LeftButton)) {
         move(event->globalPosition().toPoint() - *dragOffset_);
         event->accept();
+        emit dragged();
         return;
     }
     QWidget::mouseMoveEvent(event);

@@ -30,6 +30,8 @@ public:
 signals:
     // The window's position changed (by the program, the window manager or a drag).
     void moved();
+    // The user dragged the window without the window manager's help; it is already at its new place.
+    void dragged();
 
 protected:
     void moveEvent(QMoveEvent* event) override;
