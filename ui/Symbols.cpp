@@ -20,7 +20,7 @@ struct Entry {
     qreal height;
 };
 
-constexpr std::array<Entry, 11> entries{{
+constexpr std::array<Entry, 15> entries{{
     {Symbol::magnifyingGlass, "magnifyingglass", 1.0, 1.0},
     {Symbol::chevronLeft, "chevron.left", 0.58, 1.0},
     {Symbol::chevronRight, "chevron.right", 0.58, 1.0},
@@ -32,6 +32,10 @@ constexpr std::array<Entry, 11> entries{{
     {Symbol::exclamationmarkTriangle, "exclamationmark.triangle", 1.12, 1.0},
     {Symbol::keyboard, "keyboard", 1.5, 1.0},
     {Symbol::football, "football", 1.0, 1.0},
+    {Symbol::control, "control", 0.66, 0.72},
+    {Symbol::option, "option", 0.8, 0.72},
+    {Symbol::shift, "shift", 0.72, 0.72},
+    {Symbol::command, "command", 0.72, 0.72},
 }};
 
 const Entry& entry(Symbol symbol) {
@@ -101,6 +105,17 @@ QPainterPath starPath(const QRectF& box) {
     return path;
 }
 
+// The box moved to whole device pixels, when the painter only translates or scales.
+QRectF snapped(const QPainter& painter, const QRectF& box) {
+    const QTransform transform = painter.deviceTransform();
+    if (transform.type() > QTransform::TxScale || transform.m11() <= 0 || transform.m22() <= 0) {
+        return box;
+    }
+    const QPointF device = transform.map(box.topLeft());
+    return box.translated((std::round(device.x()) - device.x()) / transform.m11(),
+                          (std::round(device.y()) - device.y()) / transform.m22());
+}
+
 } // namespace
 
 QString Symbols::name(Symbol symbol) {
@@ -121,8 +136,9 @@ QSizeF Symbols::size(Symbol symbol, qreal pixelSize) {
     return {std::round(found.width * pixelSize), std::round(found.height * pixelSize)};
 }
 
-void Symbols::paint(QPainter& painter, Symbol symbol, const QRectF& box, const QColor& color,
+void Symbols::paint(QPainter& painter, Symbol symbol, const QRectF& unsnapped, const QColor& color,
                     FontWeight weight) {
+    const QRectF box = snapped(painter, unsnapped);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal pixelSize = box.height() / entry(symbol).height;
@@ -142,8 +158,10 @@ void Symbols::paint(QPainter& painter, Symbol symbol, const QRectF& box, const Q
         painter.drawEllipse(centre, radius, radius);
         painter.setPen(roundPen(color, line * 1.35));
         const qreal reach = radius + line * 0.4;
+        // The heavier handle's round cap reaches further: pull its end in so it stays in the box.
+        const qreal pull = line * 0.35 / 2;
         painter.drawLine(QPointF(centre.x() + reach * M_SQRT1_2, centre.y() + reach * M_SQRT1_2),
-                         at(1.0, 1.0));
+                         at(1.0, 1.0) - QPointF(pull, pull));
         break;
     }
     case Symbol::chevronLeft:
@@ -232,6 +250,47 @@ void Symbols::paint(QPainter& painter, Symbol symbol, const QRectF& box, const Q
         painter.setPen(Qt::NoPen);
         painter.setBrush(color);
         painter.drawPath(ball.subtracted(stroked(laces, std::max(1.0, box.width() * 0.07))));
+        break;
+    }
+    case Symbol::control:
+        painter.drawPath(polyline({at(0.04, 0.56), at(0.5, 0.02), at(0.96, 0.56)}));
+        break;
+    case Symbol::option:
+        painter.drawPath(polyline({at(0, 0.03), at(0.32, 0.03), at(0.7, 0.97), at(1, 0.97)}));
+        painter.drawLine(at(0.62, 0.03), at(1, 0.03));
+        break;
+    case Symbol::shift:
+        painter.drawPath(polyline({at(0.5, 0), at(1, 0.5), at(0.74, 0.5), at(0.74, 1), at(0.26, 1),
+                                   at(0.26, 0.5), at(0, 0.5), at(0.5, 0)}));
+        break;
+    case Symbol::command: {
+        // A square whose sides run on into a loop at each corner.
+        constexpr qreal near = 0.35;
+        constexpr qreal far = 0.65;
+        constexpr qreal loop = 0.35; // diameter
+        const auto circle = [&](qreal x, qreal y) { return QRectF(at(x, y), at(x + loop, y + loop)); };
+        QPainterPath path;
+        const struct {
+            QRectF rect;
+            qreal start;
+            qreal sweep;
+        } loops[] = {{circle(0, 0), 0, 270},
+                     {circle(far, 0), 180, -270},
+                     {circle(0, far), 0, -270},
+                     {circle(far, far), 180, 270}};
+        for (const auto& corner : loops) {
+            path.arcMoveTo(corner.rect, corner.start);
+            path.arcTo(corner.rect, corner.start, corner.sweep);
+        }
+        const qreal from = loop / 2;
+        const qreal to = 1 - loop / 2;
+        for (const qreal side : {near, far}) {
+            path.moveTo(at(side, from));
+            path.lineTo(at(side, to));
+            path.moveTo(at(from, side));
+            path.lineTo(at(to, side));
+        }
+        painter.drawPath(path);
         break;
     }
     }

@@ -25,6 +25,11 @@ enum class Symbol {
     exclamationmarkTriangle,
     keyboard,
     football,
+    // Modifier keys as shortcuts show them (⌃⌥⇧⌘); sized to sit on a baseline at cap height.
+    control,
+    option,
+    shift,
+    command,
 };
 
 namespace Symbols {
@@ -35,7 +40,8 @@ std::optional<Symbol> named(const QString& name);
 
 // The box the symbol takes beside text of this pixel size.
 QSizeF size(Symbol symbol, qreal pixelSize);
-// Draws the symbol centred in box, strokes as heavy as the weight asks.
+// Draws the symbol in box, strokes as heavy as the weight asks. Under a plain translation or scale the box is
+// moved to whole device pixels first, so strokes stay sharp.
 void paint(QPainter& painter, Symbol symbol, const QRectF& box, const QColor& color,
            FontWeight weight = FontWeight::regular);
 // The symbol alone on a transparent image of its size at this pixel size (tray icons and tests).

@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRawFont>
-#include <QScreen>
 
 #include <cmath>
 
@@ -157,7 +156,8 @@ void DataGridView::activateLink(int index) {
         openPlayer(link.links.front());
         return;
     }
-    if (disclosure_) {
+    // A popover that closed on this very press may still await deletion: only a shown one is toggled.
+    if (disclosure_ && disclosure_->isVisible()) {
         disclosure_->close();
         return;
     }
@@ -191,8 +191,7 @@ void DataGridView::activateLink(int index) {
         }
     });
     const QRect anchor(mapToGlobal(link.hitArea.topLeft()).toPoint(), link.hitArea.size().toSize());
-    QScreen* screen = this->screen();
-    popover->showFor(anchor, screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14));
+    popover->showAt(anchor);
 }
 
 } // namespace huddlepod

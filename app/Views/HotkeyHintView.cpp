@@ -3,9 +3,9 @@
 
 #include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
+#include "ui/ShortcutText.h"
 #include "ui/Symbols.h"
 
-#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -47,7 +47,7 @@ HotkeyHintView::Layout HotkeyHintView::layoutFor(int width) const {
 
     const qreal textLeft = layout.keyboard.right() + spacing;
     const qreal available = std::max(0.0, layout.button.left() - minimumSpacer - textLeft);
-    const qreal natural = QFontMetricsF(hintFont()).horizontalAdvance(hintText());
+    const qreal natural = ShortcutText::width(hintText(), hintFont());
     layout.textScale = natural <= available ? 1.0 : std::max(minimumTextScale, available / natural);
     layout.isTruncated = natural * layout.textScale > available + 0.01;
     const qreal lineHeight = Theme::lineHeight(hintFont());
@@ -57,7 +57,7 @@ HotkeyHintView::Layout HotkeyHintView::layoutFor(int width) const {
 }
 
 QSize HotkeyHintView::sizeHint() const {
-    const qreal natural = QFontMetricsF(hintFont()).horizontalAdvance(hintText());
+    const qreal natural = ShortcutText::width(hintText(), hintFont());
     const qreal content = std::max(
         {Symbols::size(Symbol::keyboard, 11).height(), Theme::lineHeight(hintFont()), qreal(buttonSize)});
     const qreal width = 2 * horizontalPadding + Symbols::size(Symbol::keyboard, 11).width() + spacing +
@@ -86,14 +86,11 @@ void HotkeyHintView::paintEvent(QPaintEvent*) {
     painter.save();
     painter.translate(layout.text.topLeft());
     painter.scale(layout.textScale, layout.textScale);
-    painter.setFont(hintFont());
-    painter.setPen(Theme::text(TextLevel::secondary, appearance, contrast));
     const qreal unscaledWidth = layout.text.width() / layout.textScale;
     const QString shown =
-        layout.isTruncated ? QFontMetricsF(hintFont()).elidedText(hintText(), Qt::ElideRight, unscaledWidth)
-                           : hintText();
-    painter.drawText(QRectF(0, 0, unscaledWidth + 1, layout.text.height() / layout.textScale),
-                     Qt::AlignLeft | Qt::AlignVCenter, shown);
+        layout.isTruncated ? ShortcutText::elided(hintText(), hintFont(), unscaledWidth) : hintText();
+    ShortcutText::draw(painter, QRectF(0, 0, unscaledWidth + 1, layout.text.height() / layout.textScale),
+                       shown, hintFont(), Theme::text(TextLevel::secondary, appearance, contrast));
     painter.restore();
 
     const QSizeF mark = Symbols::size(Symbol::xmark, 9);

@@ -32,8 +32,10 @@ bool isDarkTheme(const QString& theme) {
 
 } // namespace
 
-SystemWorkspaceSettings::SystemWorkspaceSettings(QString configDirectory, QString themeOverride)
-    : configDirectory_(std::move(configDirectory))
+SystemWorkspaceSettings::SystemWorkspaceSettings(QString configDirectory, QString themeOverride,
+                                                 const DesktopSettingsPortal* portal)
+    : portal_(portal)
+    , configDirectory_(std::move(configDirectory))
     , themeOverride_(std::move(themeOverride)) {
     if (configDirectory_.isEmpty()) {
         configDirectory_ = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -44,6 +46,21 @@ SystemWorkspaceSettings::SystemWorkspaceSettings(QString configDirectory, QStrin
     if (themeOverride_.isEmpty()) {
         themeOverride_ = qEnvironmentVariable("GTK_THEME");
     }
+}
+
+bool SystemWorkspaceSettings::reduceMotion() const {
+    const std::optional<bool> stated = portal_ ? portal_->settings().reduceMotion() : std::nullopt;
+    return stated.value_or(current().reduceMotion);
+}
+
+bool SystemWorkspaceSettings::increaseContrast() const {
+    const std::optional<bool> stated = portal_ ? portal_->settings().increaseContrast() : std::nullopt;
+    return stated.value_or(current().increaseContrast);
+}
+
+bool SystemWorkspaceSettings::prefersDarkAppearance() const {
+    const std::optional<bool> stated = portal_ ? portal_->settings().prefersDark() : std::nullopt;
+    return stated.value_or(current().prefersDark);
 }
 
 const SystemWorkspaceSettings::Values& SystemWorkspaceSettings::current() const {

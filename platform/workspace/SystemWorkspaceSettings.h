@@ -1,9 +1,11 @@
-// The desktop's settings as GTK-based desktops publish them in their settings.ini files.
+// The desktop's settings: the freedesktop settings portal where it states them, else GTK's settings.ini.
 #pragma once
 
+#include "platform/workspace/DesktopSettingsPortal.h"
 #include "platform/workspace/WorkspaceSettings.h"
 
 #include <QDateTime>
+#include <QPointer>
 #include <QString>
 
 namespace huddlepod {
@@ -11,16 +13,18 @@ namespace huddlepod {
 // Reads [Settings] of $XDG_CONFIG_HOME/gtk-4.0/settings.ini, then gtk-3.0 (the first file that exists wins):
 // gtk-enable-animations=false means reduce motion; a HighContrast theme means increase contrast;
 // gtk-application-prefer-dark-theme or a dark theme name means dark. GTK_THEME overrides the theme name.
-// Parsed answers are kept until the file's modification time changes.
+// Parsed answers are kept until the file's modification time changes. What the portal states (current
+// desktops keep these settings there) wins over the file.
 class SystemWorkspaceSettings : public WorkspaceSettings {
 public:
     // configDirectory empty: $XDG_CONFIG_HOME, else ~/.config. themeOverride empty: the GTK_THEME variable
-    // (blank: no override).
-    explicit SystemWorkspaceSettings(QString configDirectory = {}, QString themeOverride = {});
+    // (blank: no override). portal: none means the file alone.
+    explicit SystemWorkspaceSettings(QString configDirectory = {}, QString themeOverride = {},
+                                     const DesktopSettingsPortal* portal = nullptr);
 
-    bool reduceMotion() const override { return current().reduceMotion; }
-    bool increaseContrast() const override { return current().increaseContrast; }
-    bool prefersDarkAppearance() const override { return current().prefersDark; }
+    bool reduceMotion() const override;
+    bool increaseContrast() const override;
+    bool prefersDarkAppearance() const override;
 
 private:
     struct Values {
@@ -32,6 +36,7 @@ private:
     const Values& current() const;
     Values read(const QString& path) const;
 
+    QPointer<const DesktopSettingsPortal> portal_;
     QString configDirectory_;
     QString themeOverride_;
     mutable QString cachedPath_;

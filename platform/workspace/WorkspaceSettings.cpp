@@ -3,6 +3,9 @@
 
 #include "platform/workspace/SystemWorkspaceSettings.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 namespace huddlepod {
 
 namespace {
@@ -13,12 +16,29 @@ const WorkspaceSettings& WorkspaceSettings::shared() {
     if (installedSettings != nullptr) {
         return *installedSettings;
     }
-    static const SystemWorkspaceSettings system;
+    static const SystemWorkspaceSettings system = [] {
+        // The portal needs the application's event loop; it goes with the application object.
+        QCoreApplication* application = QCoreApplication::instance();
+        if (application == nullptr || application->thread() != QThread::currentThread()) {
+            return SystemWorkspaceSettings();
+        }
+        auto* portal =
+            new DesktopSettingsPortal(DesktopSettingsPortal::Connection::sessionBus, 1000, application);
+        QObject::connect(portal, &DesktopSettingsPortal::changed, &notifier(),
+                         &WorkspaceSettingsNotifier::changed);
+        return SystemWorkspaceSettings({}, {}, portal);
+    }();
     return system;
 }
 
 void WorkspaceSettings::install(const WorkspaceSettings* replacement) {
     installedSettings = replacement;
+    emit notifier().changed();
+}
+
+WorkspaceSettingsNotifier& WorkspaceSettings::notifier() {
+    static WorkspaceSettingsNotifier instance;
+    return instance;
 }
 
 ScopedWorkspaceSettings::ScopedWorkspaceSettings()

@@ -2,12 +2,21 @@
 // dark.
 #pragma once
 
+#include <QObject>
+
 #include <memory>
 
 namespace huddlepod {
 
+// Tells whoever applies the settings (the palette, the system appearance) that the desktop changed them.
+class WorkspaceSettingsNotifier : public QObject {
+    Q_OBJECT
+signals:
+    void changed();
+};
+
 // Read afresh whenever an animation starts or a colour is resolved, so a change on the desktop takes effect
-// at once.
+// at once; notifier() says when something changed, for what is applied once (the application palette).
 class WorkspaceSettings {
 public:
     virtual ~WorkspaceSettings() = default;
@@ -21,6 +30,8 @@ public:
     static const WorkspaceSettings& shared();
     // Installs a replacement until it is removed with nullptr; the caller keeps it alive meanwhile.
     static void install(const WorkspaceSettings* replacement);
+    // Emits changed() when the desktop's settings change (and when a replacement is installed or removed).
+    static WorkspaceSettingsNotifier& notifier();
 };
 
 // Fixed answers, for tests and for runs that pin the settings.

@@ -1,4 +1,4 @@
-// The appearance and hint entries of the settings store, and the appearance preference's raw values.
+// The appearance entry of the settings store.
 #include "ui/Preferences.h"
 #include "platform/UserDefaults.h"
 
@@ -8,79 +8,27 @@
 
 using namespace huddlepod;
 
-namespace {
-
-class PreferencesTest : public ::testing::Test {
-protected:
-    QString path() const { return dir.filePath(QStringLiteral("Huddlepod.ini")); }
+TEST(Preferences, unknownAppearanceReadsSystemUntouchedAndSystemRemovesTheEntry) {
     QTemporaryDir dir;
-};
-
-} // namespace
-
-TEST_F(PreferencesTest, missingOrUnknownAppearanceReadsSystemAndStaysStored) {
-    auto store = UserDefaults::open(path());
+    const QString path = dir.filePath(QStringLiteral("Huddlepod.ini"));
+    auto store = UserDefaults::open(path);
     Preferences preferences(*store);
     EXPECT_EQ(preferences.appearance(), AppearancePreference::system);
-
     for (const QString& stored :
          {QStringLiteral("Dark"), QStringLiteral("sepia"), QString(), QStringLiteral("system ")}) {
         store->setValue(QStringLiteral("appearance"), stored);
         EXPECT_EQ(preferences.appearance(), AppearancePreference::system) << stored.toStdString();
         EXPECT_EQ(store->value(QStringLiteral("appearance")).toString(), stored);
     }
-    store->setValue(QStringLiteral("appearance"), QStringLiteral("dark"));
-    EXPECT_EQ(preferences.appearance(), AppearancePreference::dark);
-}
-
-TEST_F(PreferencesTest, writingSystemRemovesTheEntryAndOthersStoreTheirText) {
-    auto store = UserDefaults::open(path());
-    Preferences preferences(*store);
-    preferences.setAppearance(AppearancePreference::light);
-    EXPECT_EQ(store->value(QStringLiteral("appearance")).toString(), QStringLiteral("light"));
     preferences.setAppearance(AppearancePreference::dark);
+    EXPECT_EQ(preferences.appearance(), AppearancePreference::dark);
     preferences.setAppearance(AppearancePreference::system);
     EXPECT_FALSE(store->contains(QStringLiteral("appearance")));
-    EXPECT_EQ(preferences.appearance(), AppearancePreference::system);
 
     // What reaches the file is the raw text, not an index.
     preferences.setAppearance(AppearancePreference::light);
-    QFile file(path());
+    store->sync();
+    QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains("appearance=light"));
-}
-
-TEST_F(PreferencesTest, hintFlagStartsFalseAndPersistsAcrossInstances) {
-    {
-        auto store = UserDefaults::open(path());
-        Preferences preferences(*store);
-        EXPECT_FALSE(preferences.hasSeenHotkeyHint());
-        preferences.setHasSeenHotkeyHint(true);
-    }
-    auto store = UserDefaults::open(path());
-    EXPECT_TRUE(Preferences(*store).hasSeenHotkeyHint());
-    EXPECT_EQ(Preferences::hasSeenHotkeyHintKey, std::string("hasSeenHotkeyHint"));
-}
-
-TEST(AppearancePreference, rawValuesTitlesAndForcedAppearances) {
-    ASSERT_EQ(allAppearancePreferences.size(), 3u);
-    const struct {
-        AppearancePreference preference;
-        const char* raw;
-        const char* title;
-        std::optional<Appearance> forced;
-    } cases[] = {
-        {AppearancePreference::system, "system", "System", std::nullopt},
-        {AppearancePreference::light, "light", "Light", Appearance::light},
-        {AppearancePreference::dark, "dark", "Dark", Appearance::dark},
-    };
-    for (std::size_t index = 0; index < std::size(cases); ++index) {
-        const auto& expected = cases[index];
-        EXPECT_EQ(allAppearancePreferences[index], expected.preference);
-        EXPECT_EQ(rawValue(expected.preference), QLatin1String(expected.raw));
-        EXPECT_EQ(title(expected.preference), QLatin1String(expected.title));
-        EXPECT_EQ(forcedAppearance(expected.preference), expected.forced);
-        EXPECT_EQ(appearancePreferenceFromRawValue(QLatin1String(expected.raw)), expected.preference);
-    }
-    EXPECT_FALSE(appearancePreferenceFromRawValue(QStringLiteral("Light")).has_value());
 }

@@ -10,7 +10,6 @@
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 
 #include <cmath>
 
@@ -219,8 +218,7 @@ void ListPickerBase::setPresented(bool presented) {
     const Layout current = layout();
     const QRect anchor(mapToGlobal(QPointF(current.label.left(), 0)).toPoint(),
                        QSize(int(std::ceil(current.label.width())), height()));
-    QScreen* screen = this->screen();
-    popover->showFor(anchor, screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14));
+    popover->showAt(anchor);
 }
 
 void ListPickerBase::setPresentedPickerProvider(std::function<std::optional<QString>()> provider) {

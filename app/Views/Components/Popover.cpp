@@ -2,17 +2,25 @@
 #include "app/Views/Components/Popover.h"
 
 #include "platform/workspace/WorkspaceSettings.h"
+#include "platform/x11/Compositor.h"
+#include "ui/Shadow.h"
 #include "ui/Theme.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
 
 #include <algorithm>
 
 namespace huddlepod {
+
+namespace {
+
+constexpr qreal shadowRadius = 10;
+constexpr int shadowOffsetY = 3;
+
+} // namespace
 
 Popover::Placement Popover::place(QSize contentSize, const QRect& anchor, const QRect& screen) {
     const int width = contentSize.width();
@@ -42,29 +50,89 @@ Popover::Placement Popover::place(QSize contentSize, const QRect& anchor, const 
     return placement;
 }
 
+QPainterPath Popover::outline(QSize surface, bool isAbove, int arrowX, qreal inset) {
+    const qreal left = inset;
+    const qreal right = surface.width() - inset;
+    const qreal top = (isAbove ? 0 : arrowHeight) + inset;
+    const qreal bottom = surface.height() - (isAbove ? arrowHeight : 0) - inset;
+    const qreal r = std::clamp<qreal>(std::min(right - left, bottom - top) / 2, 0, cornerRadius);
+    const qreal d = 2 * r;
+    const qreal half = arrowWidth / 2.0;
+    // Clockwise from the top-left corner; the arrow is a detour in the top or bottom edge, so the outline
+    // never crosses its base.
+    QPainterPath path;
+    path.moveTo(left + r, top);
+    if (!isAbove) {
+        path.lineTo(arrowX - half, top);
+        path.lineTo(arrowX, inset);
+        path.lineTo(arrowX + half, top);
+    }
+    path.arcTo(QRectF(right - d, top, d, d), 90, -90);
+    path.arcTo(QRectF(right - d, bottom - d, d, d), 0, -90);
+    if (isAbove) {
+        path.lineTo(arrowX + half, bottom);
+        path.lineTo(arrowX, surface.height() - inset);
+        path.lineTo(arrowX - half, bottom);
+    }
+    path.arcTo(QRectF(left, bottom - d, d, d), 270, -90);
+    path.arcTo(QRectF(left, top, d, d), 180, -90);
+    path.closeSubpath();
+    return path;
+}
+
+QRect Popover::availableGeometryAt(const QRect& anchorGlobal, const QWidget* fallback) {
+    QScreen* screen = QGuiApplication::screenAt(anchorGlobal.center());
+    if (screen == nullptr && fallback != nullptr) {
+        screen = fallback->screen();
+    }
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14);
+}
+
 Popover::Popover(QWidget* content, QWidget* parent)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint)
     , content_(content) {
-    setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     content_->setParent(this);
     content_->setFocusPolicy(Qt::NoFocus);
+    setComposited(isCompositingActive());
+}
+
+void Popover::setComposited(bool composited) {
+    composited_ = composited;
+    // Without a compositor, transparent pixels show black: draw opaque and cut the shape out instead.
+    setAttribute(Qt::WA_TranslucentBackground, composited);
+    if (composited) {
+        clearMask();
+    }
 }
 
 void Popover::showFor(QWidget* anchor) {
     anchor_ = anchor;
     const QRect anchorGlobal(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
-    QScreen* screen = anchor->screen() != nullptr ? anchor->screen() : QGuiApplication::primaryScreen();
-    showFor(anchorGlobal, screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14));
+    showFor(anchorGlobal, availableGeometryAt(anchorGlobal, anchor));
+}
+
+void Popover::showAt(const QRect& anchorGlobal) {
+    showFor(anchorGlobal, availableGeometryAt(anchorGlobal, parentWidget()));
 }
 
 void Popover::showFor(const QRect& anchorGlobal, const QRect& screen) {
     anchorGlobal_ = anchorGlobal;
     const QSize contentSize = content_->sizeHint().expandedTo(content_->minimumSize());
-    placement_ = place(contentSize, anchorGlobal, screen);
+    // The content sits inside the outline, so scrolled rows never paint over it.
+    placement_ = place(contentSize + QSize(2 * border, 2 * border), anchorGlobal, screen);
+    const int m = margin();
     const int contentTop = placement_.isAbove ? 0 : arrowHeight;
-    content_->setGeometry(0, contentTop, contentSize.width(), placement_.frame.height() - arrowHeight);
-    setGeometry(placement_.frame);
+    content_->setGeometry(m + border, m + contentTop + border, contentSize.width(),
+                          placement_.frame.height() - arrowHeight - 2 * border);
+    setGeometry(placement_.frame.adjusted(-m, -m, m, m));
+    if (!composited_) {
+        const QPainterPath shape = outline(placement_.frame.size(), placement_.isAbove, placement_.arrowX);
+        setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    }
     show();
     raise();
 }
@@ -72,32 +140,37 @@ void Popover::showFor(const QRect& anchorGlobal, const QRect& screen) {
 void Popover::paintEvent(QPaintEvent*) {
     const Appearance appearance = Theme::appearanceOf(palette());
     const bool contrast = WorkspaceSettings::shared().increaseContrast();
-    const QRectF body = placement_.isAbove ? QRectF(0, 0, width(), height() - arrowHeight)
-                                           : QRectF(0, arrowHeight, width(), height() - arrowHeight);
-    QPainterPath path;
-    path.addRoundedRect(body.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
-    QPainterPath arrow;
-    const qreal x = placement_.arrowX;
-    if (placement_.isAbove) {
-        arrow.moveTo(x - arrowWidth / 2.0, body.bottom() - 0.5);
-        arrow.lineTo(x, height() - 0.5);
-        arrow.lineTo(x + arrowWidth / 2.0, body.bottom() - 0.5);
-    } else {
-        arrow.moveTo(x - arrowWidth / 2.0, body.top() + 0.5);
-        arrow.lineTo(x, 0.5);
-        arrow.lineTo(x + arrowWidth / 2.0, body.top() + 0.5);
-    }
-    arrow.closeSubpath();
-    path = path.united(arrow);
-
+    const QColor fill = Theme::materialFill(Material::popover, appearance);
     QPainter painter(this);
+    if (composited_) {
+        if (shadow_.size() != size() || shadowAppearance_ != appearance) {
+            // The silhouette falls a little below the surface, as light from above would cast it.
+            QColor color(Qt::black);
+            color.setAlphaF(appearance == Appearance::dark ? 0.5f : 0.2f);
+            const QPainterPath shape =
+                outline(placement_.frame.size(), placement_.isAbove, placement_.arrowX);
+            shadow_ = Shadow::image(shape.translated(margin(), margin() + shadowOffsetY), size(),
+                                    shadowRadius, color);
+            shadowAppearance_ = appearance;
+        }
+        painter.drawImage(0, 0, shadow_);
+    } else {
+        painter.fillRect(rect(), fill);
+    }
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(margin(), margin());
     painter.setPen(QPen(Theme::popoverEdge(appearance, contrast), 1));
-    painter.setBrush(Theme::materialFill(Material::popover, appearance));
-    painter.drawPath(path);
+    painter.setBrush(fill);
+    painter.drawPath(outline(placement_.frame.size(), placement_.isAbove, placement_.arrowX, 0.5));
 }
 
 void Popover::mousePressEvent(QMouseEvent* event) {
+    // A press in the shadow is outside the surface: it closes the popover like any outside press.
+    if (composited_ && !outline(placement_.frame.size(), placement_.isAbove, placement_.arrowX)
+                            .contains(event->position() - QPointF(margin(), margin()))) {
+        close();
+        return;
+    }
     // A press on the anchor itself only closes the popover; replaying it there would open it again at once.
     const QPoint global = event->globalPosition().toPoint();
     const QRect anchorRect =

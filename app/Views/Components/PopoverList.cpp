@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -76,6 +77,61 @@ private:
     int pressedRow_ = -1;
 };
 
+// The overlay knob: drawn over the rows' right edge, draggable, hidden again soon after scrolling stops.
+class PopoverList::ScrollIndicator : public QWidget {
+public:
+    static constexpr int width = 6;
+
+    explicit ScrollIndicator(PopoverList* list)
+        : QWidget(list)
+        , list_(list) {
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_TranslucentBackground);
+        hide();
+    }
+
+    bool isDragging() const { return dragStart_.has_value(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        const Appearance appearance = Theme::appearanceOf(palette());
+        QColor color = appearance == Appearance::dark ? QColor(Qt::white) : QColor(Qt::black);
+        color.setAlphaF(isDragging() ? 0.55f : 0.38f);
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(color);
+        painter.drawRoundedRect(QRectF(rect()), width / 2.0, width / 2.0);
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        dragStart_ = {event->globalPosition().y(), list_->scrollOffset()};
+        list_->indicatorTimer_.stop();
+        update();
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (!dragStart_) {
+            return;
+        }
+        // The knob travels the track while the content travels its whole scroll range.
+        QScrollBar* bar = list_->verticalScrollBar();
+        const int travel = std::max(1, list_->viewport()->height() - 2 * verticalPadding - height());
+        const qreal moved = event->globalPosition().y() - dragStart_->first;
+        bar->setValue(dragStart_->second + int(std::lround(moved * bar->maximum() / travel)));
+    }
+
+    void mouseReleaseEvent(QMouseEvent*) override {
+        dragStart_.reset();
+        list_->indicatorTimer_.start();
+        update();
+    }
+
+private:
+    PopoverList* list_;
+    std::optional<std::pair<qreal, int>> dragStart_; // press position and scroll offset
+};
+
 int PopoverList::listHeight(int rowCount, int maximumHeight) {
     return std::min(rowHeight * rowCount + 2 * verticalPadding, maximumHeight);
 }
@@ -98,16 +154,10 @@ PopoverList::PopoverList(QStringList titles, std::optional<int> selectedIndex, c
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(style_.showsScrollIndicator ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    // The scroll bar never takes width from the rows; an overlay shows the position while scrolling.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setWidgetResizable(true);
     viewport()->setAutoFillBackground(false);
-    // A thin overlay-style indicator rather than a full scroll bar.
-    verticalScrollBar()->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { width: 7px; background: transparent; margin: 4px 1px 4px 0; }"
-        "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 0.55); border-radius: 3px; "
-        "min-height: 24px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     setAttribute(Qt::WA_TranslucentBackground);
     viewport()->setAttribute(Qt::WA_TranslucentBackground);
 
@@ -116,6 +166,40 @@ PopoverList::PopoverList(QStringList titles, std::optional<int> selectedIndex, c
     setWidget(rows_);
     rows_->setAutoFillBackground(false); // setWidget() turns it on
     setFixedSize(sizeHint());
+
+    if (style_.showsScrollIndicator) {
+        indicator_ = new ScrollIndicator(this);
+        indicatorTimer_.setSingleShot(true);
+        indicatorTimer_.setInterval(indicatorLinger);
+        connect(&indicatorTimer_, &QTimer::timeout, indicator_, &QWidget::hide);
+        connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+            if (!centring_) {
+                flashIndicator();
+            }
+        });
+    }
+}
+
+bool PopoverList::isIndicatorShown() const {
+    return indicator_ != nullptr && indicator_->isVisible();
+}
+
+void PopoverList::flashIndicator() {
+    const QScrollBar* bar = verticalScrollBar();
+    if (indicator_ == nullptr || bar->maximum() <= 0) {
+        return;
+    }
+    const QRect track = viewport()->geometry().adjusted(0, verticalPadding, 0, -verticalPadding);
+    const int total = bar->maximum() + bar->pageStep();
+    const int knob = std::max(20, track.height() * bar->pageStep() / std::max(1, total));
+    const int top = track.top() + (track.height() - knob) * bar->value() / bar->maximum();
+    indicator_->setGeometry(track.right() + 1 - ScrollIndicator::width - 2, top, ScrollIndicator::width,
+                            knob);
+    indicator_->show();
+    indicator_->raise();
+    if (!indicator_->isDragging()) {
+        indicatorTimer_.start();
+    }
 }
 
 QSize PopoverList::sizeHint() const {
@@ -147,7 +231,9 @@ void PopoverList::centreOnSelection() {
     }
     // The scroll range follows the layout; make sure it is current before scrolling.
     rows_->resize(viewport()->width(), rows_->minimumHeight());
+    const QScopedValueRollback centring(centring_, true);
     verticalScrollBar()->setRange(0, std::max(0, rows_->minimumHeight() - viewport()->height()));
+    verticalScrollBar()->setPageStep(viewport()->height());
     const int centre = rowRect(*selectedIndex_).center().y();
     verticalScrollBar()->setValue(centre - viewport()->height() / 2);
 }

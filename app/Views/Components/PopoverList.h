@@ -3,6 +3,7 @@
 
 #include <QScrollArea>
 #include <QStringList>
+#include <QTimer>
 
 #include <optional>
 
@@ -14,6 +15,8 @@ public:
     static constexpr int rowHeight = 22;
     static constexpr int verticalPadding = 4;
     static constexpr int horizontalPadding = 10;
+    // How long the scroll indicator stays after the last scroll, in milliseconds.
+    static constexpr int indicatorLinger = 900;
 
     struct Style {
         int width = 130;              // fixed width of the list
@@ -37,6 +40,8 @@ public:
     int scrollOffset() const;
     // Scrolls without animation so the selected row sits in the middle (as far as the ends allow).
     void centreOnSelection();
+    // The overlay scroll indicator is on screen (only while the list scrolls, and shortly after).
+    bool isIndicatorShown() const;
 
     QSize sizeHint() const override;
 
@@ -49,12 +54,19 @@ protected:
 private:
     class Rows;
     friend class Rows;
+    class ScrollIndicator;
+    friend class ScrollIndicator;
+
+    void flashIndicator();
 
     QStringList titles_;
     std::optional<int> selectedIndex_;
     Style style_;
     int width_ = 0;
     Rows* rows_ = nullptr;
+    ScrollIndicator* indicator_ = nullptr;
+    QTimer indicatorTimer_;
+    bool centring_ = false; // scrolling to the selection on show is not the user's scrolling
 };
 
 } // namespace huddlepod

@@ -1,0 +1,357 @@
+// The panel's stack, its page pushes, the focus sequence on every show and the one-time hint.
+#include "app/Views/PanelRootView.h"
+
+#include "app/PanelNavigation.h"
+#include "app/PanelSession.h"
+#include "app/SearchViewModel.h"
+#include "app/Views/Animation.h"
+#include "app/Views/Components/Popover.h"
+#include "app/Views/HotkeyHintView.h"
+#include "app/Views/PlayerCardView.h"
+#include "app/Views/SearchFieldView.h"
+#include "app/Views/SearchResultsView.h"
+#include "platform/UserDefaults.h"
+#include "platform/workspace/WorkspaceSettings.h"
+#include "ui/Preferences.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QVariantAnimation>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace huddlepod {
+
+namespace {
+
+// A hairline between the stacked parts.
+class Divider : public QWidget {
+public:
+    explicit Divider(QWidget* parent = nullptr)
+        : QWidget(parent) {
+        setFixedHeight(1);
+        setFocusPolicy(Qt::NoFocus);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Theme::text(TextLevel::quaternary, Theme::appearanceOf(palette()),
+                                             WorkspaceSettings::shared().increaseContrast()));
+    }
+};
+
+QPainterPath panelShape(const QRectF& rect) {
+    QPainterPath path;
+    path.addRoundedRect(rect, PanelBackground::cornerRadius, PanelBackground::cornerRadius);
+    return path;
+}
+
+} // namespace
+
+PanelBackground::PanelBackground(Material material, QWidget* parent)
+    : QWidget(parent)
+    , material_(material) {
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void PanelBackground::setMaterial(Material material) {
+    material_ = material;
+    update();
+}
+
+void PanelBackground::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(panelShape(QRectF(rect())),
+                     Theme::materialFill(material_, Theme::appearanceOf(palette())));
+}
+
+PanelBorder::PanelBorder(QWidget* parent)
+    : QWidget(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+QColor PanelBorder::colour() const {
+    return Theme::panelEdge(Theme::appearanceOf(palette()), WorkspaceSettings::shared().increaseContrast());
+}
+
+void PanelBorder::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour(), 1));
+    painter.setBrush(Qt::NoBrush);
+    // Stroked inside the clip: the line's centre half a pixel in.
+    painter.drawPath(panelShape(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
+}
+
+void PanelPageArea::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    for (QWidget* page : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        page->setGeometry(page->x(), 0, width(), height());
+    }
+}
+
+PanelRootView::PanelRootView(PanelSession* session, SearchViewModel* searchModel, PanelNavigation* navigation,
+                             HomeViewModel* homeModel, PlayerModelProvider playerModelProvider,
+                             std::function<void()> onDismiss, std::function<void()> onReadyForInput,
+                             QString hotkeyDescription, QWidget* parent)
+    : QWidget(parent)
+    , session_(session)
+    , searchModel_(searchModel)
+    , navigation_(navigation)
+    , homeModel_(homeModel)
+    , playerModelProvider_(std::move(playerModelProvider))
+    , onDismiss_(std::move(onDismiss))
+    , onReadyForInput_(std::move(onReadyForInput))
+    , showsHotkeyHint_(!Preferences(*UserDefaults::openStandard()).hasSeenHotkeyHint())
+    , background_(new PanelBackground(Material::menu, this))
+    , border_(new PanelBorder(this))
+    , field_(new SearchFieldView(searchModel, this))
+    , pages_(new PanelPageArea(this))
+    , results_(new SearchResultsView(searchModel, homeModel, pages_)) {
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    stack->addWidget(field_);
+    stack->addWidget(new Divider(this));
+    if (showsHotkeyHint_) {
+        hint_ = new HotkeyHintView(std::move(hotkeyDescription), this);
+        hintDivider_ = new Divider(this);
+        stack->addWidget(hint_);
+        stack->addWidget(hintDivider_);
+        connect(hint_, &HotkeyHintView::dismissed, this, &PanelRootView::dismissHint);
+    }
+    stack->addWidget(pages_, 1);
+    background_->lower();
+    border_->raise();
+
+    connect(field_, &SearchFieldView::openRequested, this, &PanelRootView::open);
+    connect(field_, &SearchFieldView::backRequested, this, &PanelRootView::back);
+    connect(results_, &SearchResultsView::openRequested, this, &PanelRootView::open);
+    connect(navigation_, &PanelNavigation::routeChanged, this, &PanelRootView::showRoute);
+    connect(session_, &PanelSession::revisionChanged, this, &PanelRootView::runFocusSequence);
+    connect(searchModel_, &SearchViewModel::queryChanged, this, [this] {
+        if (!searchModel_->query().isEmpty() && showsHotkeyHint_) {
+            dismissHint();
+        }
+    });
+    showRoute();
+    runFocusSequence();
+}
+
+PanelRootView::~PanelRootView() {
+    if (card_ != nullptr) {
+        card_->disappear();
+    }
+}
+
+void PanelRootView::setMaterial(Material material) {
+    background_->setMaterial(material);
+}
+
+HotkeyHintView* PanelRootView::hint() const {
+    return hint_ != nullptr && !hint_->isHidden() ? hint_ : nullptr;
+}
+
+bool PanelRootView::isPopoverOpen() const {
+    const QList<Popover*> popovers = findChildren<Popover*>();
+    return std::any_of(popovers.begin(), popovers.end(),
+                       [](const Popover* popover) { return popover->isVisible(); });
+}
+
+bool PanelRootView::closePopover() {
+    bool closed = false;
+    for (Popover* popover : findChildren<Popover*>()) {
+        if (popover->isVisible()) {
+            popover->hide();
+            closed = true;
+        }
+    }
+    return closed;
+}
+
+void PanelRootView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    background_->setGeometry(rect());
+    border_->setGeometry(rect());
+}
+
+void PanelRootView::keyPressEvent(QKeyEvent* event) {
+    // The exit command: the shell's own Escape handling normally consumes the key first.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        if (!closePopover() && onDismiss_) {
+            onDismiss_();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PanelRootView::open(const SearchResult& result) {
+    navigation_->setRoute(PanelRoute::player(result));
+}
+
+void PanelRootView::back() {
+    navigation_->setRoute(PanelRoute::search());
+}
+
+void PanelRootView::showRoute() {
+    const PanelRoute route = navigation_->route();
+    if (route == shown_ && (route.isSearch() || card_ != nullptr)) {
+        return;
+    }
+    finishTransition();
+    const bool wasPlayer = shown_.isPlayer();
+    shown_ = route;
+    field_->setShowingPlayer(route.isPlayer());
+    updateHintVisibility();
+
+    // The card that stops showing stops loading first, before the provider may evict its model.
+    QWidget* leaving = nullptr;
+    if (card_ != nullptr) {
+        card_->disappear();
+        leaving = std::exchange(card_, nullptr);
+    }
+    QWidget* entering = results_;
+    if (route.isPlayer()) {
+        PlayerCardViewModel* model =
+            playerModelProvider_ ? playerModelProvider_(*route.playerResult()) : nullptr;
+        if (model != nullptr) {
+            card_ = new PlayerCardView(model, [this](const PlayerLink& link) {
+                open(SearchResult::placeholder(link.id, link.name, link.position));
+            });
+            card_->setParent(pages_);
+            card_->setGeometry(pages_->rect());
+            entering = card_;
+        }
+    }
+    if (!wasPlayer && leaving == nullptr && entering != results_) {
+        leaving = results_;
+    }
+    if (entering == results_ && leaving == nullptr) {
+        results_->setGeometry(pages_->rect());
+        results_->show();
+        return;
+    }
+
+    entering->show();
+    entering->raise();
+    if (card_ != nullptr) {
+        card_->appear();
+    }
+    if (entering == results_) {
+        results_->pageAppeared();
+    }
+    const bool animated = wasPlayer != route.isPlayer() && leaving != nullptr;
+    leaving_ = leaving;
+    if (!animated) {
+        finishTransition();
+        return;
+    }
+    // Opening: the results leave toward the leading edge, the card comes in from the trailing edge; back
+    // reverses both.
+    const int width = pages_->width();
+    const int direction = route.isPlayer() ? 1 : -1;
+    entering->move(width * direction, 0);
+    transition_ = Animation::run(this, AnimationSpec::pageEaseInOut(),
+                                 [this, entering = QPointer<QWidget>(entering), width, direction](qreal t) {
+                                     const int offset = int(std::lround(width * (1 - t))) * direction;
+                                     if (entering) {
+                                         entering->move(offset, 0);
+                                     }
+                                     if (leaving_) {
+                                         leaving_->move(offset - width * direction, 0);
+                                     }
+                                 });
+    if (transition_) {
+        connect(transition_, &QVariantAnimation::finished, this, &PanelRootView::finishTransition);
+    } else {
+        finishTransition();
+    }
+}
+
+void PanelRootView::finishTransition() {
+    if (transition_) {
+        transition_->disconnect(this);
+        transition_->stop();
+        transition_ = nullptr;
+    }
+    if (QWidget* leaving = leaving_.data()) {
+        leaving_ = nullptr;
+        leaving->hide();
+        if (leaving != results_) {
+            leaving->deleteLater();
+        }
+    }
+    for (QWidget* page : {static_cast<QWidget*>(results_), static_cast<QWidget*>(card_)}) {
+        if (page != nullptr && !page->isHidden()) {
+            page->move(0, 0);
+        }
+    }
+}
+
+void PanelRootView::runFocusSequence() {
+    // A later turn of the event loop: the shell has then raised the panel and made it active.
+    QTimer::singleShot(0, this, [this] {
+        QLineEdit* field = field_->textField();
+        field->setFocus(Qt::OtherFocusReason);
+        if (onReadyForInput_) {
+            onReadyForInput_();
+        }
+        // One more turn, so the caret move comes after the field has taken focus.
+        QTimer::singleShot(0, this, [this] {
+            QLineEdit* text = field_->textField();
+            if (window()->focusWidget() == text) {
+                text->deselect();
+                text->setCursorPosition(int(text->text().size()));
+            }
+        });
+    });
+}
+
+void PanelRootView::dismissHint() {
+    if (!showsHotkeyHint_) {
+        return;
+    }
+    showsHotkeyHint_ = false;
+    auto defaults = UserDefaults::openStandard();
+    Preferences(*defaults).setHasSeenHotkeyHint(true);
+    defaults->sync();
+    // The effect only for the fade: it would stand in the way of rendering the hint otherwise.
+    auto* opacity = new QGraphicsOpacityEffect(hint_);
+    hint_->setGraphicsEffect(opacity);
+    hintFading_ = true;
+    Animation::run(hint_, AnimationSpec::quickEaseOut(), [this, opacity](qreal t) {
+        opacity->setOpacity(1 - t);
+        if (t >= 1) {
+            hintFading_ = false;
+            updateHintVisibility();
+        }
+    });
+}
+
+void PanelRootView::updateHintVisibility() {
+    if (hint_ == nullptr) {
+        return;
+    }
+    const bool shown = (showsHotkeyHint_ || hintFading_) && shown_.isSearch();
+    hint_->setVisible(shown);
+    hintDivider_->setVisible(shown);
+}
+
+} // namespace huddlepod

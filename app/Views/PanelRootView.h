@@ -1,0 +1,131 @@
+// The content of the floating panel: the search field, the one-time shortcut hint and a page area that slides
+// between the search page (results or league browser) and a player card. Draws the panel's fill and hairline.
+#pragma once
+
+#include "app/PanelRoute.h"
+#include "ui/Theme.h"
+
+#include <QPointer>
+#include <QVariantAnimation>
+#include <QWidget>
+
+#include <functional>
+
+namespace huddlepod {
+
+class HomeViewModel;
+class HotkeyHintView;
+class PanelNavigation;
+class PanelSession;
+class PlayerCardView;
+class PlayerCardViewModel;
+class SearchFieldView;
+class SearchResultsView;
+class SearchViewModel;
+
+// The panel's material, as a fill in the panel's rounded shape.
+class PanelBackground : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr qreal cornerRadius = 12;
+
+    explicit PanelBackground(Material material, QWidget* parent = nullptr);
+    Material material() const { return material_; }
+    void setMaterial(Material material);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Material material_;
+};
+
+// The 1-pixel hairline just inside the panel's rounded edge, over everything else.
+class PanelBorder : public QWidget {
+    Q_OBJECT
+public:
+    explicit PanelBorder(QWidget* parent = nullptr);
+    // The edge colour for this widget's look and the desktop's contrast setting now.
+    QColor colour() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// Holds one page at a time and pushes between the results and a card.
+class PanelPageArea : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
+
+class PanelRootView : public QWidget {
+    Q_OBJECT
+public:
+    // The shell's cache owns the models; the provider returns the one for a result.
+    using PlayerModelProvider = std::function<PlayerCardViewModel*(const SearchResult&)>;
+
+    PanelRootView(PanelSession* session, SearchViewModel* searchModel, PanelNavigation* navigation,
+                  HomeViewModel* homeModel, PlayerModelProvider playerModelProvider,
+                  std::function<void()> onDismiss, std::function<void()> onReadyForInput,
+                  QString hotkeyDescription, QWidget* parent = nullptr);
+    ~PanelRootView() override;
+
+    // The fill standing in for the requested material; menu unless the debug driver asks for another.
+    void setMaterial(Material material);
+
+    SearchFieldView* searchField() const { return field_; }
+    SearchResultsView* results() const { return results_; }
+    // The card on screen, or none on the search page.
+    PlayerCardView* card() const { return card_; }
+    // The hint while it is on screen.
+    HotkeyHintView* hint() const;
+    bool isTransitioning() const { return transition_ != nullptr; }
+
+    // A list picker's popover is open over the panel. Escape then closes only the popover: the shell's
+    // Escape handling asks here first.
+    bool isPopoverOpen() const;
+    // Closes the open popovers; false when there was none.
+    bool closePopover();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void open(const SearchResult& result);
+    void back();
+    void showRoute();
+    void finishTransition();
+    void runFocusSequence();
+    void dismissHint();
+    void updateHintVisibility();
+
+    PanelSession* session_;
+    SearchViewModel* searchModel_;
+    PanelNavigation* navigation_;
+    HomeViewModel* homeModel_;
+    PlayerModelProvider playerModelProvider_;
+    std::function<void()> onDismiss_;
+    std::function<void()> onReadyForInput_;
+    bool showsHotkeyHint_;
+
+    PanelBackground* background_;
+    PanelBorder* border_;
+    SearchFieldView* field_;
+    QWidget* hintDivider_ = nullptr;
+    HotkeyHintView* hint_ = nullptr;
+    bool hintFading_ = false;
+    PanelPageArea* pages_;
+    SearchResultsView* results_;
+    PlayerCardView* card_ = nullptr;
+    PanelRoute shown_;
+    // The page that slides out; deleted (a card) or hidden (the results) when the push ends.
+    QPointer<QWidget> leaving_;
+    QPointer<QVariantAnimation> transition_;
+};
+
+} // namespace huddlepod

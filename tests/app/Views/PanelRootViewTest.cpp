@@ -1,0 +1,318 @@
+// The panel driven through real key and mouse events: field keys, the query binding on a card, the trailing
+// control, the hint, hover gating, card loads across route changes, pushes, focus and Escape.
+#include "app/Views/PanelRootView.h"
+#include "app/HomeViewModel.h"
+#include "app/PanelNavigation.h"
+#include "app/PanelSession.h"
+#include "app/PlayerCardViewModel.h"
+#include "app/SearchViewModel.h"
+#include "app/Views/Components/Popover.h"
+#include "app/Views/PlayerCardView.h"
+#include "app/Views/SearchFieldView.h"
+#include "app/Views/SearchResultsView.h"
+#include "data/PostgRESTError.h"
+#include "platform/UserDefaults.h"
+#include "platform/workspace/WorkspaceSettings.h"
+#include "tests/app/FakePlayerService.h"
+#include "tests/app/FakeSearchService.h"
+#include "ui/Preferences.h"
+
+#include <QAccessible>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using namespace huddlepod;
+using namespace std::chrono_literals;
+using huddlepod::testing::FakePlayerService;
+using huddlepod::testing::FakeSearchService;
+using Trailing = SearchFieldView::Trailing;
+
+std::vector<SearchResult> rows(int count) {
+    std::vector<SearchResult> results;
+    for (int index = 0; index < count; ++index) {
+        SearchResult result;
+        result.id = QUuid::createUuid();
+        result.fullName = QStringLiteral("Joe %1").arg(index);
+        result.primaryPosition = QStringLiteral("QB");
+        result.isHOF = true;
+        result.careerStart = 2001;
+        result.careerEnd = 2012;
+        result.teams = {TeamPathEntry{.abbr = "KC"}, TeamPathEntry{.abbr = "SF"}};
+        results.push_back(result);
+    }
+    return results;
+}
+
+class PanelRootViewTest : public ::testing::Test {
+protected:
+    PanelRootViewTest() {
+        UserDefaults::openStandard()->remove(Preferences::hasSeenHotkeyHintKey); // a first launch
+        motion.reduceMotionValue = true;
+        launch();
+    }
+    ~PanelRootViewTest() override {
+        root.reset();
+        search->calls.abandonPending();
+        players->calls.abandonPending();
+    }
+
+    void launch() {
+        root = std::make_unique<PanelRootView>(
+            &session, model.get(), &navigation, &home,
+            [this](const SearchResult& result) {
+                auto silent = [](const QByteArray&) {};
+                return cards
+                    .emplace_back(std::make_unique<PlayerCardViewModel>(result, players, clock, silent))
+                    .get();
+            },
+            [this] { ++dismissals; }, [this] { ++readyCalls; }, QStringLiteral("⌃⌥S"));
+        root->resize(440, 560);
+        root->show();
+        root->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(root.get()));
+        QTRY_VERIFY(field()->hasFocus());
+    }
+
+    QLineEdit* field() const { return root->searchField()->textField(); }
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(field(), key, modifiers);
+    }
+    // Types "jo" and answers the search with this many rows.
+    std::vector<SearchResult> list(int count) {
+        QTest::keyClicks(field(), "jo");
+        clock->advance(SearchViewModel::debounce);
+        std::vector<SearchResult> listed = rows(count);
+        search->calls.answer(QStringLiteral("jo"), listed);
+        return listed;
+    }
+    SearchResultRow* row(int index) const { return root->results()->rows().at(std::size_t(index)); }
+    std::optional<SearchResult> openCard() const { return navigation.route().playerResult(); }
+
+    ScopedWorkspaceSettings motion;
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+    std::shared_ptr<FakeSearchService> search = std::make_shared<FakeSearchService>();
+    std::shared_ptr<FakePlayerService> players = std::make_shared<FakePlayerService>();
+    std::unique_ptr<SearchViewModel> model =
+        std::make_unique<SearchViewModel>(search, nullptr, clock, [](const QByteArray&) {});
+    PanelSession session;
+    PanelNavigation navigation;
+    HomeViewModel home{nullptr};
+    std::vector<std::unique_ptr<PlayerCardViewModel>> cards;
+    int dismissals = 0;
+    int readyCalls = 0;
+    std::unique_ptr<PanelRootView> root;
+};
+
+TEST_F(PanelRootViewTest, returnAndKeypadEnterOpenTheSelectedRowOnlyWhileRowsAreListed) {
+    // Return is ignored in every state without rows.
+    QTest::keyClicks(field(), "jo");
+    key(Qt::Key_Return); // idle, waiting out the debounce
+    clock->advance(SearchViewModel::debounce);
+    key(Qt::Key_Return); // loading
+    search->calls.answer(QStringLiteral("jo"), std::vector<SearchResult>{});
+    key(Qt::Key_Enter, Qt::KeypadModifier); // empty
+    EXPECT_FALSE(openCard());
+
+    model->setQuery(QString());
+    const std::vector<SearchResult> listed = list(3);
+    key(Qt::Key_Down);
+    key(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(openCard(), listed[1]);
+}
+
+TEST_F(PanelRootViewTest, arrowsNeverMoveTheCaretOnTheSearchPageButPassThroughOnACard) {
+    for (const bool withRows : {false, true}) {
+        model->setQuery(QString());
+        if (withRows) {
+            list(3);
+        } else {
+            QTest::keyClicks(field(), "jo");
+        }
+        field()->setCursorPosition(1);
+        key(Qt::Key_Down);
+        key(Qt::Key_Up);
+        key(Qt::Key_Down);
+        EXPECT_EQ(field()->cursorPosition(), 1);
+        EXPECT_EQ(model->selection(), withRows ? 1 : 0);
+    }
+    key(Qt::Key_Return);
+    const int ticks = model->keyboardNavigationTick();
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_EQ(model->keyboardNavigationTick(), ticks) << "on a card the keys belong to the text field";
+}
+
+TEST_F(PanelRootViewTest, typingOnACardReturnsToTheResultsThenUpdatesTheQuery) {
+    list(3);
+    key(Qt::Key_Return);
+    ASSERT_TRUE(navigation.route().isPlayer());
+    int routeWrites = 0;
+    QObject::connect(&navigation, &PanelNavigation::routeChanged, [&] {
+        ++routeWrites;
+        EXPECT_EQ(model->query(), QStringLiteral("jo")) << "the route changes before the query";
+    });
+    QTest::keyClicks(field(), "e");
+    EXPECT_EQ(routeWrites, 1);
+    EXPECT_TRUE(navigation.route().isSearch());
+    EXPECT_EQ(model->query(), QStringLiteral("joe"));
+    EXPECT_EQ(root->card(), nullptr);
+}
+
+TEST_F(PanelRootViewTest, theClearButtonEmptiesTheQueryButKeepsTheCardAndTheFocus) {
+    list(2);
+    key(Qt::Key_Return);
+    QWidget* clear = root->searchField()->findChild<SymbolButton*>();
+    ASSERT_TRUE(clear->isVisible());
+    QTest::mouseClick(clear, Qt::LeftButton);
+    EXPECT_EQ(model->query(), QString());
+    EXPECT_EQ(field()->text(), QString());
+    EXPECT_TRUE(navigation.route().isPlayer());
+    EXPECT_TRUE(field()->hasFocus());
+    EXPECT_EQ(model->state(), SearchState::idle());
+}
+
+TEST_F(PanelRootViewTest, theSpinnerOutranksTheClearButtonWhichOutranksNothing) {
+    auto shown = [field = root->searchField()] {
+        EXPECT_EQ(field->findChild<ActivitySpinner*>()->isVisible(), field->trailing() == Trailing::spinner);
+        EXPECT_EQ(field->findChild<SymbolButton*>()->isVisible(), field->trailing() == Trailing::clearButton);
+        return field->trailing();
+    };
+    EXPECT_EQ(shown(), Trailing::none);
+    QTest::keyClicks(field(), "jo");
+    EXPECT_EQ(shown(), Trailing::clearButton);
+    clock->advance(SearchViewModel::debounce);
+    EXPECT_EQ(shown(), Trailing::spinner) << "loading hides the clear button";
+    search->calls.fail(QStringLiteral("jo"), PostgRESTError::http(500, {}));
+    EXPECT_EQ(shown(), Trailing::clearButton);
+    model->reset();
+    EXPECT_EQ(shown(), Trailing::none);
+}
+
+TEST_F(PanelRootViewTest, theHintGoesForGoodWithTheFirstQueryAndHidesOnACard) {
+    ASSERT_NE(root->hint(), nullptr);
+    QTest::keyClicks(field(), "j");
+    EXPECT_EQ(root->hint(), nullptr) << "dismissed by typing, stored at once";
+    EXPECT_TRUE(Preferences(*UserDefaults::openStandard()).hasSeenHotkeyHint());
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(root->hint(), nullptr) << "clearing the query does not bring it back";
+
+    launch(); // the next launch
+    EXPECT_EQ(root->hint(), nullptr);
+
+    // Undismissed, it steps aside while a card shows.
+    UserDefaults::openStandard()->remove(Preferences::hasSeenHotkeyHintKey);
+    launch();
+    navigation.setRoute(PanelRoute::player(rows(1).front()));
+    EXPECT_EQ(root->hint(), nullptr);
+    navigation.setRoute(PanelRoute::search());
+    EXPECT_NE(root->hint(), nullptr);
+}
+
+TEST_F(PanelRootViewTest, hoverSelectsOnlyAfterARealMouseMovementAndAClickOpens) {
+    const std::vector<SearchResult> listed = list(4);
+    QTest::mouseMove(row(2), row(2)->rect().center());
+    EXPECT_EQ(model->selection(), 0) << "rows appearing under a resting pointer take no selection";
+    model->setAllowsHoverSelection(true); // the shell's mouse-moved monitor
+    const int ticks = model->keyboardNavigationTick();
+    QTest::mouseMove(row(3), row(3)->rect().center());
+    EXPECT_EQ(model->selection(), 3);
+    EXPECT_TRUE(row(3)->isSelected());
+    EXPECT_EQ(model->keyboardNavigationTick(), ticks);
+
+    QTest::mouseClick(row(1), Qt::LeftButton);
+    EXPECT_EQ(openCard(), listed[1]);
+}
+
+TEST_F(PanelRootViewTest, keyboardSelectionScrollsJustEnoughToShowTheRow) {
+    list(25);
+    QScrollBar* bar = root->results()->list()->verticalScrollBar();
+    const int visible = root->results()->list()->viewport()->height();
+    for (int step = 0; step < 14; ++step) {
+        key(Qt::Key_Down);
+    }
+    EXPECT_EQ(row(14)->geometry().bottom() + 1, bar->value() + visible) << "the row sits at the bottom edge";
+    const int scrolled = bar->value();
+    key(Qt::Key_Up);
+    EXPECT_EQ(bar->value(), scrolled) << "a row already in view does not scroll";
+}
+
+TEST_F(PanelRootViewTest, pagesPushBothWaysAndARouteChangeCancelsTheCardLoadInFlight) {
+    motion.reduceMotionValue = false;
+    const std::vector<SearchResult> listed = list(2);
+    key(Qt::Key_Return);
+    ASSERT_TRUE(root->isTransitioning());
+    EXPECT_GT(root->card()->x(), 0) << "the card comes in from the trailing edge";
+    QTRY_VERIFY(!root->isTransitioning());
+    EXPECT_EQ(root->card()->x(), 0);
+    EXPECT_TRUE(root->results()->isHidden());
+    const QString first = "card " + listed[0].id.toString(QUuid::WithoutBraces) + " hof";
+    EXPECT_FALSE(players->calls.token(first).isCancelled());
+
+    // A link on the card opens another player: the first card's load stops, and nothing slides.
+    navigation.setRoute(PanelRoute::player(listed[1]));
+    EXPECT_TRUE(players->calls.token(first).isCancelled());
+    EXPECT_FALSE(root->isTransitioning());
+
+    QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
+    EXPECT_TRUE(
+        players->calls.token("card " + listed[1].id.toString(QUuid::WithoutBraces) + " hof").isCancelled());
+    EXPECT_LT(root->results()->x(), 0) << "the results come back from the leading edge";
+    QTRY_VERIFY(!root->isTransitioning());
+    EXPECT_EQ(root->results()->x(), 0);
+    EXPECT_EQ(root->card(), nullptr);
+}
+
+TEST_F(PanelRootViewTest, everyShowFocusesTheFieldWithTheCaretAtTheEnd) {
+    EXPECT_EQ(readyCalls, 1);
+    root->results()->setFocus(); // focus elsewhere since the last show
+    model->setQuery(QStringLiteral("joe"));
+    field()->setSelection(0, 2);
+    session.setRevision(session.revision() + 1);
+    QTRY_COMPARE(readyCalls, 2);
+    EXPECT_TRUE(field()->hasFocus());
+    QTRY_COMPARE(field()->cursorPosition(), 3);
+    EXPECT_FALSE(field()->hasSelectedText());
+}
+
+TEST_F(PanelRootViewTest, escapeClosesAnOpenPopoverFirstThenDismisses) {
+    auto* popover = new Popover(new QWidget, root->results());
+    popover->showFor(field());
+    ASSERT_TRUE(root->isPopoverOpen());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(root->isPopoverOpen());
+    EXPECT_EQ(dismissals, 0);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(dismissals, 1);
+}
+
+TEST_F(PanelRootViewTest, assistiveTechnologiesHearTheFieldItsControlsAndTheRows) {
+    auto spoken = [](QWidget* widget) {
+        QAccessibleInterface* element = QAccessible::queryAccessibleInterface(widget);
+        return std::pair(element->role(), element->text(QAccessible::Name));
+    };
+    const std::vector<SearchResult> listed = list(1);
+    using Role = QAccessible::Role;
+    EXPECT_EQ(spoken(root->searchField()->findChild<SymbolButton*>()),
+              std::pair(Role::Button, QStringLiteral("Clear search")));
+    EXPECT_EQ(spoken(row(0)),
+              std::pair(Role::ListItem, QStringLiteral("Joe 0, QB, KC , SF  ,  2001–2012, Hall of Fame")));
+    EXPECT_TRUE(
+        QAccessible::queryAccessibleInterface(root->searchField()->leadingGlyph())->state().invisible);
+
+    QAccessible::queryAccessibleInterface(row(0))->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(openCard(), listed[0]);
+    EXPECT_EQ(spoken(root->searchField()->leadingGlyph()),
+              std::pair(Role::Button, QStringLiteral("Back to results")));
+}
+
+} // namespace

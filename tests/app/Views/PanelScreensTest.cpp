@@ -1,0 +1,168 @@
+// The whole panel against the local backend's demo league, in every search state, saved in the light and the
+// dark look under $HUDDLEPOD_TEST_OUTPUT/screens/ for people to look at.
+#include "app/HomeViewModel.h"
+#include "app/PanelNavigation.h"
+#include "app/PanelSession.h"
+#include "app/PlayerCardViewModel.h"
+#include "app/SearchViewModel.h"
+#include "app/Views/DataGridView.h"
+#include "app/Views/PanelRootView.h"
+#include "app/Views/PlayerCardView.h"
+#include "app/Views/SearchFieldView.h"
+#include "app/Views/SearchResultsView.h"
+#include "backend/BackendServer.h"
+#include "backend/LeagueDatabase.h"
+#include "data/LeagueService.h"
+#include "data/PlayerService.h"
+#include "data/PostgRESTClient.h"
+#include "data/SearchService.h"
+#include "platform/UserDefaults.h"
+#include "platform/http/HttpSession.h"
+#include "platform/workspace/WorkspaceSettings.h"
+#include "ui/Preferences.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using namespace huddlepod;
+using namespace std::chrono_literals;
+
+struct Backend {
+    Backend()
+        : database(backend::LeagueDatabase::generate({.size = backend::LeagueSize::Small, .seed = 1}))
+        , server(database)
+        , client(std::make_shared<PostgRESTClient>(
+              SupabaseConfiguration{QUrl(QString::fromStdString(server.baseUrl())),
+                                    QString::fromStdString(server.anonKey())},
+              "test")) {}
+
+    std::shared_ptr<backend::LeagueDatabase> database;
+    backend::BackendServer server;
+    std::shared_ptr<PostgRESTClient> client;
+};
+
+class PanelScreensTest : public ::testing::Test {
+protected:
+    static Backend& backend() {
+        static Backend shared;
+        return shared;
+    }
+
+    void build(bool configured) {
+        UserDefaults::openStandard()->remove(Preferences::hasSeenHotkeyHintKey);
+        motion.reduceMotionValue = true;
+        auto clock = std::make_shared<SystemClock>();
+        std::shared_ptr<PostgRESTClient> client = configured ? backend().client : nullptr;
+        search =
+            std::make_unique<SearchViewModel>(client ? std::make_shared<SearchService>(client) : nullptr,
+                                              client, clock, [](const QByteArray&) {});
+        home = std::make_unique<HomeViewModel>(client ? std::make_shared<LeagueService>(client) : nullptr);
+        auto players = client ? std::make_shared<PlayerService>(client) : nullptr;
+        root = std::make_unique<PanelRootView>(
+            &session, search.get(), &navigation, home.get(),
+            [this, players, clock](const SearchResult& result) {
+                return cards.emplace_back(std::make_unique<PlayerCardViewModel>(result, players, clock))
+                    .get();
+            },
+            [] {}, [] {}, QStringLiteral("⌃⌥S"));
+        root->resize(440, 560);
+        root->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(root.get()));
+    }
+
+    void save(const QString& name) {
+        const QString folder = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + QStringLiteral("/screens");
+        QDir().mkpath(folder);
+        // Let pending layout requests place freshly swapped-in content before it is drawn.
+        QCoreApplication::processEvents();
+        for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
+            root->setPalette(Theme::palette(appearance));
+            QImage image(root->size() * 2, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(2);
+            image.fill(appearance == Appearance::dark ? QColor(0x10, 0x10, 0x10) : QColor(0xd8, 0xd8, 0xd8));
+            root->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            EXPECT_TRUE(
+                image.save(folder + QStringLiteral("/panel-%1-%2.png")
+                                        .arg(name, appearance == Appearance::dark ? "dark" : "light")));
+        }
+        root->setPalette(Theme::palette(Appearance::light));
+    }
+
+    ScopedWorkspaceSettings motion;
+    PanelSession session;
+    PanelNavigation navigation;
+    std::unique_ptr<SearchViewModel> search;
+    std::unique_ptr<HomeViewModel> home;
+    std::vector<std::unique_ptr<PlayerCardViewModel>> cards;
+    std::unique_ptr<PanelRootView> root;
+};
+
+TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
+    build(true);
+    QTRY_VERIFY_WITH_TIMEOUT(home->state().kind() != HomeContentState::Kind::loading, 10000);
+    save(QStringLiteral("idle"));
+
+    // A player link in a league table opens a stand-in card for that player.
+    home->setTab(HomeTab::draft);
+    DataGridView* grid = nullptr;
+    auto linkedGrid = [&] {
+        for (DataGridView* shown : root->results()->findChildren<DataGridView*>()) {
+            if (shown->isVisible() && !shown->gridLayout().links.empty()) {
+                grid = shown;
+            }
+        }
+        return grid != nullptr;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(linkedGrid(), 10000);
+    grid->activateLink(0);
+    ASSERT_TRUE(navigation.route().isPlayer());
+    EXPECT_TRUE(navigation.route().playerResult()->isPlaceholder);
+    QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
+
+    // A name shared by several players, a Hall of Famer among them.
+    const auto names = backend().database->query(
+        "SELECT last_name FROM players GROUP BY last_name ORDER BY MAX(is_hof) DESC, COUNT(*) DESC LIMIT 1");
+    QTest::keyClicks(root->searchField()->textField(),
+                     QString::fromStdString(names.at(0).at("last_name").get<std::string>()));
+    QTRY_COMPARE_WITH_TIMEOUT(search->state().kind(), SearchState::Kind::results, 10000);
+    search->moveSelection(1);
+    save(QStringLiteral("results"));
+
+    QTest::keyClick(root->searchField()->textField(), Qt::Key_Return);
+    ASSERT_NE(root->card(), nullptr);
+    QTRY_COMPARE_WITH_TIMEOUT(root->card()->model()->state().kind(), PlayerCardState::Kind::loaded, 10000);
+    save(QStringLiteral("card"));
+    QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
+
+    search->setQuery(QStringLiteral("zzqx"));
+    QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::empty(QStringLiteral("zzqx")), 10000);
+    save(QStringLiteral("empty"));
+
+    backend().server.faults().add(
+        backend::faultRuleFromJson({{"route", "rpc/search_players"}, {"status", 500}}));
+    search->setQuery(QStringLiteral("zzqy"));
+    QTRY_COMPARE_WITH_TIMEOUT(search->state().kind(), SearchState::Kind::failed, 10000);
+    save(QStringLiteral("failed"));
+
+    backend().server.faults().set(
+        {backend::faultRuleFromJson({{"route", "rpc/search_players"}, {"delay_ms", 2000}})});
+    search->setQuery(QStringLiteral("zzqz"));
+    QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::loading(), 10000);
+    save(QStringLiteral("loading"));
+    search->reset();
+    backend().server.faults().clear();
+}
+
+TEST_F(PanelScreensTest, unconfigured) {
+    build(false);
+    save(QStringLiteral("unconfigured"));
+}
+
+} // namespace
