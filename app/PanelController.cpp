@@ -7,6 +7,7 @@
 #include "app/PlayerCardViewModel.h"
 #include "app/SearchPanel.h"
 #include "app/SearchViewModel.h"
+#include "app/Views/PanelRootView.h"
 #include "data/LeagueService.h"
 #include "data/PlayerService.h"
 #include "data/PostgRESTClient.h"
@@ -27,14 +28,6 @@
 #include <algorithm>
 #include <cstdio>
 
-// The panel's root view comes with the search views; until they are in the build, a bare field stands in.
-#if __has_include("app/Views/PanelRootView.h")
-#include "app/Views/PanelRootView.h"
-#define HUDDLEPOD_HAS_ROOT_VIEW 1
-#else
-#include <QLineEdit>
-#endif
-
 namespace huddlepod {
 
 namespace {
@@ -54,27 +47,11 @@ private:
 };
 
 PanelController::Content rootView(const PanelController::ContentParts& parts) {
-#ifdef HUDDLEPOD_HAS_ROOT_VIEW
     auto* view = new PanelRootView(parts.session, parts.searchModel, parts.navigation, parts.homeModel,
                                    parts.playerModelProvider, parts.onDismiss, parts.onReadyForInput,
                                    parts.hotkeyDescription);
     QPointer<PanelRootView> guarded(view);
     return {view, [guarded] { return guarded && guarded->closePopover(); }};
-#else
-    auto* view = new QWidget;
-    auto* field = new QLineEdit(view);
-    field->setGeometry(12, 12, PanelController::panelSize.width() - 24, 32);
-    QObject::connect(field, &QLineEdit::textEdited, parts.searchModel, &SearchViewModel::setQuery);
-    auto ready = parts.onReadyForInput;
-    QObject::connect(parts.session, &PanelSession::revisionChanged, field, [field, ready] {
-        QTimer::singleShot(0, field, [field, ready] {
-            field->clear();
-            field->setFocus();
-            ready();
-        });
-    });
-    return {view, {}};
-#endif
 }
 
 std::vector<QRect> availableScreenAreas() {
