@@ -339,6 +339,15 @@ PlayerCardViewModel* PanelController::playerModel(const SearchResult& result) {
     return model;
 }
 
+bool PanelController::isInPanel(QObject* target) const {
+    for (auto* widget = qobject_cast<QWidget*>(target); widget; widget = widget->parentWidget()) {
+        if (widget == panel_) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool PanelController::isOnOurWindows(QPoint global) const {
     if (env_.anchorProvider) {
         if (const std::optional<QRect> anchor = env_.anchorProvider(); anchor && anchor->contains(global)) {
@@ -369,8 +378,9 @@ void PanelController::startMonitors() {
         });
 
     monitors->keys = std::make_unique<EventFilter>(
-        [self](QObject*, QEvent* event) {
-            if (!self || event->type() != QEvent::KeyPress) {
+        [self](QObject* target, QEvent* event) {
+            // Keys for the panel and its popovers only: the tray menu and other windows keep theirs.
+            if (!self || event->type() != QEvent::KeyPress || !self->isInPanel(target)) {
                 return false;
             }
             const auto& key = static_cast<const QKeyEvent&>(*event);

@@ -141,6 +141,8 @@ private:
     void stopMonitors();
     void panelMoved(bool byUserDrag);
     bool isOnOurWindows(QPoint global) const;
+    // The panel or a widget inside it (popovers included).
+    bool isInPanel(QObject* target) const;
 
     Environment env_;
     QPointer<SearchPanel> panel_;

@@ -9,7 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${HUDDLEPOD_BENCH_BUILD_DIR:-$root/build/bench}"
 if [ -z "${HUDDLEPOD_BENCH_NO_BUILD:-}" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHUDDLEPOD_SANITIZE=OFF >/dev/null
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHUDDLEPOD_SANITIZE=OFF -DHUDDLEPOD_WERROR=OFF >/dev/null
     cmake --build "$build" --parallel "${HUDDLEPOD_BENCH_JOBS:-$(nproc)}" --target huddlepod huddlepod-backend
 fi
 

@@ -38,7 +38,9 @@ protected:
     }
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QKeyEvent event(QEvent::KeyPress, key, modifiers);
-        QApplication::sendEvent(controller->panel()->windowHandle(), &event);
+        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                            : controller->panel()->content(),
+                                &event);
         QCoreApplication::processEvents();
     }
 
