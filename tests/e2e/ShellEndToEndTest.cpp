@@ -6,6 +6,7 @@
 #include "tests/support/XServerHarness.h"
 
 #include <QDir>
+#include <QMap>
 #include <QProcess>
 #include <QRect>
 #include <QSettings>
@@ -17,8 +18,6 @@ namespace {
 
 using huddlepod::test::XServerHarness;
 namespace backend = huddlepod::backend;
-
-const QString panelName = QStringLiteral("^Huddlepod search$");
 
 class ShellEndToEnd : public ::testing::Test {
 protected:
@@ -64,34 +63,22 @@ protected:
         return process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()).trimmed()
                                        : QString();
     }
-    std::optional<QRect> windowGeometry(const QString& id) const {
-        QRect rect;
-        for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
-            const int value = line.section('=', 1).toInt();
-            line.startsWith("X=")        ? rect.moveLeft(value)
-            : line.startsWith("Y=")      ? rect.moveTop(value)
-            : line.startsWith("WIDTH=")  ? rect.setWidth(value)
-            : line.startsWith("HEIGHT=") ? rect.setHeight(value)
-                                         : void();
-        }
-        return rect;
-    }
-    std::optional<QRect> geometry(const QString& name) const {
-        const QString id = xdotool({"search", "--onlyvisible", "--name", name}).section('\n', 0, 0);
-        return id.isEmpty() ? std::nullopt : windowGeometry(id);
-    }
-    // The icon's window carries only a UTF-8 name, which xdotool does not match: found by its class and size.
-    std::optional<QRect> trayIcon() const {
-        for (const QString& id :
-             xdotool({"search", "--onlyvisible", "--classname", "^huddlepod$"}).split('\n')) {
-            if (const auto rect = id.isEmpty() ? std::nullopt : windowGeometry(id);
-                rect && rect->width() <= 64) {
-                return rect;
+    // The first visible window matching, by name or (with --classname) class, no wider than maxWidth.
+    std::optional<QRect> window(const QStringList& match, int maxWidth = 10000) const {
+        for (const QString& id : xdotool(QStringList{"search", "--onlyvisible"} + match).split('\n')) {
+            QMap<QString, int> values; // X, Y, WIDTH, HEIGHT
+            for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
+                values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+            }
+            if (!id.isEmpty() && values["WIDTH"] <= maxWidth) {
+                return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
             }
         }
         return std::nullopt;
     }
-    std::optional<QRect> panel() const { return geometry(panelName); }
+    // The icon's window carries only a UTF-8 name, which xdotool does not match: found by class and size.
+    std::optional<QRect> trayIcon() const { return window({"--classname", "^huddlepod$"}, 64); }
+    std::optional<QRect> panel() const { return window({"--name", "^Huddlepod search$"}); }
     bool waitPanel(bool shown) {
         return XServerHarness::waitFor([&] { return panel().has_value() == shown; });
     }
@@ -104,12 +91,9 @@ protected:
                  QString::number(button)});
     }
     std::optional<QPointF> storedOrigin() const {
-        QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
-        if (!settings.contains("panel.detachedOrigin/x")) {
-            return std::nullopt;
-        }
-        return QPointF(settings.value("panel.detachedOrigin/x").toDouble(),
-                       settings.value("panel.detachedOrigin/y").toDouble());
+        QSettings ini(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
+        const QVariant x = ini.value("panel.detachedOrigin/x"), y = ini.value("panel.detachedOrigin/y");
+        return x.isValid() ? std::optional(QPointF(x.toDouble(), y.toDouble())) : std::nullopt;
     }
     void screenshot(const QString& name) const {
         const QString dir = QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e");
@@ -126,25 +110,17 @@ protected:
     static constexpr const char* ready = "[huddlepod] hotkey → typeable field: ";
 };
 
-TEST_F(ShellEndToEnd, theShortcutAndTheTrayIconToggleThePanel) {
+TEST_F(ShellEndToEnd, theTrayIconTogglesThePanel) {
     launch();
-    xdotool({"key", "ctrl+alt+s"});
-    ASSERT_TRUE(waitPanel(true));
-    ASSERT_TRUE(waitLines(ready, 1));
-    xdotool({"key", "ctrl+alt+s"});
-    ASSERT_TRUE(waitPanel(false));
-
     const QPoint icon = trayIcon()->center();
     clickAt(icon);
     ASSERT_TRUE(waitPanel(true));
-    ASSERT_TRUE(waitLines(ready, 2));
-    screenshot("tray-open");
+    ASSERT_TRUE(waitLines(ready, 1));
     clickAt(icon); // hides, and the press on the icon is not taken for a click elsewhere
     ASSERT_TRUE(waitPanel(false));
     xdotool({"key", "ctrl+alt+s"}); // had the click reopened it, this would hide it
-    ASSERT_TRUE(waitPanel(true));
-    ASSERT_TRUE(waitLines(ready, 3));
-    EXPECT_EQ(lines(ready), 3);
+    ASSERT_TRUE(waitLines(ready, 2));
+    EXPECT_TRUE(panel().has_value());
 }
 
 TEST_F(ShellEndToEnd, typingSearchesAndEscapeGoesBackThenHides) {
@@ -190,11 +166,10 @@ TEST_F(ShellEndToEnd, aClickElsewhereHidesAnAttachedPanelAndADraggedOneStaysWher
     xdotool({"key", "ctrl+alt+s"});
     ASSERT_TRUE(waitPanel(true));
     EXPECT_EQ(panel()->topLeft(), detached);
-    screenshot("detached");
 
     // "Reset Panel Position" from the tray menu attaches it again, under the icon.
     clickAt(trayIcon()->center(), 3);
-    ASSERT_TRUE(XServerHarness::waitFor([&] { return geometry("^Huddlepod menu$").has_value(); }));
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return window({"--name", "^Huddlepod menu$"}).has_value(); }));
     screenshot("tray-menu");
     xdotool({"key", "Down", "Down", "Return"});
     ASSERT_TRUE(XServerHarness::waitFor([&] { return !storedOrigin() && panel() && *panel() == attached; }));

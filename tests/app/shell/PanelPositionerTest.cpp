@@ -45,23 +45,8 @@ TEST(PanelPositioner, choosesTheScreenMeetingTheAnchorThenTheMouseThenTheFirst) 
     const std::vector<UpRect> screens{left, right};
     EXPECT_EQ(PanelPositioner::screenFrame(UpRect{2000, 1050, 20, 20}, screens, QPointF(10, 10)), right);
     EXPECT_EQ(PanelPositioner::screenFrame(UpRect{-500, 0, 20, 20}, screens, QPointF(1500, 10)), right);
-    EXPECT_EQ(PanelPositioner::screenFrame(std::nullopt, screens, QPointF(1500, 10)), right);
-    EXPECT_EQ(PanelPositioner::screenFrame(std::nullopt, screens, QPointF(-1, -1)), left);
     EXPECT_EQ(PanelPositioner::screenFrame(std::nullopt, screens, std::nullopt), left);
     // An anchor that only touches a screen's edge does not meet it.
     EXPECT_EQ(PanelPositioner::screenFrame(UpRect{1440, 0, 20, 20}, screens, std::nullopt), right);
     EXPECT_EQ(PanelPositioner::screenFrame(UpRect{0, 0, 20, 20}, {}, QPointF(1, 1)), std::nullopt);
-}
-
-TEST(PanelPositioner, flipsToQtCoordinatesAndBackWithoutChangingDistances) {
-    const QRectF qt(100, 30, 440, 560);
-    const UpRect up = PanelPositioner::fromQt(qt);
-    EXPECT_EQ(up.maxY(), -30);
-    EXPECT_EQ(up.minY(), -590);
-    EXPECT_EQ(PanelPositioner::toQt(up), qt);
-    // An anchor's bottom edge in Qt becomes its minY: the panel's top lands 6 pixels below it.
-    const UpRect screen = PanelPositioner::fromQt(QRectF(0, 0, 1280, 800));
-    const UpRect anchor = PanelPositioner::fromQt(QRectF(1000, 0, 24, 25));
-    const QRectF placed = PanelPositioner::toQt(PanelPositioner::frame(panel, anchor, screen));
-    EXPECT_EQ(placed.topLeft(), QPointF(792, 31));
 }

@@ -53,26 +53,6 @@ struct ShellFixture {
     }
 };
 
-// Counts the events of one type that reach an object.
-class EventCounter : public QObject {
-public:
-    EventCounter(QObject* target, QEvent::Type type, int& count)
-        : type_(type)
-        , count_(count) {
-        target->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        count_ += event->type() == type_ ? 1 : 0;
-        return false;
-    }
-
-private:
-    QEvent::Type type_;
-    int& count_;
-};
-
 inline SearchResult player(int n, bool placeholder = false) {
     const QUuid id(0x1000u + static_cast<uint>(n), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
     if (placeholder) {
