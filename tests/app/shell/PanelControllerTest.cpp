@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QWindow>
 
@@ -119,6 +120,10 @@ TEST_F(PanelControllerTest, showingAgainResetsAndReplacesTheMonitorsAndHidingRem
     controller->reportReadyForInput();
     EXPECT_EQ(fixture.lines, QByteArrayList{"[huddlepod] hotkey → typeable field: 12.3 ms\n"});
     controller->searchModel().setQuery(QStringLiteral("ma"));
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(controller->panel()->windowHandle(), &move);
+    EXPECT_TRUE(controller->searchModel().allowsHoverSelection()); // typing turned it off, a move on
     controller->show();
     EXPECT_EQ(controller->session().revision(), 2);
     EXPECT_EQ(controller->searchModel().query(), QString());
