@@ -184,7 +184,7 @@ SearchPanel& PanelController::existingOrNewPanel() {
         model_.get(),
         &navigation_,
         homeModel_.get(),
-        [self, players = env_.backend.players, clock = env_.clock](const SearchResult& result) {
+        [self, clock = env_.clock](const SearchResult& result) {
             if (self) {
                 return self->playerModel(result);
             }
