@@ -3,6 +3,9 @@
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "app/AppConfiguration.h"
+#include "app/DebugDriver.h"
+#include "app/DebugLaunch.h"
+#include "app/DebugScripts.h"
 #include "app/MainMenu.h"
 #include "app/PanelPlacement.h"
 #include "app/SearchPanel.h"
@@ -50,8 +53,11 @@ AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defau
             [] { QCoreApplication::quit(); });
     };
     services.applyStoredAppearance = [&defaults] { applyAppearance(Preferences(defaults).appearance()); };
-    services.applyRequestedAppearance = [] {}; // HOOK(debug driver): the requested appearance overrides
-    services.createBackdrop = [] {};           // HOOK(debug driver): the screenshot backdrop window
+    services.applyRequestedAppearance = [] { DebugLaunch::applyRequestedAppearance(); };
+    // The backdrop lives as long as the services, that is as long as the delegate.
+    services.createBackdrop = [backdrop = std::make_shared<std::unique_ptr<QWidget>>()] {
+        *backdrop = DebugLaunch::makeBackdrop();
+    };
     services.makePanelController = [&defaults](PanelController::AnchorProvider anchor) {
         auto backend =
             PanelController::Backend::connect(AppConfiguration::supabase(), AppConfiguration::version());
@@ -65,7 +71,7 @@ AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defau
         return std::make_unique<StatusItemController>(makeSystemTrayIcon(), std::move(onClick),
                                                       std::move(menu));
     };
-    services.logLaunchMilestone = [](const QString&) {}; // HOOK(debug driver): launch milestone lines
+    services.logLaunchMilestone = [](const QString& name) { DebugDriver::logLaunchMilestone(name); };
     services.registerToggleShortcut = [](std::function<void()> action) {
         GlobalShortcuts::onKeyDown(GlobalShortcuts::toggleSearchName(), std::move(action));
     };
@@ -80,9 +86,43 @@ AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defau
         QTimer::singleShot(std::chrono::milliseconds(std::llround(std::max(after, 0.0) * 1000)), qApp,
                            std::move(action));
     };
-    services.scheduleLaunchSwitches = [](AppDelegate&) {
-    };                                             // HOOK(debug driver): settings, ⌘, and menu switches
-    services.runDebugScript = [](AppDelegate&) {}; // HOOK(debug driver): the requested script
+    services.scheduleLaunchSwitches = [](AppDelegate& delegate) {
+        QPointer<AppDelegate> weak(&delegate);
+        DebugLaunch::Switches switches;
+        switches.openSettings = [weak] {
+            if (weak) {
+                weak->openSettings();
+            }
+        };
+        // HOOK(settings): the settings window, and the appearance set through the settings model.
+        switches.settingsWindow = []() -> QWidget* { return nullptr; };
+        switches.setAppearance = [](AppearancePreference) {};
+        switches.popUpStatusMenu = [weak] {
+            if (weak && weak->statusItemController()) {
+                weak->statusItemController()->popUpMenuForVerification();
+            }
+        };
+        DebugLaunch::scheduleLaunchSwitches(&delegate, std::move(switches));
+    };
+    services.runDebugScript = [](AppDelegate& delegate) {
+        PanelController* controller = delegate.panelController();
+        if (!controller) {
+            return;
+        }
+        // The controller lives as long as the delegate, that is for the whole process.
+        DebugScriptContext context;
+        context.show = [controller] { controller->show(); };
+        context.hide = [controller] { controller->hide(); };
+        context.panel = [controller]() -> QWidget* { return controller->panel(); };
+        context.navigation = &controller->navigation();
+        context.searchModel = &controller->searchModel();
+        context.homeModel = &controller->homeModel();
+        context.playerModel = [controller](const SearchResult& result) {
+            return controller->playerModel(result);
+        };
+        context.clock = std::make_shared<SystemClock>();
+        DebugScripts::runIfRequested(DebugScriptContext::withDriverLines(std::move(context)));
+    };
     return services;
 }
 

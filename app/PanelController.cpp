@@ -2,11 +2,13 @@
 #include "app/PanelController.h"
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
+#include "app/DebugDriver.h"
 #include "app/HomeViewModel.h"
 #include "app/PanelPlacement.h"
 #include "app/PlayerCardViewModel.h"
 #include "app/SearchPanel.h"
 #include "app/SearchViewModel.h"
+#include "app/Views/DebugCapture.h"
 #include "app/Views/PanelRootView.h"
 #include "data/LeagueService.h"
 #include "data/PlayerService.h"
@@ -50,6 +52,7 @@ PanelController::Content rootView(const PanelController::ContentParts& parts) {
     auto* view = new PanelRootView(parts.session, parts.searchModel, parts.navigation, parts.homeModel,
                                    parts.playerModelProvider, parts.onDismiss, parts.onReadyForInput,
                                    parts.hotkeyDescription);
+    view->setMaterial(DebugDriver::requestedMaterial().value_or(Material::menu));
     QPointer<PanelRootView> guarded(view);
     return {view, [guarded] { return guarded && guarded->closePopover(); }};
 }
@@ -227,7 +230,7 @@ void PanelController::show() {
     panel.raise();
     panel.activateWindow();
     startMonitors();
-    // HOOK(debug driver): the "panel" capture-rectangle line.
+    DebugDriver::logCaptureRect(QStringLiteral("panel"), &panel);
 }
 
 void PanelController::hide() {

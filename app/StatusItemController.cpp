@@ -1,6 +1,7 @@
 // The tray icon's look, clicks, menu and anchor.
 #include "app/StatusItemController.h"
 
+#include "app/Views/DebugCapture.h"
 #include "ui/Symbols.h"
 
 #include <QGuiApplication>
@@ -70,8 +71,8 @@ void StatusItemController::showMenu() {
     if (!menu) {
         return;
     }
-    // HOOK(debug driver): the status-menu capture line with anchorFrame().
     const std::optional<QRect> anchor = anchorFrame();
+    DebugDriver::logStatusMenuRect(anchor);
     const QPoint at = anchor ? anchor->bottomLeft() + QPoint(0, 5) : lastClick_.value_or(QPoint());
     tray_->popUpMenu(*menu, at);
 }
