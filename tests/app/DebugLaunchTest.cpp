@@ -1,10 +1,10 @@
 // The launch switches: the Ctrl+, check's five answers and the open-settings flip.
 #include "app/DebugLaunch.h"
+#include "app/MainMenu.h"
 
 #include "../support/AsyncTest.h"
 
 #include <QFile>
-#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -13,28 +13,6 @@
 using namespace huddlepod;
 
 namespace {
-
-// Stands in for the main menu: Ctrl+, opens the settings window.
-class SettingsKey : public QObject {
-public:
-    explicit SettingsKey(std::function<void()> open)
-        : open_(std::move(open)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Comma && key->modifiers() == Qt::ControlModifier) {
-                open_();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> open_;
-};
 
 QStringList logged(const QString& path) {
     QFile file(path);
@@ -55,23 +33,19 @@ TEST(DebugLaunch, theSettingsSwitchesOpenFlipAndCheckTheKeyEquivalent) {
     QWidget settings;
     std::optional<AppearancePreference> flipped;
     const auto open = [&settings] { settings.show(); };
-    SettingsKey menu(open);
     EXPECT_FALSE(DebugLaunch::sendSettingsKeyEquivalent());
-    qApp->installEventFilter(&menu);
+    const std::unique_ptr<MainMenu> menu(MainMenu::install(open, [] {}));
     QObject context;
     DebugLaunch::scheduleLaunchSwitches(
         &context,
         {open, [&settings] { return &settings; }, [&](AppearancePreference p) { flipped = p; }, {}});
-    const QStringList expected{
-        QStringLiteral("[drive] READY-TO-CAPTURE settings"),
-        QStringLiteral("[drive] ⌘, routed through the main menu: true"),
-        QStringLiteral("[drive] settings window open: true"),
-        QStringLiteral("[drive] closed; still open: false"),
-        QStringLiteral("[drive] ⌘, again: true"),
-        QStringLiteral("[drive] reopened: true"),
-    };
+    const QStringList expected{"[drive] READY-TO-CAPTURE settings",
+                               "[drive] ⌘, routed through the main menu: true",
+                               "[drive] settings window open: true",
+                               "[drive] closed; still open: false",
+                               "[drive] ⌘, again: true",
+                               "[drive] reopened: true"};
     EXPECT_TRUE(test::waitUntil([&] { return logged(path).size() >= expected.size() + 1; }));
-    qApp->removeEventFilter(&menu);
     for (const char* name :
          {"HUDDLEPOD_DEBUG_LOG", "HUDDLEPOD_OPEN_SETTINGS", "HUDDLEPOD_FLIP_APPEARANCE", "HUDDLEPOD_COMMA"}) {
         qunsetenv(name);
