@@ -1,0 +1,221 @@
+// The recorder against synthetic key and mouse events at its window, over a registry with a fake grabber.
+#include "GlobalShortcuts/Recorder.h"
+#include "FakeKeyGrabber.h"
+#include "GlobalShortcuts/GlobalShortcuts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace huddlepod::GlobalShortcuts {
+namespace {
+
+using F = ModifierFlag;
+
+class Recording : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registry = std::make_unique<Registry>(
+            std::make_unique<QSettings>(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat),
+            std::make_unique<test::FakeKeyGrabber>(grabs));
+        Registry::setShared(registry.get());
+        name.emplace(QStringLiteral("recorderTest"));
+        auto* layout = new QVBoxLayout(&window);
+        recorder = new Recorder(QStringLiteral("Open Huddlepod:"), *name,
+                                [this](const std::optional<Shortcut>& s) { changes.push_back(s); });
+        layout->addWidget(recorder);
+        layout->addWidget(other = new QLineEdit);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override {
+        RecorderCocoa::setMainMenuLookup({});
+        Registry::setShared(nullptr);
+    }
+
+    RecorderCocoa& field() { return *recorder->field(); }
+    void startRecording() {
+        field().setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(field().isRecording());
+    }
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(window.windowHandle(), &event);
+    }
+    void release(QPoint at) {
+        const QPoint global = window.mapToGlobal(at);
+        QMouseEvent up(QEvent::MouseButtonRelease, at, at, global, Qt::LeftButton, Qt::NoButton,
+                       Qt::NoModifier);
+        QCoreApplication::sendEvent(window.windowHandle(), &up);
+    }
+    // Answers the next alert with the button at `index` and returns its title.
+    void answerAlert(int index, QString* title) {
+        QTimer::singleShot(0, [index, title] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            *title = box->text();
+            box->buttons().at(index)->click();
+        });
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<test::FakeGrabs> grabs = std::make_shared<test::FakeGrabs>();
+    std::unique_ptr<Registry> registry;
+    std::optional<Name> name;
+    QWidget window;
+    Recorder* recorder = nullptr;
+    QLineEdit* other = nullptr;
+    std::vector<std::optional<Shortcut>> changes;
+};
+
+TEST_F(Recording, theWindowBecomingActiveDoesNotStartRecordingButFocusDoesAndPausesShortcuts) {
+    EXPECT_FALSE(field().hasFocus());
+    EXPECT_FALSE(registry->isPaused());
+    startRecording();
+    EXPECT_TRUE(registry->isPaused());
+    EXPECT_EQ(field().placeholderText(), QStringLiteral("Type Shortcut"));
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(field().isRecording());
+    EXPECT_FALSE(registry->isPaused());
+    EXPECT_EQ(field().placeholderText(), QStringLiteral("Record Shortcut"));
+}
+
+TEST_F(Recording, specialAndRefusedKeysNeverStoreAnything) {
+    const Shortcut old(Key::g, F::control | F::option);
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        bool stillRecording;
+        bool otherHasFocus;
+    };
+    const Case cases[] = {
+        {Qt::Key_Escape, Qt::NoModifier, false, false},
+        {Qt::Key_Tab, Qt::NoModifier, false, true},
+        {Qt::Key_A, Qt::NoModifier, true, false},
+        {Qt::Key_A, Qt::ShiftModifier, true, false},
+        {Qt::Key_Backtab, Qt::ShiftModifier, true, false},
+        {Qt::Key_Backspace, Qt::ShiftModifier, true, false},
+        {Qt::Key_Control, Qt::ControlModifier, true, false},
+    };
+    for (const Case& c : cases) {
+        registry->setShortcut(old, *name);
+        other->clearFocus();
+        startRecording();
+        press(c.key, c.modifiers);
+        EXPECT_EQ(field().isRecording(), c.stillRecording) << c.key;
+        EXPECT_EQ(other->hasFocus(), c.otherHasFocus) << c.key;
+        EXPECT_EQ(registry->getShortcut(*name), old) << c.key;
+        EXPECT_EQ(field().text(), old.description()) << c.key;
+    }
+    EXPECT_TRUE(changes.empty());
+}
+
+TEST_F(Recording, acceptsCombinationsAndBareFunctionKeys) {
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        Shortcut expected;
+    } cases[] = {
+        {Qt::Key_J, Qt::ControlModifier | Qt::AltModifier, Shortcut(Key::j, F::control | F::option)},
+        {Qt::Key_F5, Qt::NoModifier, Shortcut(Key::f5)},
+        {Qt::Key_F6, Qt::ShiftModifier, Shortcut(Key::f6, F::shift)},
+    };
+    for (const auto& c : cases) {
+        changes.clear();
+        startRecording();
+        press(c.key, c.modifiers);
+        EXPECT_FALSE(field().isRecording());
+        EXPECT_EQ(registry->getShortcut(*name), c.expected);
+        EXPECT_EQ(field().text(), c.expected.description());
+        ASSERT_EQ(changes.size(), 1U);
+        EXPECT_EQ(changes[0], c.expected);
+    }
+}
+
+TEST_F(Recording, backspaceAndTheClearButtonClearWhileRecordingAndWhileNot) {
+    startRecording();
+    press(Qt::Key_Backspace); // empty field: nothing to clear
+    EXPECT_TRUE(changes.empty());
+    EXPECT_FALSE(field().clearButton()->isVisible());
+
+    registry->setShortcut(Shortcut(Key::k, F::control), *name);
+    EXPECT_EQ(field().text(), QStringLiteral("⌃K"));
+    EXPECT_TRUE(field().clearButton()->isVisible());
+    press(Qt::Key_Delete);
+    EXPECT_FALSE(registry->getShortcut(*name));
+    EXPECT_TRUE(field().text().isEmpty());
+    EXPECT_TRUE(field().isRecording());
+    ASSERT_EQ(changes.size(), 1U);
+    EXPECT_FALSE(changes[0]);
+
+    press(Qt::Key_Escape);
+    registry->setShortcut(Shortcut(Key::k, F::control), *name);
+    ASSERT_FALSE(field().isRecording());
+    QTest::mouseClick(field().clearButton(), Qt::LeftButton);
+    EXPECT_FALSE(registry->getShortcut(*name));
+    EXPECT_TRUE(field().isRecording());
+    EXPECT_EQ(changes.size(), 2U);
+}
+
+TEST_F(Recording, aClickOutsideEndsRecordingAndOneInsideIsConsumed) {
+    startRecording();
+    const QPoint inside = field().mapTo(&window, QPoint(field().width() + 2, 2));
+    release(inside);
+    EXPECT_TRUE(field().isRecording());
+    release(other->mapTo(&window, other->rect().center()));
+    EXPECT_FALSE(field().isRecording());
+}
+
+TEST_F(Recording, aMenuItemsCombinationIsRefusedWithItsTitle) {
+    QMenu menu;
+    menu.addAction(QStringLiteral("Settings…"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    RecorderCocoa::setMainMenuLookup([&menu](const Shortcut& s) -> std::optional<QString> {
+        const QAction* item = s.menuItemWithMatchingShortcut(menu);
+        return item ? std::optional(item->text()) : std::nullopt;
+    });
+    startRecording();
+    QString title;
+    answerAlert(0, &title);
+    press(Qt::Key_Comma, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(title.contains(QStringLiteral("“Settings…”"))) << title.toStdString();
+    EXPECT_FALSE(registry->getShortcut(*name));
+    EXPECT_TRUE(changes.empty());
+    EXPECT_TRUE(field().isRecording()); // back to recording after the alert
+}
+
+TEST_F(Recording, aDesktopShortcutNeedsForceToBeTaken) {
+    const Shortcut taken(Key::k, F::control | F::option);
+    grabs->heldElsewhere.insert({taken.carbonKeyCode, taken.carbonModifiers});
+    for (const int button : {0, 1}) {
+        startRecording();
+        QString title;
+        answerAlert(button, &title);
+        press(Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_FALSE(title.isEmpty());
+        EXPECT_EQ(registry->getShortcut(*name), button == 1 ? std::optional(taken) : std::nullopt);
+        EXPECT_EQ(field().isRecording(), button == 0);
+        other->setFocus();
+    }
+}
+
+} // namespace
+} // namespace huddlepod::GlobalShortcuts
