@@ -1,0 +1,172 @@
+// The update feed against a loopback server, and the update controller's prompts and daily schedule.
+#include "platform/updater/UpdateFeed.h"
+#include "app/UpdaterController.h"
+#include "tests/support/LoopbackServer.h"
+
+#include <QNetworkAccessManager>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace huddlepod {
+namespace {
+
+using Kind = UpdateCheckResult::Kind;
+using Response = test::LoopbackServer::Response;
+
+std::string feed(const std::string& version, const std::string& url = "https://huddlepod.example/get") {
+    return R"({"version": ")" + version + R"(", "url": ")" + url + R"("})";
+}
+
+TEST(UpdateVersions, compareNumberByNumber) {
+    const struct {
+        const char* left;
+        const char* right;
+        std::optional<int> order;
+    } cases[] = {
+        {"0.1.0", "0.2.0", -1},
+        {"0.10.0", "0.9.9", 1},
+        {"1.2", "1.2.0", 0},
+        {"2", "1.99.99", 1},
+        {"1.2.0-beta", "1.2.0", std::nullopt},
+        {"", "1", std::nullopt},
+        {"1..2", "1", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(compareVersions(QString::fromLatin1(c.left), QString::fromLatin1(c.right)), c.order)
+            << c.left << " vs " << c.right;
+    }
+}
+
+class Feed : public ::testing::Test {
+protected:
+    UpdateCheckResult check(const QUrl& url, const QString& current = QStringLiteral("0.1.0")) {
+        UpdateFeed updateFeed(url, network, std::chrono::milliseconds(300));
+        std::optional<UpdateCheckResult> result;
+        EXPECT_TRUE(updateFeed.check(current, [&](UpdateCheckResult r) { result = std::move(r); }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 15000));
+        return result.value_or(UpdateCheckResult{});
+    }
+    QUrl feedUrl() const { return QUrl(server.baseUrl().toString() + QStringLiteral("/feed.json")); }
+
+    test::LoopbackServer server;
+    QNetworkAccessManager network;
+};
+
+TEST_F(Feed, namesANewerVersionAndRefusesWhatItCannotTrust) {
+    const struct {
+        const char* name;
+        Response response;
+        Kind kind;
+    } cases[] = {
+        {"newer", {200, feed("0.2.0")}, Kind::available},
+        {"equal", {200, feed("0.1")}, Kind::upToDate},
+        {"older", {200, feed("0.0.9")}, Kind::upToDate},
+        {"malformed", {200, "{\"version\": \"0.2.0\""}, Kind::failed},
+        {"bad version", {200, feed("soon")}, Kind::failed},
+        {"page over plain http", {200, feed("0.2.0", "http://huddlepod.example/get")}, Kind::failed},
+        {"server error", {500, feed("0.2.0")}, Kind::failed},
+        {"oversized", {200, feed("0.2.0") + std::string(70 * 1024, ' ')}, Kind::failed},
+        {"slow", Response::held(), Kind::failed},
+    };
+    for (const auto& c : cases) {
+        server.enqueue("/feed.json", c.response);
+        const UpdateCheckResult result = check(feedUrl());
+        EXPECT_EQ(result.kind, c.kind) << c.name;
+        if (c.kind == Kind::available) {
+            EXPECT_EQ(result.version, QStringLiteral("0.2.0"));
+            EXPECT_EQ(result.downloadPage, QUrl(QStringLiteral("https://huddlepod.example/get")));
+        }
+        if (c.kind == Kind::failed) {
+            EXPECT_FALSE(result.failureReason.isEmpty()) << c.name;
+        }
+    }
+    server.release();
+    const std::size_t asked = server.requestCount();
+    EXPECT_EQ(check(QUrl(QStringLiteral("http://example.com/feed.json"))).kind, Kind::failed);
+    EXPECT_EQ(server.requestCount(), asked) << "plain http away from loopback is never sent";
+}
+
+class Updater : public Feed {
+protected:
+    UpdaterController& make(std::optional<QUrl> url) {
+        UpdaterController::Environment environment;
+        environment.defaults = &store;
+        environment.feedUrl = std::move(url);
+        environment.currentVersion = QStringLiteral("0.1.0");
+        environment.now = [this] { return now; };
+        environment.prompts.offerUpdate = [this](const UpdateCheckResult& r, const QString&) {
+            shown.push_back(QStringLiteral("offer ") + r.version);
+            return true;
+        };
+        environment.prompts.upToDate = [this](const UpdateCheckResult&) { shown.push_back("up to date"); };
+        environment.prompts.couldNotCheck = [this](const UpdateCheckResult&) { shown.push_back("failed"); };
+        environment.prompts.openPage = [this](const QUrl& page) { shown.push_back(page.toString()); };
+        updater.emplace(std::move(environment));
+        return *updater;
+    }
+    void waitForCheck(UpdaterController& controller) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return controller.canCheckForUpdates(); }, 15000));
+    }
+
+    QTemporaryDir dir;
+    QSettings store{dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat};
+    QDateTime now = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+    QStringList shown;
+    std::optional<UpdaterController> updater;
+};
+
+TEST_F(Updater, withoutAFeedNothingIsChecked) {
+    UpdaterController& controller = make(std::nullopt);
+    EXPECT_FALSE(controller.canCheckForUpdates());
+    controller.setAutomaticallyChecksForUpdates(true);
+    controller.checkForUpdates();
+    EXPECT_FALSE(controller.nextAutomaticCheck());
+    EXPECT_EQ(server.requestCount(), 0U);
+}
+
+TEST_F(Updater, userChecksShowEveryOutcomeAndBackgroundChecksOnlyANewVersion) {
+    UpdaterController& controller = make(feedUrl());
+    std::vector<bool> canCheck;
+    QObject::connect(&controller, &UpdaterController::canCheckForUpdatesChanged,
+                     [&](bool value) { canCheck.push_back(value); });
+    for (const bool user : {true, false}) {
+        for (const Response& response :
+             {Response(200, feed("0.3.0")), Response(200, feed("0.1.0")), Response(503, "")}) {
+            server.enqueue("/feed.json", response);
+            user ? controller.checkForUpdates() : controller.checkForUpdatesInBackground();
+            EXPECT_FALSE(controller.canCheckForUpdates());
+            waitForCheck(controller);
+        }
+    }
+    EXPECT_EQ(shown, (QStringList{"offer 0.3.0", "https://huddlepod.example/get", "up to date", "failed",
+                                  "offer 0.3.0", "https://huddlepod.example/get"}));
+    EXPECT_EQ(canCheck,
+              (std::vector{false, true, false, true, false, true, false, true, false, true, false, true}));
+}
+
+TEST_F(Updater, automaticChecksAreOffByDefaultAndRunDaily) {
+    UpdaterController& controller = make(feedUrl());
+    EXPECT_FALSE(controller.automaticallyChecksForUpdates());
+    EXPECT_FALSE(controller.nextAutomaticCheck());
+    server.setDefault("/feed.json", {200, feed("0.1.0")});
+    controller.setAutomaticallyChecksForUpdates(true);
+    EXPECT_EQ(controller.nextAutomaticCheck(), now) << "never checked: due at once";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.requestCount() == 1; }, 15000));
+    waitForCheck(controller);
+    EXPECT_EQ(controller.nextAutomaticCheck(), now.addDays(1));
+    EXPECT_TRUE(shown.isEmpty());
+
+    now = now.addSecs(3600);
+    make(feedUrl()); // a restart keeps the flag and the last check
+    EXPECT_EQ(updater->nextAutomaticCheck(), now.addSecs(23 * 3600));
+}
+
+} // namespace
+} // namespace huddlepod
