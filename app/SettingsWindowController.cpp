@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
-#include <QVBoxLayout>
 #include <QWidget>
 
 namespace huddlepod {
@@ -40,20 +39,15 @@ void SettingsWindowController::show() {
 }
 
 SettingsView* SettingsWindowController::view() const {
-    return window_ ? window_->findChild<SettingsView*>() : nullptr;
+    return qobject_cast<SettingsView*>(window_.data());
 }
 
 QWidget* SettingsWindowController::existingOrNewWindow() {
     if (window_) {
         return window_;
     }
-    auto* window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                                            Qt::CustomizeWindowHint);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(QStringLiteral("Huddlepod Settings"));
-    window->setObjectName(QLatin1String(frameKey));
     QPointer<SettingsWindowController> self(this);
-    auto* view = new SettingsView(
+    auto* window = new SettingsView(
         *model_, *updater_, GlobalShortcuts::toggleSearchName(),
         {bundleValue(QStringLiteral("CFBundleShortVersionString")).value_or(QStringLiteral("0.0.0")),
          bundleValue(QStringLiteral("CFBundleVersion")).value_or(QStringLiteral("0"))},
@@ -61,12 +55,11 @@ QWidget* SettingsWindowController::existingOrNewWindow() {
             if (self && self->window_) {
                 self->window_->close();
             }
-        },
-        window);
-    auto* layout = new QVBoxLayout(window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+        });
+    window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::CustomizeWindowHint);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(QStringLiteral("Huddlepod Settings"));
     window->installEventFilter(this);
     window->adjustSize();
     // Centred on the screen under the pointer each time; the saved frame is a record, never restored.

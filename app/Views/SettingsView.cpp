@@ -86,7 +86,6 @@ SettingsView::SettingsView(SettingsModel& model, UpdaterController& updater,
     auto* form = new QVBoxLayout(this);
     form->setContentsMargins(20, 16, 20, 16);
     form->setSpacing(14);
-    form->setSizeConstraint(QLayout::SetFixedSize);
 
     QVBoxLayout* shortcut = addSection(form, this, QStringLiteral("Shortcut"));
     recorder_ = new GlobalShortcuts::Recorder(QStringLiteral("Open Huddlepod:"), shortcutName);
@@ -206,6 +205,10 @@ void SettingsView::sync() {
 
     errorSection_->setVisible(model_->errorMessage().has_value());
     errorText_->setText(model_->errorMessage().value_or(QString()));
+
+    // As tall as the rows shown need at the form's width.
+    layout()->invalidate();
+    setFixedHeight(layout()->totalHeightForWidth(width));
 }
 
 void SettingsView::keyPressEvent(QKeyEvent* event) {
