@@ -1,6 +1,8 @@
 // Every write goes through a setter that notifies only when the value really changes.
 #include "app/SettingsModel.h"
 
+#include "platform/workspace/WorkspaceSettings.h"
+
 #include <utility>
 
 namespace huddlepod {
@@ -11,7 +13,14 @@ SettingsModel::SettingsModel(Environment environment, QObject* parent)
     , preferences_(*environment_.defaults)
     , appearance_(preferences_.appearance())
     , loginItemState_(environment_.loginItem.state())
-    , isPanelDetached_(readPanelDetached()) {}
+    , isPanelDetached_(readPanelDetached()) {
+    // "System" follows the desktop: when its dark preference (or contrast) changes, apply the choice again.
+    connect(&WorkspaceSettings::notifier(), &WorkspaceSettingsNotifier::changed, this, [this] {
+        if (environment_.applyAppearance) {
+            environment_.applyAppearance(appearance_);
+        }
+    });
+}
 
 void SettingsModel::setAppearance(AppearancePreference appearance) {
     if (appearance == appearance_) {
