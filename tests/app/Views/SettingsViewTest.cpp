@@ -47,6 +47,7 @@ protected:
     }
 
     void build(std::optional<QString> program = QStringLiteral("/bin/hp"), std::optional<QUrl> feed = {}) {
+        view.reset();
         SettingsModel::Environment environment;
         environment.defaults = &store;
         environment.loginItem = LoginItem(autostart, std::move(program));
@@ -60,7 +61,7 @@ protected:
         updater.emplace(std::move(updates));
         view = std::make_unique<SettingsView>(
             *model, *updater, GlobalShortcuts::toggleSearchName(),
-            SettingsView::About{QStringLiteral("0.1.0"), QStringLiteral("7")}, [this] { ++closes; });
+            SettingsView::About{QStringLiteral("0.1.0"), QStringLiteral("7")}, [] {});
     }
 
     QTemporaryDir dir;
@@ -68,7 +69,6 @@ protected:
     QSettings store{dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat};
     std::unique_ptr<GlobalShortcuts::Registry> registry;
     bool detached = false;
-    int closes = 0;
     std::optional<SettingsModel> model;
     std::optional<UpdaterController> updater;
     std::unique_ptr<SettingsView> view;
