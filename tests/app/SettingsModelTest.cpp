@@ -134,23 +134,5 @@ TEST_F(Settings, appearanceIsStoredAndAppliedOnlyWhenItChanges) {
                                     AppearancePreference::system, AppearancePreference::dark}));
 }
 
-TEST_F(Settings, launchAtLoginKeepsTheLastErrorAndReadsTheStateBack) {
-    write(dir.filePath(QStringLiteral("blocker")), "");
-    autostart = dir.filePath(QStringLiteral("blocker/autostart"));
-    SettingsModel& settings = makeModel();
-    int changes = 0;
-    QObject::connect(&settings, &SettingsModel::changed, [&] { ++changes; });
-    settings.setLaunchAtLogin(true);
-    EXPECT_EQ(settings.errorMessage(), QStringLiteral("Couldn't enable launch at login: Not a directory"));
-    EXPECT_EQ(settings.loginItemState(), State::disabled);
-    EXPECT_FALSE(settings.launchAtLogin());
-    EXPECT_EQ(changes, 1);
-
-    QFile::remove(dir.filePath(QStringLiteral("blocker")));
-    settings.setLaunchAtLogin(true);
-    EXPECT_FALSE(settings.errorMessage());
-    EXPECT_TRUE(settings.launchAtLogin());
-}
-
 } // namespace
 } // namespace huddlepod

@@ -29,15 +29,11 @@ TEST(UpdateVersions, compareNumberByNumber) {
         const char* left;
         const char* right;
         std::optional<int> order;
-    } cases[] = {
-        {"0.1.0", "0.2.0", -1},
-        {"0.10.0", "0.9.9", 1},
-        {"1.2", "1.2.0", 0},
-        {"2", "1.99.99", 1},
-        {"1.2.0-beta", "1.2.0", std::nullopt},
-        {"", "1", std::nullopt},
-        {"1..2", "1", std::nullopt},
-    };
+    } cases[] = {{"0.1.0", "0.2.0", -1},
+                 {"0.10.0", "0.9.9", 1},
+                 {"1.2", "1.2.0", 0},
+                 {"1.2.0-beta", "1.2.0", std::nullopt},
+                 {"1..2", "1", std::nullopt}};
     for (const auto& c : cases) {
         EXPECT_EQ(compareVersions(QString::fromLatin1(c.left), QString::fromLatin1(c.right)), c.order)
             << c.left << " vs " << c.right;
