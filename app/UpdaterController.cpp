@@ -62,7 +62,13 @@ void UpdaterController::scheduleAutomaticCheck() {
 }
 
 void UpdaterController::check(bool userInitiated) {
-    if (!feed_ || feed_->isChecking()) {
+    if (!feed_) {
+        return;
+    }
+    if (feed_->isChecking()) {
+        if (!userInitiated && automaticallyChecksForUpdates()) {
+            automaticTimer_.start(retryDelay); // the user's own check is still running: try again soon
+        }
         return;
     }
     if (!userInitiated) {

@@ -27,6 +27,7 @@ public:
     static constexpr const char* automaticChecksKey = "automaticallyChecksForUpdates";
     static constexpr const char* lastCheckKey = "lastUpdateCheck";
     static constexpr std::chrono::hours checkInterval{24};
+    static constexpr std::chrono::minutes retryDelay{1};
 
     // What the user sees of a check's outcome.
     struct Prompts {
