@@ -93,6 +93,9 @@ BackendServer::BackendServer(std::shared_ptr<const LeagueDatabase> database, Opt
     server_->set_tcp_nodelay(true); // answers leave at once instead of waiting on delayed acknowledgements
     server_->set_payload_max_length(1 << 20);
     server_->set_keep_alive_timeout(5);
+    // A thread per open connection (the library's default is one per core, at least 8): Qt alone keeps six
+    // per host open, and another client's connection would otherwise wait for one of them to close.
+    server_->new_task_queue = [] { return new httplib::ThreadPool(32); };
     auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         HttpResponse answer = service_.handle(convert(request));
         if (answer.delay.count() > 0) {

@@ -1,6 +1,7 @@
 // A whole player card (biography, seven families, Hall of Fame row, tables) against the local backend.
 #include "backend/BackendServer.h"
 #include "backend/LeagueDatabase.h"
+#include "bench/support/RawHttp.h"
 #include "data/PlayerService.h"
 #include "platform/http/HttpSession.h"
 #include "tests/support/AsyncTest.h"
@@ -61,5 +62,34 @@ void BM_WholeCardFromTheLocalBackend(benchmark::State& state) {
         static_cast<double>(backend.server.requests().size()) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_WholeCardFromTheLocalBackend)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The raw twin of the card: the nine requests the client sent, replayed at once by bare cpp-httplib clients
+// on as many keep-alive connections as the argument (9: all at once; 6: Qt's limit per host, so three wait;
+// 1: one after the other).
+void BM_WholeCardRaw(benchmark::State& state) {
+    Backend& backend = sharedBackend();
+    backend.server.clearRequests();
+    test::waitForTask(backend.service->card(backend.playerID, true));
+    const std::string key = backend.server.anonKey();
+    std::vector<bench::RawRequest> requests;
+    for (const std::string& sent : backend.server.requests()) { // "GET <target>"
+        requests.push_back({"GET", sent.substr(sent.find(' ') + 1), {}, bench::appHeaders(key)});
+    }
+    bench::RawClients clients(backend.server.port(), static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        if (clients.send(requests) != requests.size()) {
+            state.SkipWithError("a request failed");
+            break;
+        }
+    }
+    state.counters["requests_per_card"] = static_cast<double>(requests.size());
+}
+BENCHMARK(BM_WholeCardRaw)
+    ->ArgName("connections")
+    ->Arg(9)
+    ->Arg(6)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

@@ -1,4 +1,8 @@
-// The player search: a cached lookup, decoding a 50-row answer, and a whole round trip on loopback.
+// The player search: a cached lookup, decoding a 50-row answer, and whole round trips on loopback (to a
+// canned server and to the local backend), each beside its raw twin.
+#include "backend/BackendServer.h"
+#include "backend/LeagueDatabase.h"
+#include "bench/support/RawHttp.h"
 #include "data/PostgRESTClient.h"
 #include "data/SearchService.h"
 #include "platform/http/HttpSession.h"
@@ -9,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <strings.h>
 
 using namespace huddlepod;
 using huddlepod::test::LoopbackServer;
@@ -89,5 +94,79 @@ void BM_SearchRoundTripOnLoopback(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SearchRoundTripOnLoopback)->Unit(benchmark::kMicrosecond);
+
+// The raw twin of the round trip: the request the client sent, headers and all, replayed with a bare
+// cpp-httplib client to the same server.
+void BM_SearchRoundTripRaw(benchmark::State& state) {
+    Backend backend;
+    SearchService uncached(backend.client, 0);
+    waitForTask(uncached.search("Player Num"));
+    const LoopbackServer::Request sent = backend.server.requests().back();
+    bench::RawRequest request{"POST", sent.target, sent.body, {}};
+    for (const auto& [name, value] : sent.headers) {
+        // The library writes these itself.
+        const bool own =
+            strcasecmp(name.c_str(), "Host") == 0 || strcasecmp(name.c_str(), "Connection") == 0 ||
+            strcasecmp(name.c_str(), "Content-Length") == 0 || strcasecmp(name.c_str(), "Content-Type") == 0;
+        if (!own)
+            request.headers.emplace(name, value);
+    }
+    const auto client = bench::rawClient(backend.server.port());
+    for (auto _ : state) {
+        if (!bench::sendRaw(*client, request)) {
+            state.SkipWithError("search failed");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_SearchRoundTripRaw)->Unit(benchmark::kMicrosecond);
+
+// The local backend with the small league: the round trip includes the server's own search.
+struct LocalBackend {
+    backend::BackendServer server{backend::LeagueDatabase::generate({backend::LeagueSize::Small, 1})};
+    QTemporaryDir cacheDirectory;
+    std::shared_ptr<PostgRESTClient> client;
+
+    LocalBackend() {
+        HttpSession::Options options;
+        options.cacheDirectory = cacheDirectory.path();
+        client = std::make_unique<PostgRESTClient>(
+            SupabaseConfiguration{QUrl(QString::fromStdString(server.baseUrl())),
+                                  QString::fromStdString(server.anonKey())},
+            "bench", std::make_unique<HttpSession>(options));
+    }
+};
+
+LocalBackend& localBackend() {
+    static LocalBackend backend;
+    return backend;
+}
+
+const QString localQuery = QStringLiteral("jo"); // a common name part: a full answer of 25 rows
+
+void BM_SearchRoundTripOnTheLocalBackend(benchmark::State& state) {
+    SearchService uncached(localBackend().client, 0);
+    waitForTask(uncached.search(localQuery));
+    for (auto _ : state) {
+        auto results = waitForTask(uncached.search(localQuery));
+        benchmark::DoNotOptimize(results);
+    }
+}
+BENCHMARK(BM_SearchRoundTripOnTheLocalBackend)->Unit(benchmark::kMicrosecond);
+
+void BM_SearchRoundTripOnTheLocalBackendRaw(benchmark::State& state) {
+    const backend::BackendServer& server = localBackend().server;
+    const bench::RawRequest request{"POST", "/rest/v1/rpc/search_players",
+                                    R"({"query_text":")" + localQuery.toStdString() + R"("})",
+                                    bench::appHeaders(server.anonKey())};
+    const auto client = bench::rawClient(server.port());
+    for (auto _ : state) {
+        if (!bench::sendRaw(*client, request)) {
+            state.SkipWithError("search failed");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_SearchRoundTripOnTheLocalBackendRaw)->Unit(benchmark::kMicrosecond);
 
 } // namespace

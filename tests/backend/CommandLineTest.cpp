@@ -48,13 +48,12 @@ TEST(CommandLine, refusesWhatItCannotServe) {
 }
 
 TEST(CommandLine, loopbackHostsOnly) {
-    EXPECT_TRUE(isLoopbackHost("127.0.0.1"));
-    EXPECT_TRUE(isLoopbackHost("127.1.2.3"));
-    EXPECT_TRUE(isLoopbackHost("::1"));
-    EXPECT_TRUE(isLoopbackHost("localhost"));
-    EXPECT_FALSE(isLoopbackHost("128.0.0.1"));
-    EXPECT_FALSE(isLoopbackHost("::"));
-    EXPECT_FALSE(isLoopbackHost("example.com"));
+    for (const std::string host : {"127.0.0.1", "127.1.2.3", "::1", "localhost"}) {
+        EXPECT_TRUE(isLoopbackHost(host)) << host;
+    }
+    for (const std::string host : {"128.0.0.1", "::", "example.com", "0.0.0.0", ""}) {
+        EXPECT_FALSE(isLoopbackHost(host)) << host;
+    }
 }
 
 } // namespace

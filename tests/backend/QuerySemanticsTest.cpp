@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace huddlepod::backend::testing {
 namespace {
 
@@ -16,190 +14,164 @@ protected:
         , http_(server_) {}
 
     const LeagueDatabase& db() const { return *tinyLeague(); }
-    int firstYear() const { return one(db(), "SELECT min(year) FROM drafts"); }
+    std::int64_t firstYear() const { return one(db(), "SELECT min(year) FROM drafts"); }
 
     BackendServer server_;
     Http http_;
 };
 
-TEST_F(QuerySemantics, embeddedFilterNullsALeftEmbedAndDropsTheRowOfAnInnerOne) {
-    const std::string year = std::to_string(firstYear());
-    const std::size_t all = one(db(), "SELECT count(*) FROM draft_picks");
-    const std::size_t inYear =
-        one(db(), "SELECT count(*) FROM draft_picks p JOIN drafts d ON d.id = p.draft_id WHERE d.year = ?",
-            {std::int64_t{firstYear()}});
-    ASSERT_LT(inYear, all);
+TEST_F(QuerySemantics, embedsJoinFilterAndOrderAsPostgrestDoes) {
+    const std::int64_t year = firstYear();
+    const std::string inYear = "eq." + std::to_string(year);
+    const std::string draftsInYear =
+        "SELECT count(*) FROM draft_picks p JOIN drafts d ON d.id = p.draft_id WHERE d.year = ?";
+    const std::string playoffTeams = "SELECT count(DISTINCT team_id) FROM standings WHERE is_playoff_team";
+    const std::string afc =
+        "SELECT count(*) FROM team_division_history h JOIN divisions d ON d.id = h.division_id "
+        "JOIN conferences c ON c.id = d.conference_id WHERE c.abbreviation = 'AFC'";
+    // Each filter below must leave out some rows, or it would prove nothing.
+    ASSERT_LT(one(db(), draftsInYear, {year}), one(db(), "SELECT count(*) FROM draft_picks"));
+    ASSERT_LT(one(db(), playoffTeams), one(db(), "SELECT count(*) FROM teams"));
+    ASSERT_LT(one(db(), afc), one(db(), "SELECT count(*) FROM team_division_history"));
 
-    const auto left =
-        http_.get("draft_picks", {{"select", "pick_overall,drafts(year)"}, {"drafts.year", "eq." + year}})
-            .json();
-    ASSERT_EQ(left.size(), all);
-    std::size_t present = 0;
-    for (const auto& row : left) {
-        if (!row["drafts"].is_null()) {
-            EXPECT_EQ(row["drafts"]["year"].dump(), year);
-            ++present;
-        }
-    }
-    EXPECT_EQ(present, inYear);
-
-    const auto inner = http_
-                           .get("draft_picks", {{"select", "pick_overall,drafts!inner(year)"},
-                                                {"drafts.year", "eq." + year}})
-                           .json();
-    EXPECT_EQ(inner.size(), inYear);
-}
-
-TEST_F(QuerySemantics, toManyEmbedsAreArraysFilteredAndInnerDropsEmptyParents) {
-    const std::size_t teams = one(db(), "SELECT count(*) FROM teams");
-    const std::size_t seasons = one(db(), "SELECT count(DISTINCT season_id) FROM standings");
-    const auto rows =
-        http_.get("teams", {{"select", "current_abbreviation,standings(wins,is_playoff_team)"}}).json();
-    ASSERT_EQ(rows.size(), teams);
-    for (const auto& row : rows) {
-        ASSERT_TRUE(row["standings"].is_array());
-        EXPECT_EQ(row["standings"].size(), seasons);
-    }
-
-    const auto playoffOnly = http_
-                                 .get("teams", {{"select", "current_abbreviation,standings(wins)"},
-                                                {"standings.is_playoff_team", "is.true"}})
-                                 .json();
-    ASSERT_EQ(playoffOnly.size(), teams);
-    std::size_t entries = 0;
-    std::size_t withoutPlayoffs = 0;
-    for (const auto& row : playoffOnly) {
-        entries += row["standings"].size();
-        withoutPlayoffs += row["standings"].empty() ? 1 : 0;
-    }
-    EXPECT_EQ(entries, one(db(), "SELECT count(*) FROM standings WHERE is_playoff_team").get<std::size_t>());
-    ASSERT_GT(withoutPlayoffs, 0u);
-
-    const auto inner = http_
-                           .get("teams", {{"select", "current_abbreviation,standings!inner(wins)"},
-                                          {"standings.is_playoff_team", "is.true"}})
-                           .json();
-    EXPECT_EQ(inner.size(), teams - withoutPlayoffs);
-}
-
-TEST_F(QuerySemantics, nestedInnerEmbedsFilterTwoLevelsDown) {
-    const auto all =
-        http_
-            .get("team_division_history",
-                 {{"select", "team_id,divisions!inner(abbreviation,conferences!inner(abbreviation))"}})
-            .json();
-    const auto afc =
-        http_
-            .get("team_division_history",
-                 {{"select", "team_id,divisions!inner(abbreviation,conferences!inner(abbreviation))"},
-                  {"divisions.conferences.abbreviation", "eq.AFC"}})
-            .json();
-    ASSERT_FALSE(afc.empty());
-    EXPECT_LT(afc.size(), all.size());
-    for (const auto& row : afc) {
+    std::size_t draftsShown = 0;
+    std::size_t standingsShown = 0;
+    auto isAfc = [](const nlohmann::json& row) {
         EXPECT_EQ(row["divisions"]["conferences"]["abbreviation"], "AFC");
-    }
-    const auto leftTop =
-        http_
-            .get("team_division_history",
-                 {{"select", "team_id,divisions(abbreviation,conferences!inner(abbreviation))"},
-                  {"divisions.conferences.abbreviation", "eq.AFC"}})
-            .json();
-    ASSERT_EQ(leftTop.size(), all.size()) << "a left embed keeps the row and shows null";
-    for (const auto& row : leftTop) {
-        EXPECT_TRUE(row["divisions"].is_null() || row["divisions"]["conferences"]["abbreviation"] == "AFC");
-    }
-}
-
-TEST_F(QuerySemantics, ordersByRelatedColumnsThenOwnColumns) {
-    const auto rows = http_
-                          .get("draft_picks", {{"select", "pick_overall,drafts!inner(year)"},
-                                               {"order", "drafts(year).desc,pick_overall.asc"}})
-                          .json();
-    ASSERT_GT(rows.size(), 2u);
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        const int previousYear = rows[i - 1]["drafts"]["year"];
-        const int year = rows[i]["drafts"]["year"];
-        EXPECT_GE(previousYear, year);
-        if (previousYear == year) {
-            EXPECT_LT(rows[i - 1]["pick_overall"].get<int>(), rows[i]["pick_overall"].get<int>());
-        }
-    }
+    };
+    const std::vector<Read> reads = {
+        // A filter on a left embed nulls the embed but keeps the row; on an inner embed it drops the row.
+        {"draft_picks",
+         "select=pick_overall,drafts(year)&drafts.year=" + inYear,
+         {"SELECT count(*) FROM draft_picks", {}},
+         "",
+         "drafts:object?",
+         [&](const nlohmann::json& row) {
+             if (!row["drafts"].is_null()) {
+                 ++draftsShown;
+                 EXPECT_EQ(row["drafts"]["year"], year);
+             }
+         }},
+        {"draft_picks",
+         "select=pick_overall,drafts!inner(year)&drafts.year=" + inYear,
+         {draftsInYear, {year}},
+         "",
+         "drafts.year:int"},
+        // To-many embeds are arrays filtered in place; an inner one drops the parents left empty.
+        {"teams",
+         "select=current_abbreviation,standings(wins)&standings.is_playoff_team=is.true",
+         {"SELECT count(*) FROM teams", {}},
+         "",
+         "standings:array",
+         [&](const nlohmann::json& row) { standingsShown += row["standings"].size(); }},
+        {"teams",
+         "select=current_abbreviation,standings!inner(wins)&standings.is_playoff_team=is.true",
+         {playoffTeams, {}},
+         "",
+         "standings:array"},
+        // Nested inner embeds filter two levels down; a left embed above them shows null instead.
+        {"team_division_history",
+         "select=team_id,divisions!inner(abbreviation,conferences!inner(abbreviation))&divisions.conferences."
+         "abbreviation=eq.AFC",
+         {afc, {}},
+         "",
+         "",
+         isAfc},
+        {"team_division_history",
+         "select=team_id,divisions(abbreviation,conferences!inner(abbreviation))&divisions.conferences."
+         "abbreviation=eq.AFC",
+         {"SELECT count(*) FROM team_division_history", {}},
+         "",
+         "divisions:object?",
+         [&](const nlohmann::json& row) {
+             if (!row["divisions"].is_null()) {
+                 isAfc(row);
+             }
+         }},
+        // Related columns order first, then own columns.
+        {"draft_picks",
+         "select=pick_overall,drafts!inner(year)&order=drafts(year).desc,pick_overall.asc",
+         {"SELECT count(*) FROM draft_picks", {}},
+         "-drafts.year pick_overall",
+         ""},
+    };
+    expectReads(http_, db(), reads);
+    EXPECT_EQ(draftsShown, one(db(), draftsInYear, {year}).get<std::size_t>());
+    EXPECT_EQ(standingsShown,
+              one(db(), "SELECT count(*) FROM standings WHERE is_playoff_team").get<std::size_t>());
 }
 
 TEST_F(QuerySemantics, nullPlacementFollowsPostgreSql) {
-    auto scores = [&](const std::string& order) {
-        std::vector<bool> nulls;
-        for (const auto& row : http_.get("games", {{"select", "home_score"}, {"order", order}}).json()) {
-            nulls.push_back(row["home_score"].is_null());
-        }
-        return nulls;
-    };
-    auto nullsFirst = [](const std::vector<bool>& nulls) {
-        return std::is_sorted(nulls.begin(), nulls.end(), std::greater<>());
-    };
-    auto nullsLast = [](const std::vector<bool>& nulls) {
-        return std::is_sorted(nulls.begin(), nulls.end());
-    };
     ASSERT_GT(one(db(), "SELECT count(*) FROM games WHERE home_score IS NULL").get<int>(), 0);
-    EXPECT_TRUE(nullsLast(scores("home_score.asc")));
-    EXPECT_TRUE(nullsFirst(scores("home_score.desc")));
-    EXPECT_TRUE(nullsFirst(scores("home_score.asc.nullsfirst")));
-    EXPECT_TRUE(nullsLast(scores("home_score.desc.nullslast")));
-    EXPECT_TRUE(nullsLast(scores("home_score")));
-
-    const auto ascending =
-        http_
-            .get("games",
-                 {{"select", "home_score"}, {"order", "home_score.asc"}, {"home_score", "not.is.null"}})
-            .json();
-    for (std::size_t i = 1; i < ascending.size(); ++i) {
-        EXPECT_LE(ascending[i - 1]["home_score"].get<int>(), ascending[i]["home_score"].get<int>());
+    for (const auto& [order, nullsFirst] : std::vector<std::pair<std::string, bool>>{
+             {"home_score.asc", false},
+             {"home_score.desc", true},
+             {"home_score.asc.nullsfirst", true},
+             {"home_score.desc.nullslast", false},
+             {"home_score", false},
+         }) {
+        SCOPED_TRACE(order);
+        std::vector<bool> nulls;
+        std::vector<int> scores;
+        for (const auto& row : http_.get("games", {{"select", "home_score"}, {"order", order}}).json()) {
+            nulls.push_back(row["home_score"].is_null() == nullsFirst);
+            if (!row["home_score"].is_null()) {
+                scores.push_back(row["home_score"]);
+            }
+        }
+        EXPECT_TRUE(std::is_sorted(nulls.begin(), nulls.end(), std::greater<>()));
+        const bool descending = order.find("desc") != std::string::npos;
+        EXPECT_TRUE(descending ? std::is_sorted(scores.rbegin(), scores.rend())
+                               : std::is_sorted(scores.begin(), scores.end()));
     }
 }
 
-TEST_F(QuerySemantics, filterOperatorsAndLogicTrees) {
-    auto count = [&](const Items& items) { return http_.get("games", items).json().size(); };
-    auto sql = [&](const std::string& where) {
-        return one(db(), "SELECT count(*) FROM games WHERE " + where).get<std::size_t>();
-    };
+TEST_F(QuerySemantics, filterOperatorsAndLogicTreesSelectWhatSqlWould) {
     const std::string year = std::to_string(firstYear());
-    EXPECT_EQ(count({{"year", "eq." + year}}), sql("year = " + year));
-    EXPECT_EQ(count({{"year", "neq." + year}}), sql("year <> " + year));
-    EXPECT_EQ(count({{"year", "gt." + year}}), sql("year > " + year));
-    EXPECT_EQ(count({{"home_score", "lt.10"}}), sql("home_score < 10"));
-    EXPECT_EQ(count({{"home_score", "gte.30"}, {"away_score", "lte.10"}}),
-              sql("home_score >= 30 AND away_score <= 10"));
-    EXPECT_EQ(count({{"week", "in.(1,2,\"SuperBowl\")"}}), sql("week IN ('1','2','SuperBowl')"));
-    EXPECT_EQ(count({{"home_score", "is.null"}}), sql("home_score IS NULL"));
-    EXPECT_EQ(count({{"home_score", "not.is.null"}}), sql("home_score IS NOT NULL"));
-    EXPECT_EQ(count({{"or", "(home_score.gt.40,and(away_score.gt.35,week.eq.1))"}}),
-              sql("home_score > 40 OR (away_score > 35 AND week = '1')"));
-    EXPECT_EQ(count({{"not.or", "(home_score.gt.20,home_score.is.null)"}}),
-              sql("NOT (home_score > 20 OR home_score IS NULL)"));
+    const std::string game = one(db(), "SELECT id FROM games LIMIT 1");
+    std::string shouted = game;
+    std::transform(shouted.begin(), shouted.end(), shouted.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
+    const std::vector<std::pair<Items, std::string>> cases = {
+        {{{"id", "eq." + shouted}}, "id = '" + game + "'"}, // UUIDs compare in any letter case
+        {{{"year", "eq." + year}}, "year = " + year},
+        {{{"year", "neq." + year}}, "year <> " + year},
+        {{{"year", "gt." + year}}, "year > " + year},
+        {{{"home_score", "lt.10"}}, "home_score < 10"},
+        {{{"home_score", "gte.30"}, {"away_score", "lte.10"}}, "home_score >= 30 AND away_score <= 10"},
+        {{{"week", "in.(1,2,\"SuperBowl\")"}}, "week IN ('1','2','SuperBowl')"},
+        {{{"home_score", "is.null"}}, "home_score IS NULL"},
+        {{{"home_score", "not.is.null"}}, "home_score IS NOT NULL"},
+        {{{"or", "(home_score.gt.40,and(away_score.gt.35,week.eq.1))"}},
+         "home_score > 40 OR (away_score > 35 AND week = '1')"},
+        {{{"not.or", "(home_score.gt.20,home_score.is.null)"}},
+         "NOT (home_score > 20 OR home_score IS NULL)"},
+    };
+    for (const auto& [items, where] : cases) {
+        SCOPED_TRACE(where);
+        EXPECT_EQ(http_.get("games", items).json().size(),
+                  one(db(), "SELECT count(*) FROM games WHERE " + where).get<std::size_t>());
+    }
     EXPECT_EQ(http_.get("standings", {{"is_playoff_team", "eq.true"}}).json().size(),
               one(db(), "SELECT count(*) FROM standings WHERE is_playoff_team").get<std::size_t>());
     EXPECT_EQ(http_.get("players", {{"full_name", "eq.x' OR '1'='1"}}).json(), nlohmann::json::array())
         << "values never become SQL";
 }
 
-TEST_F(QuerySemantics, selectListsAliasesStarAndDuplicates) {
+TEST_F(QuerySemantics, selectListsAliasesStarLimitsAndTheRowCap) {
     const auto rows = nlohmann::ordered_json::parse(
         http_.get("games", {{"select", "id,week,*,kickoff:gametime"}, {"limit", "1"}}).body);
     ASSERT_EQ(rows.size(), 1u);
-    const auto& row = rows[0];
-    EXPECT_EQ(row.begin().key(), "id");
-    EXPECT_EQ(row.size(), Schema::instance().table("games")->columns.size() + 1)
+    EXPECT_EQ(rows[0].begin().key(), "id");
+    EXPECT_EQ(rows[0].size(), Schema::instance().table("games")->columns.size() + 1)
         << "each key once, plus the alias";
-    EXPECT_EQ(row["kickoff"], row["gametime"]);
+    EXPECT_EQ(rows[0]["kickoff"], rows[0]["gametime"]);
 
     const auto limited = http_.get("players", {{"select", "id"}, {"limit", "3"}});
     EXPECT_EQ(limited.json().size(), 3u);
     EXPECT_EQ(limited.headers.find("Content-Range")->second, "0-2/*");
     EXPECT_EQ(http_.get("players", {{"select", "id"}, {"limit", "0"}}).json(), nlohmann::json::array());
-}
 
-TEST_F(QuerySemantics, rowCapLimitsEveryRead) {
     ServerOptions options;
     options.maxRows = 5;
     BackendServer capped(tinyLeague(), options);
@@ -210,38 +182,27 @@ TEST_F(QuerySemantics, rowCapLimitsEveryRead) {
 
 TEST_F(QuerySemantics, keyMustTravelInBothHeaders) {
     const Items items = {{"select", "id"}, {"limit", "1"}};
-    const Reply none = http_.send("GET", "/rest/v1/players", items, {}, false);
-    EXPECT_EQ(none.status, 401);
-    const auto body = none.json();
-    for (const char* key : {"code", "details", "hint", "message"}) {
-        EXPECT_TRUE(body.contains(key)) << key;
+    const std::string key = server_.anonKey();
+    for (const auto& [method, headers] : std::vector<std::pair<std::string, httplib::Headers>>{
+             {"GET", {}},
+             {"HEAD", {}},
+             {"GET", {{"apikey", key}}},
+             {"GET", {{"apikey", "other"}, {"Authorization", "Bearer other"}}},
+             {"GET", {{"apikey", key}, {"Authorization", "Bearer other"}}},
+             {"GET", {{"apikey", "other"}, {"Authorization", "Bearer " + key}}},
+         }) {
+        const Reply reply = http_.send(method, "/rest/v1/players", items, headers, false);
+        EXPECT_EQ(reply.status, 401) << method << " with " << headers.size() << " headers";
+        if (method == "GET") {
+            EXPECT_TRUE(reply.json().contains("message"));
+        }
     }
-    EXPECT_EQ(http_.send("GET", "/rest/v1/players", items, {{"apikey", server_.anonKey()}}, false).status,
-              401);
-    EXPECT_EQ(http_
-                  .send("GET", "/rest/v1/players", items,
-                        {{"apikey", "other"}, {"Authorization", "Bearer other"}}, false)
-                  .status,
-              401);
-    EXPECT_EQ(http_
-                  .send("GET", "/rest/v1/players", items,
-                        {{"apikey", server_.anonKey()}, {"Authorization", "Bearer other"}}, false)
-                  .status,
-              401);
-    EXPECT_EQ(http_.send("HEAD", "/rest/v1/players", items, {}, false).status, 401);
-    Http wrong(server_, "other");
-    EXPECT_EQ(wrong.rpc("search_players", R"({"query_text":"ab"})").status, 401);
+    EXPECT_EQ(Http(server_, "other").rpc("search_players", R"({"query_text":"ab"})").status, 401);
     EXPECT_EQ(http_.send("GET", "/rest/v1/players", items).status, 200);
 }
 
 TEST_F(QuerySemantics, clearErrorsForWhatDoesNotExist) {
-    struct Case {
-        std::string table;
-        Items items;
-        int status;
-        std::string code;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<std::string, Items, int, std::string>> cases = {
         {"nothing_here", {}, 404, "PGRST205"},
         {"player_search", {}, 404, "PGRST205"},
         {"players", {{"select", "id,shoe_size"}}, 400, "42703"},
@@ -263,12 +224,12 @@ TEST_F(QuerySemantics, clearErrorsForWhatDoesNotExist) {
         {"games", {{"home_score", "is.maybe"}}, 400, "PGRST100"},
         {"games", {{"week", "is.true"}}, 400, "42804"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(target(c.table, c.items));
-        const Reply reply = http_.get(c.table, c.items);
-        EXPECT_EQ(reply.status, c.status);
+    for (const auto& [table, items, status, code] : cases) {
+        SCOPED_TRACE(target(table, items));
+        const Reply reply = http_.get(table, items);
+        EXPECT_EQ(reply.status, status);
         const auto body = reply.json();
-        EXPECT_EQ(body["code"], c.code);
+        EXPECT_EQ(body["code"], code);
         EXPECT_TRUE(body["message"].is_string());
     }
     EXPECT_EQ(http_.post("/rest/v1/players", "{}").status, 405);

@@ -96,9 +96,6 @@ TEST(DataTable, identitiesGroupHeaderColumnIndexAndEmphasis) {
                              {{"A", 0, 2}}, {});
     EXPECT_EQ(untitled.id(), "WkYdsYds");
     EXPECT_EQ(DataTable(QString(""), yearTeamGames(), {}, {}).id(), "");
-    EXPECT_EQ(DataSection{}.id(), "__primary");
-    EXPECT_EQ(DataSection{.label = "Postseason"}.id(), "Postseason");
-    EXPECT_EQ((ColumnGroup{"Passing", 3, 4}.id()), "Passing-3");
 
     EXPECT_FALSE(untitled.needsGroupHeader());
     EXPECT_TRUE(DataTable(std::nullopt, yearTeamGames(), {{"A", 0, 2}, {"B", 2, 1}}, {}).needsGroupHeader());

@@ -29,19 +29,6 @@ TEST(PlayerBio, heightNicknamesAndFirstTeamCount) {
     EXPECT_EQ(bio.firstTeamAllProCount(), 2) << "case-sensitive, repeats counted";
 }
 
-TEST(GameContext, weekLabels) {
-    GameContext game;
-    for (auto [week, label] : {std::pair{"WildCard", "WC"},
-                               {"Division", "DIV"},
-                               {"ConfChamp", "CONF"},
-                               {"SuperBowl", "SB"},
-                               {"wildcard", "wildcard"},
-                               {"7", "7"}}) {
-        game.week = week;
-        EXPECT_EQ(game.weekLabel(), QString(label));
-    }
-}
-
 TEST(GameLogEntry, opponentSideAndResult) {
     struct Case {
         std::optional<QString> team, home, away;

@@ -1,10 +1,12 @@
 // Decoding the player records from rows spelled as the backend serves them: every column reaches a field,
-// absent stays absent, and a wrongly typed value anywhere fails the whole answer.
+// and a wrongly typed value anywhere fails the whole answer.
 #include "data/JsonReader.h"
 #include "data/Models/GameLogEntry.h"
 #include "data/Models/HallOfFameEntry.h"
 #include "data/Models/PlayerBio.h"
 #include "data/Models/PlayerStats.h"
+
+#include "tests/data/EmptyFields.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +18,7 @@ using namespace huddlepod;
 namespace {
 
 using Names = std::vector<std::string>;
+using huddlepod::test::emptyFields;
 
 const std::string id = R"("id":"5d0f6a3e-2b8c-4f1e-9a7d-3c2b1a0f9e8d")";
 const std::string season = id + R"(,"player_id":"x","year":2012,"season_type":"regular","team_abbr":"KC",)"
@@ -32,23 +35,6 @@ QByteArray row(const std::string& fixed, const char* numericColumns = "") {
     for (std::string name; names >> name;)
         json += ",\"" + name + "\":7";
     return QByteArray::fromStdString(json + "}");
-}
-
-template <class R, class T>
-void noteEmpty(const R& record, const Field<R, T>& field, Names& empty) {
-    if constexpr (isOptionalField<T>) {
-        if (!(record.*field.member))
-            empty.push_back(field.key);
-    }
-}
-
-// The optional members a decoded record left empty.
-template <class R>
-Names emptyFields(const QByteArray& json) {
-    const R record = decodeJson<R>(json);
-    Names empty;
-    std::apply([&](const auto&... field) { (noteEmpty(record, field, empty), ...); }, R::fields());
-    return empty;
 }
 
 } // namespace
@@ -108,15 +94,6 @@ TEST(RecordDecoding, everyBackendColumnFillsAField) {
     const PlayerBio bio = decodeJson<PlayerBio>(row(std::get<1>(cases[std::size(cases) - 1])));
     EXPECT_TRUE(bio.isHOF && bio.isAllPro);
     EXPECT_EQ(bio.allProHistory, (std::vector<AllProEntry>{{.year = 2020}}));
-}
-
-TEST(RecordDecoding, absentAndNullStayAbsentAndDefaults) {
-    const auto bare =
-        decodeJson<PassingSeason>(row(id + R"(,"year":2012,"season_type":"regular","pos":null)"));
-    EXPECT_FALSE(bare.pos || bare.passAtt || bare.games);
-    const auto bio = decodeJson<PlayerBio>(row(id + R"(,"full_name":"A B","all_pro_history":null)"));
-    EXPECT_FALSE(bio.isHOF || bio.isAllPro || !bio.allProHistory.empty());
-    EXPECT_EQ(decodeJson<HallOfFameEntry>("{}"), HallOfFameEntry{});
 }
 
 TEST(RecordDecoding, brokenRowsFailTheWholeAnswer) {

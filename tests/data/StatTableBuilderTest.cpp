@@ -2,7 +2,6 @@
 #include "data/StatTableBuilder.h"
 #include "data/JsonReader.h"
 #include "data/StatFormat.h"
-#include "data/StatSection.h"
 
 #include <gtest/gtest.h>
 
@@ -109,10 +108,6 @@ TEST(StatTableBuilder, rushingAndReceivingAreJudgedApart) {
     EXPECT_EQ(StatTableBuilder::receiving({catcher, blocker}).primaryRows().size(), 1u);
     ASSERT_EQ(StatTableBuilder::rushing({catcher, blocker}).primaryRows().size(), 1u);
     EXPECT_EQ(StatTableBuilder::rushing({catcher, blocker}).primaryRows()[0].values[0], "2002");
-
-    EXPECT_EQ(statSectionFromRawValue("scoring"), StatSection::scoring);
-    EXPECT_EQ(statSectionFromRawValue("Scoring"), std::nullopt);
-    EXPECT_EQ(rawValue(StatSection::receiving), "receiving");
 }
 
 TEST(StatTableBuilder, aPostseasonAloneCanEarnATableThatListsEveryRegularSeason) {

@@ -1,6 +1,5 @@
 // The desktop settings: the settings portal's answers over GTK's settings files, the fallback without a bus,
 // following changes, and test replacements.
-#include "platform/UserDefaults.h"
 #include "platform/workspace/SystemWorkspaceSettings.h"
 
 #include <QDBusVariant>
@@ -119,12 +118,4 @@ TEST(WorkspaceSettings, scopedReplacementIsSharedAnnouncedAndRestored) {
     }
     EXPECT_EQ(&WorkspaceSettings::shared(), system);
     EXPECT_EQ(changed.count(), 2);
-}
-
-TEST(UserDefaults, standardStoreLivesUnderTheConfigHome) {
-    const QString expected =
-        qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Huddlepod/Huddlepod.ini");
-    EXPECT_EQ(UserDefaults::standardFilePath(), expected);
-    EXPECT_EQ(UserDefaults::openStandard()->fileName(), expected);
-    EXPECT_EQ(UserDefaults::openStandard()->format(), QSettings::IniFormat);
 }

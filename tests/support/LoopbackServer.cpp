@@ -42,11 +42,6 @@ LoopbackServer::Response& LoopbackServer::Response::withHeader(std::string name,
     return *this;
 }
 
-LoopbackServer::Response& LoopbackServer::Response::after(std::chrono::milliseconds wait) {
-    delay = wait;
-    return *this;
-}
-
 LoopbackServer::Response LoopbackServer::Response::held() {
     Response response;
     response.hold = true;
@@ -211,8 +206,7 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
                 shutdown(socket, SHUT_RDWR);
                 return;
             }
-        } else if (canned.delay.count() > 0)
-            m_released.wait_for(lock, canned.delay, [this] { return m_releasing; });
+        }
     }
 
     if (canned.drop) {

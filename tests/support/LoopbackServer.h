@@ -29,7 +29,6 @@ public:
     struct Response {
         Response(int status = 200, std::string body = {}); // NOLINT: implicit, for {status, body}
         Response& withHeader(std::string name, std::string value);
-        Response& after(std::chrono::milliseconds wait);
         // Answers only after release() or when the server stops; dropped if the client closes first.
         static Response held();
         static Response dropped(); // closes the connection unanswered
@@ -44,8 +43,7 @@ public:
         // As PostgREST sends it. (cpp-httplib would gzip a bare "application/json" in chunks, which costs
         // a Qt client some 70 ms per answer on loopback.)
         std::string contentType = "application/json; charset=utf-8";
-        // Answer only after this long, or (hold) not until release() or the server stops.
-        std::chrono::milliseconds delay{0};
+        // Answer not until release() or the server stops.
         bool hold = false;
         // Close the connection without answering, or after half of the body.
         bool drop = false;

@@ -5,7 +5,6 @@
 #include "app/Views/Components/PopoverList.h"
 #include "app/Views/Components/SegmentedToggle.h"
 #include "app/Views/Components/StatusMessage.h"
-#include "app/Views/Components/YearPicker.h"
 #include "app/Views/DataGridView.h"
 #include "app/Views/HotkeyHintView.h"
 
@@ -177,9 +176,7 @@ TEST(ListPickerAccessibility, arrowsAreNamedFromTheHintAndDisabledAtTheEnds) {
     ASSERT_EQ(list->childCount(), 3);
     EXPECT_EQ(name(list->child(0)), QStringLiteral("1"));
     EXPECT_TRUE(list->child(2)->state().selected);
-    press(list->child(0));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(picks, std::vector<QString>({"2", "1"}));
+    picker.setPresented(false);
 
     // Read-only: one static text, no arrows; parts made before are gone.
     picker.setOnSelect({});
@@ -187,16 +184,6 @@ TEST(ListPickerAccessibility, arrowsAreNamedFromTheHintAndDisabledAtTheEnds) {
     EXPECT_EQ(name(root), QStringLiteral("Week 3"));
     EXPECT_EQ(root->childCount(), 0);
     EXPECT_FALSE(parts[0]->isValid());
-
-    // The year picker names its parts by season and steps back to older ones.
-    std::vector<int> years;
-    YearPicker seasons(2021, {2021, 2020, 2019}, [&](int year) { years.push_back(year); });
-    QAccessibleInterface* year = QAccessible::queryAccessibleInterface(&seasons);
-    EXPECT_EQ(name(year->child(0)), QStringLiteral("Previous season"));
-    EXPECT_EQ(name(year->child(1)), QStringLiteral("Season 2021"));
-    EXPECT_EQ(hint(year->child(1)), QStringLiteral("Choose a season"));
-    press(year->child(0));
-    EXPECT_EQ(years, std::vector<int>({2020}));
 }
 
 TEST(ComponentAccessibility, segmentsAreButtonsAndTheSelectedOneIsMarked) {

@@ -1,11 +1,14 @@
-// The whole panel against the local backend's demo league, in every search state, saved in the light and the
-// dark look under $HUDDLEPOD_TEST_OUTPUT/screens/ for people to look at.
+// The whole panel against the local backend's demo league, in every search state, and the league browser's
+// pages and player cards at the panel's page size, saved in the light and the dark look under
+// $HUDDLEPOD_TEST_OUTPUT/screens/ for people to look at.
+#include "RenderOutput.h"
 #include "app/HomeViewModel.h"
 #include "app/PanelNavigation.h"
 #include "app/PanelSession.h"
 #include "app/PlayerCardViewModel.h"
 #include "app/SearchViewModel.h"
 #include "app/Views/DataGridView.h"
+#include "app/Views/HomeView.h"
 #include "app/Views/PanelRootView.h"
 #include "app/Views/PlayerCardView.h"
 #include "app/Views/SearchFieldView.h"
@@ -19,9 +22,9 @@
 #include "platform/UserDefaults.h"
 #include "platform/http/HttpSession.h"
 #include "platform/workspace/WorkspaceSettings.h"
+#include "tests/support/AsyncTest.h"
 #include "ui/Preferences.h"
 
-#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
@@ -33,6 +36,9 @@ namespace {
 
 using namespace huddlepod;
 using namespace std::chrono_literals;
+
+// The page area under the search field of a 440 × 560 panel.
+constexpr QSize pageArea(440, 508);
 
 struct Backend {
     Backend()
@@ -55,14 +61,22 @@ protected:
         return shared;
     }
 
+    // Every task holds the shared client; wait until the last one has let go, so none outlives the test.
+    void TearDown() override {
+        root.reset();
+        cards.clear();
+        home.reset();
+        search.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(backend().client.use_count() == 1, 10000);
+    }
+
     void build(bool configured) {
         UserDefaults::openStandard()->remove(Preferences::hasSeenHotkeyHintKey);
         motion.reduceMotionValue = true;
         auto clock = std::make_shared<SystemClock>();
         std::shared_ptr<PostgRESTClient> client = configured ? backend().client : nullptr;
-        search =
-            std::make_unique<SearchViewModel>(client ? std::make_shared<SearchService>(client) : nullptr,
-                                              client, clock, [](const QByteArray&) {});
+        search = std::make_unique<SearchViewModel>(client ? std::make_shared<SearchService>(client) : nullptr,
+                                                   client, clock, [](const QByteArray&) {});
         home = std::make_unique<HomeViewModel>(client ? std::make_shared<LeagueService>(client) : nullptr);
         auto players = client ? std::make_shared<PlayerService>(client) : nullptr;
         root = std::make_unique<PanelRootView>(
@@ -78,19 +92,9 @@ protected:
     }
 
     void save(const QString& name) {
-        const QString folder = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + QStringLiteral("/screens");
-        QDir().mkpath(folder);
-        for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-            root->setPalette(Theme::palette(appearance));
-            QImage image(root->size() * 2, QImage::Format_ARGB32_Premultiplied);
-            image.setDevicePixelRatio(2);
-            image.fill(appearance == Appearance::dark ? QColor(0x10, 0x10, 0x10) : QColor(0xd8, 0xd8, 0xd8));
-            root->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-            EXPECT_TRUE(
-                image.save(folder + QStringLiteral("/panel-%1-%2.png")
-                                        .arg(name, appearance == Appearance::dark ? "dark" : "light")));
-        }
-        root->setPalette(Theme::palette(Appearance::light));
+        // Let pending layout requests place freshly swapped-in content before it is drawn.
+        QCoreApplication::processEvents();
+        testsupport::saveLooks(*root, "panel-" + name, "screens", 0);
     }
 
     ScopedWorkspaceSettings motion;
@@ -161,6 +165,67 @@ TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
 TEST_F(PanelScreensTest, unconfigured) {
     build(false);
     save(QStringLiteral("unconfigured"));
+}
+
+TEST_F(PanelScreensTest, leagueBrowserPages) {
+    HomeViewModel model(std::make_shared<LeagueService>(backend().client));
+    HomeView view(&model, [](const PlayerLink&) {});
+    view.resize(pageArea);
+    view.show();
+    view.appear();
+    int changes = 0;
+    QObject::connect(&model, &HomeViewModel::stateChanged, [&] { ++changes; });
+    for (const HomeTab tab : allHomeTabs) {
+        if (tab != model.tab()) {
+            changes = 0;
+            model.setTab(tab);
+        }
+        // Settled: the page's own answer replaced what the last page showed.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return changes > 0 && model.state().kind() != HomeContentState::Kind::loading; }, 20000));
+        EXPECT_EQ(model.state().kind(), HomeContentState::Kind::loaded) << model.state().text().toStdString();
+        QCoreApplication::processEvents();
+        testsupport::saveLooks(view, QStringLiteral("league-") + rawValue(tab).toLower(), "screens", 0);
+    }
+}
+
+TEST_F(PanelScreensTest, playerCards) {
+    const struct {
+        const char* name;
+        std::string sql;
+    } players[] = {
+        {"card-busiest-player", "SELECT full_name FROM players p WHERE is_hof = 0 ORDER BY (SELECT COUNT(*) "
+                                "FROM player_passing WHERE player_id = p.id) DESC LIMIT 1"},
+        {"card-hall-of-famer",
+         "SELECT full_name FROM players WHERE is_hof = 1 ORDER BY career_av DESC LIMIT 1"},
+    };
+    SearchService search(backend().client);
+    for (const auto& entry : players) {
+        SCOPED_TRACE(entry.name);
+        const QString name = QString::fromStdString(
+            backend().database->query(entry.sql).at(0).at("full_name").get<std::string>());
+        PlayerCardViewModel model(test::waitForTask(search.search(name)).at(0),
+                                  std::make_shared<PlayerService>(backend().client),
+                                  std::make_shared<SystemClock>(), [](const QByteArray&) {});
+        PlayerCardView view(&model);
+        view.resize(pageArea);
+        view.show();
+        view.appear();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return model.state().kind() != PlayerCardState::Kind::loading; }, 20000));
+        ASSERT_EQ(model.state().kind(), PlayerCardState::Kind::loaded)
+            << model.state().message().toStdString();
+        QCoreApplication::processEvents();
+        testsupport::saveLooks(view, QString::fromUtf8(entry.name) + QStringLiteral("-seasons"), "screens",
+                               0);
+        model.setTab(PlayerCardTab::gameLog);
+        // Settled: loaded, empty or failed, the kinds before idle.
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return model.gameLogState().kind() < GameLogState::Kind::idle; }, 20000));
+        QCoreApplication::processEvents();
+        testsupport::saveLooks(view, QString::fromUtf8(entry.name) + QStringLiteral("-game-log"), "screens",
+                               0);
+    }
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Renders a widget in the light and the dark look to PNG files under $HUDDLEPOD_TEST_OUTPUT/components/, for
-// people to look at, and gives tests transparent renders to probe colours in.
+// Renders a widget in the light and the dark look to PNG files under $HUDDLEPOD_TEST_OUTPUT/, for people to
+// look at, and gives tests transparent renders to probe colours in.
 #pragma once
 
 #include "ui/Theme.h"
@@ -22,9 +22,10 @@ inline QImage renderTransparent(QWidget& widget, Appearance appearance, qreal sc
     return image;
 }
 
-// name-light.png and name-dark.png, on the panel's fill with a margin.
-inline void saveLooks(QWidget& widget, const QString& name) {
-    const QString folder = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + QStringLiteral("/components");
+// name-light.png and name-dark.png in `kind`/, on the panel's fill with a margin.
+inline void saveLooks(QWidget& widget, const QString& name,
+                      const QString& kind = QStringLiteral("components"), int margin = 16) {
+    const QString folder = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + QLatin1Char('/') + kind;
     if (folder.startsWith(QLatin1Char('/'))) {
         QDir().mkpath(folder);
     } else {
@@ -32,12 +33,12 @@ inline void saveLooks(QWidget& widget, const QString& name) {
     }
     for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
         const QImage content = renderTransparent(widget, appearance);
-        QImage image(content.size() + QSize(64, 64), QImage::Format_ARGB32_Premultiplied);
+        QImage image(content.size() + QSize(4, 4) * margin, QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(content.devicePixelRatio());
         image.fill(Theme::materialFill(Material::menu, appearance));
         {
             QPainter painter(&image);
-            painter.drawImage(QPoint(16, 16), content);
+            painter.drawImage(QPoint(margin, margin), content);
         }
         image.save(
             folder + QLatin1Char('/') + name +

@@ -1,7 +1,8 @@
-// Decoding the league rows from the backend's JSON, and the awards sections.
+// Decoding the league rows from the backend's JSON.
 #include "data/LeagueRows.h"
-#include "data/AwardsSection.h"
 #include "data/JsonReader.h"
+
+#include "tests/data/EmptyFields.h"
 
 #include <gtest/gtest.h>
 
@@ -9,23 +10,7 @@ namespace huddlepod {
 namespace {
 
 using Names = std::vector<std::string>;
-
-template <class R, class T>
-void noteEmpty(const R& record, const Field<R, T>& field, Names& empty) {
-    if constexpr (isOptionalField<T>) {
-        if (!(record.*field.member))
-            empty.push_back(field.key);
-    }
-}
-
-// The optional members a decoded record left empty.
-template <class R>
-Names emptyFields(const QByteArray& json) {
-    const R record = decodeJson<R>(json);
-    Names empty;
-    std::apply([&](const auto&... field) { (noteEmpty(record, field, empty), ...); }, R::fields());
-    return empty;
-}
+using test::emptyFields;
 
 // Rows whose columns the other league tests do not already read back from literal JSON.
 TEST(LeagueRows, everyBackendColumnFillsAField) {
@@ -64,15 +49,6 @@ TEST(LeagueRows, aRowWithoutItsRequiredFieldsFailsTheWholeAnswer) {
     EXPECT_THROW(decodeArray<SuperBowlRow>(R"([{"seasons":{"year":2023}},{"seasons":{"year":null}}])"),
                  JsonDecodingError);
     EXPECT_THROW(decodeArray<DivisionHistoryRow>(R"([{"divisions":null}])"), JsonDecodingError);
-}
-
-TEST(AwardsSections, rawValuesAndTitles) {
-    EXPECT_EQ(AwardsSections::fromRawValue(QStringLiteral("allPro")), AwardsSection::allPro);
-    EXPECT_EQ(AwardsSections::fromRawValue(QStringLiteral("allpro")), std::nullopt);
-    std::vector<QString> titles;
-    for (AwardsSection section : AwardsSections::allCases)
-        titles.push_back(AwardsSections::title(section) + QLatin1Char('/') + AwardsSections::id(section));
-    EXPECT_EQ(titles, (std::vector<QString>{"Winners/winners", "All-Pro/allPro", "All-Rookie/allRookie"}));
 }
 
 } // namespace

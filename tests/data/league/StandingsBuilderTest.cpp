@@ -72,7 +72,6 @@ TEST(StandingsBuilder, divisionsInByteOrderWithLeagueLastAndLabelPromoted) {
     EXPECT_TRUE(division.sections()[0].rows[1].isEmphasized);
     EXPECT_FALSE(division.sections()[0].rows[0].isEmphasized);
     EXPECT_EQ(division.columns()[0].title, "League");
-    EXPECT_EQ(division.columns()[0].width, 44);
 }
 
 TEST(StandingsBuilder, conferencesSortWithLeagueAmongThemSeedsFirstThenWinPercentage) {

@@ -1,0 +1,184 @@
+// The launch sequence, the toggle, the status menu and the delegate's actions.
+#include "app/AppDelegate.h"
+
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "app/AppConfiguration.h"
+#include "app/MainMenu.h"
+#include "app/PanelPlacement.h"
+#include "app/SearchPanel.h"
+#include "ui/ApplyAppearance.h"
+#include "ui/Preferences.h"
+
+#include <QCoreApplication>
+#include <QMenu>
+#include <QProcessEnvironment>
+#include <QSettings>
+#include <QTimer>
+
+#include <cmath>
+
+namespace huddlepod {
+
+namespace {
+
+// The whole text as a finite number of seconds, or none.
+std::optional<double> seconds(const std::optional<QString>& text) {
+    if (!text) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const double value = text->toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defaults) {
+    LaunchServices services;
+    services.defaults = &defaults;
+    services.installMainMenu = [](AppDelegate& delegate) {
+        QPointer<AppDelegate> weak(&delegate);
+        return MainMenu::install(
+            [weak] {
+                if (weak) {
+                    weak->openSettings();
+                }
+            },
+            [] { QCoreApplication::quit(); });
+    };
+    services.applyStoredAppearance = [&defaults] { applyAppearance(Preferences(defaults).appearance()); };
+    services.applyRequestedAppearance = [] {}; // HOOK(debug driver): the requested appearance overrides
+    services.createBackdrop = [] {};           // HOOK(debug driver): the screenshot backdrop window
+    services.makePanelController = [&defaults](PanelController::AnchorProvider anchor) {
+        auto backend =
+            PanelController::Backend::connect(AppConfiguration::supabase(), AppConfiguration::version());
+        return std::make_unique<PanelController>(
+            PanelController::Environment::system(std::move(anchor), std::move(backend), defaults));
+    };
+    services.createSettingsModel = [](AppDelegate&) {};      // HOOK(settings): model with the reset action
+    services.createUpdater = [](AppDelegate&) {};            // HOOK(updates): the update-check wrapper
+    services.createSettingsController = [](AppDelegate&) {}; // HOOK(settings): window controller, hide action
+    services.makeStatusItem = [](std::function<void()> onClick, StatusItemController::MenuProvider menu) {
+        return std::make_unique<StatusItemController>(makeSystemTrayIcon(), std::move(onClick),
+                                                      std::move(menu));
+    };
+    services.logLaunchMilestone = [](const QString&) {}; // HOOK(debug driver): launch milestone lines
+    services.registerToggleShortcut = [](std::function<void()> action) {
+        GlobalShortcuts::onKeyDown(GlobalShortcuts::toggleSearchName(), std::move(action));
+    };
+    services.environment = [](const QString& name) -> std::optional<QString> {
+        const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!environment.contains(name)) {
+            return std::nullopt;
+        }
+        return environment.value(name);
+    };
+    services.schedule = [](double after, std::function<void()> action) {
+        QTimer::singleShot(std::chrono::milliseconds(std::llround(std::max(after, 0.0) * 1000)), qApp,
+                           std::move(action));
+    };
+    services.scheduleLaunchSwitches = [](AppDelegate&) {
+    };                                             // HOOK(debug driver): settings, ⌘, and menu switches
+    services.runDebugScript = [](AppDelegate&) {}; // HOOK(debug driver): the requested script
+    return services;
+}
+
+AppDelegate::AppDelegate(LaunchServices services, QObject* parent)
+    : QObject(parent)
+    , services_(std::move(services)) {}
+
+AppDelegate::~AppDelegate() {
+    delete mainMenu_.data();
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    mainMenu_ = services_.installMainMenu(*this);
+    services_.applyStoredAppearance();
+    services_.applyRequestedAppearance();
+    services_.createBackdrop();
+
+    QPointer<AppDelegate> weak(this);
+    panelController_ = services_.makePanelController([weak]() -> std::optional<QRect> {
+        if (!weak || !weak->statusItemController_) {
+            return std::nullopt;
+        }
+        return weak->statusItemController_->anchorFrame();
+    });
+    services_.createSettingsModel(*this);
+    services_.createUpdater(*this);
+    services_.createSettingsController(*this);
+
+    QPointer<PanelController> panel(panelController_.get());
+    const auto toggle = [panel] {
+        if (panel) {
+            panel->toggle();
+        }
+    };
+    statusItemController_ = services_.makeStatusItem(
+        toggle, [weak] { return weak ? weak->statusMenu() : std::make_unique<QMenu>(); });
+    services_.logLaunchMilestone(QStringLiteral("status item visible"));
+    services_.registerToggleShortcut(toggle);
+
+    if (const std::optional<double> delay =
+            seconds(services_.environment(QStringLiteral("HUDDLEPOD_OPEN_ON_LAUNCH")))) {
+        // Holds the controller strongly: the delegate keeps it for the whole process anyway.
+        services_.schedule(*delay, [controller = panelController_.get()] { controller->show(); });
+    }
+    services_.scheduleLaunchSwitches(*this);
+    services_.runDebugScript(*this);
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (panelController_) {
+        panelController_->hide();
+    }
+}
+
+void AppDelegate::openSettings() {
+    if (!services_.openSettings) {
+        return;
+    }
+    if (panelController_) {
+        panelController_->hide();
+    }
+    services_.openSettings();
+}
+
+void AppDelegate::resetPanelPosition() {
+    if (panelController_) {
+        panelController_->resetPosition();
+    }
+}
+
+void AppDelegate::toggle() {
+    if (panelController_) {
+        panelController_->toggle();
+    }
+}
+
+std::unique_ptr<QMenu> AppDelegate::statusMenu() {
+    auto menu = std::make_unique<QMenu>();
+    menu->setWindowTitle(QStringLiteral("Huddlepod menu"));
+    QPointer<AppDelegate> weak(this);
+    QAction* settings = menu->addAction(QStringLiteral("Settings…"), [weak] {
+        if (weak) {
+            weak->openSettings();
+        }
+    });
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    QAction* reset = menu->addAction(QStringLiteral("Reset Panel Position"), [weak] {
+        if (weak) {
+            weak->resetPanelPosition();
+        }
+    });
+    reset->setEnabled(PanelPlacement(*services_.defaults).detachedOrigin().has_value());
+    menu->addSeparator();
+    QAction* quit = menu->addAction(QStringLiteral("Quit Huddlepod"), [] { QCoreApplication::quit(); });
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    return menu;
+}
+
+} // namespace huddlepod

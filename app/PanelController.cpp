@@ -1,0 +1,453 @@
+// The panel's life: built once, shown, hidden and placed; the card cache; the popover monitors.
+#include "app/PanelController.h"
+
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "app/HomeViewModel.h"
+#include "app/PanelPlacement.h"
+#include "app/PlayerCardViewModel.h"
+#include "app/SearchPanel.h"
+#include "app/SearchViewModel.h"
+#include "app/Views/PanelRootView.h"
+#include "data/LeagueService.h"
+#include "data/PlayerService.h"
+#include "data/PostgRESTClient.h"
+#include "data/SearchService.h"
+#include "platform/http/HttpSession.h"
+#include "platform/x11/OutsideClickMonitor.h"
+#include "platform/x11/WindowHints.h"
+#include "ui/PanelPositioner.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace huddlepod {
+
+namespace {
+
+class EventFilter : public QObject {
+public:
+    using Handler = std::function<bool(QObject*, QEvent*)>;
+    EventFilter(Handler handler, QObject* parent)
+        : QObject(parent)
+        , handler_(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override { return handler_(watched, event); }
+
+private:
+    Handler handler_;
+};
+
+PanelController::Content rootView(const PanelController::ContentParts& parts) {
+    auto* view = new PanelRootView(parts.session, parts.searchModel, parts.navigation, parts.homeModel,
+                                   parts.playerModelProvider, parts.onDismiss, parts.onReadyForInput,
+                                   parts.hotkeyDescription);
+    QPointer<PanelRootView> guarded(view);
+    return {view, [guarded] { return guarded && guarded->closePopover(); }};
+}
+
+std::vector<QRect> availableScreenAreas() {
+    std::vector<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        areas.push_back(screen->availableGeometry());
+    }
+    return areas;
+}
+
+bool isBackKey(const QKeyEvent& key) {
+    // Ctrl+[ (with Shift the key reports a brace on most layouts).
+    return key.modifiers().testFlag(Qt::ControlModifier) &&
+           (key.key() == Qt::Key_BracketLeft || key.key() == Qt::Key_BraceLeft);
+}
+
+} // namespace
+
+PanelController::Backend
+PanelController::Backend::connect(const std::optional<SupabaseConfiguration>& configuration,
+                                  const QString& clientVersion) {
+    Backend backend;
+    if (!configuration) {
+        return backend;
+    }
+    backend.client = std::make_shared<PostgRESTClient>(*configuration, clientVersion);
+    backend.search = std::make_shared<SearchService>(backend.client, 50);
+    backend.players = std::make_shared<PlayerService>(backend.client);
+    backend.league = std::make_shared<LeagueService>(backend.client);
+    return backend;
+}
+
+PanelController::Environment PanelController::Environment::system(AnchorProvider anchorProvider,
+                                                                  Backend backend, QSettings& defaults) {
+    Environment env;
+    env.anchorProvider = std::move(anchorProvider);
+    env.backend = std::move(backend);
+    env.clock = std::make_shared<SystemClock>();
+    env.defaults = &defaults;
+    env.content = rootView;
+    env.screens = availableScreenAreas;
+    env.cursor = [] { return QCursor::pos(); };
+    env.isLeftButtonDown = [] {
+        return x11::isLeftButtonDown().value_or(QGuiApplication::mouseButtons().testFlag(Qt::LeftButton));
+    };
+    env.hotkeyDescription = [] {
+        const auto recorded = GlobalShortcuts::getShortcut(GlobalShortcuts::toggleSearchName());
+        return PanelController::hotkeyDescription(recorded ? std::optional(recorded->description())
+                                                           : std::nullopt);
+    };
+    return env;
+}
+
+struct PanelController::Monitors {
+    std::unique_ptr<x11::OutsideClickMonitor> outsideClick;
+    std::unique_ptr<EventFilter> keys;
+    std::vector<QMetaObject::Connection> screenChanges;
+    QMetaObject::Connection panelMove;
+    QMetaObject::Connection panelDrag;
+    std::unique_ptr<EventFilter> mouseMoves;
+};
+
+PanelController::PanelController(Environment environment, QObject* parent)
+    : QObject(parent)
+    , env_(std::move(environment))
+    , model_(std::make_unique<SearchViewModel>(env_.backend.search, env_.backend.client, env_.clock,
+                                               env_.diagnostics))
+    , homeModel_(std::make_unique<HomeViewModel>(env_.backend.league)) {
+    model_->warmUp();
+}
+
+PanelController::~PanelController() {
+    stopMonitors();
+    delete panel_.data();
+    for (auto& [id, model] : playerModels_) {
+        delete model;
+    }
+}
+
+PanelController::Placement PanelController::placement(std::optional<QPointF> storedOrigin,
+                                                      const std::vector<QRect>& screens,
+                                                      std::optional<QRect> anchor,
+                                                      std::optional<QPoint> cursor) {
+    Placement result;
+    if (storedOrigin) {
+        const QRectF stored(*storedOrigin, QSizeF(panelSize));
+        for (const QRect& screen : screens) {
+            if (stored.intersects(QRectF(screen))) {
+                result.topLeft = storedOrigin->toPoint();
+                return result;
+            }
+        }
+        // With no screen at all (a display change in progress) the origin is kept for when one returns.
+        result.forgetStoredOrigin = !screens.empty();
+    }
+    std::vector<UpRect> frames;
+    for (const QRect& screen : screens) {
+        frames.push_back(PanelPositioner::fromQt(QRectF(screen)));
+    }
+    std::optional<UpRect> anchorUp;
+    if (anchor) {
+        anchorUp = PanelPositioner::fromQt(QRectF(*anchor));
+    }
+    std::optional<QPointF> mouse;
+    if (cursor) {
+        // The centre of the pixel under the pointer.
+        mouse = PanelPositioner::fromQt(QPointF(*cursor) + QPointF(0.5, 0.5));
+    }
+    const UpRect visible = PanelPositioner::screenFrame(anchorUp, frames, mouse).value_or(UpRect{});
+    const QRectF frame = PanelPositioner::toQt(PanelPositioner::frame(QSizeF(panelSize), anchorUp, visible));
+    result.topLeft = frame.topLeft().toPoint();
+    return result;
+}
+
+QString PanelController::hotkeyDescription(const std::optional<QString>& recorded) {
+    if (recorded && !recorded->isEmpty()) {
+        return *recorded;
+    }
+    return QStringLiteral("⌃⌥S");
+}
+
+SearchPanel& PanelController::existingOrNewPanel() {
+    if (panel_) {
+        return *panel_;
+    }
+    auto* panel = new SearchPanel(panelSize, x11::isCompositorActive());
+    QPointer<PanelController> self(this);
+    ContentParts parts{
+        &session_,
+        model_.get(),
+        &navigation_,
+        homeModel_.get(),
+        [self, clock = env_.clock](const SearchResult& result) {
+            if (self) {
+                return self->playerModel(result);
+            }
+            // Nobody owns this one but the caller's view.
+            return new PlayerCardViewModel(result, nullptr, clock);
+        },
+        [self] {
+            if (self) {
+                self->hide();
+            }
+        },
+        [self] {
+            if (self) {
+                self->reportReadyForInput();
+            }
+        },
+        env_.hotkeyDescription ? env_.hotkeyDescription() : hotkeyDescription(std::nullopt),
+    };
+    content_ = env_.content(parts);
+    panel->setContent(content_.view);
+    panel_ = panel;
+    return *panel;
+}
+
+bool PanelController::isVisible() const {
+    return panel_ && panel_->isVisible();
+}
+
+void PanelController::show() {
+    openedAt_ = env_.clock->now();
+    SearchPanel& panel = existingOrNewPanel();
+    model_->reset();
+    session_.setRevision(session_.revision() + 1);
+    model_->warmUp();
+    reposition();
+    if (!panel.isVisible()) {
+        panel.prepareToShow();
+    }
+    panel.show();
+    panel.raise();
+    panel.activateWindow();
+    startMonitors();
+    // HOOK(debug driver): the "panel" capture-rectangle line.
+}
+
+void PanelController::hide() {
+    navigation_.setRoute(PanelRoute::search());
+    stopMonitors();
+    if (panel_) {
+        panel_->hide();
+    }
+    openedAt_.reset();
+}
+
+void PanelController::escape() {
+    if (navigation_.route().isPlayer()) {
+        navigation_.setRoute(PanelRoute::search());
+    } else {
+        hide();
+    }
+}
+
+void PanelController::goBackOrIgnore() {
+    if (navigation_.route().isPlayer()) {
+        navigation_.setRoute(PanelRoute::search());
+    }
+}
+
+void PanelController::toggle() {
+    if (isVisible()) {
+        hide();
+    } else {
+        show();
+    }
+}
+
+void PanelController::resetPosition() {
+    PanelPlacement(*env_.defaults).removeDetachedOrigin();
+    if (isVisible()) {
+        reposition();
+    }
+}
+
+void PanelController::reposition() {
+    if (!panel_) {
+        return;
+    }
+    isRepositioningProgrammatically_ = true;
+    PanelPlacement stored(*env_.defaults);
+    const Placement where =
+        placement(stored.detachedOrigin(), env_.screens(),
+                  env_.anchorProvider ? env_.anchorProvider() : std::nullopt, env_.cursor());
+    if (where.forgetStoredOrigin) {
+        stored.removeDetachedOrigin();
+    }
+    placedAt_ = where.topLeft;
+    isUserDragging_ = false;
+    panel_->move(where.topLeft);
+    // The moves this placement causes arrive before the next turn and are not the user's.
+    QTimer::singleShot(0, this, [this] { isRepositioningProgrammatically_ = false; });
+}
+
+void PanelController::panelMoved(bool byUserDrag) {
+    if (!panel_ || isRepositioningProgrammatically_ || panel_->pos() == placedAt_) {
+        return;
+    }
+    // The last move of a drag can arrive after the button is up; it still belongs to the drag.
+    if (!byUserDrag && !isUserDragging_ && !env_.isLeftButtonDown()) {
+        return;
+    }
+    isUserDragging_ = true;
+    placedAt_.reset();
+    PanelPlacement(*env_.defaults).setDetachedOrigin(QPointF(panel_->pos()));
+}
+
+void PanelController::reportReadyForInput() {
+    if (!openedAt_) {
+        return;
+    }
+    const double ms = milliseconds(env_.clock->now() - *openedAt_);
+    openedAt_.reset();
+    char text[96];
+    std::snprintf(text, sizeof text, "[huddlepod] hotkey → typeable field: %.1f ms\n", ms);
+    env_.diagnostics(QByteArray(text));
+}
+
+PlayerCardViewModel* PanelController::playerModel(const SearchResult& result) {
+    const QUuid id = result.id;
+    std::erase(playerModelOrder_, id);
+    playerModelOrder_.push_back(id);
+    if (auto found = playerModels_.find(id); found != playerModels_.end()) {
+        // A card first opened from a table link carries only the link's summary: a real result replaces it.
+        if (!found->second->summary().isPlaceholder || result.isPlaceholder) {
+            return found->second;
+        }
+        found->second->cancel();
+        found->second->deleteLater();
+        playerModels_.erase(found);
+    }
+    auto* model = new PlayerCardViewModel(result, env_.backend.players, env_.clock, env_.diagnostics);
+    playerModels_[id] = model;
+    while (playerModelOrder_.size() > static_cast<std::size_t>(playerModelLimit)) {
+        const QUuid evicted = playerModelOrder_.front();
+        playerModelOrder_.erase(playerModelOrder_.begin());
+        if (auto found = playerModels_.find(evicted); found != playerModels_.end()) {
+            found->second->cancel();
+            // A card view may still show it while it slides out.
+            found->second->deleteLater();
+            playerModels_.erase(found);
+        }
+    }
+    return model;
+}
+
+bool PanelController::isInPanel(QObject* target) const {
+    for (auto* widget = qobject_cast<QWidget*>(target); widget; widget = widget->parentWidget()) {
+        if (widget == panel_) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PanelController::isOnOurWindows(QPoint global) const {
+    if (env_.anchorProvider) {
+        if (const std::optional<QRect> anchor = env_.anchorProvider(); anchor && anchor->contains(global)) {
+            return true;
+        }
+    }
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() &&
+            QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()).contains(global)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void PanelController::startMonitors() {
+    stopMonitors();
+    auto monitors = std::make_unique<Monitors>();
+    QPointer<PanelController> self(this);
+
+    monitors->outsideClick = std::make_unique<x11::OutsideClickMonitor>(
+        [self](QPoint at) { return self && self->isOnOurWindows(at); },
+        [self] {
+            // A panel the user has dragged away stays open.
+            if (self && !PanelPlacement(*self->env_.defaults).detachedOrigin()) {
+                self->hide();
+            }
+        });
+
+    monitors->keys = std::make_unique<EventFilter>(
+        [self](QObject* target, QEvent* event) {
+            // Keys for the panel and its popovers only: the tray menu and other windows keep theirs.
+            if (!self || event->type() != QEvent::KeyPress || !self->isInPanel(target)) {
+                return false;
+            }
+            const auto& key = static_cast<const QKeyEvent&>(*event);
+            if (isBackKey(key)) {
+                QTimer::singleShot(0, self, [self] { self->goBackOrIgnore(); });
+                return true;
+            }
+            if (key.key() == Qt::Key_Escape) {
+                // An open popover list takes the first Escape.
+                if (self->content_.closePopover && self->content_.closePopover()) {
+                    return true;
+                }
+                QTimer::singleShot(0, self, [self] { self->escape(); });
+                return true;
+            }
+            return false;
+        },
+        nullptr);
+    qApp->installEventFilter(monitors->keys.get());
+
+    for (QScreen* screen : QGuiApplication::screens()) {
+        monitors->screenChanges.push_back(connect(screen, &QScreen::availableGeometryChanged, this, [self] {
+            if (self && self->isVisible()) {
+                self->reposition();
+            }
+        }));
+    }
+    const auto screensChanged = [self] {
+        if (self && self->isVisible()) {
+            self->reposition();
+        }
+    };
+    monitors->screenChanges.push_back(connect(qApp, &QGuiApplication::screenAdded, this, screensChanged));
+    monitors->screenChanges.push_back(connect(qApp, &QGuiApplication::screenRemoved, this, screensChanged));
+    monitors->screenChanges.push_back(
+        connect(qApp, &QGuiApplication::primaryScreenChanged, this, screensChanged));
+
+    monitors->panelMove = connect(panel_.data(), &SearchPanel::moved, this, [this] { panelMoved(false); });
+    monitors->panelDrag = connect(panel_.data(), &SearchPanel::dragged, this, [this] { panelMoved(true); });
+
+    monitors->mouseMoves = std::make_unique<EventFilter>(
+        [self](QObject*, QEvent* event) {
+            if (self && event->type() == QEvent::MouseMove) {
+                self->model_->setAllowsHoverSelection(true);
+            }
+            return false;
+        },
+        nullptr);
+    qApp->installEventFilter(monitors->mouseMoves.get());
+
+    monitors_ = std::move(monitors);
+}
+
+void PanelController::stopMonitors() {
+    if (!monitors_) {
+        return;
+    }
+    // Taken first, so a handler that runs meanwhile finds no monitors.
+    std::unique_ptr<Monitors> monitors = std::move(monitors_);
+    monitors->outsideClick.reset();
+    monitors->keys.reset();
+    for (const QMetaObject::Connection& connection : monitors->screenChanges) {
+        disconnect(connection);
+    }
+    disconnect(monitors->panelMove);
+    disconnect(monitors->panelDrag);
+    monitors->mouseMoves.reset();
+}
+
+} // namespace huddlepod

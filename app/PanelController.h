@@ -1,0 +1,164 @@
+// Owns the floating panel and what it shows: the backend services, the view models, the route and session,
+// the player-card cache, placement and the monitors that make the panel behave like a tray popover.
+#pragma once
+
+#include "app/PanelNavigation.h"
+#include "app/PanelSession.h"
+#include "app/SearchPanel.h"
+#include "app/TimingLine.h"
+#include "data/SupabaseConfiguration.h"
+#include "platform/async/Clock.h"
+
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QRect>
+#include <QSize>
+#include <QUuid>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QSettings;
+
+namespace huddlepod {
+
+class HomeViewModel;
+class LeagueService;
+class PlayerCardViewModel;
+class PlayerService;
+class PostgRESTClient;
+class SearchService;
+class SearchViewModel;
+namespace x11 {
+class OutsideClickMonitor;
+}
+
+class PanelController : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr QSize panelSize{440, 560};
+    static constexpr int playerModelLimit = 8;
+
+    // The tray icon's rectangle in global coordinates, when known.
+    using AnchorProvider = std::function<std::optional<QRect>()>;
+    using PlayerModelProvider = std::function<PlayerCardViewModel*(const SearchResult&)>;
+
+    // The services over one client; all absent without a backend configuration.
+    struct Backend {
+        std::shared_ptr<PostgRESTClient> client;
+        std::shared_ptr<SearchService> search;
+        std::shared_ptr<PlayerService> players;
+        std::shared_ptr<LeagueService> league;
+
+        static Backend connect(const std::optional<SupabaseConfiguration>& configuration,
+                               const QString& clientVersion);
+    };
+
+    // What the root view is built from.
+    struct ContentParts {
+        PanelSession* session;
+        SearchViewModel* searchModel;
+        PanelNavigation* navigation;
+        HomeViewModel* homeModel;
+        PlayerModelProvider playerModelProvider;
+        std::function<void()> onDismiss;
+        std::function<void()> onReadyForInput;
+        QString hotkeyDescription;
+    };
+    struct Content {
+        QWidget* view = nullptr;
+        // Closes an open popover list over the panel; false when there was none.
+        std::function<bool()> closePopover;
+    };
+    using ContentFactory = std::function<Content(const ContentParts&)>;
+
+    // What the controller needs from its surroundings; system() fills in the real ones.
+    struct Environment {
+        AnchorProvider anchorProvider;
+        Backend backend;
+        std::shared_ptr<Clock> clock;
+        QSettings* defaults = nullptr; // the settings store; outlives the controller
+        ContentFactory content;
+        // Every screen's available area, the main screen first.
+        std::function<std::vector<QRect>()> screens;
+        std::function<QPoint()> cursor;
+        std::function<bool()> isLeftButtonDown;
+        std::function<QString()> hotkeyDescription;
+        DiagnosticSink diagnostics = writeToStandardError;
+
+        static Environment system(AnchorProvider anchorProvider, Backend backend, QSettings& defaults);
+    };
+
+    // Where a show puts the panel (its top-left corner), and whether the stored origin is to be forgotten.
+    struct Placement {
+        QPoint topLeft;
+        bool forgetStoredOrigin = false;
+        bool operator==(const Placement&) const = default;
+    };
+    static Placement placement(std::optional<QPointF> storedOrigin, const std::vector<QRect>& screens,
+                               std::optional<QRect> anchor, std::optional<QPoint> cursor);
+
+    explicit PanelController(Environment environment, QObject* parent = nullptr);
+    ~PanelController() override;
+
+    void show();
+    void hide();
+    // On a card: back to the results; on the results: hide.
+    void escape();
+    // On a card: back to the results; otherwise nothing.
+    void goBackOrIgnore();
+    void toggle();
+    // Forgets the stored origin and places a visible panel anew.
+    void resetPosition();
+    void reposition();
+    void reportReadyForInput();
+    PlayerCardViewModel* playerModel(const SearchResult& result);
+
+    // The panel, none before the first show.
+    SearchPanel* panel() const { return panel_; }
+    bool isVisible() const;
+    bool hasMonitors() const { return monitors_ != nullptr; }
+    PanelSession& session() { return session_; }
+    PanelNavigation& navigation() { return navigation_; }
+    SearchViewModel& searchModel() { return *model_; }
+    HomeViewModel& homeModel() { return *homeModel_; }
+    // The ids of the cached card models, least recently requested first.
+    const std::vector<QUuid>& playerModelOrder() const { return playerModelOrder_; }
+
+    // The recorded shortcut's text, "⌃⌥S" when none has one.
+    static QString hotkeyDescription(const std::optional<QString>& recorded);
+
+private:
+    struct Monitors;
+
+    SearchPanel& existingOrNewPanel();
+    void startMonitors();
+    void stopMonitors();
+    void panelMoved(bool byUserDrag);
+    bool isOnOurWindows(QPoint global) const;
+    // The panel or a widget inside it (popovers included).
+    bool isInPanel(QObject* target) const;
+
+    Environment env_;
+    QPointer<SearchPanel> panel_;
+    Content content_;
+    PanelSession session_;
+    std::unique_ptr<SearchViewModel> model_;
+    PanelNavigation navigation_;
+    std::unique_ptr<HomeViewModel> homeModel_;
+    std::map<QUuid, PlayerCardViewModel*> playerModels_;
+    std::vector<QUuid> playerModelOrder_;
+    std::unique_ptr<Monitors> monitors_;
+    bool isRepositioningProgrammatically_ = false;
+    std::optional<QPoint> placedAt_;
+    // A drag has been seen since the last placement: the window system's trailing moves belong to it.
+    bool isUserDragging_ = false;
+    std::optional<Clock::Instant> openedAt_;
+};
+
+} // namespace huddlepod

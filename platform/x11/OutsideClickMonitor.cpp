@@ -1,0 +1,102 @@
+// Raw button presses through XInput2 on Qt's connection.
+#include "platform/x11/OutsideClickMonitor.h"
+#include "platform/x11/X11Native.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTimer>
+
+#include <xcb/xinput.h>
+
+#include <cstdlib>
+
+namespace huddlepod::x11 {
+
+namespace {
+
+// Selects (or clears) raw button presses of the master devices on the root window.
+void selectRawPresses(xcb_connection_t* connection, bool on) {
+    struct {
+        xcb_input_event_mask_t head;
+        uint32_t mask;
+    } selection{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+                on ? uint32_t(XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS) : 0u};
+    xcb_input_xi_select_events(connection, nativeRootWindow(connection), 1, &selection.head);
+    xcb_flush(connection);
+}
+
+QPoint pointerPosition(xcb_connection_t* connection) {
+    const auto cookie = xcb_query_pointer(connection, nativeRootWindow(connection));
+    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(connection, cookie, nullptr);
+    if (!reply) {
+        return {};
+    }
+    // X counts device pixels; Qt's global coordinates are device-independent.
+    const qreal ratio = qGuiApp->devicePixelRatio();
+    const QPoint at(qRound(reply->root_x / ratio), qRound(reply->root_y / ratio));
+    std::free(reply);
+    return at;
+}
+
+} // namespace
+
+OutsideClickMonitor::OutsideClickMonitor(std::function<bool(QPoint)> isOurs,
+                                         std::function<void()> onOutsideClick, QObject* parent)
+    : QObject(parent)
+    , isOurs_(std::move(isOurs))
+    , onOutsideClick_(std::move(onOutsideClick)) {
+    if (xcb_connection_t* connection = nativeConnection()) {
+        const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_input_id);
+        if (extension && extension->present) {
+            opcode_ = extension->major_opcode;
+            selectRawPresses(connection, true);
+            QCoreApplication::instance()->installNativeEventFilter(this);
+            return;
+        }
+    }
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive) {
+            QTimer::singleShot(0, this, [callback = onOutsideClick_] { callback(); });
+        }
+    });
+}
+
+OutsideClickMonitor::~OutsideClickMonitor() {
+    if (opcode_ != 0) {
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+        if (xcb_connection_t* connection = nativeConnection()) {
+            selectRawPresses(connection, false);
+        }
+    }
+}
+
+bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t") {
+        return false;
+    }
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != XCB_GE_GENERIC) {
+        return false;
+    }
+    const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
+    if (generic->extension != opcode_ || generic->event_type != XCB_INPUT_RAW_BUTTON_PRESS) {
+        return false;
+    }
+    const auto* raw = reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event);
+    // 4 to 7 are the wheel's steps, not clicks.
+    if (raw->detail >= 4 && raw->detail <= 7) {
+        return false;
+    }
+    press(pointerPosition(nativeConnection()));
+    return false; // Qt never asked for raw events; let it see them anyway
+}
+
+void OutsideClickMonitor::press(QPoint at) {
+    if (isOurs_ && isOurs_(at)) {
+        return;
+    }
+    // A copy: the callback may well delete this monitor.
+    QTimer::singleShot(0, this, [callback = onOutsideClick_] { callback(); });
+}
+
+} // namespace huddlepod::x11

@@ -1,0 +1,96 @@
+// EWMH hints, the compositor test and the pointer query.
+#include "platform/x11/WindowHints.h"
+#include "platform/x11/X11Native.h"
+
+#include <QGuiApplication>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace huddlepod::x11 {
+
+xcb_connection_t* nativeConnection() {
+    auto* app = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return app ? app->connection() : nullptr;
+}
+
+xcb_window_t nativeRootWindow(xcb_connection_t* connection) {
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
+    return it.rem > 0 ? it.data->root : xcb_window_t(XCB_WINDOW_NONE);
+}
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
+    const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData());
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+void setOnAllDesktopsAndOffTaskbar(QWindow& window) {
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return;
+    }
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    const uint32_t allDesktops = 0xFFFFFFFF;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, internAtom(connection, "_NET_WM_DESKTOP"),
+                        XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
+
+    // Merged into what is there: Qt adds its own states (above) when it maps the window.
+    const xcb_atom_t stateAtom = internAtom(connection, "_NET_WM_STATE");
+    std::vector<xcb_atom_t> states;
+    const auto cookie = xcb_get_property(connection, 0, id, stateAtom, XCB_ATOM_ATOM, 0, 64);
+    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr)) {
+        if (reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
+            const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+            states.assign(values, values + xcb_get_property_value_length(reply) / 4);
+        }
+        std::free(reply);
+    }
+    for (const char* name :
+         {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+        const xcb_atom_t atom = internAtom(connection, name);
+        if (std::find(states.begin(), states.end(), atom) == states.end()) {
+            states.push_back(atom);
+        }
+    }
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, stateAtom, XCB_ATOM_ATOM, 32,
+                        static_cast<uint32_t>(states.size()), states.data());
+    xcb_flush(connection);
+}
+
+bool isCompositorActive() {
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return false;
+    }
+    const int screen = qgetenv("DISPLAY").contains('.') ? qgetenv("DISPLAY").split('.').last().toInt() : 0;
+    const xcb_atom_t selection = internAtom(connection, "_NET_WM_CM_S" + QByteArray::number(screen));
+    const auto cookie = xcb_get_selection_owner(connection, selection);
+    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(connection, cookie, nullptr);
+    const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
+    std::free(reply);
+    return owned;
+}
+
+std::optional<bool> isLeftButtonDown() {
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return std::nullopt;
+    }
+    const auto cookie = xcb_query_pointer(connection, nativeRootWindow(connection));
+    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(connection, cookie, nullptr);
+    if (!reply) {
+        return std::nullopt;
+    }
+    const bool down = (reply->mask & XCB_BUTTON_MASK_1) != 0;
+    std::free(reply);
+    return down;
+}
+
+} // namespace huddlepod::x11

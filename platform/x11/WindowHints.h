@@ -1,0 +1,19 @@
+// Window-manager hints and pointer state on X11, on Qt's own connection. Each does nothing (or answers
+// none) when the application does not run on X11.
+#pragma once
+
+#include <optional>
+
+class QWindow;
+
+namespace huddlepod::x11 {
+
+// Before the window is mapped: on every desktop (_NET_WM_DESKTOP 0xFFFFFFFF, sticky), off the taskbar and
+// the pager.
+void setOnAllDesktopsAndOffTaskbar(QWindow& window);
+// A compositing manager owns the screen's _NET_WM_CM_S<n> selection.
+bool isCompositorActive();
+// Whether the first pointer button is held now; none off X11.
+std::optional<bool> isLeftButtonDown();
+
+} // namespace huddlepod::x11

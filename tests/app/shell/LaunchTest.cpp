@@ -1,0 +1,104 @@
+// The launch sequence's order, the open-on-launch switch and the closures it hands out.
+#include "app/AppDelegate.h"
+#include "tests/app/shell/ShellTestSupport.h"
+
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+using namespace huddlepod;
+
+namespace {
+
+class LaunchTest : public ::testing::Test {
+protected:
+    // Every seam appends its step to the log.
+    AppDelegate::LaunchServices services(std::optional<QString> openOnLaunch) {
+        AppDelegate::LaunchServices s;
+        s.defaults = fixture.defaults.get();
+        const auto step = [this](const char* name) { return [this, name](auto&&...) { log << name; }; };
+        s.installMainMenu = [this](AppDelegate&) -> MainMenu* {
+            log << "main menu";
+            return nullptr;
+        };
+        s.applyStoredAppearance = step("stored appearance");
+        s.applyRequestedAppearance = step("requested appearance");
+        s.createBackdrop = step("backdrop");
+        s.makePanelController = [this](PanelController::AnchorProvider anchor) {
+            log << "panel controller";
+            anchorProvider = anchor;
+            return std::make_unique<PanelController>(fixture.environment());
+        };
+        s.createSettingsModel = step("settings model");
+        s.createUpdater = step("updater");
+        s.createSettingsController = step("settings controller");
+        s.makeStatusItem = [this](std::function<void()> onClick, StatusItemController::MenuProvider menu) {
+            log << "status item";
+            trayClick = onClick;
+            menuProvider = menu;
+            return std::unique_ptr<StatusItemController>();
+        };
+        s.logLaunchMilestone = [this](const QString& milestone) { log << "milestone " + milestone; };
+        s.registerToggleShortcut = [this](std::function<void()> action) {
+            log << "shortcut";
+            shortcut = action;
+        };
+        s.environment = [openOnLaunch](const QString& name) {
+            return name == "HUDDLEPOD_OPEN_ON_LAUNCH" ? openOnLaunch : std::nullopt;
+        };
+        s.schedule = [this](double seconds, std::function<void()> action) {
+            log << QStringLiteral("schedule %1").arg(seconds);
+            scheduled = action;
+        };
+        s.scheduleLaunchSwitches = step("launch switches");
+        s.runDebugScript = step("debug script");
+        return s;
+    }
+
+    huddlepod::testing::ShellFixture fixture;
+    QStringList log;
+    PanelController::AnchorProvider anchorProvider;
+    std::function<void()> trayClick, shortcut, scheduled;
+    StatusItemController::MenuProvider menuProvider;
+};
+
+} // namespace
+
+TEST_F(LaunchTest, buildsTheShellInOrderAndSchedulesNothingByDefault) {
+    AppDelegate delegate(services(std::nullopt));
+    delegate.applicationDidFinishLaunching();
+    EXPECT_EQ(log, QStringList({"main menu", "stored appearance", "requested appearance", "backdrop",
+                                "panel controller", "settings model", "updater", "settings controller",
+                                "status item", "milestone status item visible", "shortcut", "launch switches",
+                                "debug script"}));
+    EXPECT_FALSE(scheduled);
+    EXPECT_EQ(anchorProvider(), std::nullopt); // no status item to ask
+
+    // The tray click and the shortcut toggle the one panel; the menu provider builds a fresh menu.
+    PanelController& panel = *delegate.panelController();
+    trayClick();
+    EXPECT_TRUE(panel.isVisible());
+    shortcut();
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(menuProvider()->actions().size(), 4);
+
+    panel.show();
+    delegate.applicationWillTerminate();
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_FALSE(panel.hasMonitors());
+}
+
+TEST_F(LaunchTest, opensThePanelOnLaunchOnlyForANumberOfSeconds) {
+    for (const auto& [text, expected] : std::vector<std::pair<QString, QString>>{
+             {"0.5", "schedule 0.5"}, {"0", "schedule 0"}, {"soon", ""}, {"1.5s", ""}, {"", ""}}) {
+        log.clear();
+        scheduled = nullptr;
+        AppDelegate delegate(services(text));
+        delegate.applicationDidFinishLaunching();
+        EXPECT_EQ(log.filter("schedule").join(""), expected) << text.toStdString();
+        if (scheduled) {
+            scheduled();
+            EXPECT_TRUE(delegate.panelController()->isVisible());
+        }
+    }
+}

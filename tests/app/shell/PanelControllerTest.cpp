@@ -1,0 +1,192 @@
+// The panel controller: placement decisions, the card cache, show and hide, Escape and Ctrl+[, drags and the
+// ready-for-input line.
+#include "app/PanelController.h"
+
+#include "app/PanelPlacement.h"
+#include "app/PlayerCardViewModel.h"
+#include "tests/app/shell/ShellTestSupport.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+using namespace huddlepod;
+using huddlepod::testing::player;
+
+namespace {
+
+struct PlacementCase {
+    const char* name;
+    std::optional<QPointF> stored;
+    std::vector<QRect> screens;
+    std::optional<QRect> anchor;
+    PanelController::Placement expected;
+};
+
+class PanelControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override { controller = std::make_unique<PanelController>(fixture.environment()); }
+    void TearDown() override {
+        controller.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // evicted card models
+    }
+    QString cardRequest(int n) const {
+        return QStringLiteral("card %1").arg(player(n).id.toString(QUuid::WithoutBraces));
+    }
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                            : controller->panel()->content(),
+                                &event);
+        QCoreApplication::processEvents();
+    }
+
+    huddlepod::testing::ShellFixture fixture;
+    std::unique_ptr<PanelController> controller;
+};
+
+} // namespace
+
+TEST(PanelPlacementDecision, honoursAStoredOriginOnAScreenAndOtherwisePlacesUnderTheAnchor) {
+    const std::vector<QRect> desktop{QRect(0, 0, 1280, 800)};
+    const QRect icon(1200, 0, 24, 24);
+    const PlacementCase cases[] = {
+        {"attached", std::nullopt, desktop, icon, {QPoint(832, 30), false}},
+        {"stored on screen", QPointF(100, 200), desktop, icon, {QPoint(100, 200), false}},
+        {"stored partly off screen", QPointF(1200, 700), desktop, icon, {QPoint(1200, 700), false}},
+        {"stored on a gone display", QPointF(3000, 200), desktop, icon, {QPoint(832, 30), true}},
+        // While no screen exists at all the origin is kept for the screens' return.
+        {"no screens", QPointF(3000, 200), {}, icon, {QPoint(8, -568), false}},
+        {"no anchor: top of the mouse's screen",
+         std::nullopt,
+         {QRect(0, 0, 1280, 800), QRect(1280, 0, 1920, 1080)},
+         std::nullopt,
+         {QPoint(1280 + 960 - 220, 6), false}},
+    };
+    for (const PlacementCase& c : cases) {
+        const auto cursor = c.screens.size() > 1 ? std::optional(QPoint(2000, 500)) : std::nullopt;
+        EXPECT_EQ(PanelController::placement(c.stored, c.screens, c.anchor, cursor), c.expected) << c.name;
+    }
+}
+
+TEST_F(PanelControllerTest, evictsTheLeastRecentlyRequestedCardModelAndCancelsItsLoads) {
+    std::vector<PlayerCardViewModel*> models;
+    for (int n = 1; n <= 8; ++n) {
+        models.push_back(controller->playerModel(player(n)));
+    }
+    models[1]->load(); // B is loading when it is evicted
+    ASSERT_EQ(fixture.players->calls.pending(), QStringList{cardRequest(2)});
+
+    EXPECT_EQ(controller->playerModel(player(1)), models[0]); // A again: the same model, A refreshed
+    QPointer<PlayerCardViewModel> evicted(models[1]);
+    controller->playerModel(player(9));
+
+    std::vector<QUuid> expected;
+    for (int n : {3, 4, 5, 6, 7, 8, 1, 9}) {
+        expected.push_back(player(n).id);
+    }
+    EXPECT_EQ(controller->playerModelOrder(), expected);
+    EXPECT_TRUE(fixture.players->calls.token(cardRequest(2)).isCancelled());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(evicted.isNull());
+    EXPECT_NE(controller->playerModel(player(2)), models[1]); // a fresh model that loads again
+}
+
+TEST_F(PanelControllerTest, aRealResultReplacesACardOpenedFromATableLink) {
+    PlayerCardViewModel* fromLink = controller->playerModel(player(5, true));
+    fromLink->load();
+    EXPECT_EQ(controller->playerModel(player(5, true)), fromLink);
+
+    PlayerCardViewModel* fromSearch = controller->playerModel(player(5));
+    EXPECT_NE(fromSearch, fromLink);
+    EXPECT_FALSE(fromSearch->summary().isPlaceholder);
+    EXPECT_TRUE(fixture.players->calls.token(cardRequest(5)).isCancelled());
+    // From then on a table link finds the real one.
+    EXPECT_EQ(controller->playerModel(player(5, true)), fromSearch);
+    EXPECT_EQ(controller->playerModelOrder().size(), 1u);
+}
+
+TEST_F(PanelControllerTest, showingAgainResetsAndReplacesTheMonitorsAndHidingRemovesThem) {
+    QSignalSpy routes(&controller->navigation(), &PanelNavigation::routeChanged);
+    controller->show();
+    fixture.clock->advance(std::chrono::microseconds(12340));
+    QCoreApplication::processEvents(); // the field takes focus and reports; a second report writes nothing
+    controller->reportReadyForInput();
+    EXPECT_EQ(fixture.lines, QByteArrayList{"[huddlepod] hotkey → typeable field: 12.3 ms\n"});
+    controller->searchModel().setQuery(QStringLiteral("ma"));
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(controller->panel()->windowHandle(), &move);
+    EXPECT_TRUE(controller->searchModel().allowsHoverSelection()); // typing turned it off, a move on
+    controller->show();
+    EXPECT_EQ(controller->session().revision(), 2);
+    EXPECT_EQ(controller->searchModel().query(), QString());
+    EXPECT_TRUE(controller->isVisible());
+    EXPECT_TRUE(controller->hasMonitors());
+    EXPECT_EQ(controller->panel()->pos(), QPoint(832, 30));
+
+    controller->navigation().setRoute(PanelRoute::player(player(1)));
+    controller->hide();
+    EXPECT_FALSE(controller->isVisible());
+    EXPECT_FALSE(controller->hasMonitors());
+    EXPECT_TRUE(controller->navigation().route().isSearch());
+    controller->hide(); // the route is written, and observers told, even when it is already search
+    EXPECT_EQ(routes.count(), 3);
+    QCoreApplication::processEvents(); // hidden before the field was ready: no line
+    EXPECT_EQ(fixture.lines.size(), 1);
+}
+
+TEST_F(PanelControllerTest, escapeAndCtrlBracketStepBackOneLevelAtATime) {
+    const Qt::KeyboardModifiers none, ctrl(Qt::ControlModifier);
+    // On a card?, a popover open?, the key, then: on a card?, visible?
+    const std::vector<std::tuple<bool, bool, int, Qt::KeyboardModifiers, bool, bool>> cases{
+        {true, true, Qt::Key_Escape, none, true, true},     // an open popover list takes the first Escape
+        {true, false, Qt::Key_Escape, none, false, true},   // then the card is left
+        {false, false, Qt::Key_Escape, none, false, false}, // and on the results the panel hides
+        {true, false, Qt::Key_BracketLeft, ctrl, false, true},
+        {true, false, Qt::Key_BraceLeft, ctrl | Qt::ShiftModifier, false, true},
+        {false, false, Qt::Key_BracketLeft, ctrl, false, true}, // nothing to leave: nothing happens
+    };
+    for (const auto& [onCard, popover, key, modifiers, onCardAfter, visibleAfter] : cases) {
+        controller->show();
+        QCoreApplication::processEvents();
+        controller->navigation().setRoute(onCard ? PanelRoute::player(player(1)) : PanelRoute::search());
+        fixture.popoverOpen = popover;
+        press(key, modifiers);
+        EXPECT_EQ(controller->navigation().route().isPlayer(), onCardAfter) << key;
+        EXPECT_EQ(controller->isVisible(), visibleAfter) << key;
+    }
+}
+
+TEST_F(PanelControllerTest, savesTheOriginOnlyForAMoveWithTheLeftButtonHeld) {
+    PanelPlacement placement(*fixture.defaults);
+    controller->show();
+    QCoreApplication::processEvents();
+    fixture.leftButtonDown = true;
+    controller->reposition(); // the program's own move, button held or not
+    QCoreApplication::processEvents();
+    EXPECT_EQ(placement.detachedOrigin(), std::nullopt);
+
+    fixture.leftButtonDown = false;
+    controller->panel()->move(300, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(placement.detachedOrigin(), std::nullopt);
+
+    fixture.leftButtonDown = true;
+    controller->panel()->move(200, 150);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(placement.detachedOrigin(), QPointF(200, 150));
+
+    controller->hide();
+    controller->show(); // reopens where it was left
+    EXPECT_EQ(controller->panel()->pos(), QPoint(200, 150));
+    controller->resetPosition();
+    EXPECT_EQ(placement.detachedOrigin(), std::nullopt);
+    EXPECT_EQ(controller->panel()->pos(), QPoint(832, 30));
+}

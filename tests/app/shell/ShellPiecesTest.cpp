@@ -1,0 +1,156 @@
+// The configuration sources, the stored origin, the tray icon's clicks and anchor, the status menu and the
+// key equivalents.
+#include "app/AppConfiguration.h"
+#include "app/AppDelegate.h"
+#include "app/MainMenu.h"
+#include "app/PanelPlacement.h"
+#include "app/StatusItemController.h"
+#include "tests/app/shell/ShellTestSupport.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+using namespace huddlepod;
+
+namespace {
+
+class FakeTray final : public TrayIcon {
+public:
+    std::optional<QRect> rect;
+    bool hostAvailable = true;
+    std::function<void(const Click&)> handler;
+    QStringList shownMenus; // each menu's entries, "-" for a separator, "(off)" after a disabled one
+
+    void setIcon(const QIcon&) override {}
+    void setToolTip(const QString&) override {}
+    void setClickHandler(std::function<void(const Click&)> h) override { handler = std::move(h); }
+    void show() override {}
+    bool isHostAvailable() const override { return hostAvailable; }
+    std::optional<QRect> geometry() const override { return rect; }
+    void popUpMenu(QMenu& menu, QPoint) override {
+        QStringList entries;
+        for (const QAction* action : menu.actions()) {
+            entries << (action->isSeparator() ? QStringLiteral("-")
+                                              : action->text() + (action->isEnabled() ? "" : "(off)"));
+        }
+        shownMenus << entries.join(QLatin1Char('|'));
+    }
+};
+
+} // namespace
+
+TEST(AppConfiguration, takesTheBundlePairWholeOrFallsBackToTheEnvironmentForBoth) {
+    QProcessEnvironment env;
+    env.insert("HUDDLEPOD_SUPABASE_URL", "http://env.test");
+    env.insert("HUDDLEPOD_SUPABASE_ANON_KEY", "e");
+    // The bundle's URL and key ("-": missing), whether the environment configures, what is used.
+    const std::vector<std::tuple<QString, QString, bool, QString>> cases{
+        {"https://bundle.test", "b", true, "https://bundle.test b"},
+        {"https://bundle.test", "", true, "http://env.test e"},
+        {"bundle.test", "b", true, "http://env.test e"},
+        {"https://bundle.test", "-", true, "http://env.test e"},
+        {"https://bundle.test", "", false, "none"},
+    };
+    for (const auto& [url, key, envConfigures, expected] : cases) {
+        const auto bundle = [&](const QString& name) -> std::optional<QString> {
+            const QString value = name == "SupabaseURL" ? url : name == "SupabaseAnonKey" ? key : "-";
+            return value == "-" ? std::nullopt : std::optional(value);
+        };
+        const auto used = AppConfiguration::supabase(bundle, envConfigures ? env : QProcessEnvironment());
+        EXPECT_EQ(used ? used->url.toString() + " " + used->anonKey : "none", expected) << url.toStdString();
+    }
+    const auto none = [](const QString&) { return std::optional<QString>(); };
+    EXPECT_EQ(AppConfiguration::version(none) + " " + AppConfiguration::build(none), "0.0.0 0");
+}
+
+TEST(PanelPlacementStore, readsOnlyTwoFiniteNumbersAndLeavesAnythingElseStored) {
+    huddlepod::testing::ShellFixture fixture;
+    QSettings& store = *fixture.defaults;
+    PanelPlacement placement(store);
+    placement.setDetachedOrigin(QPointF(-120.5, 64));
+    EXPECT_EQ(PanelPlacement(*UserDefaults::open(store.fileName())).detachedOrigin(), QPointF(-120.5, 64));
+
+    for (const char* bad : {"abc", "nan", "inf", ""}) {
+        store.setValue("panel.detachedOrigin/y", bad);
+        EXPECT_EQ(placement.detachedOrigin(), std::nullopt) << bad;
+        EXPECT_EQ(store.value("panel.detachedOrigin/y").toString(), bad); // left as it is
+    }
+}
+
+TEST(StatusItemController, togglesOnALeftClickAndOpensTheMenuOnARightOrCtrlClick) {
+    auto tray = std::make_unique<FakeTray>();
+    FakeTray& fake = *tray;
+    int toggles = 0;
+    QByteArrayList lines;
+    fake.hostAvailable = false;
+    StatusItemController controller(
+        std::move(tray), [&toggles] { ++toggles; }, [] { return std::make_unique<QMenu>(); },
+        [&lines](const QByteArray& line) { lines << line; });
+    EXPECT_EQ(lines.size(), 1); // no tray host: said once
+
+    fake.handler({TrayIcon::Button::left, false, QPoint(5, 5)});
+    fake.handler({TrayIcon::Button::right, false, QPoint(5, 5)});
+    fake.handler({TrayIcon::Button::left, true, QPoint(5, 5)});
+    controller.popUpMenuForVerification();
+    EXPECT_EQ(toggles, 1);
+    EXPECT_EQ(fake.shownMenus.size(), 3);
+
+    // The anchor: the icon while it lies on a screen, else where the last click was.
+    fake.rect = QRect(100, 0, 24, 24);
+    EXPECT_EQ(controller.anchorFrame(), QRect(100, 0, 24, 24));
+    fake.rect = QRect(-5000, -5000, 24, 24);
+    EXPECT_EQ(controller.anchorFrame(), QRect(5, 5, 1, 1));
+}
+
+TEST(StatusMenu, listsItsFourEntriesAndEnablesResetOnlyForADetachedPanel) {
+    huddlepod::testing::ShellFixture fixture;
+    AppDelegate::LaunchServices services;
+    services.defaults = fixture.defaults.get();
+    AppDelegate delegate(services);
+    FakeTray tray;
+    for (const std::optional<QPointF>& origin : {std::optional<QPointF>(), std::optional(QPointF(40, 50))}) {
+        if (origin) {
+            PanelPlacement(*fixture.defaults).setDetachedOrigin(*origin);
+        }
+        const std::unique_ptr<QMenu> menu = delegate.statusMenu();
+        tray.popUpMenu(*menu, {});
+    }
+    EXPECT_EQ(tray.shownMenus, QStringList({"Settings…|Reset Panel Position(off)|-|Quit Huddlepod",
+                                            "Settings…|Reset Panel Position|-|Quit Huddlepod"}));
+}
+
+TEST(MainMenu, mapsItsKeysToCommandsAndRunsTheEditingOnesOnTheFocusedField) {
+    int settings = 0, quits = 0;
+    const std::unique_ptr<MainMenu> menu(
+        MainMenu::install([&settings] { ++settings; }, [&quits] { ++quits; }));
+    QLineEdit field(QStringLiteral("brady"));
+    field.show();
+    field.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&field));
+    field.setFocus();
+    // Each press, then the field's text after it.
+    const std::vector<std::pair<QKeyCombination, QString>> steps{
+        {Qt::CTRL | Qt::Key_A, "brady"},
+        {Qt::CTRL | Qt::Key_X, ""},
+        {Qt::CTRL | Qt::Key_V, "brady"},
+        {Qt::CTRL | Qt::Key_V, "bradybrady"},
+        {Qt::CTRL | Qt::Key_Z, "brady"},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, "bradybrady"},
+        {Qt::CTRL | Qt::Key_Comma, "bradybrady"},
+        {Qt::CTRL | Qt::Key_Q, "bradybrady"},
+        {Qt::CTRL | Qt::ALT | Qt::Key_Q, "bradybrady"}, // not a key equivalent
+    };
+    for (const auto& [keys, text] : steps) {
+        QKeyEvent event(QEvent::KeyPress, keys.key(), keys.keyboardModifiers());
+        QApplication::sendEvent(&field, &event);
+        EXPECT_EQ(field.text(), text) << QKeySequence(keys).toString().toStdString();
+    }
+    EXPECT_EQ(settings, 1);
+    EXPECT_EQ(quits, 1);
+}

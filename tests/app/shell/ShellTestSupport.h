@@ -1,0 +1,67 @@
+// A panel controller over test doubles: a settings file of its own, a manual clock, a fake player service, a
+// bare text field for the root view, and the diagnostic lines it writes.
+#pragma once
+
+#include "app/PanelController.h"
+#include "app/SearchViewModel.h"
+#include "platform/UserDefaults.h"
+#include "tests/app/FakePlayerService.h"
+
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace huddlepod::testing {
+
+struct ShellFixture {
+    QTemporaryDir dir;
+    std::unique_ptr<QSettings> defaults = UserDefaults::open(dir.filePath(QStringLiteral("Huddlepod.ini")));
+    std::shared_ptr<FakePlayerService> players = std::make_shared<FakePlayerService>();
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+    std::vector<QRect> screens{QRect(0, 0, 1280, 800)};
+    std::optional<QRect> anchor = QRect(1200, 0, 24, 24);
+    bool leftButtonDown = false;
+    bool popoverOpen = false;
+    QByteArrayList lines;
+
+    ~ShellFixture() { players->calls.abandonPending(); }
+
+    PanelController::Environment environment() {
+        PanelController::Environment env;
+        env.anchorProvider = [this] { return anchor; };
+        env.backend.players = players;
+        env.clock = clock;
+        env.defaults = defaults.get();
+        env.screens = [this] { return screens; };
+        env.cursor = [] { return QPoint(10, 10); };
+        env.isLeftButtonDown = [this] { return leftButtonDown; };
+        env.hotkeyDescription = [] { return QStringLiteral("⌃⌥S"); };
+        env.diagnostics = [this](const QByteArray& line) { lines << line; };
+        env.content = [this](const PanelController::ContentParts& parts) {
+            auto* field = new QLineEdit;
+            // Like the root view: focus on the next turn after each show, then report readiness.
+            QObject::connect(parts.session, &PanelSession::revisionChanged, field, [field, parts] {
+                QTimer::singleShot(0, field, [field, parts] {
+                    field->setFocus();
+                    parts.onReadyForInput();
+                });
+            });
+            return PanelController::Content{field, [this] { return std::exchange(popoverOpen, false); }};
+        };
+        return env;
+    }
+};
+
+inline SearchResult player(int n, bool placeholder = false) {
+    const QUuid id(0x1000u + static_cast<uint>(n), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    if (placeholder) {
+        return SearchResult::placeholder(id, QStringLiteral("Player %1").arg(n), std::nullopt);
+    }
+    SearchResult result;
+    result.id = id;
+    result.fullName = QStringLiteral("Player %1").arg(n);
+    return result;
+}
+
+} // namespace huddlepod::testing
