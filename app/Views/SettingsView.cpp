@@ -5,6 +5,7 @@
 #include "app/SettingsModel.h"
 #include "app/UpdaterController.h"
 #include "app/Views/Components/SegmentedToggle.h"
+#include "platform/workspace/WorkspaceSettings.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
 
@@ -24,11 +25,39 @@ namespace {
 constexpr int calloutSize = 12;
 constexpr int rowSpacing = 12;
 
+// Text in the secondary label colour of the current look, kept in step when the look changes.
+class SecondaryLabel : public QLabel {
+public:
+    explicit SecondaryLabel(const QString& text, QWidget* parent = nullptr)
+        : QLabel(text, parent) {
+        followLook();
+    }
+
+protected:
+    void changeEvent(QEvent* event) override {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::PaletteChange && !following_) {
+            followLook();
+        }
+    }
+
+private:
+    void followLook() {
+        following_ = true;
+        QPalette colours = palette();
+        colours.setColor(QPalette::WindowText, Theme::text(TextLevel::secondary, Theme::appearanceOf(colours),
+                                                           WorkspaceSettings::shared().increaseContrast()));
+        setPalette(colours);
+        following_ = false;
+    }
+
+    bool following_ = false;
+};
+
 QLabel* secondaryText(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new SecondaryLabel(text, parent);
     label->setWordWrap(true);
     label->setFont(Theme::font(calloutSize));
-    label->setForegroundRole(QPalette::PlaceholderText);
     return label;
 }
 
@@ -69,7 +98,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         Symbols::paint(painter, Symbol::exclamationmarkTriangle, QRectF(rect()),
-                       palette().color(QPalette::PlaceholderText));
+                       Theme::text(TextLevel::secondary, Theme::appearanceOf(palette())));
     }
 };
 
@@ -147,9 +176,8 @@ SettingsView::SettingsView(SettingsModel& model, UpdaterController& updater,
     auto* versionRow = new QHBoxLayout;
     versionRow->addWidget(new QLabel(QStringLiteral("Huddlepod:")));
     versionRow->addStretch(1);
-    version_ = new QLabel(QStringLiteral("Version ") + about.version + QStringLiteral(" (") + about.build +
-                          QStringLiteral(")"));
-    version_->setForegroundRole(QPalette::PlaceholderText);
+    version_ = new SecondaryLabel(QStringLiteral("Version ") + about.version + QStringLiteral(" (") +
+                                  about.build + QStringLiteral(")"));
     versionRow->addWidget(version_);
     aboutRows->addLayout(versionRow);
     checkForUpdates_ = new QPushButton(QStringLiteral("Check for Updates…"));
