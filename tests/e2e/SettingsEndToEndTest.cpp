@@ -18,14 +18,16 @@ protected:
         ASSERT_TRUE(x.isRunning());
         ASSERT_TRUE(x.startTrayHost());
     }
-    void TearDown() override { stop(); }
+    void TearDown() override {
+        app.kill();
+        app.waitForFinished();
+    }
 
     void launch() {
         QProcessEnvironment env = x.environment();
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.remove("DBUS_SESSION_BUS_ADDRESS");
         env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
         app.setProcessEnvironment(env);
         app.start(QStringLiteral(HUDDLEPOD_PROGRAM), {});
         ASSERT_TRUE(app.waitForStarted());
@@ -33,10 +35,6 @@ protected:
         ASSERT_TRUE(XServerHarness::waitFor([this] {
             return !xdotool({"search", "--onlyvisible", "--classname", "^huddlepod$"}).isEmpty();
         }));
-    }
-    void stop() {
-        app.kill();
-        app.waitForFinished();
     }
     QString xdotool(const QStringList& arguments) const {
         QProcess process;
@@ -85,7 +83,7 @@ TEST_F(SettingsEndToEnd, aRecordedShortcutReplacesTheOldOneAndOutlivesARestart) 
     xdotool({"key", "ctrl+alt+j"});
     ASSERT_TRUE(waitShown(panel, false));
 
-    stop();
+    TearDown();
     launch();
     xdotool({"key", "ctrl+alt+j"});
     ASSERT_TRUE(waitShown(panel, true));

@@ -24,25 +24,9 @@ std::string feed(const std::string& version, const std::string& url = "https://h
     return R"({"version": ")" + version + R"(", "url": ")" + url + R"("})";
 }
 
-TEST(UpdateVersions, compareNumberByNumber) {
-    const struct {
-        const char* left;
-        const char* right;
-        std::optional<int> order;
-    } cases[] = {{"0.1.0", "0.2.0", -1},
-                 {"0.10.0", "0.9.9", 1},
-                 {"1.2", "1.2.0", 0},
-                 {"1.2.0-beta", "1.2.0", std::nullopt},
-                 {"1..2", "1", std::nullopt}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(compareVersions(QString::fromLatin1(c.left), QString::fromLatin1(c.right)), c.order)
-            << c.left << " vs " << c.right;
-    }
-}
-
 class Feed : public ::testing::Test {
 protected:
-    UpdateCheckResult check(const QUrl& url, const QString& current = QStringLiteral("0.1.0")) {
+    UpdateCheckResult check(const QUrl& url, const QString& current = QStringLiteral("0.9.0")) {
         UpdateFeed updateFeed(url, network, std::chrono::milliseconds(300));
         std::optional<UpdateCheckResult> result;
         EXPECT_TRUE(updateFeed.check(current, [&](UpdateCheckResult r) { result = std::move(r); }));
@@ -61,11 +45,11 @@ TEST_F(Feed, namesANewerVersionAndRefusesWhatItCannotTrust) {
         Response response;
         Kind kind;
     } cases[] = {
-        {"newer", {200, feed("0.2.0")}, Kind::available},
-        {"equal", {200, feed("0.1")}, Kind::upToDate},
-        {"older", {200, feed("0.0.9")}, Kind::upToDate},
+        {"newer, number by number", {200, feed("0.10.0")}, Kind::available},
+        {"equal, missing numbers are 0", {200, feed("0.9")}, Kind::upToDate},
+        {"older", {200, feed("0.8.9")}, Kind::upToDate},
+        {"not a dotted number", {200, feed("0.10.0-beta")}, Kind::failed},
         {"malformed", {200, "{\"version\": \"0.2.0\""}, Kind::failed},
-        {"bad version", {200, feed("soon")}, Kind::failed},
         {"page over plain http", {200, feed("0.2.0", "http://huddlepod.example/get")}, Kind::failed},
         {"server error", {500, feed("0.2.0")}, Kind::failed},
         {"oversized", {200, feed("0.2.0") + std::string(70 * 1024, ' ')}, Kind::failed},
@@ -76,7 +60,7 @@ TEST_F(Feed, namesANewerVersionAndRefusesWhatItCannotTrust) {
         const UpdateCheckResult result = check(feedUrl());
         EXPECT_EQ(result.kind, c.kind) << c.name;
         if (c.kind == Kind::available) {
-            EXPECT_EQ(result.version, QStringLiteral("0.2.0"));
+            EXPECT_EQ(result.version, QStringLiteral("0.10.0"));
             EXPECT_EQ(result.downloadPage, QUrl(QStringLiteral("https://huddlepod.example/get")));
         }
     }
@@ -141,10 +125,6 @@ TEST_F(Updater, automaticChecksAreOffByDefaultAndRunDaily) {
     waitForCheck(controller);
     EXPECT_EQ(controller.nextAutomaticCheck(), now.addDays(1));
     EXPECT_TRUE(shown.isEmpty());
-
-    now = now.addSecs(3600);
-    make(feedUrl()); // a restart keeps the flag and the last check
-    EXPECT_EQ(updater->nextAutomaticCheck(), now.addSecs(23 * 3600));
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include "app/SettingsModel.h"
 #include "app/SettingsWindowController.h"
 #include "app/UpdaterController.h"
-#include "app/Views/Components/SegmentedToggle.h"
 #include "tests/GlobalShortcuts/FakeKeyGrabber.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -108,11 +107,6 @@ TEST_F(SettingsForm, resetIsOfferedOnlyWhileThePanelIsDetached) {
         view->panelPositionDetail()->text(),
         QStringLiteral("The panel opens under the menu bar icon. Drag it anywhere to keep it open while you "
                        "work."));
-
-    view->appearancePicker()->tap(2);
-    EXPECT_EQ(model->appearance(), AppearancePreference::dark);
-    model->setAppearance(AppearancePreference::light);
-    EXPECT_EQ(view->appearancePicker()->selectedIndex(), 1);
 }
 
 TEST_F(SettingsForm, theUpdateButtonFollowsWhetherACheckCanStart) {
