@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/Recorder.h"
 #include "app/AppConfiguration.h"
 #include "app/DebugDriver.h"
 #include "app/DebugLaunch.h"
@@ -9,6 +10,12 @@
 #include "app/MainMenu.h"
 #include "app/PanelPlacement.h"
 #include "app/SearchPanel.h"
+#include "app/SettingsModel.h"
+#include "app/SettingsWindowController.h"
+#include "app/UpdaterController.h"
+#include "app/Views/DebugCapture.h"
+#include "platform/BundleInformation.h"
+#include "platform/updater/UpdatePrompts.h"
 #include "ui/ApplyAppearance.h"
 #include "ui/Preferences.h"
 
@@ -64,9 +71,70 @@ AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defau
         return std::make_unique<PanelController>(
             PanelController::Environment::system(std::move(anchor), std::move(backend), defaults));
     };
-    services.createSettingsModel = [](AppDelegate&) {};      // HOOK(settings): model with the reset action
-    services.createUpdater = [](AppDelegate&) {};            // HOOK(updates): the update-check wrapper
-    services.createSettingsController = [](AppDelegate&) {}; // HOOK(settings): window controller, hide action
+    // The settings objects live as the delegate's children for the whole process.
+    auto settingsModel = std::make_shared<QPointer<SettingsModel>>();
+    auto updater = std::make_shared<QPointer<UpdaterController>>();
+    auto settingsController = std::make_shared<QPointer<SettingsWindowController>>();
+    services.createSettingsModel = [settingsModel, &defaults](AppDelegate& delegate) {
+        QPointer<AppDelegate> weak(&delegate);
+        SettingsModel::Environment environment;
+        environment.defaults = &defaults;
+        environment.onResetPanelPosition = [weak] {
+            if (weak) {
+                weak->resetPanelPosition();
+            }
+        };
+        environment.isPanelDetached = [&defaults] {
+            return PanelPlacement(defaults).detachedOrigin().has_value();
+        };
+        environment.applyAppearance = [](AppearancePreference preference) { applyAppearance(preference); };
+        *settingsModel = new SettingsModel(std::move(environment), &delegate);
+    };
+    services.createUpdater = [updater, &defaults](AppDelegate& delegate) {
+        UpdaterController::Environment environment;
+        environment.defaults = &defaults;
+        if (const std::optional<QString> feed = bundleValue(QStringLiteral("SUFeedURL"))) {
+            environment.feedUrl = QUrl(*feed);
+        }
+        environment.currentVersion = AppConfiguration::version();
+        environment.prompts = systemUpdatePrompts();
+        *updater = new UpdaterController(std::move(environment), &delegate);
+        DebugLaunch::scheduleUpdateCheck(&delegate, [updater] {
+            if (*updater) {
+                (*updater)->checkForUpdatesInBackground();
+            }
+        });
+    };
+    services.createSettingsController = [settingsModel, updater, settingsController,
+                                         &defaults](AppDelegate& delegate) {
+        QPointer<PanelController> panel(delegate.panelController());
+        *settingsController = new SettingsWindowController(
+            **settingsModel, **updater,
+            [panel] {
+                if (panel) {
+                    panel->hide();
+                }
+            },
+            defaults, &delegate);
+        // The recorder refuses the application's own key equivalents, Ctrl+, among them.
+        GlobalShortcuts::RecorderCocoa::setMainMenuLookup(
+            [](const GlobalShortcuts::Shortcut& shortcut) -> std::optional<QString> {
+                for (const auto* items : {&MainMenu::applicationItems(), &MainMenu::editingCommands()}) {
+                    for (const MainMenu::Item& item : *items) {
+                        if (item.keys == shortcut.keySequence()) {
+                            return item.title;
+                        }
+                    }
+                }
+                return std::nullopt;
+            });
+    };
+    services.openSettings = [settingsController] {
+        if (*settingsController) {
+            (*settingsController)->show();
+            DebugDriver::logCaptureRect(QStringLiteral("settings"), (*settingsController)->window());
+        }
+    };
     services.makeStatusItem = [](std::function<void()> onClick, StatusItemController::MenuProvider menu) {
         return std::make_unique<StatusItemController>(makeSystemTrayIcon(), std::move(onClick),
                                                       std::move(menu));
@@ -86,7 +154,7 @@ AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defau
         QTimer::singleShot(std::chrono::milliseconds(std::llround(std::max(after, 0.0) * 1000)), qApp,
                            std::move(action));
     };
-    services.scheduleLaunchSwitches = [](AppDelegate& delegate) {
+    services.scheduleLaunchSwitches = [settingsModel, settingsController](AppDelegate& delegate) {
         QPointer<AppDelegate> weak(&delegate);
         DebugLaunch::Switches switches;
         switches.openSettings = [weak] {
@@ -94,9 +162,14 @@ AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defau
                 weak->openSettings();
             }
         };
-        // HOOK(settings): the settings window, and the appearance set through the settings model.
-        switches.settingsWindow = []() -> QWidget* { return nullptr; };
-        switches.setAppearance = [](AppearancePreference) {};
+        switches.settingsWindow = [settingsController]() -> QWidget* {
+            return *settingsController ? (*settingsController)->window() : nullptr;
+        };
+        switches.setAppearance = [settingsModel](AppearancePreference appearance) {
+            if (*settingsModel) {
+                (*settingsModel)->setAppearance(appearance);
+            }
+        };
         switches.popUpStatusMenu = [weak] {
             if (weak && weak->statusItemController()) {
                 weak->statusItemController()->popUpMenuForVerification();

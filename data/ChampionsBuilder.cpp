@@ -23,18 +23,20 @@ Result result(const SuperBowlRow& row) {
     if (!row.playoffGames)
         return {};
     const SuperBowlRow::Game& game = *row.playoffGames;
-    const Side home{game.home, game.homeScore};
-    const Side away{game.away, game.awayScore};
+    // Built straight from the game's fields: copying a local Side trips a false GCC 12 warning at -O2.
+    const auto ordered = [&](bool homeWon) -> Result {
+        if (homeWon)
+            return {{game.home, game.homeScore}, {game.away, game.awayScore}};
+        return {{game.away, game.awayScore}, {game.home, game.homeScore}};
+    };
     const auto isTeam = [&](const std::optional<TeamRef>& team) {
         return game.winnerTeamId && team && team->id && *team->id == *game.winnerTeamId;
     };
     if (isTeam(game.home))
-        return {home, away};
+        return ordered(true);
     if (isTeam(game.away))
-        return {away, home};
-    if (game.homeScore && game.awayScore && *game.homeScore > *game.awayScore)
-        return {home, away};
-    return {away, home};
+        return ordered(false);
+    return ordered(game.homeScore && game.awayScore && *game.homeScore > *game.awayScore);
 }
 
 QString abbreviation(const Side& side) {

@@ -7,7 +7,7 @@
 namespace huddlepod {
 
 // The value stored under `key` ("SupabaseURL", "SupabaseAnonKey", "CFBundleShortVersionString",
-// "CFBundleVersion"), or nothing when the build left it empty or the key is unknown.
+// "CFBundleVersion", "SUFeedURL"), or nothing when the build left it empty or the key is unknown.
 std::optional<QString> bundleValue(const QString& key);
 
 } // namespace huddlepod

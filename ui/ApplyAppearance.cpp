@@ -4,10 +4,28 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
-#include <QStyle>
+#include <QProxyStyle>
 #include <QStyleFactory>
 
 namespace huddlepod {
+
+namespace {
+
+// Fusion without the desktop theme's icons on dialog buttons: the app draws its own symbols.
+class AppStyle : public QProxyStyle {
+public:
+    AppStyle()
+        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+} // namespace
 
 Appearance resolvedAppearance(AppearancePreference preference, const WorkspaceSettings& workspace) {
     return forcedAppearance(preference)
@@ -15,10 +33,8 @@ Appearance resolvedAppearance(AppearancePreference preference, const WorkspaceSe
 }
 
 void applyAppearance(AppearancePreference preference, const WorkspaceSettings& workspace) {
-    if (QApplication::style() == nullptr ||
-        QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0) {
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    }
+    if (dynamic_cast<AppStyle*>(QApplication::style()) == nullptr)
+        QApplication::setStyle(new AppStyle);
     QApplication::setFont(Theme::font(13));
     QApplication::setPalette(
         Theme::palette(resolvedAppearance(preference, workspace), workspace.increaseContrast()));

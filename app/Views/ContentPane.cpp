@@ -154,4 +154,13 @@ void GridScrollArea::wheelEvent(QWheelEvent* event) {
     event->setAccepted(bar->value() != before);
 }
 
+void replaceContent(QBoxLayout& layout, QWidget*& current, QWidget* next) {
+    if (current != nullptr) {
+        layout.removeWidget(current);
+        delete current;
+    }
+    current = next;
+    layout.addWidget(current, 1);
+}
+
 } // namespace huddlepod

@@ -2,6 +2,7 @@
 // that holds their tables.
 #pragma once
 
+#include <QBoxLayout>
 #include <QMargins>
 #include <QScrollArea>
 #include <QWidget>
@@ -37,5 +38,8 @@ public:
 protected:
     void wheelEvent(QWheelEvent* event) override;
 };
+
+// Puts `next` in place of `current` as the stretching last item of `layout`, deleting the old content.
+void replaceContent(QBoxLayout& layout, QWidget*& current, QWidget* next);
 
 } // namespace huddlepod

@@ -435,13 +435,7 @@ void HomeView::refreshContent() {
 }
 
 void HomeView::setContent(QWidget* content) {
-    auto* layout = static_cast<QVBoxLayout*>(this->layout());
-    if (content_ != nullptr) {
-        layout->removeWidget(content_);
-        delete content_;
-    }
-    content_ = content;
-    layout->addWidget(content_, 1);
+    replaceContent(*static_cast<QVBoxLayout*>(layout()), content_, content);
 }
 
 } // namespace huddlepod

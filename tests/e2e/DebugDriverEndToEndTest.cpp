@@ -111,13 +111,31 @@ TEST_F(DebugDriverEndToEnd, eachLeaguePageIsAnnouncedAfterItsFirstLinkIsFollowed
     }
 }
 
-TEST_F(DebugDriverEndToEnd, theOpenMenuSwitchAnnouncesTheMenuAndItsRectangle) {
-    ASSERT_TRUE(run({{"HUDDLEPOD_OPEN_MENU", "0.5"}, {"HUDDLEPOD_DEBUG_BACKDROP", "mid"}},
+TEST_F(DebugDriverEndToEnd, theLaunchSwitchesAnnounceTheMenuItsRectangleAndTheUpdateCheck) {
+    ASSERT_TRUE(run({{"HUDDLEPOD_OPEN_MENU", "0.5"},
+                     {"HUDDLEPOD_DEBUG_BACKDROP", "mid"},
+                     {"HUDDLEPOD_DEBUG_CHECK_UPDATES", "0.1"}},
                     "CAPTURE-RECT status-menu "))
         << errors.toStdString();
     EXPECT_EQ(lines("READY-TO-CAPTURE status-menu"), 1);
     EXPECT_EQ(lines("launch status item visible "), 1);
+    EXPECT_EQ(lines("update check starting"), 1);
     screenshot("status-menu");
+}
+
+TEST_F(DebugDriverEndToEnd, theSettingsSwitchesOpenFlipAndReachTheKeyEquivalent) {
+    ASSERT_TRUE(run({{"HUDDLEPOD_COMMA", "0.5"}}, "reopened: ")) << errors.toStdString();
+    for (const char* answer : {"⌘, routed through the main menu: true", "settings window open: true",
+                               "closed; still open: false", "⌘, again: true", "reopened: true"}) {
+        EXPECT_EQ(lines(answer), 1) << answer << errors.toStdString();
+    }
+    for (const char* flip : {"system", "light", "dark"}) {
+        ASSERT_TRUE(run({{"HUDDLEPOD_OPEN_SETTINGS", "0.3"}, {"HUDDLEPOD_FLIP_APPEARANCE", flip}},
+                        "READY-TO-CAPTURE settings"))
+            << flip << errors.toStdString();
+        EXPECT_EQ(lines("CAPTURE-RECT settings "), 1);
+        screenshot(QStringLiteral("settings-") + flip);
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QWidget>
 
@@ -87,7 +88,9 @@ TEST(ApplyAppearance, setsFusionAndThePaletteAtOnce) {
     QWidget widget;
     FixedWorkspaceSettings workspace;
     applyAppearance(AppearancePreference::dark, workspace);
-    EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+    EXPECT_EQ(qobject_cast<QProxyStyle*>(QApplication::style())->baseStyle()->name().toLower(),
+              QStringLiteral("fusion"));
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons), 0);
     EXPECT_EQ(Theme::appearanceOf(QApplication::palette()), Appearance::dark);
     EXPECT_EQ(Theme::appearanceOf(widget.palette()), Appearance::dark);
     EXPECT_EQ(QFontInfo(QApplication::font()).family(), QStringLiteral("Lato"));

@@ -1,0 +1,188 @@
+// The recorder against synthetic key and mouse events at its window, over a registry with a fake grabber.
+#include "GlobalShortcuts/Recorder.h"
+#include "FakeKeyGrabber.h"
+#include "GlobalShortcuts/GlobalShortcuts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace huddlepod::GlobalShortcuts {
+namespace {
+
+using F = ModifierFlag;
+
+class Recording : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registry = std::make_unique<Registry>(
+            std::make_unique<QSettings>(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat),
+            std::make_unique<test::FakeKeyGrabber>(grabs));
+        Registry::setShared(registry.get());
+        name.emplace(QStringLiteral("recorderTest"));
+        auto* layout = new QVBoxLayout(&window);
+        recorder = new Recorder(QStringLiteral("Open Huddlepod:"), *name,
+                                [this](const std::optional<Shortcut>& s) { changes.push_back(s); });
+        layout->addWidget(recorder);
+        layout->addWidget(other = new QLineEdit);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override {
+        RecorderCocoa::setMainMenuLookup({});
+        Registry::setShared(nullptr);
+    }
+
+    RecorderCocoa& field() { return *recorder->field(); }
+    void startRecording() {
+        field().setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(field().isRecording());
+    }
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(window.windowHandle(), &event);
+    }
+    void release(QWidget& widget, QPoint at) {
+        const QPoint local = widget.mapTo(&window, at);
+        QMouseEvent up(QEvent::MouseButtonRelease, local, local, window.mapToGlobal(local), Qt::LeftButton,
+                       Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.windowHandle(), &up);
+    }
+    // Answers the next alert with the button at `index` and returns its title.
+    void answerAlert(int index, QString* title) {
+        QTimer::singleShot(0, [index, title] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            *title = box->text();
+            box->buttons().at(index)->click();
+        });
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<test::FakeGrabs> grabs = std::make_shared<test::FakeGrabs>();
+    std::unique_ptr<Registry> registry;
+    std::optional<Name> name;
+    QWidget window;
+    Recorder* recorder = nullptr;
+    QLineEdit* other = nullptr;
+    std::vector<std::optional<Shortcut>> changes;
+};
+
+// Tab, Escape and the delete keys are special only bare; a letter needs a modifier other than Shift, a
+// function key does not.
+TEST_F(Recording, keysAreSpecialRefusedOrTaken) {
+    EXPECT_FALSE(field().hasFocus()) << "the window becoming active does not start recording";
+    const Shortcut old(Key::g, F::control | F::option);
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        bool stillRecording;
+        std::optional<Shortcut> taken;
+    } cases[] = {
+        {Qt::Key_Escape, Qt::NoModifier, false, {}},
+        {Qt::Key_Tab, Qt::NoModifier, false, {}},
+        {Qt::Key_A, Qt::NoModifier, true, {}},
+        {Qt::Key_A, Qt::ShiftModifier, true, {}},
+        {Qt::Key_Backtab, Qt::ShiftModifier, true, {}},
+        {Qt::Key_Backspace, Qt::ShiftModifier, true, {}},
+        {Qt::Key_Control, Qt::ControlModifier, true, {}},
+        {Qt::Key_J, Qt::ControlModifier | Qt::AltModifier, false, Shortcut(Key::j, F::control | F::option)},
+        {Qt::Key_F5, Qt::NoModifier, false, Shortcut(Key::f5)},
+        {Qt::Key_F6, Qt::ShiftModifier, false, Shortcut(Key::f6, F::shift)},
+    };
+    for (const auto& c : cases) {
+        registry->setShortcut(old, *name);
+        changes.clear();
+        startRecording();
+        EXPECT_TRUE(registry->isPaused());
+        press(c.key, c.modifiers);
+        EXPECT_EQ(field().isRecording(), c.stillRecording) << c.key;
+        EXPECT_EQ(registry->isPaused(), c.stillRecording) << c.key;
+        EXPECT_EQ(other->hasFocus(), c.key == Qt::Key_Tab) << c.key;
+        EXPECT_EQ(registry->getShortcut(*name), c.taken.value_or(old)) << c.key;
+        EXPECT_EQ(field().text(), c.taken.value_or(old).description()) << c.key;
+        EXPECT_EQ(changes, c.taken ? std::vector{c.taken} : std::vector<std::optional<Shortcut>>{}) << c.key;
+    }
+}
+
+TEST_F(Recording, backspaceAndTheClearButtonClearWhileRecordingAndWhileNot) {
+    startRecording();
+    press(Qt::Key_Backspace); // empty field: nothing to clear
+    EXPECT_TRUE(changes.empty());
+    EXPECT_FALSE(field().clearButton()->isVisible());
+
+    registry->setShortcut(Shortcut(Key::k, F::control), *name);
+    EXPECT_EQ(field().text(), QStringLiteral("⌃K"));
+    EXPECT_TRUE(field().clearButton()->isVisible());
+    press(Qt::Key_Delete);
+    EXPECT_FALSE(registry->getShortcut(*name));
+    EXPECT_TRUE(field().text().isEmpty());
+    EXPECT_TRUE(field().isRecording());
+    ASSERT_EQ(changes.size(), 1U);
+    EXPECT_FALSE(changes[0]);
+
+    press(Qt::Key_Escape);
+    registry->setShortcut(Shortcut(Key::k, F::control), *name);
+    ASSERT_FALSE(field().isRecording());
+    QTest::mouseClick(field().clearButton(), Qt::LeftButton);
+    EXPECT_FALSE(registry->getShortcut(*name));
+    EXPECT_TRUE(field().isRecording());
+    EXPECT_EQ(changes.size(), 2U);
+
+    release(field(), QPoint(field().width() + 2, 2)); // within the slop: consumed
+    EXPECT_TRUE(field().isRecording());
+    release(*other, QPoint(2, 2));
+    EXPECT_FALSE(field().isRecording());
+}
+
+// Ctrl+, is the "Settings…" item's combination; Ctrl+Alt+K is held by another X client.
+TEST_F(Recording, conflictsAlertAndOnlyForceTakesADesktopShortcut) {
+    QMenu menu;
+    menu.addAction(QStringLiteral("Settings…"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    RecorderCocoa::setMainMenuLookup([&menu](const Shortcut& s) -> std::optional<QString> {
+        const QAction* item = s.menuItemWithMatchingShortcut(menu);
+        return item ? std::optional(item->text()) : std::nullopt;
+    });
+    const Shortcut taken(Key::k, F::control | F::option);
+    grabs->heldElsewhere.insert({taken.carbonKeyCode, taken.carbonModifiers});
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        int button;
+        const char* title;
+        std::optional<Shortcut> stored;
+    } cases[] = {
+        {Qt::Key_Comma, Qt::ControlModifier, 0, "The menu item “Settings…” already uses this shortcut.", {}},
+        {Qt::Key_K, Qt::ControlModifier | Qt::AltModifier, 0, "another application", {}},
+        {Qt::Key_K, Qt::ControlModifier | Qt::AltModifier, 1, "another application", taken},
+    };
+    for (const auto& c : cases) {
+        other->setFocus();
+        startRecording();
+        QString title;
+        answerAlert(c.button, &title);
+        press(c.key, c.modifiers);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_TRUE(title.contains(QString::fromUtf8(c.title))) << title.toStdString();
+        EXPECT_EQ(registry->getShortcut(*name), c.stored);
+        EXPECT_EQ(field().isRecording(), !c.stored) << "refused: recording again after the alert";
+    }
+    EXPECT_EQ(changes.size(), 1U);
+}
+
+} // namespace
+} // namespace huddlepod::GlobalShortcuts

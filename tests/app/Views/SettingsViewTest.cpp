@@ -1,0 +1,165 @@
+// The settings form's sections following the model and the updater, and the window's life.
+#include "app/Views/SettingsView.h"
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/Recorder.h"
+#include "RenderOutput.h"
+#include "app/SettingsModel.h"
+#include "app/SettingsWindowController.h"
+#include "app/UpdaterController.h"
+#include "tests/GlobalShortcuts/FakeKeyGrabber.h"
+#include "tests/support/LoopbackServer.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+namespace huddlepod {
+namespace {
+
+class SettingsForm : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registry = std::make_unique<GlobalShortcuts::Registry>(
+            std::make_unique<QSettings>(dir.filePath(QStringLiteral("keys.ini")), QSettings::IniFormat),
+            std::make_unique<test::FakeKeyGrabber>(std::make_shared<test::FakeGrabs>()));
+        GlobalShortcuts::Registry::setShared(registry.get());
+    }
+    void TearDown() override {
+        controller.reset();
+        view.reset();
+        GlobalShortcuts::Registry::setShared(nullptr);
+    }
+
+    void build(std::optional<QString> program = QStringLiteral("/bin/hp"), std::optional<QUrl> feed = {}) {
+        view.reset();
+        SettingsModel::Environment environment;
+        environment.defaults = &store;
+        environment.loginItem = LoginItem(autostart, std::move(program));
+        environment.onResetPanelPosition = [this] { detached = false; };
+        environment.isPanelDetached = [this] { return detached; };
+        model.emplace(std::move(environment));
+        UpdaterController::Environment updates;
+        updates.defaults = &store;
+        updates.feedUrl = std::move(feed);
+        updates.currentVersion = QStringLiteral("0.1.0");
+        updater.emplace(std::move(updates));
+        view = std::make_unique<SettingsView>(
+            *model, *updater, GlobalShortcuts::toggleSearchName(),
+            SettingsView::About{QStringLiteral("0.1.0"), QStringLiteral("7")}, [] {});
+    }
+
+    QTemporaryDir dir;
+    QString autostart = dir.filePath(QStringLiteral("autostart"));
+    QSettings store{dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat};
+    std::unique_ptr<GlobalShortcuts::Registry> registry;
+    bool detached = false;
+    std::optional<SettingsModel> model;
+    std::optional<UpdaterController> updater;
+    std::unique_ptr<SettingsView> view;
+    std::unique_ptr<SettingsWindowController> controller;
+};
+
+TEST_F(SettingsForm, loginItemRowsFollowTheStateAndTheLastError) {
+    build(std::nullopt); // no program path: the system cannot register it
+    EXPECT_FALSE(view->launchAtLoginToggle()->isEnabled());
+    EXPECT_FALSE(view->loginItemNotice()->isHidden());
+    EXPECT_TRUE(
+        view->loginItemNoticeText()->text().startsWith(QStringLiteral("macOS can't register this copy")));
+    EXPECT_TRUE(view->openLoginItemsButton()->isHidden());
+
+    QFile blocker(dir.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    autostart = blocker.fileName() + QStringLiteral("/autostart");
+    build();
+    EXPECT_TRUE(view->loginItemNotice()->isHidden());
+    EXPECT_TRUE(view->errorSection()->isHidden());
+    view->launchAtLoginToggle()->click();
+    EXPECT_EQ(view->errorText()->text(), QStringLiteral("Couldn't enable launch at login: Not a directory"));
+    EXPECT_FALSE(view->errorSection()->isHidden());
+    EXPECT_FALSE(view->launchAtLoginToggle()->isChecked()) << "the toggle shows the state read back";
+
+    blocker.remove();
+    view->launchAtLoginToggle()->click();
+    EXPECT_TRUE(view->errorSection()->isHidden());
+    EXPECT_TRUE(view->launchAtLoginToggle()->isChecked());
+    EXPECT_TRUE(view->loginItemNotice()->isHidden());
+    EXPECT_EQ(view->versionLabel()->text(), QStringLiteral("Version 0.1.0 (7)"));
+}
+
+TEST_F(SettingsForm, resetIsOfferedOnlyWhileThePanelIsDetached) {
+    detached = true;
+    build();
+    EXPECT_TRUE(view->resetButton()->isEnabled());
+    EXPECT_TRUE(view->panelPositionDetail()->text().startsWith(QStringLiteral("The panel has been dragged")));
+    view->resetButton()->click();
+    EXPECT_FALSE(view->resetButton()->isEnabled());
+    EXPECT_EQ(
+        view->panelPositionDetail()->text(),
+        QStringLiteral("The panel opens under the menu bar icon. Drag it anywhere to keep it open while you "
+                       "work."));
+}
+
+TEST_F(SettingsForm, theUpdateButtonFollowsWhetherACheckCanStart) {
+    build();
+    EXPECT_FALSE(view->checkForUpdatesButton()->isEnabled()) << "no feed";
+
+    test::LoopbackServer server;
+    server.enqueue("/feed.json", test::LoopbackServer::Response::held());
+    build(QStringLiteral("/bin/hp"), QUrl(server.baseUrl().toString() + QStringLiteral("/feed.json")));
+    EXPECT_TRUE(view->checkForUpdatesButton()->isEnabled());
+    view->checkForUpdatesButton()->click();
+    EXPECT_FALSE(view->checkForUpdatesButton()->isEnabled());
+    server.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->checkForUpdatesButton()->isEnabled(); }, 15000));
+
+    view->automaticUpdatesToggle()->click();
+    EXPECT_TRUE(updater->automaticallyChecksForUpdates());
+    testsupport::saveLooks(*view, QStringLiteral("settings-form"));
+}
+
+TEST_F(SettingsForm, theWindowIsReusedWhileOpenAndBuiltAfreshCentredAfterAClose) {
+    build();
+    int hides = 0;
+    controller = std::make_unique<SettingsWindowController>(
+        *model, *updater, [&] { ++hides; }, store);
+    controller->show();
+    QWidget* first = controller->window();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->width(), SettingsView::width);
+    controller->show();
+    EXPECT_EQ(controller->window(), first);
+    EXPECT_EQ(hides, 2);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(first));
+    const QPoint centre = first->frameGeometry().center();
+    first->move(first->pos() + QPoint(40, 30));
+
+    // While recording, Escape belongs to the recorder; then it closes the window.
+    GlobalShortcuts::RecorderCocoa* recorder = controller->view()->recorder()->field();
+    QCoreApplication::processEvents();
+    recorder->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(recorder->isRecording());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(first->windowHandle(), &escape);
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_NE(controller->window(), nullptr);
+    QCoreApplication::sendEvent(first->windowHandle(), &escape);
+    EXPECT_EQ(controller->window(), nullptr);
+    EXPECT_FALSE(store.value(QStringLiteral("SettingsWindow")).toString().isEmpty());
+
+    controller->show();
+    ASSERT_NE(controller->window(), nullptr);
+    EXPECT_EQ(controller->window()->frameGeometry().center(), centre) << "centred, not restored";
+}
+
+} // namespace
+} // namespace huddlepod

@@ -1,0 +1,131 @@
+// The update feed against a loopback server, and the update controller's prompts and daily schedule.
+#include "platform/updater/UpdateFeed.h"
+#include "app/UpdaterController.h"
+#include "tests/support/LoopbackServer.h"
+
+#include <QNetworkAccessManager>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace huddlepod {
+namespace {
+
+using Kind = UpdateCheckResult::Kind;
+using Response = test::LoopbackServer::Response;
+
+std::string feed(const std::string& version, const std::string& url = "https://huddlepod.example/get") {
+    return R"({"version": ")" + version + R"(", "url": ")" + url + R"("})";
+}
+
+class Feed : public ::testing::Test {
+protected:
+    UpdateCheckResult check(const QUrl& url, const QString& current = QStringLiteral("0.9.0")) {
+        UpdateFeed updateFeed(url, network, std::chrono::milliseconds(300));
+        std::optional<UpdateCheckResult> result;
+        EXPECT_TRUE(updateFeed.check(current, [&](UpdateCheckResult r) { result = std::move(r); }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 15000));
+        return result.value_or(UpdateCheckResult{});
+    }
+    QUrl feedUrl() const { return QUrl(server.baseUrl().toString() + QStringLiteral("/feed.json")); }
+
+    test::LoopbackServer server;
+    QNetworkAccessManager network;
+};
+
+TEST_F(Feed, namesANewerVersionAndRefusesWhatItCannotTrust) {
+    const struct {
+        const char* name;
+        Response response;
+        Kind kind;
+    } cases[] = {
+        {"newer, number by number", {200, feed("0.10.0")}, Kind::available},
+        {"equal, missing numbers are 0", {200, feed("0.9")}, Kind::upToDate},
+        {"older", {200, feed("0.8.9")}, Kind::upToDate},
+        {"not a dotted number", {200, feed("0.10.0-beta")}, Kind::failed},
+        {"malformed", {200, "{\"version\": \"0.2.0\""}, Kind::failed},
+        {"page over plain http", {200, feed("0.2.0", "http://huddlepod.example/get")}, Kind::failed},
+        {"server error", {500, feed("0.2.0")}, Kind::failed},
+        {"oversized", {200, feed("0.2.0") + std::string(70 * 1024, ' ')}, Kind::failed},
+        {"slow", Response::held(), Kind::failed},
+    };
+    for (const auto& c : cases) {
+        server.enqueue("/feed.json", c.response);
+        const UpdateCheckResult result = check(feedUrl());
+        EXPECT_EQ(result.kind, c.kind) << c.name;
+        if (c.kind == Kind::available) {
+            EXPECT_EQ(result.version, QStringLiteral("0.10.0"));
+            EXPECT_EQ(result.downloadPage, QUrl(QStringLiteral("https://huddlepod.example/get")));
+        }
+    }
+    server.release();
+    const std::size_t asked = server.requestCount();
+    EXPECT_EQ(check(QUrl(QStringLiteral("http://example.com/feed.json"))).kind, Kind::failed);
+    EXPECT_EQ(server.requestCount(), asked) << "plain http away from loopback is never sent";
+}
+
+class Updater : public Feed {
+protected:
+    UpdaterController& make(std::optional<QUrl> url) {
+        UpdaterController::Environment environment;
+        environment.defaults = &store;
+        environment.feedUrl = std::move(url);
+        environment.currentVersion = QStringLiteral("0.1.0");
+        environment.now = [this] { return now; };
+        environment.prompts.offerUpdate = [this](const UpdateCheckResult& r, const QString&) {
+            shown.push_back(QStringLiteral("offer ") + r.version);
+            return true;
+        };
+        environment.prompts.upToDate = [this](const UpdateCheckResult&) { shown.push_back("up to date"); };
+        environment.prompts.couldNotCheck = [this](const UpdateCheckResult&) { shown.push_back("failed"); };
+        environment.prompts.openPage = [this](const QUrl& page) { shown.push_back(page.toString()); };
+        updater.emplace(std::move(environment));
+        return *updater;
+    }
+    void waitForCheck(UpdaterController& controller) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return controller.canCheckForUpdates(); }, 15000));
+    }
+
+    QTemporaryDir dir;
+    QSettings store{dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat};
+    QDateTime now = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
+    QStringList shown;
+    std::optional<UpdaterController> updater;
+};
+
+TEST_F(Updater, userChecksShowEveryOutcomeAndBackgroundChecksOnlyANewVersion) {
+    UpdaterController& controller = make(feedUrl());
+    for (const bool user : {true, false}) {
+        for (const Response& response :
+             {Response(200, feed("0.3.0")), Response(200, feed("0.1.0")), Response(503, "")}) {
+            server.enqueue("/feed.json", response);
+            user ? controller.checkForUpdates() : controller.checkForUpdatesInBackground();
+            EXPECT_FALSE(controller.canCheckForUpdates());
+            waitForCheck(controller);
+        }
+    }
+    EXPECT_EQ(shown, (QStringList{"offer 0.3.0", "https://huddlepod.example/get", "up to date", "failed",
+                                  "offer 0.3.0", "https://huddlepod.example/get"}));
+}
+
+TEST_F(Updater, automaticChecksAreOffByDefaultAndRunDaily) {
+    UpdaterController& controller = make(feedUrl());
+    EXPECT_FALSE(controller.automaticallyChecksForUpdates());
+    EXPECT_FALSE(controller.nextAutomaticCheck());
+    server.setDefault("/feed.json", {200, feed("0.1.0")});
+    controller.setAutomaticallyChecksForUpdates(true);
+    EXPECT_EQ(controller.nextAutomaticCheck(), now) << "never checked: due at once";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.requestCount() == 1; }, 15000));
+    waitForCheck(controller);
+    EXPECT_EQ(controller.nextAutomaticCheck(), now.addDays(1));
+    EXPECT_TRUE(shown.isEmpty());
+}
+
+} // namespace
+} // namespace huddlepod
