@@ -51,10 +51,8 @@ protected:
                XServerHarness::waitFor([&] { return lines(line) > 0; }, std::chrono::seconds(40));
     }
     void quit() {
-        if (app.state() != QProcess::NotRunning) {
-            app.kill();
-            app.waitForFinished();
-        }
+        app.kill();
+        app.waitForFinished();
     }
     int lines(const QString& start) {
         errors += QString::fromUtf8(app.readAllStandardError());
