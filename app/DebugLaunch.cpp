@@ -14,6 +14,22 @@
 
 namespace huddlepod::DebugLaunch {
 
+namespace {
+
+// Ctrl+, handed to the application as a key press, where the main menu's key equivalents take it; true when
+// one took it.
+bool sendSettingsKeyEquivalent() {
+    QKeyEvent event(QEvent::KeyPress, Qt::Key_Comma, Qt::ControlModifier, QStringLiteral(","));
+    // The application itself takes no keys: only an application-wide key equivalent makes this true.
+    return QCoreApplication::sendEvent(QCoreApplication::instance(), &event);
+}
+
+QString text(bool value) {
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+} // namespace
+
 void applyRequestedAppearance() {
     if (const std::optional<Appearance> appearance = DebugDriver::requestedAppearance()) {
         applyAppearance(*appearance == Appearance::dark ? AppearancePreference::dark
@@ -55,16 +71,6 @@ void scheduleUpdateCheck(QObject* context, std::function<void()> checkInBackgrou
             check();
         });
     }
-}
-
-bool sendSettingsKeyEquivalent() {
-    QKeyEvent event(QEvent::KeyPress, Qt::Key_Comma, Qt::ControlModifier, QStringLiteral(","));
-    // The application itself takes no keys: only an application-wide key equivalent makes this true.
-    return QCoreApplication::sendEvent(QCoreApplication::instance(), &event);
-}
-
-QString text(bool value) {
-    return value ? QStringLiteral("true") : QStringLiteral("false");
 }
 
 void scheduleLaunchSwitches(QObject* context, Switches switches) {

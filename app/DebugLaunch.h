@@ -4,8 +4,6 @@
 
 #include "ui/AppearancePreference.h"
 
-#include <QString>
-
 #include <functional>
 #include <memory>
 
@@ -41,12 +39,5 @@ struct Switches {
 
 // Schedules each switch that holds a delay; any combination can run.
 void scheduleLaunchSwitches(QObject* context, Switches switches);
-
-// Ctrl+, handed to the application as a key press, where the main menu's key equivalents take it; true when
-// one took it.
-bool sendSettingsKeyEquivalent();
-
-// "true" or "false".
-QString text(bool value);
 
 } // namespace huddlepod::DebugLaunch
