@@ -138,24 +138,6 @@ TEST(Accessibility, eachComponentsElementHasItsRoleNameAndPress) {
     }
 }
 
-TEST(Accessibility, gridElementsFollowReadingOrderAndRowsAreFoundWhereDrawn) {
-    const DataTable table = passingTable();
-    DataGridView grid(table, 400);
-    QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&grid);
-    const QAccessible::Role roles[] = {
-        QAccessible::Heading,    QAccessible::StaticText, QAccessible::ColumnHeader, QAccessible::StaticText,
-        QAccessible::StaticText, QAccessible::Heading,    QAccessible::StaticText};
-    ASSERT_EQ(root->childCount(), int(std::size(roles)));
-    for (int index = 0; index < root->childCount(); ++index) {
-        EXPECT_EQ(root->child(index)->role(), roles[index]) << index;
-        EXPECT_EQ(root->indexOfChild(root->child(index)), index);
-    }
-    EXPECT_EQ(root->child(6)->text(QAccessible::Name),
-              table.spokenLabel(table.sections()[1].rows[0], QStringLiteral("Postseason")));
-    const QRect row = root->child(4)->rect();
-    EXPECT_EQ(root->childAt(row.center().x(), row.center().y()), root->child(4));
-}
-
 TEST(Accessibility, anActionThatRemovesTheGridIsSafe) {
     // Opening a player replaces the page that holds the grid; the grid's interfaces go with it.
     std::vector<PlayerLink> opened;
