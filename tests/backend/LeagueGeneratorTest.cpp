@@ -22,9 +22,19 @@ std::int64_t count(const std::string& sql) {
     return rows(sql)[0].begin().value().get<std::int64_t>();
 }
 
+// The query finds nothing, or counts nothing, that breaks the rule it states.
+void expectZero(const std::string& sql) {
+    EXPECT_EQ(count(sql), 0) << sql;
+}
+
+void expectNone(const std::string& sql) {
+    const auto found = rows(sql);
+    EXPECT_EQ(found.size(), 0u) << found.dump().substr(0, 500);
+}
+
 TEST(LeagueGenerator, standingsAreTheSumOfTheRegularSeasonGames) {
     // Every column of every standings row, recomputed from the games and from the players' scoring.
-    const auto mismatches = rows(R"(
+    expectNone(R"(
         WITH results AS (
             SELECT season_id, home_team_id AS team, home_score AS pf, away_score AS pa FROM games
                 WHERE season_type = 'regular' AND home_score IS NOT NULL
@@ -45,15 +55,13 @@ TEST(LeagueGenerator, standingsAreTheSumOfTheRegularSeasonGames) {
            OR x.pa IS NOT st.points_against OR st.point_differential IS NOT st.points_for - st.points_against
            OR abs(st.win_pct - (st.wins + 0.5 * st.ties) / (st.wins + st.losses + st.ties)) > 0.0005
            OR p.points IS NOT st.points_for)");
-    EXPECT_EQ(mismatches.size(), 0u) << mismatches.dump();
     EXPECT_GT(count("SELECT count(*) FROM standings"), 100);
-    EXPECT_EQ(
-        count("SELECT count(*) FROM games g JOIN seasons y ON y.id = g.season_id WHERE g.year <> y.year"), 0);
+    expectZero("SELECT count(*) FROM games g JOIN seasons y ON y.id = g.season_id WHERE g.year <> y.year");
 }
 
 TEST(LeagueGenerator, divisionRanksAndSeedsFollowTheRecords) {
     // Ranks 1..n inside each division, winners at rank 1 with the best record.
-    const auto badRanks = rows(R"(
+    expectNone(R"(
         WITH placed AS (
             SELECT st.*, h.division_id FROM standings st JOIN seasons y ON y.id = st.season_id
             JOIN team_division_history h ON h.team_id = st.team_id AND h.start_year <= y.year
@@ -62,11 +70,10 @@ TEST(LeagueGenerator, divisionRanksAndSeedsFollowTheRecords) {
         HAVING min(division_rank) <> 1 OR max(division_rank) <> count(*) OR count(DISTINCT division_rank) <> count(*)
             OR sum(is_division_winner) <> 1 OR max(is_division_winner = (division_rank = 1)) = 0
             OR max(win_pct) > max(CASE WHEN division_rank = 1 THEN win_pct END))");
-    EXPECT_EQ(badRanks.size(), 0u) << badRanks.dump();
 
     // Seeds are exactly 1..N per conference, the playoff flag marks exactly the seeded teams, winners are
     // seeded.
-    const auto badSeeds = rows(R"(
+    expectNone(R"(
         WITH placed AS (
             SELECT st.*, y.playoff_teams_per_conference AS n, c.abbreviation AS conference FROM standings st
             JOIN seasons y ON y.id = st.season_id
@@ -78,19 +85,17 @@ TEST(LeagueGenerator, divisionRanksAndSeedsFollowTheRecords) {
             OR count(DISTINCT conference_seed) <> max(n) OR sum(is_playoff_team) <> max(n)
             OR sum(is_playoff_team <> (conference_seed IS NOT NULL)) > 0
             OR sum(is_division_winner AND conference_seed IS NULL) > 0)");
-    EXPECT_EQ(badSeeds.size(), 0u) << badSeeds.dump();
 }
 
 TEST(LeagueGenerator, playoffsChampionsAndTheFutureSeason) {
-    EXPECT_EQ(count(R"(SELECT count(*) FROM playoff_games p JOIN games g ON g.id = p.game_id
+    expectZero(R"(SELECT count(*) FROM playoff_games p JOIN games g ON g.id = p.game_id
                        WHERE g.season_type <> 'postseason' OR p.round <> g.week OR p.home_score <> g.home_score
                           OR (p.winner_team_id = p.home_team_id) <> (p.home_score > p.away_score)
                           OR p.winner_team_id NOT IN (p.home_team_id, p.away_team_id)
                           OR NOT EXISTS (SELECT 1 FROM standings s WHERE s.season_id = p.season_id
                                          AND s.team_id = p.home_team_id AND s.is_playoff_team)
                           OR NOT EXISTS (SELECT 1 FROM standings s WHERE s.season_id = p.season_id
-                                         AND s.team_id = p.away_team_id AND s.is_playoff_team))"),
-              0);
+                                         AND s.team_id = p.away_team_id AND s.is_playoff_team))");
     const auto bowls =
         rows(R"(SELECT b.super_bowl_number AS number, y.year, p.round, b.mvp_name, m.full_name AS mvp,
                                       b.co_mvp_player_id IS NOT NULL AS co,
@@ -117,22 +122,18 @@ TEST(LeagueGenerator, playoffsChampionsAndTheFutureSeason) {
 
     // The last season is scheduled, not played: dates and times but no scores, and no standings.
     const std::string future = "(SELECT max(year) FROM games)";
-    EXPECT_EQ(count("SELECT count(*) FROM games WHERE (year = " + future +
-                    " AND (home_score IS NOT NULL OR game_date IS NULL OR gametime IS NULL)) OR (year < " +
-                    future + " AND home_score IS NULL)"),
-              0);
+    expectZero("SELECT count(*) FROM games WHERE (year = " + future +
+               " AND (home_score IS NOT NULL OR game_date IS NULL OR gametime IS NULL)) OR (year < " +
+               future + " AND home_score IS NULL)");
     EXPECT_GT(count("SELECT count(*) FROM games WHERE year = " + future), 0);
-    EXPECT_EQ(count("SELECT count(*) FROM standings s JOIN seasons y ON y.id = s.season_id WHERE y.year = " +
-                    future),
-              0);
+    expectZero("SELECT count(*) FROM standings s JOIN seasons y ON y.id = s.season_id WHERE y.year = " +
+               future);
 }
 
 TEST(LeagueGenerator, honoursMatchThePlayersSeasons) {
     // One winner per award type and season, ranks without gaps.
-    EXPECT_EQ(rows(R"(SELECT season_id, award_type_id FROM awards GROUP BY season_id, award_type_id
-                      HAVING sum(ranking = 1) <> 1 OR max(ranking) <> count(*))")
-                  .size(),
-              0u);
+    expectNone(R"(SELECT season_id, award_type_id FROM awards GROUP BY season_id, award_type_id
+                  HAVING sum(ranking = 1) <> 1 OR max(ranking) <> count(*))");
     EXPECT_EQ(count("SELECT count(DISTINCT season_id) FROM awards a JOIN award_types t ON t.id = "
                     "a.award_type_id WHERE t.abbreviation = 'MVP'"),
               count("SELECT count(DISTINCT season_id) FROM standings"));
@@ -140,7 +141,7 @@ TEST(LeagueGenerator, honoursMatchThePlayersSeasons) {
     // statistics, had that season in their careers.
     for (const std::string table : {"awards", "all_pro_selections", "all_rookie_selections"}) {
         SCOPED_TRACE(table);
-        EXPECT_EQ(count(R"(SELECT count(*) FROM )" + table + R"( h JOIN seasons y ON y.id = h.season_id
+        expectZero(R"(SELECT count(*) FROM )" + table + R"( h JOIN seasons y ON y.id = h.season_id
                            JOIN teams t ON t.id = h.team_id JOIN positions p ON p.id = h.position_id
                            WHERE p.abbreviation NOT IN ('T', 'G', 'C') AND NOT EXISTS (
                                SELECT 1 FROM player_passing x WHERE x.player_id = h.player_id AND x.year = y.year AND x.team_abbr = t.current_abbreviation AND x.pos = p.abbreviation UNION ALL
@@ -148,21 +149,18 @@ TEST(LeagueGenerator, honoursMatchThePlayersSeasons) {
                                SELECT 1 FROM player_defense x WHERE x.player_id = h.player_id AND x.year = y.year AND x.team_abbr = t.current_abbreviation AND x.pos = p.abbreviation UNION ALL
                                SELECT 1 FROM player_kicking x WHERE x.player_id = h.player_id AND x.year = y.year AND x.team_abbr = t.current_abbreviation AND x.pos = p.abbreviation UNION ALL
                                SELECT 1 FROM player_punting x WHERE x.player_id = h.player_id AND x.year = y.year AND x.team_abbr = t.current_abbreviation AND x.pos = p.abbreviation UNION ALL
-                               SELECT 1 FROM game_player_offense x JOIN games g ON g.id = x.game_id WHERE x.player_id = h.player_id AND g.year = y.year AND x.team_abbr = t.current_abbreviation))"),
-                  0);
+                               SELECT 1 FROM game_player_offense x JOIN games g ON g.id = x.game_id WHERE x.player_id = h.player_id AND g.year = y.year AND x.team_abbr = t.current_abbreviation))");
     }
-    EXPECT_EQ(count(R"(SELECT count(*) FROM all_pro_selections a JOIN seasons y ON y.id = a.season_id
+    expectZero(R"(SELECT count(*) FROM all_pro_selections a JOIN seasons y ON y.id = a.season_id
                        JOIN player_search s ON s.player_id = a.player_id
-                       WHERE y.year NOT BETWEEN s.career_start AND s.career_end)"),
-              0);
-    EXPECT_EQ(count(R"(SELECT count(*) FROM all_rookie_selections r JOIN seasons y ON y.id = r.season_id
+                       WHERE y.year NOT BETWEEN s.career_start AND s.career_end)");
+    // All-Rookie players are in their first season.
+    expectZero(R"(SELECT count(*) FROM all_rookie_selections r JOIN seasons y ON y.id = r.season_id
                        JOIN player_search s ON s.player_id = r.player_id
-                       WHERE y.year <> s.career_start AND y.year <> (SELECT min(year) FROM seasons))"),
-              0)
-        << "All-Rookie players are in their first season";
+                       WHERE y.year <> s.career_start AND y.year <> (SELECT min(year) FROM seasons))");
 
     // The players' flags and histories agree with the selections and the Hall of Fame.
-    const auto disagreeing = rows(R"(SELECT * FROM (
+    expectNone(R"(SELECT * FROM (
         SELECT p.id, p.is_all_pro, p.is_hof, coalesce(json_array_length(p.all_pro_history), 0) AS listed,
                (SELECT count(*) FROM all_pro_selections a WHERE a.player_id = p.id) AS selections,
                (SELECT count(*) FROM all_pro_selections a WHERE a.player_id = p.id AND team_level = 'first_team') AS firsts,
@@ -173,13 +171,11 @@ TEST(LeagueGenerator, honoursMatchThePlayersSeasons) {
         FROM players p)
         WHERE is_all_pro <> (selections > 0) OR listed <> selections OR is_hof <> inducted
            OR (inducted AND (hof_firsts IS NOT firsts OR wait < 0)))");
-    EXPECT_EQ(disagreeing.size(), 0u) << disagreeing.dump().substr(0, 500);
     EXPECT_GT(count("SELECT count(*) FROM hall_of_fame"), 0);
 }
 
 TEST(LeagueGenerator, linksPointAtRealRowsAndSeasonsAddUpTheGames) {
-    EXPECT_EQ(rows("PRAGMA foreign_key_check").size(), 0u)
-        << "every linked player, team, game and season exists";
+    expectNone("PRAGMA foreign_key_check"); // every linked player, team, game and season exists
     EXPECT_EQ(count("SELECT count(*) FROM player_search s LEFT JOIN players p ON p.id = s.player_id WHERE "
                     "p.id IS NULL"),
               0);
@@ -189,7 +185,7 @@ TEST(LeagueGenerator, linksPointAtRealRowsAndSeasonsAddUpTheGames) {
         EXPECT_GT(count("SELECT count(*) FROM " + table), 0) << table;
     }
     // Season totals are the sums of the game lines.
-    const auto mismatches = rows(R"(
+    expectNone(R"(
         WITH lines AS (
             SELECT o.player_id, g.year, g.season_type, sum(o.rush_yds) AS rush_yds, sum(o.rec) AS rec, sum(o.pass_td) AS pass_td
             FROM game_player_offense o JOIN games g ON g.id = o.game_id GROUP BY o.player_id, g.year, g.season_type)
@@ -200,9 +196,8 @@ TEST(LeagueGenerator, linksPointAtRealRowsAndSeasonsAddUpTheGames) {
         SELECT p.player_id, p.year FROM player_passing p
         JOIN lines l ON l.player_id = p.player_id AND l.year = p.year AND l.season_type = p.season_type
         WHERE l.pass_td <> p.pass_td)");
-    EXPECT_EQ(mismatches.size(), 0u) << mismatches.dump().substr(0, 500);
     // Careers in the search rows span every season row.
-    EXPECT_EQ(count(R"(SELECT count(*) FROM player_search s JOIN (
+    expectZero(R"(SELECT count(*) FROM player_search s JOIN (
                            SELECT player_id, min(year) AS first, max(year) AS last FROM (
                                SELECT player_id, year FROM player_passing UNION ALL
                                SELECT player_id, year FROM player_rushing_receiving UNION ALL
@@ -211,8 +206,7 @@ TEST(LeagueGenerator, linksPointAtRealRowsAndSeasonsAddUpTheGames) {
                                SELECT player_id, year FROM player_punting UNION ALL
                                SELECT player_id, year FROM player_returns UNION ALL
                                SELECT player_id, year FROM player_scoring) GROUP BY player_id) r ON r.player_id = s.player_id
-                       WHERE s.career_start IS NULL OR r.first < s.career_start OR r.last > s.career_end)"),
-              0);
+                       WHERE s.career_start IS NULL OR r.first < s.career_start OR r.last > s.career_end)");
     EXPECT_GT(
         count("SELECT count(*) FROM player_search WHERE career_start IS NULL AND draft_year IS NOT NULL"), 0)
         << "some drafted players never played";

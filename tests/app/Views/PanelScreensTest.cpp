@@ -30,15 +30,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
 using namespace huddlepod;
-using namespace std::chrono_literals;
 
 // The page area under the search field of a 440 × 560 panel.
 constexpr QSize pageArea(440, 508);
+constexpr int slow = 20000; // ms: answers from the local backend under the sanitizers
+
+// Saves a page once pending layout requests have placed freshly swapped-in content.
+void saveScreen(QWidget& page, const QString& name) {
+    QCoreApplication::processEvents();
+    testsupport::saveLooks(page, name, "screens", 0);
+}
+
+template <typename View>
+void present(View& view) {
+    view.resize(pageArea);
+    view.show();
+    view.appear();
+}
 
 struct Backend {
     Backend()
@@ -67,7 +81,7 @@ protected:
         cards.clear();
         home.reset();
         search.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(backend().client.use_count() == 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(backend().client.use_count() == 1, slow);
     }
 
     void build(bool configured) {
@@ -91,11 +105,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(root.get()));
     }
 
-    void save(const QString& name) {
-        // Let pending layout requests place freshly swapped-in content before it is drawn.
-        QCoreApplication::processEvents();
-        testsupport::saveLooks(*root, "panel-" + name, "screens", 0);
-    }
+    void save(const QString& name) { saveScreen(*root, "panel-" + name); }
 
     ScopedWorkspaceSettings motion;
     PanelSession session;
@@ -108,22 +118,19 @@ protected:
 
 TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
     build(true);
-    QTRY_VERIFY_WITH_TIMEOUT(home->state().kind() != HomeContentState::Kind::loading, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(home->state().kind() != HomeContentState::Kind::loading, slow);
     save(QStringLiteral("idle"));
 
     // A player link in a league table opens a stand-in card for that player.
     home->setTab(HomeTab::draft);
-    DataGridView* grid = nullptr;
-    auto linkedGrid = [&] {
-        for (DataGridView* shown : root->results()->findChildren<DataGridView*>()) {
-            if (shown->isVisible() && !shown->gridLayout().links.empty()) {
-                grid = shown;
-            }
-        }
-        return grid != nullptr;
+    const auto linked = [&] {
+        const auto grids = root->results()->findChildren<DataGridView*>();
+        const auto found = std::ranges::find_if(
+            grids, [](DataGridView* grid) { return grid->isVisible() && !grid->gridLayout().links.empty(); });
+        return found != grids.end() ? *found : nullptr;
     };
-    QTRY_VERIFY_WITH_TIMEOUT(linkedGrid(), 10000);
-    grid->activateLink(0);
+    QTRY_VERIFY_WITH_TIMEOUT(linked() != nullptr, slow);
+    linked()->activateLink(0);
     ASSERT_TRUE(navigation.route().isPlayer());
     EXPECT_TRUE(navigation.route().playerResult()->isPlaceholder);
     QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
@@ -133,30 +140,31 @@ TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
         "SELECT last_name FROM players GROUP BY last_name ORDER BY MAX(is_hof) DESC, COUNT(*) DESC LIMIT 1");
     QTest::keyClicks(root->searchField()->textField(),
                      QString::fromStdString(names.at(0).at("last_name").get<std::string>()));
-    QTRY_COMPARE_WITH_TIMEOUT(search->state().kind(), SearchState::Kind::results, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(search->state().kind(), SearchState::Kind::results, slow);
     search->moveSelection(1);
     save(QStringLiteral("results"));
 
     QTest::keyClick(root->searchField()->textField(), Qt::Key_Return);
     ASSERT_NE(root->card(), nullptr);
-    QTRY_COMPARE_WITH_TIMEOUT(root->card()->model()->state().kind(), PlayerCardState::Kind::loaded, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(root->card()->model()->state().kind(), PlayerCardState::Kind::loaded, slow);
     save(QStringLiteral("card"));
     QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
 
+    // No match, a failing search and a slow one.
+    const auto fault = [](const char* key, int value) {
+        backend().server.faults().set(
+            {backend::faultRuleFromJson({{"route", "rpc/search_players"}, {key, value}})});
+    };
     search->setQuery(QStringLiteral("zzqx"));
-    QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::empty(QStringLiteral("zzqx")), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::empty(QStringLiteral("zzqx")), slow);
     save(QStringLiteral("empty"));
-
-    backend().server.faults().add(
-        backend::faultRuleFromJson({{"route", "rpc/search_players"}, {"status", 500}}));
+    fault("status", 500);
     search->setQuery(QStringLiteral("zzqy"));
-    QTRY_COMPARE_WITH_TIMEOUT(search->state().kind(), SearchState::Kind::failed, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(search->state().kind(), SearchState::Kind::failed, slow);
     save(QStringLiteral("failed"));
-
-    backend().server.faults().set(
-        {backend::faultRuleFromJson({{"route", "rpc/search_players"}, {"delay_ms", 2000}})});
+    fault("delay_ms", 2000);
     search->setQuery(QStringLiteral("zzqz"));
-    QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::loading(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::loading(), slow);
     save(QStringLiteral("loading"));
     search->reset();
     backend().server.faults().clear();
@@ -170,9 +178,7 @@ TEST_F(PanelScreensTest, unconfigured) {
 TEST_F(PanelScreensTest, leagueBrowserPages) {
     HomeViewModel model(std::make_shared<LeagueService>(backend().client));
     HomeView view(&model, [](const PlayerLink&) {});
-    view.resize(pageArea);
-    view.show();
-    view.appear();
+    present(view);
     int changes = 0;
     QObject::connect(&model, &HomeViewModel::stateChanged, [&] { ++changes; });
     for (const HomeTab tab : allHomeTabs) {
@@ -182,10 +188,9 @@ TEST_F(PanelScreensTest, leagueBrowserPages) {
         }
         // Settled: the page's own answer replaced what the last page showed.
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return changes > 0 && model.state().kind() != HomeContentState::Kind::loading; }, 20000));
+            [&] { return changes > 0 && model.state().kind() != HomeContentState::Kind::loading; }, slow));
         EXPECT_EQ(model.state().kind(), HomeContentState::Kind::loaded) << model.state().text().toStdString();
-        QCoreApplication::processEvents();
-        testsupport::saveLooks(view, QStringLiteral("league-") + rawValue(tab).toLower(), "screens", 0);
+        saveScreen(view, QStringLiteral("league-") + rawValue(tab).toLower());
     }
 }
 
@@ -208,23 +213,14 @@ TEST_F(PanelScreensTest, playerCards) {
                                   std::make_shared<PlayerService>(backend().client),
                                   std::make_shared<SystemClock>(), [](const QByteArray&) {});
         PlayerCardView view(&model);
-        view.resize(pageArea);
-        view.show();
-        view.appear();
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return model.state().kind() != PlayerCardState::Kind::loading; }, 20000));
-        ASSERT_EQ(model.state().kind(), PlayerCardState::Kind::loaded)
-            << model.state().message().toStdString();
-        QCoreApplication::processEvents();
-        testsupport::saveLooks(view, QString::fromUtf8(entry.name) + QStringLiteral("-seasons"), "screens",
-                               0);
+        present(view);
+        QTRY_COMPARE_WITH_TIMEOUT(model.state().kind(), PlayerCardState::Kind::loaded, slow);
+        saveScreen(view, QString::fromUtf8(entry.name) + QStringLiteral("-seasons"));
         model.setTab(PlayerCardTab::gameLog);
         // Settled: loaded, empty or failed, the kinds before idle.
         ASSERT_TRUE(
-            QTest::qWaitFor([&] { return model.gameLogState().kind() < GameLogState::Kind::idle; }, 20000));
-        QCoreApplication::processEvents();
-        testsupport::saveLooks(view, QString::fromUtf8(entry.name) + QStringLiteral("-game-log"), "screens",
-                               0);
+            QTest::qWaitFor([&] { return model.gameLogState().kind() < GameLogState::Kind::idle; }, slow));
+        saveScreen(view, QString::fromUtf8(entry.name) + QStringLiteral("-game-log"));
     }
 }
 

@@ -60,24 +60,19 @@ TEST(HotkeyHintView, aLongShortcutShrinksThenTruncatesBeforeTheButton) {
     testsupport::saveLooks(hint, QStringLiteral("hotkey-hint"));
 }
 
-TEST(HotkeyHintView, onlyTheDismissButtonDismisses) {
-    HotkeyHintView hint(QStringLiteral("⌃⌥S"));
-    hint.resize(440, hint.sizeHint().height());
-    hint.show();
-    QSignalSpy dismissed(&hint, &HotkeyHintView::dismissed);
-    QTest::mouseClick(&hint, Qt::LeftButton, {}, QPoint(100, 15));
-    EXPECT_EQ(dismissed.count(), 0);
-    QTest::mouseClick(&hint, Qt::LeftButton, {},
-                      hint.layoutFor(440).button.topLeft().toPoint() + QPoint(1, 1));
-    EXPECT_EQ(dismissed.count(), 1);
-    EXPECT_TRUE(hint.isVisible()); // hiding is the owner's business
-}
-
-TEST(HotkeyHintView, anOwnerMayRemoveTheHintWhenItIsDismissed) {
+TEST(HotkeyHintView, onlyTheDismissButtonDismissesAndTheOwnerMayThenRemoveTheHint) {
     QWidget panel;
     QPointer<HotkeyHintView> hint = new HotkeyHintView(QStringLiteral("⌃⌥S"), &panel);
     hint->resize(416, hint->sizeHint().height());
+    panel.show();
+    const QPoint button = hint->layoutFor(416).button.center().toPoint();
+    QSignalSpy dismissed(hint.data(), &HotkeyHintView::dismissed);
+    QTest::mouseClick(hint, Qt::LeftButton, {}, QPoint(100, 15));
+    EXPECT_EQ(dismissed.count(), 0);
+    QTest::mouseClick(hint, Qt::LeftButton, {}, button);
+    EXPECT_EQ(dismissed.count(), 1);
+    EXPECT_TRUE(hint->isVisible()); // hiding is the owner's business
     QObject::connect(hint, &HotkeyHintView::dismissed, [&] { delete hint.data(); });
-    QTest::mouseClick(hint, Qt::LeftButton, {}, hint->layoutFor(416).button.center().toPoint());
+    QTest::mouseClick(hint, Qt::LeftButton, {}, button);
     EXPECT_TRUE(hint.isNull());
 }
