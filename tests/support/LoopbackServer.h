@@ -65,6 +65,7 @@ public:
 
     // "http://127.0.0.1:<port>"
     QUrl baseUrl() const;
+    int port() const { return m_port; }
 
     // Queues a response for requests to `path` (the target without its query), answered in order. A key
     // with a query ("/rest/v1/games?order=year.asc") queues for that exact target, ahead of its path.
