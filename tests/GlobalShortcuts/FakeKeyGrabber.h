@@ -10,14 +10,19 @@
 
 namespace huddlepod::test {
 
+using KeyPair = std::pair<std::int64_t, std::int64_t>;
+inline KeyPair keyPair(x11::KeyCombination c) {
+    return {c.keyCode, c.modifiers};
+}
+
 struct FakeGrabs {
-    std::map<std::pair<std::int64_t, std::int64_t>, int> counts;
-    std::set<std::pair<std::int64_t, std::int64_t>> heldElsewhere;
+    std::map<KeyPair, int> counts;
+    std::set<KeyPair> heldElsewhere;
     bool watchesAllKeys = false;
     x11::KeyGrabber::Handler handler;
 
     int count(x11::KeyCombination c) const {
-        auto it = counts.find({c.keyCode, c.modifiers});
+        const auto it = counts.find(keyPair(c));
         return it == counts.end() ? 0 : it->second;
     }
     // Delivers what the X server would: grabbed combinations, or every key while all are watched.
@@ -37,20 +42,16 @@ public:
         : grabs_(std::move(grabs)) {}
 
     bool grab(x11::KeyCombination c) override {
-        if (grabs_->heldElsewhere.contains({c.keyCode, c.modifiers})) {
-            return false;
-        }
-        ++grabs_->counts[{c.keyCode, c.modifiers}];
-        return true;
+        return !isHeldElsewhere(c) && ++grabs_->counts[keyPair(c)] > 0;
     }
     void ungrab(x11::KeyCombination c) override {
-        if (auto it = grabs_->counts.find({c.keyCode, c.modifiers});
+        if (const auto it = grabs_->counts.find(keyPair(c));
             it != grabs_->counts.end() && --it->second == 0) {
             grabs_->counts.erase(it);
         }
     }
     bool isHeldElsewhere(x11::KeyCombination c) override {
-        return grabs_->heldElsewhere.contains({c.keyCode, c.modifiers});
+        return grabs_->heldElsewhere.contains(keyPair(c));
     }
     void setWatchesAllKeys(bool watches) override { grabs_->watchesAllKeys = watches; }
     void setHandler(Handler handler) override { grabs_->handler = std::move(handler); }

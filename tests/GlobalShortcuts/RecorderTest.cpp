@@ -142,9 +142,6 @@ TEST_F(Recording, backspaceAndTheClearButtonClearWhileRecordingAndWhileNot) {
     EXPECT_FALSE(registry->getShortcut(*name));
     EXPECT_TRUE(field().isRecording());
     EXPECT_EQ(changes.size(), 2U);
-
-    release(field(), QPoint(field().width() + 2, 2)); // within the slop: consumed
-    EXPECT_TRUE(field().isRecording());
     release(*other, QPoint(2, 2));
     EXPECT_FALSE(field().isRecording());
 }

@@ -13,19 +13,14 @@ namespace {
 
 using F = ModifierFlag;
 
-TEST(Shortcut, keepsOnlyTheFourModifiersWhenBuiltButAllBitsWhenRead) {
+// Built, only the four modifiers are kept; read back, every bit is.
+TEST(Shortcut, storedFormRoundTripsKeepsUnknownBitsAndRejectsOtherShapes) {
     EXPECT_EQ(Shortcut(1, 0x1800 | 0x10000 | 0x1).carbonModifiers, 0x1800);
-    EXPECT_EQ(Shortcut(Key::s, F::control | F::option | F::capsLock),
-              Shortcut(Key::s, F::control | F::option));
-
     const auto read = Shortcut::fromJson(R"({"carbonModifiers":71680,"carbonKeyCode":1})");
     ASSERT_TRUE(read);
     EXPECT_EQ(read->carbonModifiers, 71680);
     EXPECT_FALSE(read->hasOnlyKnownModifiers());
     EXPECT_NE(*read, Shortcut(1, 71680));
-}
-
-TEST(Shortcut, storedFormRoundTripsAndRejectsOtherShapes) {
     const Shortcut standard(Key::s, F::control | F::option);
     EXPECT_EQ(standard.toJson(), R"({"carbonKeyCode":1,"carbonModifiers":6144})");
     EXPECT_EQ(Shortcut::fromJson(standard.toJson()), standard);
@@ -44,7 +39,6 @@ TEST(Shortcut, displayTextOrdersGlyphsAndNamesKeys) {
     } cases[] = {
         {Shortcut(Key::s, F::option | F::control), "⌃⌥S"},
         {Shortcut(Key::space, F::command | F::shift), "⇧⌘Space"},
-        {Shortcut(Key::f5), "F5"},
         {Shortcut(Key::keypadEnter, F::control), "⌃↩\u20E3"},
         {Shortcut(Key::comma, F::command | F::shift | F::option | F::control), "⌃⌥⇧⌘,"},
         {Shortcut(Key(300), F::control), "⌃\uFFFD"},
@@ -70,14 +64,10 @@ TEST(Shortcut, fromKeyEventIgnoresModifierKeysAndOtherEvents) {
 TEST(Shortcut, findsTheMenuActionWithTheSameCombinationInSubmenus) {
     QMenu menu;
     menu.addAction(QStringLiteral("Settings…"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    QMenu* sub = menu.addMenu(QStringLiteral("More"));
-    QAction* save = sub->addAction(QStringLiteral("Save"));
+    QAction* save = menu.addMenu(QStringLiteral("More"))->addAction(QStringLiteral("Save"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-
     EXPECT_EQ(Shortcut(Key::s, F::control | F::shift).menuItemWithMatchingShortcut(menu), save);
     EXPECT_EQ(Shortcut(Key::s, F::control).menuItemWithMatchingShortcut(menu), nullptr);
-    EXPECT_NE(Shortcut(Key::comma, F::control).menuItemWithMatchingShortcut(menu), nullptr);
-    EXPECT_EQ(Shortcut(Key::comma, F::command).menuItemWithMatchingShortcut(menu), nullptr);
 }
 
 } // namespace

@@ -3,27 +3,19 @@
 // (windows mapped or not, where they are), plus the program's own stderr lines and its settings file.
 #include "backend/BackendServer.h"
 #include "backend/LeagueDatabase.h"
-#include "tests/support/XServerHarness.h"
+#include "tests/e2e/ProgramUnderX.h"
 
 #include <QDir>
-#include <QMap>
-#include <QProcess>
-#include <QRect>
-#include <QSettings>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
 using huddlepod::test::XServerHarness;
 namespace backend = huddlepod::backend;
 
-class ShellEndToEnd : public ::testing::Test {
+class ShellEndToEnd : public huddlepod::test::ProgramUnderX {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(x.isRunning());
-        ASSERT_TRUE(x.startTrayHost());
+        ProgramUnderX::SetUp();
         static const auto league = backend::LeagueDatabase::generate({backend::LeagueSize::Tiny, 7});
         server = std::make_unique<backend::BackendServer>(league);
         surname = QString::fromStdString(
@@ -31,56 +23,17 @@ protected:
     }
     void TearDown() override {
         screenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        app.kill();
-        app.waitForFinished();
+        ProgramUnderX::TearDown();
     }
 
     void launch(const QString& openOnLaunch = {}) {
-        QProcessEnvironment env = x.environment();
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.remove("DBUS_SESSION_BUS_ADDRESS"); // the XEmbed tray, not a StatusNotifier watcher
-        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
-        env.insert("HUDDLEPOD_SUPABASE_URL", QString::fromStdString(server->baseUrl()));
-        env.insert("HUDDLEPOD_SUPABASE_ANON_KEY", QString::fromStdString(server->anonKey()));
+        QMap<QString, QString> env{
+            {"HUDDLEPOD_SUPABASE_URL", QString::fromStdString(server->baseUrl())},
+            {"HUDDLEPOD_SUPABASE_ANON_KEY", QString::fromStdString(server->anonKey())}};
         if (!openOnLaunch.isEmpty()) {
             env.insert("HUDDLEPOD_OPEN_ON_LAUNCH", openOnLaunch);
         }
-        app.setProcessEnvironment(env);
-        QObject::connect(&app, &QProcess::readyReadStandardError,
-                         [this] { errors += app.readAllStandardError(); });
-        app.start(QStringLiteral(HUDDLEPOD_PROGRAM), {});
-        ASSERT_TRUE(app.waitForStarted());
-        ASSERT_TRUE(XServerHarness::waitFor([this] { return trayIcon().has_value(); }))
-            << errors.toStdString();
-    }
-
-    QString xdotool(const QStringList& arguments) const {
-        QProcess process;
-        process.setProcessEnvironment(x.environment());
-        process.start(QStringLiteral("xdotool"), arguments);
-        process.waitForFinished(10000);
-        return process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()).trimmed()
-                                       : QString();
-    }
-    // The first visible window matching, by name or (with --classname) class, no wider than maxWidth.
-    std::optional<QRect> window(const QStringList& match, int maxWidth = 10000) const {
-        for (const QString& id : xdotool(QStringList{"search", "--onlyvisible"} + match).split('\n')) {
-            QMap<QString, int> values; // X, Y, WIDTH, HEIGHT
-            for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
-                values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
-            }
-            if (!id.isEmpty() && values["WIDTH"] <= maxWidth) {
-                return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
-            }
-        }
-        return std::nullopt;
-    }
-    // The icon's window carries only a UTF-8 name, which xdotool does not match: found by class and size.
-    std::optional<QRect> trayIcon() const { return window({"--classname", "^huddlepod$"}, 64); }
-    std::optional<QRect> panel() const { return window({"--name", "^Huddlepod search$"}); }
-    bool waitPanel(bool shown) {
-        return XServerHarness::waitFor([&] { return panel().has_value() == shown; });
+        ProgramUnderX::launch(env);
     }
     int lines(const char* text) const { return static_cast<int>(errors.count(text)); }
     bool waitLines(const char* text, int count) {
@@ -91,8 +44,7 @@ protected:
                  QString::number(button)});
     }
     std::optional<QPointF> storedOrigin() const {
-        QSettings ini(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
-        const QVariant x = ini.value("panel.detachedOrigin/x"), y = ini.value("panel.detachedOrigin/y");
+        const QVariant x = stored("panel.detachedOrigin/x"), y = stored("panel.detachedOrigin/y");
         return x.isValid() ? std::optional(QPointF(x.toDouble(), y.toDouble())) : std::nullopt;
     }
     void screenshot(const QString& name) const {
@@ -101,12 +53,8 @@ protected:
         x.run("import", {"-window", "root", dir + "/" + name + ".png"});
     }
 
-    XServerHarness x;
-    QTemporaryDir home;
     std::unique_ptr<backend::BackendServer> server;
     QString surname;
-    QProcess app;
-    QByteArray errors;
     static constexpr const char* ready = "[huddlepod] hotkey → typeable field: ";
 };
 

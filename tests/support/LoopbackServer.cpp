@@ -7,21 +7,14 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <algorithm>
-#include <cctype>
+#include <strings.h>
+
 #include <cerrno>
 #include <stdexcept>
 
 namespace huddlepod::test {
 
 namespace {
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 int portOf(const sockaddr_storage& address) {
     if (address.ss_family == AF_INET)
@@ -68,7 +61,7 @@ LoopbackServer::Response LoopbackServer::Response::chunked(std::string first, st
 
 std::optional<std::string> LoopbackServer::Request::header(const std::string& name) const {
     for (const auto& [key, value] : headers) {
-        if (equalsIgnoringCase(key, name))
+        if (strcasecmp(key.c_str(), name.c_str()) == 0)
             return value;
     }
     return std::nullopt;

@@ -39,16 +39,11 @@ public:
 
         int status = 200;
         std::string body;
-        std::vector<std::pair<std::string, std::string>> headers; // e.g. {"Cache-Control", "max-age=60"}
+        std::vector<std::pair<std::string, std::string>> headers;
         // As PostgREST sends it. (cpp-httplib would gzip a bare "application/json" in chunks, which costs
         // a Qt client some 70 ms per answer on loopback.)
         std::string contentType = "application/json; charset=utf-8";
-        // Answer not until release() or the server stops.
-        bool hold = false;
-        // Close the connection without answering, or after half of the body.
-        bool drop = false;
-        bool cut = false;
-        // Sent in chunks (no Content-Length): body, then, once released, `rest`.
+        bool hold = false, drop = false, cut = false; // see the factories above
         std::optional<std::string> rest;
     };
 

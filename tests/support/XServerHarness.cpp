@@ -10,7 +10,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,26 +19,14 @@ namespace huddlepod::test {
 
 namespace {
 
-// Reads the display number Xvfb writes once it accepts connections.
-QString readDisplay(int fd, std::chrono::milliseconds timeout) {
+// Reads the display number Xvfb writes once it accepts connections; none if it exits first.
+QString readDisplay(int fd) {
     std::string text;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeout.count()) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(timeout.count() - timer.elapsed())) <= 0) {
-            break;
-        }
-        char c = 0;
-        if (read(fd, &c, 1) != 1) {
-            break;
-        }
-        if (c == '\n') {
-            return QStringLiteral(":") + QString::fromStdString(text);
-        }
+    char c = 0;
+    while (read(fd, &c, 1) == 1 && c != '\n') {
         text += c;
     }
-    return QString();
+    return c == '\n' ? QStringLiteral(":") + QString::fromStdString(text) : QString();
 }
 
 } // namespace
@@ -58,7 +45,7 @@ XServerHarness::XServerHarness() {
     }
     close(fds[1]);
     if (pid_ > 0) {
-        display_ = readDisplay(fds[0], std::chrono::seconds(20));
+        display_ = readDisplay(fds[0]);
     }
     close(fds[0]);
 }

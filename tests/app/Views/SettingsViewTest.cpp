@@ -93,7 +93,6 @@ TEST_F(SettingsForm, loginItemRowsFollowTheStateAndTheLastError) {
     EXPECT_TRUE(view->errorSection()->isHidden());
     EXPECT_TRUE(view->launchAtLoginToggle()->isChecked());
     EXPECT_TRUE(view->loginItemNotice()->isHidden());
-    EXPECT_EQ(view->versionLabel()->text(), QStringLiteral("Version 0.1.0 (7)"));
 }
 
 TEST_F(SettingsForm, resetIsOfferedOnlyWhileThePanelIsDetached) {
@@ -135,7 +134,6 @@ TEST_F(SettingsForm, theWindowIsReusedWhileOpenAndBuiltAfreshCentredAfterAClose)
     controller->show();
     QWidget* first = controller->window();
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->width(), SettingsView::width);
     controller->show();
     EXPECT_EQ(controller->window(), first);
     EXPECT_EQ(hides, 2);

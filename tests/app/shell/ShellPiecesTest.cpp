@@ -65,8 +65,6 @@ TEST(AppConfiguration, takesTheBundlePairWholeOrFallsBackToTheEnvironmentForBoth
         const auto used = AppConfiguration::supabase(bundle, envConfigures ? env : QProcessEnvironment());
         EXPECT_EQ(used ? used->url.toString() + " " + used->anonKey : "none", expected) << url.toStdString();
     }
-    const auto none = [](const QString&) { return std::optional<QString>(); };
-    EXPECT_EQ(AppConfiguration::version(none) + " " + AppConfiguration::build(none), "0.0.0 0");
 }
 
 TEST(PanelPlacementStore, readsOnlyTwoFiniteNumbersAndLeavesAnythingElseStored) {

@@ -1,0 +1,88 @@
+// The huddlepod program under a private Xvfb with trayer as its tray host, driven with xdotool: what a user
+// does (keys, clicks) and what they see (windows mapped or not, where they are), its stderr lines and its
+// settings file.
+#pragma once
+
+#include "tests/support/XServerHarness.h"
+
+#include <QMap>
+#include <QProcess>
+#include <QRect>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace huddlepod::test {
+
+class ProgramUnderX : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.isRunning());
+        ASSERT_TRUE(x.startTrayHost());
+        QObject::connect(&app, &QProcess::readyReadStandardError,
+                         [this] { errors += app.readAllStandardError(); });
+    }
+    void TearDown() override {
+        app.kill();
+        app.waitForFinished();
+    }
+
+    // Starts the program with its own config and cache folders and `extra` in its environment; ready once its
+    // tray icon is embedded.
+    void launch(const QMap<QString, QString>& extra = {}) {
+        QProcessEnvironment env = x.environment();
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("DBUS_SESSION_BUS_ADDRESS"); // the XEmbed tray, not a StatusNotifier watcher
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
+        for (auto it = extra.begin(); it != extra.end(); ++it) {
+            env.insert(it.key(), it.value());
+        }
+        app.setProcessEnvironment(env);
+        app.start(QStringLiteral(HUDDLEPOD_PROGRAM), {});
+        ASSERT_TRUE(app.waitForStarted());
+        ASSERT_TRUE(XServerHarness::waitFor([this] { return trayIcon().has_value(); }))
+            << errors.toStdString();
+    }
+
+    QString xdotool(const QStringList& arguments) const {
+        QProcess process;
+        process.setProcessEnvironment(x.environment());
+        process.start(QStringLiteral("xdotool"), arguments);
+        process.waitForFinished(10000);
+        return process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()).trimmed()
+                                       : QString();
+    }
+    // The first visible window matching, by name or (with --classname) class, no wider than maxWidth.
+    std::optional<QRect> window(const QStringList& match, int maxWidth = 10000) const {
+        for (const QString& id : xdotool(QStringList{"search", "--onlyvisible"} + match).split('\n')) {
+            QMap<QString, int> values; // X, Y, WIDTH, HEIGHT
+            for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
+                values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+            }
+            if (!id.isEmpty() && values["WIDTH"] <= maxWidth) {
+                return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+            }
+        }
+        return std::nullopt;
+    }
+    // The icon's window carries only a UTF-8 name, which xdotool does not match: found by class and size.
+    std::optional<QRect> trayIcon() const { return window({"--classname", "^huddlepod$"}, 64); }
+    std::optional<QRect> panel() const { return window({"--name", "^Huddlepod search$"}); }
+    bool waitPanel(bool shown) {
+        return XServerHarness::waitFor([&] { return panel().has_value() == shown; });
+    }
+    QVariant stored(const char* key) const {
+        return QSettings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat).value(key);
+    }
+
+    XServerHarness x;
+    QTemporaryDir home;
+    QProcess app;
+    QByteArray errors;
+};
+
+} // namespace huddlepod::test
