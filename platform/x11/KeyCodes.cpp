@@ -18,7 +18,7 @@ struct KeyRow {
     const char* us;
 };
 
-// X keycodes are evdev codes plus 8. The spec-less keys of a PC board map to their positional twins: the
+// X keycodes are evdev codes plus 8. Keys a PC board lacks map to their positional twins: the
 // Mac's help key sits where Insert is, keypad clear where Num Lock is.
 constexpr std::array kRows{
     KeyRow{0, KEY_A, Qt::Key_A, false, "a"},
