@@ -113,7 +113,7 @@ TEST_F(LeagueServiceTest, seasonContextIsFetchedOncePerKnownYear) {
     EXPECT_EQ(count("team_division_history") + count("standings"), 2u);
 }
 
-TEST_F(LeagueServiceTest, emptyAnswersGiveNone) {
+TEST_F(LeagueServiceTest, emptyAnswersGiveNoneAndOthersBecomeYears) {
     EXPECT_EQ(waitForTask(service.latestStandingsYear()), std::nullopt);
     EXPECT_EQ(waitForTask(service.latestDraftYear()), std::nullopt);
     EXPECT_EQ(waitForTask(service.draft(2023, 1)), std::nullopt);
@@ -133,9 +133,7 @@ TEST_F(LeagueServiceTest, emptyAnswersGiveNone) {
     // A corrupt count fails as an undecodable answer instead of building a list of two billion rounds.
     server.enqueue(path("drafts"), {200, R"([{"rounds":2147483647}])"});
     EXPECT_EQ(errorOf(service.draftRounds(2023)).kind(), PostgRESTError::Kind::decoding);
-}
 
-TEST_F(LeagueServiceTest, answersBecomeYears) {
     server.enqueue(path("standings"), {200, R"([{"seasons":{"year":2024}}])"});
     server.enqueue(path("drafts"), {200, R"([{"year":2025}])"});
     EXPECT_EQ(waitForTask(service.latestStandingsYear()), 2024);
