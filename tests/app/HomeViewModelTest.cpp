@@ -154,9 +154,8 @@ TEST_F(HomeViewModelTest, firstAppearanceShowsTheNewestStandingsAndPagesReopenOn
     EXPECT_EQ(calls.requests(), QStringList({"latestStandingsYear", "standings 2023 division"}));
     EXPECT_TRUE(stateKinds.empty());
 
-    model->selectYear(2023); // the shown year
-    model->selectYear(1919); // out of bounds
-    model->selectYear(2024);
+    for (const int year : {2023, 1919, 2024}) // the shown year, then out of bounds
+        model->selectYear(year);
     EXPECT_EQ(calls.count(), 2);
     model->selectYear(1920);
     calls.answer<Table>("standings 1920 division", tableWithRows("standings 1920"));

@@ -26,18 +26,16 @@ SearchResult summary() {
 // Seasons in 2017 (rushing), 2018 (defense) and 2019 (passing, regular and postseason).
 PlayerCard cardWithSeasons() {
     PlayerStats stats;
-    PassingSeason passing;
-    passing.year = 2019;
-    passing.passAtt = 320;
-    stats.passing.push_back(passing);
-    passing.seasonType = SeasonType::postseason;
-    stats.passing.push_back(passing);
-    RushingReceivingSeason rushing;
-    rushing.year = 2017;
-    stats.rushingReceiving.push_back(rushing);
-    DefenseSeason defense;
-    defense.year = 2018;
-    stats.defense.push_back(defense);
+    stats.passing.resize(2);
+    for (PassingSeason& season : stats.passing) {
+        season.year = 2019;
+        season.passAtt = 320;
+    }
+    stats.passing[1].seasonType = SeasonType::postseason;
+    stats.rushingReceiving.resize(1);
+    stats.rushingReceiving[0].year = 2017;
+    stats.defense.resize(1);
+    stats.defense[0].year = 2018;
     return PlayerCard(PlayerBio{}, std::move(stats), std::nullopt);
 }
 
@@ -100,7 +98,6 @@ TEST_F(PlayerCardViewModelTest, aCardIsShownAndTimedAndAReloadKeepsItUntilItsOwn
     EXPECT_EQ(model->state().message(), "Something went wrong loading this player.");
     model->load();
     players->calls.answer<std::optional<PlayerCard>>(cardRequest, std::nullopt);
-    EXPECT_EQ(model->state().kind(), PlayerCardState::Kind::failed);
     EXPECT_EQ(model->state().message(), "Couldn’t find that player’s record.");
     EXPECT_TRUE(lines.isEmpty()) << "only a card that arrived is timed";
 }

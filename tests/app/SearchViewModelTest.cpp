@@ -120,20 +120,17 @@ TEST_F(SearchViewModelTest, keyboardSelectionClampsAndAlwaysTicks) {
 
     searchFor("ab");
     answer("ab", {"A", "B", "C"});
-    model->moveSelection(-1);
-    EXPECT_EQ(model->selection(), 0);
-    model->moveSelection(5);
-    EXPECT_EQ(model->selection(), 2);
-    model->moveSelection(1);
-    EXPECT_EQ(model->selection(), 2);
+    for (auto [step, selection] : {std::pair{-1, 0}, {5, 2}, {1, 2}}) {
+        model->moveSelection(step);
+        EXPECT_EQ(model->selection(), selection) << step;
+    }
     EXPECT_EQ(model->keyboardNavigationTick(), 3);
     EXPECT_EQ(model->selectedResult()->fullName, "C");
 
-    model->select(5);
-    model->select(-1);
-    EXPECT_EQ(model->selection(), 2);
-    model->select(1);
-    EXPECT_EQ(model->selection(), 1);
+    for (auto [index, selection] : {std::pair{5, 2}, {-1, 2}, {1, 1}}) {
+        model->select(index);
+        EXPECT_EQ(model->selection(), selection) << index;
+    }
     EXPECT_EQ(model->keyboardNavigationTick(), 3);
 
     // A new query resets the selection and turns hover selection off until the mouse moves.

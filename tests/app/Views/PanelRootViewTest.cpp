@@ -116,9 +116,8 @@ TEST_F(PanelRootViewTest,
     // Without rows (idle in the debounce, loading, empty) the keys neither open nor select.
     QTest::keyClicks(field(), "jo");
     field()->setCursorPosition(1);
-    for (const Qt::Key pressed : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down, Qt::Key_Return}) {
+    for (const Qt::Key pressed : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down, Qt::Key_Return})
         key(pressed);
-    }
     clock->advance(SearchViewModel::debounce);
     key(Qt::Key_Return);
     search->calls.answer(QStringLiteral("jo"), std::vector<SearchResult>{});
@@ -129,9 +128,8 @@ TEST_F(PanelRootViewTest,
     model->setQuery(QString());
     const std::vector<SearchResult> listed = list(3);
     field()->setCursorPosition(1);
-    for (const Qt::Key pressed : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down}) {
+    for (const Qt::Key pressed : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down})
         key(pressed);
-    }
     EXPECT_EQ(field()->cursorPosition(), 1);
     key(Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(openCard(), listed[1]);
@@ -220,9 +218,8 @@ TEST_F(PanelRootViewTest, keyboardSelectionScrollsJustEnoughToShowTheRow) {
     list(25);
     QScrollBar* bar = root->results()->list()->verticalScrollBar();
     const int visible = root->results()->list()->viewport()->height();
-    for (int step = 0; step < 14; ++step) {
+    for (int step = 0; step < 14; ++step)
         key(Qt::Key_Down);
-    }
     EXPECT_EQ(row(14)->geometry().bottom() + 1, bar->value() + visible) << "the row sits at the bottom edge";
     const int scrolled = bar->value();
     key(Qt::Key_Up);

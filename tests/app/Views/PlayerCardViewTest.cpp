@@ -69,9 +69,8 @@ TEST(PlayerCardView, biographyLineVariants) {
         {"parts but no span: no summary", summary({}, {}), PlayerCardState::loaded(card(70, {}, {}, {}, 0)),
          "5-10"},
     };
-    for (const Case& test : cases) {
+    for (const Case& test : cases)
         EXPECT_EQ(PlayerCardView::biographyLine(test.summary, test.state), test.expected) << test.name;
-    }
 }
 
 TEST(PlayerCardHeader, longTextsGiveWayToThePositionAndTwoLines) {
@@ -90,9 +89,8 @@ TEST(PlayerCardHeader, longTextsGiveWayToThePositionAndTwoLines) {
     header.resize(440, header.heightForWidth(440));
     QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&header);
     QStringList names;
-    for (int i = 0; i < spoken->childCount(); ++i) {
+    for (int i = 0; i < spoken->childCount(); ++i)
         names << spoken->child(i)->text(QAccessible::Name);
-    }
     EXPECT_EQ(names, QStringList({header.name(), "Hall of Fame", "QB", header.biography()}));
 }
 

@@ -130,11 +130,8 @@ TEST(StandingsBuilder, cellsAndRowIds) {
     const auto& rows = table.sections()[0].rows;
     EXPECT_EQ(rows[0].values, (Texts{"KC", "12", "4", "1", ".667", "8589934592", "300", "+5"}));
     EXPECT_EQ(rows[0].id, "ABCDEF01-2345-4678-9ABC-DEF012345678");
-    EXPECT_EQ(rows[1].values[0], "—"); // empty abbreviation
-    EXPECT_EQ(rows[1].values[4], ".000");
-    EXPECT_EQ(rows[1].values[7], "0");
-    EXPECT_EQ(rows[2].values[4], "1.000");
-    EXPECT_EQ(rows[2].values[7], "-3");
+    EXPECT_EQ(rows[1].values, (Texts{"—", "—", "—", "—", ".000", "—", "—", "0"})); // empty abbreviation
+    EXPECT_EQ(rows[2].values, (Texts{"NE", "—", "—", "—", "1.000", "—", "—", "-3"}));
     EXPECT_EQ(rows[3].values, Texts(8, "—"));
     EXPECT_NE(rows[3].id, rows[4].id);
     EXPECT_FALSE(QUuid::fromString(rows[3].id).isNull());
