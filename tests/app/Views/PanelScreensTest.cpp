@@ -54,14 +54,22 @@ void present(View& view) {
     view.appear();
 }
 
+// The league is generated once per process; the server and the client live for one test, so the client is
+// gone (with every request it had) while the application still runs.
 struct Backend {
     Backend()
-        : database(backend::LeagueDatabase::generate({.size = backend::LeagueSize::Small, .seed = 1}))
+        : database(league())
         , server(database)
         , client(std::make_shared<PostgRESTClient>(
               SupabaseConfiguration{QUrl(QString::fromStdString(server.baseUrl())),
                                     QString::fromStdString(server.anonKey())},
               "test")) {}
+
+    static std::shared_ptr<backend::LeagueDatabase> league() {
+        static const auto shared =
+            backend::LeagueDatabase::generate({.size = backend::LeagueSize::Small, .seed = 1});
+        return shared;
+    }
 
     std::shared_ptr<backend::LeagueDatabase> database;
     backend::BackendServer server;
@@ -70,9 +78,10 @@ struct Backend {
 
 class PanelScreensTest : public ::testing::Test {
 protected:
-    static Backend& backend() {
-        static Backend shared;
-        return shared;
+    Backend& backend() {
+        if (!backend_)
+            backend_ = std::make_unique<Backend>();
+        return *backend_;
     }
 
     // Every task holds the shared client; wait until the last one has let go, so none outlives the test.
@@ -81,7 +90,10 @@ protected:
         cards.clear();
         home.reset();
         search.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(backend().client.use_count() == 1, slow);
+        if (backend_) {
+            QTRY_VERIFY_WITH_TIMEOUT(backend_->client.use_count() == 1, slow);
+            backend_.reset();
+        }
     }
 
     void build(bool configured) {
@@ -114,6 +126,7 @@ protected:
     std::unique_ptr<HomeViewModel> home;
     std::vector<std::unique_ptr<PlayerCardViewModel>> cards;
     std::unique_ptr<PanelRootView> root;
+    std::unique_ptr<Backend> backend_;
 };
 
 TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
@@ -151,7 +164,7 @@ TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
     QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
 
     // No match, a failing search and a slow one.
-    const auto fault = [](const char* key, int value) {
+    const auto fault = [this](const char* key, int value) {
         backend().server.faults().set(
             {backend::faultRuleFromJson({{"route", "rpc/search_players"}, {key, value}})});
     };
