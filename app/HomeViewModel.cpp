@@ -12,16 +12,6 @@ namespace {
 const QString unconfiguredMessage = QStringLiteral("Huddlepod isn’t configured.");
 const QString pageFallback = QStringLiteral("Something went wrong loading that.");
 
-bool isCancellation(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const CancelledError&) {
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
 } // namespace
 
 HomeViewModel::HomeViewModel(std::shared_ptr<LeagueService> league, QObject* parent)
@@ -296,7 +286,7 @@ QCoro::Task<> HomeViewModel::runLoad(QPointer<HomeViewModel> self, std::shared_p
             range = co_await resolveBounds(page, league, token);
         } catch (...) {
             const std::exception_ptr error = std::current_exception();
-            if (!isLive() || isCancellation(error))
+            if (!isLive())
                 co_return;
             // A failed request is not "no data": show why, keep nothing, and ask again on the next load.
             self->setPageYear(std::nullopt);
@@ -354,7 +344,7 @@ QCoro::Task<> HomeViewModel::runLoad(QPointer<HomeViewModel> self, std::shared_p
             table = co_await fetch(self->pageRequest(page), league, token);
     } catch (...) {
         const std::exception_ptr error = std::current_exception();
-        if (!isLive() || self->m_tab != page || isCancellation(error))
+        if (!isLive() || self->m_tab != page)
             co_return;
         self->setState(HomeContentState::failed(PostgRESTError::userMessage(error, pageFallback)));
         co_return;
@@ -406,7 +396,7 @@ QCoro::Task<bool> HomeViewModel::loadSchedule(QPointer<HomeViewModel> self, int 
             schedule = co_await league->schedule(year, token);
         } catch (...) {
             const std::exception_ptr error = std::current_exception();
-            if (!isLive() || isCancellation(error))
+            if (!isLive())
                 co_return false;
             // Not a season without games: nothing is stored, the selections stay for the retry.
             self->setAvailableWeeks({});
