@@ -84,6 +84,58 @@ TEST(ShortcutText, drawsModifierGlyphsOnTheBaselineAndElidesByItsOwnWidths) {
     EXPECT_EQ(ShortcutText::elided(text, font, width), text);
 }
 
+// No font has the keycap or the enclosing circle: the frame is ours, drawn around the character.
+TEST(ShortcutText, drawsTheKeycapAndCircleAroundTheirCharacter) {
+    const QFont font = Theme::font(22);
+    for (const QString& text : {QStringLiteral("1\u20E3"), QStringLiteral("?\u20DD")}) {
+        const qreal width = ShortcutText::width(text, font);
+        QImage canvas(int(width) + 20, 60, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        {
+            QPainter painter(&canvas);
+            ShortcutText::draw(painter, QPointF(10, 40), text, font, Qt::black);
+        }
+        QRect ink;
+        for (int y = 0; y < canvas.height(); ++y) {
+            for (int x = 0; x < canvas.width(); ++x) {
+                if (qAlpha(canvas.pixel(x, y)) > 0x40) {
+                    ink |= QRect(x, y, 1, 1);
+                }
+            }
+        }
+        ASSERT_FALSE(ink.isEmpty()) << text.toStdString();
+        EXPECT_GE(ink.left(), 10);
+        EXPECT_LE(ink.right(), 10 + width);
+        // A frame: ink across the middle row at both edges, and on the middle column at the top and the
+        // bottom, with the character's ink in between.
+        const auto inked = [&](int x, int y) { return qAlpha(canvas.pixel(x, y)) > 0x40; };
+        const int midY = ink.center().y();
+        const int midX = ink.center().x();
+        const auto anyInRow = [&](int from, int to, int y) {
+            for (int x = from; x <= to; ++x) {
+                if (inked(x, y)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        const auto anyInColumn = [&](int x, int from, int to) {
+            for (int y = from; y <= to; ++y) {
+                if (inked(x, y)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        const int edge = 3;
+        EXPECT_TRUE(anyInRow(ink.left(), ink.left() + edge, midY)) << text.toStdString();
+        EXPECT_TRUE(anyInRow(ink.right() - edge, ink.right(), midY)) << text.toStdString();
+        EXPECT_TRUE(anyInColumn(midX, ink.top(), ink.top() + edge)) << text.toStdString();
+        EXPECT_TRUE(anyInColumn(midX, ink.bottom() - edge, ink.bottom())) << text.toStdString();
+        EXPECT_TRUE(anyInRow(ink.left() + edge + 2, ink.right() - edge - 2, midY)) << text.toStdString();
+    }
+}
+
 TEST(ApplyAppearance, setsFusionAndThePaletteAtOnce) {
     QWidget widget;
     FixedWorkspaceSettings workspace;
