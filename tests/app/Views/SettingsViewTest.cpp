@@ -9,6 +9,7 @@
 #include "tests/GlobalShortcuts/FakeKeyGrabber.h"
 #include "tests/support/LoopbackServer.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QFile>
 #include <QKeyEvent>
@@ -20,8 +21,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace huddlepod {
 namespace {
@@ -73,8 +77,9 @@ TEST_F(SettingsForm, loginItemRowsFollowTheStateAndTheLastError) {
     build(std::nullopt); // no program path: the system cannot register it
     EXPECT_FALSE(view->launchAtLoginToggle()->isEnabled());
     EXPECT_FALSE(view->loginItemNotice()->isHidden());
-    EXPECT_TRUE(
-        view->loginItemNoticeText()->text().startsWith(QStringLiteral("macOS can't register this copy")));
+    EXPECT_EQ(view->loginItemNoticeText()->text().toStdString(),
+              "The desktop can't register this copy of Huddlepod to open at login. Moving it to your "
+              "~/.local/bin folder and reopening usually fixes it.");
     EXPECT_TRUE(view->openLoginItemsButton()->isHidden());
 
     QFile blocker(dir.filePath(QStringLiteral("blocker")));
@@ -99,13 +104,37 @@ TEST_F(SettingsForm, resetIsOfferedOnlyWhileThePanelIsDetached) {
     detached = true;
     build();
     EXPECT_TRUE(view->resetButton()->isEnabled());
-    EXPECT_TRUE(view->panelPositionDetail()->text().startsWith(QStringLiteral("The panel has been dragged")));
+    EXPECT_EQ(view->panelPositionDetail()->text().toStdString(),
+              "The panel has been dragged off the tray. While it's detached it stays put instead of closing "
+              "when you click away.");
     view->resetButton()->click();
     EXPECT_FALSE(view->resetButton()->isEnabled());
-    EXPECT_EQ(
-        view->panelPositionDetail()->text(),
-        QStringLiteral("The panel opens under the menu bar icon. Drag it anywhere to keep it open while you "
-                       "work."));
+    EXPECT_EQ(view->panelPositionDetail()->text().toStdString(),
+              "The panel opens under the tray icon. Drag it anywhere to keep it open while you work.");
+}
+
+// The form speaks of this desktop: the tray icon, launchers, the desktop itself; never of another system.
+TEST_F(SettingsForm, noTextNamesAnotherSystemOrItsApps) {
+    build();
+    std::vector<std::string> texts;
+    for (const QLabel* label : view->findChildren<QLabel*>()) {
+        texts.push_back(label->text().toStdString());
+    }
+    for (const QAbstractButton* button : view->findChildren<QAbstractButton*>()) {
+        texts.push_back(button->text().toStdString());
+    }
+    EXPECT_NE(
+        std::find(texts.begin(), texts.end(),
+                  "Clearing the shortcut leaves the tray icon as the only way in. Some apps — launchers, "
+                  "clipboard managers — claim shortcuts the desktop can't report; if yours does nothing, "
+                  "try another."),
+        texts.end());
+    for (const std::string& text : texts) {
+        for (const char* word :
+             {"macOS", "menu bar", "Raycast", "Alfred", "Login Items", "Applications folder"}) {
+            EXPECT_EQ(text.find(word), std::string::npos) << text;
+        }
+    }
 }
 
 TEST_F(SettingsForm, theUpdateButtonFollowsWhetherACheckCanStart) {
