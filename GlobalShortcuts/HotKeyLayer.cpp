@@ -55,7 +55,7 @@ void HotKeyLayer::unregisterShortcut(const Shortcut& shortcut) {
 void HotKeyLayer::softRegisterAll() {
     for (auto it = hotKeys_.begin(); it != hotKeys_.end();) {
         if (!it->second.grabbed && !grab(it->second.shortcut)) {
-            it = hotKeys_.erase(it); // lost to another client meanwhile: dropped for good
+            it = hotKeys_.erase(it); // lost to another client meanwhile: dropped (the registry tries again)
             continue;
         }
         it->second.grabbed = true;
@@ -98,6 +98,15 @@ bool HotKeyLayer::handleKey(x11::KeyCombination combination, x11::KeyTransition 
             callback(shortcut);
         }
         return true;
+    }
+    return false;
+}
+
+bool HotKeyLayer::holds(const Shortcut& shortcut) const {
+    for (const auto& [id, hotKey] : hotKeys_) {
+        if (hotKey.shortcut == shortcut) {
+            return true;
+        }
     }
     return false;
 }
