@@ -136,7 +136,7 @@ void Registry::registerShortcut(const Shortcut& shortcut) {
     }
     grab(shortcut);
     registeredShortcuts_.insert(shortcut);
-    if (!hotKeys_.holds(shortcut)) {
+    if (!hotKeys_.holds(shortcut) && hotKeys_.isHeldElsewhere(shortcut)) {
         keepRetrying();
     }
 }
@@ -147,22 +147,27 @@ void Registry::grab(const Shortcut& shortcut) {
         [this](const Shortcut& released) { handleKey(released, EventType::keyUp); });
 }
 
-std::vector<Shortcut> Registry::failedShortcuts() const {
-    std::vector<Shortcut> failed;
+std::vector<Shortcut> Registry::ungrabbedShortcuts() const {
+    std::vector<Shortcut> ungrabbed;
     for (const Shortcut& shortcut : registeredShortcuts_) {
-        // Unknown modifier bits can never be grabbed: not worth a retry.
-        if (shortcut.hasOnlyKnownModifiers() && !hotKeys_.holds(shortcut)) {
-            failed.push_back(shortcut);
+        if (!hotKeys_.holds(shortcut)) {
+            ungrabbed.push_back(shortcut);
         }
     }
-    return failed;
+    return ungrabbed;
+}
+
+bool Registry::anyTaken() {
+    const std::vector<Shortcut> ungrabbed = ungrabbedShortcuts();
+    return std::any_of(ungrabbed.begin(), ungrabbed.end(),
+                       [this](const Shortcut& shortcut) { return hotKeys_.isHeldElsewhere(shortcut); });
 }
 
 bool Registry::retryFailedRegistrations() {
-    for (const Shortcut& shortcut : failedShortcuts()) {
+    for (const Shortcut& shortcut : ungrabbedShortcuts()) {
         grab(shortcut);
     }
-    if (failedShortcuts().empty()) {
+    if (!anyTaken()) {
         if (retrying_) {
             retrying_->cancel();
             retrying_.reset();
@@ -321,7 +326,7 @@ void Registry::setEnabled(bool enabled) {
     }
     isEnabled_ = enabled;
     hotKeys_.update(isEnabled_, isMenuOpen_);
-    if (!failedShortcuts().empty()) {
+    if (anyTaken()) {
         keepRetrying();
     }
 }
@@ -332,7 +337,7 @@ void Registry::setMenuOpen(bool open) {
     }
     isMenuOpen_ = open;
     hotKeys_.update(isEnabled_, isMenuOpen_);
-    if (!failedShortcuts().empty()) {
+    if (anyTaken()) {
         keepRetrying(); // lost to another client while the menu was open
     }
 }

@@ -114,8 +114,10 @@ private:
     void registerName(const Name& name);
     void registerShortcut(const Shortcut& shortcut);
     void grab(const Shortcut& shortcut);
-    // Registered shortcuts the hot-key layer could not take.
-    std::vector<Shortcut> failedShortcuts() const;
+    // Registered shortcuts the hot-key layer does not hold.
+    std::vector<Shortcut> ungrabbedShortcuts() const;
+    // Those of them another client holds: without X, or for a key the keyboard lacks, every try fails.
+    bool anyTaken();
     void keepRetrying();
     static QCoro::Task<> retryPeriodically(QPointer<Registry> self, std::shared_ptr<Clock> clock,
                                            CancellationToken token);

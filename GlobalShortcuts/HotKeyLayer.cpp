@@ -122,6 +122,10 @@ bool HotKeyLayer::isSystemShortcut(const Shortcut& shortcut) {
             return false; // ours
         }
     }
+    return isHeldElsewhere(shortcut);
+}
+
+bool HotKeyLayer::isHeldElsewhere(const Shortcut& shortcut) {
     return shortcut.hasOnlyKnownModifiers() && grabber_->isHeldElsewhere(combinationOf(shortcut));
 }
 

@@ -80,6 +80,7 @@ TEST_F(Registry, unreadableStoredValuesAreNoShortcutAndAreNeverGrabbed) {
         onKeyDown(name, [&] { ++runs; });
         EXPECT_EQ(stored(name), value); // left in place
         EXPECT_TRUE(grabs->counts.empty()) << value.toStdString();
+        EXPECT_EQ(clock->sleeperCount(), 0U) << "no other client holds it: not tried again";
         EXPECT_FALSE(grabs->press({1, 71680}));
         EXPECT_EQ(runs, 0);
         registry->removeAllHandlers();
