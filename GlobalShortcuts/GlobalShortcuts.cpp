@@ -2,6 +2,7 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 
 #include "platform/UserDefaults.h"
+#include "platform/async/Detached.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -81,14 +82,19 @@ void Subscription::cancel() {
 }
 
 Registry::Registry(std::unique_ptr<QSettings> settings, std::unique_ptr<x11::KeyGrabber> grabber,
-                   QObject* parent)
+                   std::shared_ptr<Clock> clock, QObject* parent)
     : QObject(parent)
     , settings_(std::move(settings))
-    , hotKeys_(std::move(grabber)) {
+    , hotKeys_(std::move(grabber))
+    , clock_(clock ? std::move(clock) : std::make_shared<SystemClock>()) {
     installMenuTracking();
 }
 
-Registry::~Registry() = default;
+Registry::~Registry() {
+    if (retrying_) {
+        retrying_->cancel();
+    }
+}
 
 Registry& Registry::shared() {
     if (sharedRegistry()) {
@@ -96,8 +102,8 @@ Registry& Registry::shared() {
     }
     if (!standardRegistry()) {
         // Owned by the application, so the grabs end before Qt closes its X connection.
-        standardRegistry() =
-            new Registry(UserDefaults::openStandard(), x11::makeKeyGrabber(), QCoreApplication::instance());
+        standardRegistry() = new Registry(UserDefaults::openStandard(), x11::makeKeyGrabber(), nullptr,
+                                          QCoreApplication::instance());
     }
     return *standardRegistry();
 }
@@ -128,10 +134,73 @@ void Registry::registerShortcut(const Shortcut& shortcut) {
     if (registeredShortcuts_.contains(shortcut)) {
         return;
     }
+    grab(shortcut);
+    registeredShortcuts_.insert(shortcut);
+    if (!hotKeys_.holds(shortcut) && hotKeys_.isHeldElsewhere(shortcut)) {
+        keepRetrying();
+    }
+}
+
+void Registry::grab(const Shortcut& shortcut) {
     hotKeys_.registerShortcut(
         shortcut, [this](const Shortcut& pressed) { handleKey(pressed, EventType::keyDown); },
         [this](const Shortcut& released) { handleKey(released, EventType::keyUp); });
-    registeredShortcuts_.insert(shortcut);
+}
+
+std::vector<Shortcut> Registry::ungrabbedShortcuts() const {
+    std::vector<Shortcut> ungrabbed;
+    for (const Shortcut& shortcut : registeredShortcuts_) {
+        if (!hotKeys_.holds(shortcut)) {
+            ungrabbed.push_back(shortcut);
+        }
+    }
+    return ungrabbed;
+}
+
+bool Registry::anyTaken() {
+    const std::vector<Shortcut> ungrabbed = ungrabbedShortcuts();
+    return std::any_of(ungrabbed.begin(), ungrabbed.end(),
+                       [this](const Shortcut& shortcut) { return hotKeys_.isHeldElsewhere(shortcut); });
+}
+
+bool Registry::retryFailedRegistrations() {
+    for (const Shortcut& shortcut : ungrabbedShortcuts()) {
+        grab(shortcut);
+    }
+    if (!anyTaken()) {
+        if (retrying_) {
+            retrying_->cancel();
+            retrying_.reset();
+        }
+        return false;
+    }
+    keepRetrying();
+    return true;
+}
+
+void Registry::keepRetrying() {
+    if (retrying_) {
+        return;
+    }
+    retrying_.emplace();
+    startDetached([self = QPointer<Registry>(this), clock = clock_, token = retrying_->token()] {
+        return retryPeriodically(self, clock, token);
+    });
+}
+
+QCoro::Task<> Registry::retryPeriodically(QPointer<Registry> self, std::shared_ptr<Clock> clock,
+                                          CancellationToken token) {
+    bool failing = true;
+    while (failing) {
+        co_await clock->sleep(retryInterval, token); // cancelled: ends here
+        failing = self && self->retryFailedRegistrations();
+    }
+}
+
+void retryFailedRegistrations() {
+    if (Registry* registry = sharedRegistry() ? sharedRegistry().data() : standardRegistry().data()) {
+        registry->retryFailedRegistrations();
+    }
 }
 
 void Registry::unregisterShortcut(const Shortcut& shortcut) {
@@ -257,6 +326,9 @@ void Registry::setEnabled(bool enabled) {
     }
     isEnabled_ = enabled;
     hotKeys_.update(isEnabled_, isMenuOpen_);
+    if (anyTaken()) {
+        keepRetrying();
+    }
 }
 
 void Registry::setMenuOpen(bool open) {
@@ -265,6 +337,9 @@ void Registry::setMenuOpen(bool open) {
     }
     isMenuOpen_ = open;
     hotKeys_.update(isEnabled_, isMenuOpen_);
+    if (anyTaken()) {
+        keepRetrying(); // lost to another client while the menu was open
+    }
 }
 
 void Registry::handleKey(const Shortcut& pressed, EventType type) {

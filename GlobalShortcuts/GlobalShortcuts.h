@@ -5,6 +5,8 @@
 #include "GlobalShortcuts/HotKeyLayer.h"
 #include "GlobalShortcuts/Name.h"
 #include "GlobalShortcuts/Shortcut.h"
+#include "platform/async/Cancellation.h"
+#include "platform/async/Clock.h"
 
 #include <QList>
 #include <QObject>
@@ -12,6 +14,7 @@
 #include <QSet>
 #include <QSettings>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -49,8 +52,9 @@ class Registry : public QObject {
     Q_OBJECT
 
 public:
+    // Without a clock, the system clock times the retries of failed registrations.
     Registry(std::unique_ptr<QSettings> settings, std::unique_ptr<x11::KeyGrabber> grabber,
-             QObject* parent = nullptr);
+             std::shared_ptr<Clock> clock = nullptr, QObject* parent = nullptr);
     ~Registry() override;
 
     // The process-wide registry: the standard settings store and the X11 grabber (grabs fail quietly without
@@ -86,6 +90,12 @@ public:
     Subscription events(const Name& name, std::function<void(EventType)> handler);
     Subscription on(EventType type, const Name& name, Action handler);
 
+    // A registration that failed because another client held the combination is tried again here (the app
+    // calls this whenever it shows the panel or the settings window) and every retryInterval while one
+    // fails, until it succeeds or the shortcut changes. True while some registration still fails.
+    bool retryFailedRegistrations();
+    static constexpr std::chrono::seconds retryInterval{30};
+
     bool isSystemShortcut(const Shortcut& shortcut) { return hotKeys_.isSystemShortcut(shortcut); }
     const std::set<Shortcut>& registeredShortcuts() const { return registeredShortcuts_; }
     const HotKeyLayer& hotKeys() const { return hotKeys_; }
@@ -103,6 +113,14 @@ private:
 
     void registerName(const Name& name);
     void registerShortcut(const Shortcut& shortcut);
+    void grab(const Shortcut& shortcut);
+    // Registered shortcuts the hot-key layer does not hold.
+    std::vector<Shortcut> ungrabbedShortcuts() const;
+    // Those of them another client holds: without X, or for a key the keyboard lacks, every try fails.
+    bool anyTaken();
+    void keepRetrying();
+    static QCoro::Task<> retryPeriodically(QPointer<Registry> self, std::shared_ptr<Clock> clock,
+                                           CancellationToken token);
     void unregisterShortcut(const Shortcut& shortcut);
     // Keeps the combination while a name outside `released` that has actions still stores it.
     void releaseUnlessShared(const Shortcut& shortcut, const QList<Name>& released);
@@ -116,6 +134,8 @@ private:
 
     std::unique_ptr<QSettings> settings_;
     HotKeyLayer hotKeys_;
+    std::shared_ptr<Clock> clock_;
+    std::optional<CancellationSource> retrying_;
     bool isEnabled_ = true;
     bool isPaused_ = false;
     bool isMenuOpen_ = false;
@@ -127,6 +147,9 @@ private:
     std::uint64_t nextStreamId_ = 0;
     QSet<QObject*> openMenus_;
 };
+
+// Retries the failed registrations of the process-wide registry, if there is one yet.
+void retryFailedRegistrations();
 
 // The registry's operations on the process-wide registry.
 inline std::optional<Shortcut> getShortcut(const Name& name) {

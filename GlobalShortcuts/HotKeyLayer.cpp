@@ -55,7 +55,7 @@ void HotKeyLayer::unregisterShortcut(const Shortcut& shortcut) {
 void HotKeyLayer::softRegisterAll() {
     for (auto it = hotKeys_.begin(); it != hotKeys_.end();) {
         if (!it->second.grabbed && !grab(it->second.shortcut)) {
-            it = hotKeys_.erase(it); // lost to another client meanwhile: dropped for good
+            it = hotKeys_.erase(it); // lost to another client meanwhile: dropped (the registry tries again)
             continue;
         }
         it->second.grabbed = true;
@@ -102,6 +102,15 @@ bool HotKeyLayer::handleKey(x11::KeyCombination combination, x11::KeyTransition 
     return false;
 }
 
+bool HotKeyLayer::holds(const Shortcut& shortcut) const {
+    for (const auto& [id, hotKey] : hotKeys_) {
+        if (hotKey.shortcut == shortcut) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool HotKeyLayer::isSystemShortcut(const Shortcut& shortcut) {
     for (const Shortcut& reserved : system()) {
         if (reserved == shortcut) {
@@ -113,6 +122,10 @@ bool HotKeyLayer::isSystemShortcut(const Shortcut& shortcut) {
             return false; // ours
         }
     }
+    return isHeldElsewhere(shortcut);
+}
+
+bool HotKeyLayer::isHeldElsewhere(const Shortcut& shortcut) {
     return shortcut.hasOnlyKnownModifiers() && grabber_->isHeldElsewhere(combinationOf(shortcut));
 }
 

@@ -26,6 +26,11 @@ public:
     // menu is open so shortcuts still work there.
     void update(bool isEnabled, bool isMenuOpen);
 
+    // Whether an entry holds the shortcut: grabbed, or waiting while disabled or under a menu.
+    bool holds(const Shortcut& shortcut) const;
+
+    // Held by another X client (asked of the X server, whatever our own entries say).
+    bool isHeldElsewhere(const Shortcut& shortcut);
     // Held by another X client (never our own hot keys) or kept by the X server.
     bool isSystemShortcut(const Shortcut& shortcut);
     // The combinations the X server keeps for itself.

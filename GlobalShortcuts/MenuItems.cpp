@@ -62,7 +62,12 @@ std::unique_ptr<QMessageBox> makeAlert(const QString& title, const QString& mess
     alert->setText(title);
     alert->setIcon(icon);
     for (const QString& buttonTitle : buttonTitles) {
-        alert->addButton(buttonTitle, QMessageBox::AcceptRole);
+        QPushButton* button = alert->addButton(buttonTitle, QMessageBox::AcceptRole);
+        // Escape and closing the box (as quitting does) answer as the first button; a box without an escape
+        // button refuses to close.
+        if (alert->escapeButton() == nullptr) {
+            alert->setEscapeButton(button);
+        }
     }
     if (buttonTitles.isEmpty()) {
         alert->addButton(QMessageBox::Ok);

@@ -5,6 +5,7 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/MenuItems.h"
 #include "GlobalShortcuts/RecorderTexts.h"
+#include "platform/x11/KeyboardGrab.h"
 #include "ui/ShortcutText.h"
 #include "ui/Symbols.h"
 
@@ -18,6 +19,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 #include <utility>
@@ -27,12 +29,26 @@ namespace huddlepod::GlobalShortcuts {
 namespace {
 
 constexpr int clearButtonSize = 16;
+// Between the text and the field's edge or the clear button.
+constexpr int textMargin = 6;
 // A click this close outside the field still counts as inside.
 constexpr int clickSlop = 3;
 
 RecorderCocoa::MenuLookup& mainMenuLookup() {
     static RecorderCocoa::MenuLookup lookup;
     return lookup;
+}
+
+std::shared_ptr<x11::KeyboardGrab>& keyboardGrabSlot() {
+    static std::shared_ptr<x11::KeyboardGrab> grab;
+    return grab;
+}
+
+x11::KeyboardGrab& keyboardGrab() {
+    if (!keyboardGrabSlot()) {
+        keyboardGrabSlot() = x11::makeKeyboardGrab();
+    }
+    return *keyboardGrabSlot();
 }
 
 class ClearButton : public QAbstractButton {
@@ -120,6 +136,10 @@ void RecorderCocoa::setShortcutName(const Name& name) {
 
 void RecorderCocoa::setMainMenuLookup(MenuLookup lookup) {
     mainMenuLookup() = std::move(lookup);
+}
+
+void RecorderCocoa::setKeyboardGrab(std::shared_ptr<x11::KeyboardGrab> grab) {
+    keyboardGrabSlot() = std::move(grab);
 }
 
 QSize RecorderCocoa::sizeHint() const {
@@ -225,6 +245,11 @@ void RecorderCocoa::startRecording() {
     *current = eventMonitor_;
     eventMonitor_->setParent(this);
     eventMonitor_->start();
+    // Hot-key programs grab their combinations on the root window; with the keyboard ours, those reach the
+    // recorder too, and the conflict check can see them.
+    if (const QWindow* handle = window()->windowHandle(); handle != nullptr && handle->isVisible()) {
+        holdsKeyboard_ = keyboardGrab().grab(handle->winId());
+    }
     emit recordingChanged(true);
 }
 
@@ -235,6 +260,9 @@ void RecorderCocoa::endRecording() {
     // Recording may end inside the monitor's own callback: delete it once that has returned.
     eventMonitor_->deleteLater();
     eventMonitor_ = nullptr;
+    if (std::exchange(holdsKeyboard_, false)) {
+        keyboardGrab().release();
+    }
     setPlaceholderText(localizedText(QStringLiteral("record_shortcut")));
     updateClearButton();
     Registry::shared().setPaused(false);
@@ -380,17 +408,25 @@ void RecorderCocoa::resizeEvent(QResizeEvent* event) {
     clearButton_->move(width() - clearButton_->width() - 4, (height() - clearButton_->height()) / 2);
 }
 
+QRect RecorderCocoa::textArea() const {
+    // Symmetric room for the clear button keeps a shortcut centred on the field; without the button the
+    // placeholder has the width to itself.
+    const int inset = clearButton_->isHidden() ? textMargin : clearButton_->width() + textMargin;
+    return rect().adjusted(inset, 0, -inset, 0);
+}
+
+QString RecorderCocoa::shownText() const {
+    return ShortcutText::elided(text().isEmpty() ? placeholderText() : text(), font(), textArea().width());
+}
+
 void RecorderCocoa::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QStyleOptionFrame panel;
     initStyleOption(&panel);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
-    // Symmetric room for the clear button keeps the text centred on the field.
-    const int inset = clearButton_->width() + 6;
-    const QRect area = rect().adjusted(inset, 0, -inset, 0);
-    const bool empty = text().isEmpty();
-    const QString shown = ShortcutText::elided(empty ? placeholderText() : text(), font(), area.width());
-    const QColor color = palette().color(empty ? QPalette::PlaceholderText : QPalette::Text);
+    const QRect area = textArea();
+    const QString shown = shownText();
+    const QColor color = palette().color(text().isEmpty() ? QPalette::PlaceholderText : QPalette::Text);
     const qreal textWidth = ShortcutText::width(shown, font());
     painter.setRenderHint(QPainter::Antialiasing);
     ShortcutText::draw(painter,

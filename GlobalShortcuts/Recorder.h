@@ -10,10 +10,15 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAbstractButton;
 class QLabel;
+
+namespace huddlepod::x11 {
+class KeyboardGrab;
+}
 
 namespace huddlepod::GlobalShortcuts {
 
@@ -44,6 +49,11 @@ public:
 
     // The application's menu, consulted for every combination; none by default.
     static void setMainMenuLookup(MenuLookup lookup);
+    // Takes the keyboard for the recorder's window while it records; null goes back to the X11 grab.
+    static void setKeyboardGrab(std::shared_ptr<x11::KeyboardGrab> grab);
+
+    // The text as drawn: the shortcut or the placeholder, cut to the room it has.
+    QString shownText() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -67,6 +77,7 @@ private:
     void refreshText();
     void showTextOf(const std::optional<Shortcut>& shortcut);
     void updateClearButton();
+    QRect textArea() const;
     void clearClicked();
     void preventBecomingKey();
     // True consumes the event.
@@ -80,6 +91,7 @@ private:
     ChangeAction onChange_;
     bool canBecomeKey_ = true;
     LocalEventMonitor* eventMonitor_ = nullptr;
+    bool holdsKeyboard_ = false;
     QPointer<QWidget> observedWindow_;
     QAbstractButton* clearButton_ = nullptr;
 };

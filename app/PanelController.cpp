@@ -218,6 +218,7 @@ bool PanelController::isVisible() const {
 
 void PanelController::show() {
     openedAt_ = env_.clock->now();
+    GlobalShortcuts::retryFailedRegistrations(); // a shortcut another program held may be free now
     SearchPanel& panel = existingOrNewPanel();
     model_->reset();
     session_.setRevision(session_.revision() + 1);

@@ -32,6 +32,7 @@ void SettingsWindowController::show() {
         hidePanel_();
     }
     model_->refresh();
+    GlobalShortcuts::retryFailedRegistrations(); // a shortcut another program held may be free now
     QWidget* window = existingOrNewWindow();
     window->show();
     window->raise();

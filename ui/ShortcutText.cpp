@@ -4,6 +4,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace huddlepod {
@@ -26,31 +28,106 @@ qreal sideBearing(const QFont& font) {
     return pixelSizeOf(font) * 0.06;
 }
 
-// Walks the text: each run of font text and each modifier glyph, with the x where it starts.
+// Marks that enclose the character before them: a keycap (keypad keys) and a circle (help). No font we
+// ship has them, so we draw the frame around the character ourselves.
+enum class Enclosure { none, keycap, circle };
+
+Enclosure enclosureOf(QChar mark) {
+    switch (mark.unicode()) {
+    case 0x20E3:
+        return Enclosure::keycap;
+    case 0x20DD:
+        return Enclosure::circle;
+    default:
+        return Enclosure::none;
+    }
+}
+
+// One piece of laid-out text: a run of font text, a modifier glyph, or an enclosed character.
+struct Piece {
+    QString run;
+    std::optional<Symbol> glyph;
+    Enclosure enclosure = Enclosure::none;
+};
+
+// The enclosed character is drawn smaller, inside a frame from a little below the baseline to a little above
+// the cap height.
+QFont enclosedFont(const QFont& font) {
+    QFont smaller = font;
+    smaller.setPixelSize(std::max(1, int(std::lround(pixelSizeOf(font) * 0.7))));
+    return smaller;
+}
+
+qreal enclosurePadding(const QFont& font) {
+    return pixelSizeOf(font) * 0.12;
+}
+
+QSizeF enclosureSize(const QString& base, const QFont& font) {
+    const qreal height = QFontMetricsF(font).capHeight() + 2 * enclosurePadding(font);
+    const qreal inner =
+        QFontMetricsF(enclosedFont(font)).horizontalAdvance(base) + 2 * enclosurePadding(font);
+    return {std::max(height, inner), height};
+}
+
+// Walks the text: each piece with the x where it starts, then an empty piece at the end.
 void layOut(const QString& text, const QFont& font,
-            const std::function<void(qreal x, const QString& run, std::optional<Symbol> glyph)>& visit) {
+            const std::function<void(qreal x, const Piece& piece)>& visit) {
     const QFontMetricsF metrics(font);
     qreal x = 0;
     qsizetype runStart = 0;
     const auto flush = [&](qsizetype end) {
         if (end > runStart) {
             const QString run = text.mid(runStart, end - runStart);
-            visit(x, run, std::nullopt);
+            visit(x, Piece{run, std::nullopt});
             x += metrics.horizontalAdvance(run);
         }
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const std::optional<Symbol> glyph = ShortcutText::modifierSymbol(text.at(i));
-        if (!glyph) {
-            continue;
+        if (const std::optional<Symbol> glyph = ShortcutText::modifierSymbol(text.at(i))) {
+            flush(i);
+            visit(x, Piece{QString(), glyph});
+            x += Symbols::size(*glyph, pixelSizeOf(font)).width() + 2 * sideBearing(font);
+            runStart = i + 1;
+        } else if (const Enclosure enclosure =
+                       i + 1 < text.size() ? enclosureOf(text.at(i + 1)) : Enclosure::none;
+                   enclosure != Enclosure::none && !text.at(i).isSurrogate()) {
+            flush(i);
+            const QString base(text.at(i));
+            visit(x, Piece{base, std::nullopt, enclosure});
+            x += enclosureSize(base, font).width() + 2 * sideBearing(font);
+            runStart = i + 2;
+            ++i;
         }
-        flush(i);
-        visit(x, QString(), glyph);
-        x += Symbols::size(*glyph, pixelSizeOf(font)).width() + 2 * sideBearing(font);
-        runStart = i + 1;
     }
     flush(text.size());
-    visit(x, QString(), std::nullopt); // the end
+    visit(x, Piece{}); // the end
+}
+
+void drawEnclosed(QPainter& painter, QPointF baselineStart, const Piece& piece, const QFont& font,
+                  const QColor& color) {
+    const QSizeF size = enclosureSize(piece.run, font);
+    const qreal padding = enclosurePadding(font);
+    const QRectF frame(baselineStart.x() + sideBearing(font), baselineStart.y() + padding - size.height(),
+                       size.width(), size.height());
+    const qreal line = std::max(1.0, pixelSizeOf(font) * 0.07);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(color, line));
+    painter.setBrush(Qt::NoBrush);
+    const QRectF stroke = frame.adjusted(line / 2, line / 2, -line / 2, -line / 2);
+    if (piece.enclosure == Enclosure::keycap) {
+        const qreal radius = size.height() * 0.2;
+        painter.drawRoundedRect(stroke, radius, radius);
+    } else {
+        painter.drawEllipse(stroke);
+    }
+    const QFont inner = enclosedFont(font);
+    const QFontMetricsF innerMetrics(inner);
+    painter.setFont(inner);
+    const qreal width = innerMetrics.horizontalAdvance(piece.run);
+    const qreal baseline = frame.center().y() + innerMetrics.capHeight() / 2;
+    painter.drawText(QPointF(frame.center().x() - width / 2, baseline), piece.run);
+    painter.restore();
 }
 
 } // namespace
@@ -72,7 +149,7 @@ std::optional<Symbol> ShortcutText::modifierSymbol(QChar character) {
 
 qreal ShortcutText::width(const QString& text, const QFont& font) {
     qreal end = 0;
-    layOut(text, font, [&end](qreal x, const QString&, std::optional<Symbol>) { end = x; });
+    layOut(text, font, [&end](qreal x, const Piece&) { end = x; });
     return end;
 }
 
@@ -95,14 +172,16 @@ void ShortcutText::draw(QPainter& painter, QPointF baselineStart, const QString&
     painter.save();
     painter.setFont(font);
     painter.setPen(color);
-    layOut(text, font, [&](qreal x, const QString& run, std::optional<Symbol> glyph) {
+    layOut(text, font, [&](qreal x, const Piece& piece) {
         const QPointF at = baselineStart + QPointF(x, 0);
-        if (glyph) {
-            const QSizeF size = Symbols::size(*glyph, pixelSizeOf(font));
+        if (piece.glyph) {
+            const QSizeF size = Symbols::size(*piece.glyph, pixelSizeOf(font));
             const QRectF box(at.x() + sideBearing(font), at.y() - size.height(), size.width(), size.height());
-            Symbols::paint(painter, *glyph, box, color, weightOf(font));
-        } else if (!run.isEmpty()) {
-            painter.drawText(at, run);
+            Symbols::paint(painter, *piece.glyph, box, color, weightOf(font));
+        } else if (piece.enclosure != Enclosure::none) {
+            drawEnclosed(painter, at, piece, font, color);
+        } else if (!piece.run.isEmpty()) {
+            painter.drawText(at, piece.run);
         }
     });
     painter.restore();

@@ -1,6 +1,7 @@
 // Text that may hold the modifier glyphs ⌃⌥⇧⌘ ("Press ⌃⌥S from anywhere…"): Lato has none of them and a
-// fallback font draws them at another weight and with gaps, so we draw those four ourselves and the rest in
-// the given font.
+// fallback font draws them at another weight and with gaps, so we draw those four ourselves, and the keycap
+// and circle that enclose keypad keys and help ("⌃⌥1⃣"), which no font we ship has; the rest in the given
+// font.
 #pragma once
 
 #include "ui/Symbols.h"

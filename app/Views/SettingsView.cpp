@@ -121,8 +121,8 @@ SettingsView::SettingsView(SettingsModel& model, UpdaterController& updater,
     shortcut->addWidget(recorder_);
     form->addWidget(secondaryText(
         QStringLiteral(
-            "Clearing the shortcut leaves the menu bar icon as the only way in. Some apps — Raycast, "
-            "Alfred — claim shortcuts macOS can't report; if yours does nothing, try another."),
+            "Clearing the shortcut leaves the tray icon as the only way in. Some apps — launchers, clipboard "
+            "managers — claim shortcuts the desktop can't report; if yours does nothing, try another."),
         this));
 
     QVBoxLayout* general = addSection(form, this, QStringLiteral("General"));
@@ -148,7 +148,7 @@ SettingsView::SettingsView(SettingsModel& model, UpdaterController& updater,
     noticeText_ = secondaryText(QString(), nullptr);
     noticeRow->addWidget(noticeText_, 1, Qt::AlignTop);
     noticeRow->addSpacing(rowSpacing);
-    openLoginItems_ = new QPushButton(QStringLiteral("Open Login Items…"));
+    openLoginItems_ = new QPushButton(QStringLiteral("Open Autostart Folder…"));
     connect(openLoginItems_, &QPushButton::clicked, this,
             [this] { model_->loginItem().openSystemSettings(); });
     noticeRow->addWidget(openLoginItems_, 0, Qt::AlignTop);
@@ -215,17 +215,16 @@ void SettingsView::sync() {
     openLoginItems_->setVisible(state == LoginItem::State::requiresApproval);
     noticeText_->setText(
         state == LoginItem::State::requiresApproval
-            ? QStringLiteral("macOS is blocking Huddlepod from opening at login.")
+            ? QStringLiteral("The desktop is blocking Huddlepod from opening at login.")
             : QStringLiteral(
-                  "macOS can't register this copy of Huddlepod to open at login. Moving it to your "
-                  "Applications folder and reopening usually fixes it."));
+                  "The desktop can't register this copy of Huddlepod to open at login. Moving it to your "
+                  "~/.local/bin folder and reopening usually fixes it."));
 
-    panelDetail_->setText(
-        model_->isPanelDetached()
-            ? QStringLiteral("The panel has been dragged off the menu bar. While it's detached "
-                             "it stays put instead of closing when you click away.")
-            : QStringLiteral("The panel opens under the menu bar icon. Drag it anywhere to "
-                             "keep it open while you work."));
+    panelDetail_->setText(model_->isPanelDetached()
+                              ? QStringLiteral("The panel has been dragged off the tray. While it's detached "
+                                               "it stays put instead of closing when you click away.")
+                              : QStringLiteral("The panel opens under the tray icon. Drag it anywhere to "
+                                               "keep it open while you work."));
     reset_->setEnabled(model_->isPanelDetached());
 
     checkForUpdates_->setEnabled(updater_->canCheckForUpdates());

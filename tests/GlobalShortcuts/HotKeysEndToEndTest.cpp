@@ -2,12 +2,17 @@
 #include "tests/support/XServerHarness.h"
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/Recorder.h"
 #include "platform/x11/X11Connection.h"
 
+#include <QAbstractButton>
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -149,6 +154,42 @@ TEST_F(HotKeys, aCombinationAnotherClientHoldsFailsQuietlyAndIsReported) {
     keys("key --delay 5 ctrl+alt+g");
     settle();
     EXPECT_EQ(downs, 0);
+    other.closeWriteChannel();
+}
+
+// Hot-key programs grab their combination under every lock variant; while recording, the recorder still gets
+// it and tells the user who has it.
+TEST_F(HotKeys, recordingACombinationAnotherClientHoldsShowsTheAlert) {
+    // K is X keycode 45; Control and Mod1 (12), with Lock (2), Num Lock (16) and both.
+    QProcess& other = server->start(QStringLiteral(GRAB_KEY_HELPER),
+                                    {QStringLiteral("45"), QStringLiteral("12"), QStringLiteral("14"),
+                                     QStringLiteral("28"), QStringLiteral("30")});
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return other.canReadLine(); })) << "helper did not grab";
+    const Name name(QStringLiteral("recorded"));
+    QWidget window;
+    auto* recorder = new Recorder(name);
+    (new QVBoxLayout(&window))->addWidget(recorder);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(XServerHarness::waitFor(
+        [&] { return window.isActiveWindow() && recorder->field()->canBecomeKey(); }));
+    recorder->field()->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(recorder->field()->isRecording());
+
+    // The alert runs its own loop: answered from inside it.
+    QString title;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            title = box->text();
+            box->buttons().at(0)->click();
+        }
+    });
+    answer.start(20);
+    keys("key --delay 5 ctrl+alt+k");
+    EXPECT_TRUE(XServerHarness::waitFor([&] { return !title.isEmpty(); })) << "no alert";
+    EXPECT_EQ(title.toStdString(), "The desktop or another application already uses this shortcut.");
+    EXPECT_FALSE(registry->getShortcut(name));
     other.closeWriteChannel();
 }
 

@@ -2,6 +2,8 @@
 #include "GlobalShortcuts/Recorder.h"
 #include "FakeKeyGrabber.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
+#include "platform/x11/KeyboardGrab.h"
+#include "tests/app/Views/RenderOutput.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,6 +26,16 @@ namespace {
 
 using F = ModifierFlag;
 
+// Which window holds the keyboard, if any.
+struct FakeKeyboardGrab : x11::KeyboardGrab {
+    bool grab(WId window) override {
+        holder = window;
+        return true;
+    }
+    void release() override { holder.reset(); }
+    std::optional<WId> holder;
+};
+
 class Recording : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -31,6 +43,7 @@ protected:
             std::make_unique<QSettings>(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat),
             std::make_unique<test::FakeKeyGrabber>(grabs));
         Registry::setShared(registry.get());
+        RecorderCocoa::setKeyboardGrab(keyboard);
         name.emplace(QStringLiteral("recorderTest"));
         auto* layout = new QVBoxLayout(&window);
         recorder = new Recorder(QStringLiteral("Open Huddlepod:"), *name,
@@ -44,6 +57,7 @@ protected:
     }
     void TearDown() override {
         RecorderCocoa::setMainMenuLookup({});
+        RecorderCocoa::setKeyboardGrab(nullptr);
         Registry::setShared(nullptr);
     }
 
@@ -75,6 +89,7 @@ protected:
     QTemporaryDir dir;
     std::shared_ptr<test::FakeGrabs> grabs = std::make_shared<test::FakeGrabs>();
     std::unique_ptr<Registry> registry;
+    std::shared_ptr<FakeKeyboardGrab> keyboard = std::make_shared<FakeKeyboardGrab>();
     std::optional<Name> name;
     QWidget window;
     Recorder* recorder = nullptr;
@@ -92,29 +107,34 @@ TEST_F(Recording, keysAreSpecialRefusedOrTaken) {
         Qt::KeyboardModifiers modifiers;
         bool stillRecording;
         std::optional<Shortcut> taken;
+        const char* text;
     } cases[] = {
-        {Qt::Key_Escape, Qt::NoModifier, false, {}},
-        {Qt::Key_Tab, Qt::NoModifier, false, {}},
-        {Qt::Key_A, Qt::NoModifier, true, {}},
-        {Qt::Key_A, Qt::ShiftModifier, true, {}},
-        {Qt::Key_Backtab, Qt::ShiftModifier, true, {}},
-        {Qt::Key_Backspace, Qt::ShiftModifier, true, {}},
-        {Qt::Key_Control, Qt::ControlModifier, true, {}},
-        {Qt::Key_J, Qt::ControlModifier | Qt::AltModifier, false, Shortcut(Key::j, F::control | F::option)},
-        {Qt::Key_F5, Qt::NoModifier, false, Shortcut(Key::f5)},
-        {Qt::Key_F6, Qt::ShiftModifier, false, Shortcut(Key::f6, F::shift)},
+        {Qt::Key_Escape, Qt::NoModifier, false, {}, "⌃⌥G"},
+        {Qt::Key_Tab, Qt::NoModifier, false, {}, "⌃⌥G"},
+        {Qt::Key_A, Qt::NoModifier, true, {}, "⌃⌥G"},
+        {Qt::Key_A, Qt::ShiftModifier, true, {}, "⌃⌥G"},
+        {Qt::Key_Backtab, Qt::ShiftModifier, true, {}, "⌃⌥G"},
+        {Qt::Key_Backspace, Qt::ShiftModifier, true, {}, "⌃⌥G"},
+        {Qt::Key_Control, Qt::ControlModifier, true, {}, "⌃⌥G"},
+        {Qt::Key_J, Qt::ControlModifier | Qt::AltModifier, false, Shortcut(Key::j, F::control | F::option),
+         "⌃⌥J"},
+        {Qt::Key_F5, Qt::NoModifier, false, Shortcut(Key::f5), "F5"},
+        {Qt::Key_F6, Qt::ShiftModifier, false, Shortcut(Key::f6, F::shift), "⇧F6"},
     };
+    const WId windowId = window.windowHandle()->winId();
     for (const auto& c : cases) {
         registry->setShortcut(old, *name);
         changes.clear();
         startRecording();
         EXPECT_TRUE(registry->isPaused());
+        EXPECT_EQ(keyboard->holder, windowId) << "every key goes to the recorder's window";
         press(c.key, c.modifiers);
         EXPECT_EQ(field().isRecording(), c.stillRecording) << c.key;
         EXPECT_EQ(registry->isPaused(), c.stillRecording) << c.key;
+        EXPECT_EQ(keyboard->holder.has_value(), c.stillRecording) << c.key;
         EXPECT_EQ(other->hasFocus(), c.key == Qt::Key_Tab) << c.key;
         EXPECT_EQ(registry->getShortcut(*name), c.taken.value_or(old)) << c.key;
-        EXPECT_EQ(field().text(), c.taken.value_or(old).description()) << c.key;
+        EXPECT_EQ(field().text().toStdString(), c.text) << c.key;
         EXPECT_EQ(changes, c.taken ? std::vector{c.taken} : std::vector<std::optional<Shortcut>>{}) << c.key;
     }
 }
@@ -179,6 +199,60 @@ TEST_F(Recording, conflictsAlertAndOnlyForceTakesADesktopShortcut) {
         EXPECT_EQ(field().isRecording(), !c.stored) << "refused: recording again after the alert";
     }
     EXPECT_EQ(changes.size(), 1U);
+}
+
+// The recorder's window losing activation or closing ends recording and gives the keyboard back.
+TEST_F(Recording, theKeyboardIsReleasedWhenTheWindowGoesInactiveOrCloses) {
+    startRecording();
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    EXPECT_FALSE(field().isRecording());
+    EXPECT_FALSE(keyboard->holder);
+
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QCoreApplication::processEvents();
+    startRecording();
+    EXPECT_TRUE(keyboard->holder);
+    window.close();
+    EXPECT_FALSE(field().isRecording());
+    EXPECT_FALSE(keyboard->holder);
+}
+
+// Without a shortcut the clear button is hidden and the placeholder has the field's whole width.
+TEST_F(Recording, placeholdersAndShortcutsAreShownWhole) {
+    EXPECT_EQ(field().shownText().toStdString(), "Record Shortcut");
+    testsupport::saveLooks(*recorder, QStringLiteral("shortcut-recorder-empty"));
+    startRecording();
+    EXPECT_EQ(field().shownText().toStdString(), "Type Shortcut");
+    press(Qt::Key_Escape);
+    registry->setShortcut(Shortcut(Key::keypad1, F::control | F::option), *name);
+    EXPECT_EQ(field().shownText().toStdString(), "⌃⌥1\u20E3");
+    testsupport::saveLooks(*recorder, QStringLiteral("shortcut-recorder-keypad"));
+}
+
+// Quitting (the tray menu's Quit) ends the program even while an alert of the recorder waits for an answer.
+TEST_F(Recording, quittingEndsTheEventLoopWhileTheDesktopShortcutAlertIsOpen) {
+    const Shortcut taken(Key::k, F::control | F::option);
+    grabs->heldElsewhere.insert({taken.carbonKeyCode, taken.carbonModifiers});
+    startRecording();
+    bool alertWasOpen = false;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&] {
+            alertWasOpen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
+            QCoreApplication::quit();
+        });
+        press(Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+    });
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    giveUp.start(std::chrono::seconds(10));
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "the quit was refused";
+    EXPECT_TRUE(alertWasOpen);
+    EXPECT_FALSE(registry->getShortcut(*name));
 }
 
 } // namespace

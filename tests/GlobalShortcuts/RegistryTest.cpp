@@ -29,8 +29,8 @@ protected:
     void SetUp() override {
         auto settings = std::make_unique<QSettings>(dir.filePath("s.ini"), QSettings::IniFormat);
         settingsFile = settings.get();
-        registry = std::make_unique<GlobalShortcuts::Registry>(std::move(settings),
-                                                               std::make_unique<test::FakeKeyGrabber>(grabs));
+        registry = std::make_unique<GlobalShortcuts::Registry>(
+            std::move(settings), std::make_unique<test::FakeKeyGrabber>(grabs), clock);
         GlobalShortcuts::Registry::setShared(registry.get());
     }
     void TearDown() override { GlobalShortcuts::Registry::setShared(nullptr); }
@@ -39,6 +39,7 @@ protected:
 
     QTemporaryDir dir;
     std::shared_ptr<FakeGrabs> grabs = std::make_shared<FakeGrabs>();
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     QSettings* settingsFile = nullptr;
     std::unique_ptr<GlobalShortcuts::Registry> registry;
 };
@@ -79,6 +80,7 @@ TEST_F(Registry, unreadableStoredValuesAreNoShortcutAndAreNeverGrabbed) {
         onKeyDown(name, [&] { ++runs; });
         EXPECT_EQ(stored(name), value); // left in place
         EXPECT_TRUE(grabs->counts.empty()) << value.toStdString();
+        EXPECT_EQ(clock->sleeperCount(), 0U) << "no other client holds it: not tried again";
         EXPECT_FALSE(grabs->press({1, 71680}));
         EXPECT_EQ(runs, 0);
         registry->removeAllHandlers();
@@ -99,6 +101,44 @@ TEST_F(Registry, everyAttemptTakesAFreshIdentifier) {
     a.setShortcut(Shortcut(Key::f6)); // re-registration
     EXPECT_EQ(registry->hotKeys().hotKeys(), (Ids{{3, true}, {4, true}}));
     EXPECT_EQ(grabs->count(combination(kCtrlAltS)), 0);
+}
+
+// Forcing a combination another client holds: taken once that client lets it go, at the next retry or when a
+// window shows; the retries stop when it is taken or the shortcut changes.
+TEST_F(Registry, aTakenCombinationIsTriedAgainUntilItIsFreeOrChanged) {
+    using namespace std::chrono_literals;
+    const Name name = toggleSearchName();
+    int downs = 0;
+    onKeyDown(name, [&] { ++downs; });
+    grabs->heldElsewhere.insert(test::keyPair(combination(kCtrlAltG)));
+    name.setShortcut(kCtrlAltG);
+    EXPECT_TRUE(grabs->counts.empty());
+    clock->advance(30s);
+    EXPECT_TRUE(grabs->counts.empty());
+    grabs->heldElsewhere.clear();
+    clock->advance(29s);
+    EXPECT_TRUE(grabs->counts.empty());
+    clock->advance(1s);
+    EXPECT_EQ(grabs->count(combination(kCtrlAltG)), 1);
+    EXPECT_EQ(clock->sleeperCount(), 0U);
+    grabs->press(combination(kCtrlAltG));
+    EXPECT_EQ(downs, 1);
+
+    const Shortcut f5(Key::f5);
+    grabs->heldElsewhere.insert(test::keyPair(combination(f5)));
+    name.setShortcut(f5);
+    name.setShortcut(kCtrlAltS);
+    grabs->heldElsewhere.clear();
+    clock->advance(30s);
+    EXPECT_EQ(grabs->count(combination(f5)), 0);
+    EXPECT_EQ(clock->sleeperCount(), 0U);
+
+    grabs->heldElsewhere.insert(test::keyPair(combination(kCtrlAltG)));
+    name.setShortcut(kCtrlAltG);
+    grabs->heldElsewhere.clear();
+    retryFailedRegistrations(); // a window shows
+    EXPECT_EQ(grabs->count(combination(kCtrlAltG)), 1);
+    EXPECT_EQ(clock->sleeperCount(), 0U);
 }
 
 TEST_F(Registry, pauseEnableAndMenusSwitchWhatAPressDoes) {

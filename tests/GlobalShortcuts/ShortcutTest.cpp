@@ -49,6 +49,22 @@ TEST(Shortcut, displayTextOrdersGlyphsAndNamesKeys) {
     EXPECT_EQ(description(F::function | F::command | F::control), QString::fromUtf8("⌃⌘\U0001F310\uFE0E"));
 }
 
+// One-grapheme characters stand for themselves; the rest become a space or a function-key character.
+TEST(Shortcut, keyEquivalentsOfLettersMarksSpaceAndFunctionKeys) {
+    const struct {
+        Key key;
+        const char* text;
+    } cases[] = {
+        {Key::s, "s"},          {Key::escape, "⎋"},        {Key::return_, "↩"},
+        {Key::help, "?\u20DD"}, {Key::keypad0, "0\u20E3"}, {Key::space, " "},
+        {Key::f1, "\uF704"},    {Key::f20, "\uF717"},      {Key(300), ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Shortcut(c.key, ModifierFlag::command).keyEquivalent(), QString::fromUtf8(c.text))
+            << c.text;
+    }
+}
+
 TEST(Shortcut, fromKeyEventIgnoresModifierKeysAndOtherEvents) {
     const QKeyEvent press(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(Shortcut::fromKeyEvent(press), Shortcut(Key::s, F::control | F::option));

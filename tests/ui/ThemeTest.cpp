@@ -84,6 +84,33 @@ TEST(ShortcutText, drawsModifierGlyphsOnTheBaselineAndElidesByItsOwnWidths) {
     EXPECT_EQ(ShortcutText::elided(text, font, width), text);
 }
 
+// No font has the keycap or the enclosing circle: ours is a frame around the character, inside the measured
+// width, with ink at the middle of each of its four sides.
+TEST(ShortcutText, drawsTheKeycapAndCircleAroundTheirCharacter) {
+    const QFont font = Theme::font(22);
+    for (const QString& text : {QStringLiteral("1\u20E3"), QStringLiteral("?\u20DD")}) {
+        const qreal width = ShortcutText::width(text, font);
+        QImage canvas(int(width) + 20, 60, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        {
+            QPainter painter(&canvas);
+            ShortcutText::draw(painter, QPointF(10, 40), text, font, Qt::black);
+        }
+        const auto inked = [&](int x, int y) { return qAlpha(canvas.pixel(x, y)) > 0x40; };
+        QRect ink;
+        for (int y = 0; y < canvas.height(); ++y) {
+            for (int x = 0; x < canvas.width(); ++x) {
+                ink |= inked(x, y) ? QRect(x, y, 1, 1) : QRect();
+            }
+        }
+        const QPoint c = ink.center();
+        EXPECT_TRUE(ink.left() >= 10 && ink.right() <= 10 + width) << text.toStdString();
+        EXPECT_TRUE(inked(ink.left(), c.y()) && inked(ink.right(), c.y()) && inked(c.x(), ink.top()) &&
+                    inked(c.x(), ink.bottom()))
+            << text.toStdString();
+    }
+}
+
 TEST(ApplyAppearance, setsFusionAndThePaletteAtOnce) {
     QWidget widget;
     FixedWorkspaceSettings workspace;

@@ -9,11 +9,13 @@
 #include "tests/GlobalShortcuts/FakeKeyGrabber.h"
 #include "tests/support/LoopbackServer.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,8 +75,9 @@ TEST_F(SettingsForm, loginItemRowsFollowTheStateAndTheLastError) {
     build(std::nullopt); // no program path: the system cannot register it
     EXPECT_FALSE(view->launchAtLoginToggle()->isEnabled());
     EXPECT_FALSE(view->loginItemNotice()->isHidden());
-    EXPECT_TRUE(
-        view->loginItemNoticeText()->text().startsWith(QStringLiteral("macOS can't register this copy")));
+    EXPECT_EQ(view->loginItemNoticeText()->text().toStdString(),
+              "The desktop can't register this copy of Huddlepod to open at login. Moving it to your "
+              "~/.local/bin folder and reopening usually fixes it.");
     EXPECT_TRUE(view->openLoginItemsButton()->isHidden());
 
     QFile blocker(dir.filePath(QStringLiteral("blocker")));
@@ -99,13 +102,31 @@ TEST_F(SettingsForm, resetIsOfferedOnlyWhileThePanelIsDetached) {
     detached = true;
     build();
     EXPECT_TRUE(view->resetButton()->isEnabled());
-    EXPECT_TRUE(view->panelPositionDetail()->text().startsWith(QStringLiteral("The panel has been dragged")));
+    EXPECT_EQ(view->panelPositionDetail()->text().toStdString(),
+              "The panel has been dragged off the tray. While it's detached it stays put instead of closing "
+              "when you click away.");
     view->resetButton()->click();
     EXPECT_FALSE(view->resetButton()->isEnabled());
-    EXPECT_EQ(
-        view->panelPositionDetail()->text(),
-        QStringLiteral("The panel opens under the menu bar icon. Drag it anywhere to keep it open while you "
-                       "work."));
+    EXPECT_EQ(view->panelPositionDetail()->text().toStdString(),
+              "The panel opens under the tray icon. Drag it anywhere to keep it open while you work.");
+}
+
+// The form speaks of this desktop (the tray icon, launchers), never of another system's parts or apps.
+TEST_F(SettingsForm, noTextNamesAnotherSystemOrItsApps) {
+    build();
+    QStringList texts;
+    for (const QLabel* label : view->findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    for (const QAbstractButton* button : view->findChildren<QAbstractButton*>()) {
+        texts << button->text();
+    }
+    EXPECT_TRUE(texts.contains(QStringLiteral(
+        "Clearing the shortcut leaves the tray icon as the only way in. Some apps — launchers, clipboard "
+        "managers — claim shortcuts the desktop can't report; if yours does nothing, try another.")));
+    const QRegularExpression otherSystem(
+        QStringLiteral("macOS|menu bar|Raycast|Alfred|Login Items|Applications"));
+    EXPECT_EQ(texts.filter(otherSystem).join(u'|').toStdString(), "");
 }
 
 TEST_F(SettingsForm, theUpdateButtonFollowsWhetherACheckCanStart) {
