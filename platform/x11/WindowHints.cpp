@@ -1,10 +1,14 @@
-// EWMH hints, the compositor test and the pointer query.
+// EWMH hints, the input shape and the pointer query.
 #include "platform/x11/WindowHints.h"
 #include "platform/x11/X11Native.h"
 
 #include <QGuiApplication>
+#include <QRegion>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
+#include <QtMath>
+
+#include <xcb/shape.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -64,18 +68,33 @@ void setOnAllDesktopsAndOffTaskbar(QWindow& window) {
     xcb_flush(connection);
 }
 
-bool isCompositorActive() {
+void setInputRegion(QWindow& window, const QRegion& region) {
     xcb_connection_t* connection = nativeConnection();
     if (!connection) {
-        return false;
+        return;
     }
-    const int screen = qgetenv("DISPLAY").contains('.') ? qgetenv("DISPLAY").split('.').last().toInt() : 0;
-    const xcb_atom_t selection = internAtom(connection, "_NET_WM_CM_S" + QByteArray::number(screen));
-    const auto cookie = xcb_get_selection_owner(connection, selection);
-    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(connection, cookie, nullptr);
-    const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
-    std::free(reply);
-    return owned;
+    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection, &xcb_shape_id);
+    if (!shape || !shape->present) {
+        return;
+    }
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    if (region.isEmpty()) {
+        xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id, 0, 0, XCB_PIXMAP_NONE);
+    } else {
+        // X counts device pixels.
+        const qreal ratio = window.devicePixelRatio();
+        std::vector<xcb_rectangle_t> rectangles;
+        for (const QRect& rect : region) {
+            const QRect device(
+                QPoint(qFloor(rect.left() * ratio), qFloor(rect.top() * ratio)),
+                QPoint(qCeil((rect.right() + 1) * ratio) - 1, qCeil((rect.bottom() + 1) * ratio) - 1));
+            rectangles.push_back({int16_t(device.x()), int16_t(device.y()), uint16_t(device.width()),
+                                  uint16_t(device.height())});
+        }
+        xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, id,
+                             0, 0, uint32_t(rectangles.size()), rectangles.data());
+    }
+    xcb_flush(connection);
 }
 
 std::optional<bool> isLeftButtonDown() {
