@@ -76,6 +76,10 @@ TEST_F(UnderOpenbox, aDragDetachesThePanelWhereTheManagerLeftItUntilReset) {
         << storedOrigin().value_or(QPoint(-1, -1)).x();
     const QPoint detached = attached.topLeft() + QPoint(-200, 110); // from where the manager took over
     EXPECT_EQ(panel()->topLeft(), detached);
+    // The panel's own controls take clicks again: the hint's close button.
+    const QPoint close = detached + QPoint(419, 52);
+    xdotool({"mousemove", QString::number(close.x()), QString::number(close.y()), "click", "1"});
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return stored("hasSeenHotkeyHint").toBool(); }));
     screenshot("openbox-detached");
 
     xdotool({"mousemove", "100", "700", "click", "1"});

@@ -1,12 +1,15 @@
 // The panel window: its shape with and without a compositor, the drag of its background, and the controller
-// following the compositor while the panel is open.
+// and an open popover following the compositor.
 #include "app/SearchPanel.h"
 #include "app/PanelController.h"
 #include "app/PanelPlacement.h"
+#include "app/Views/Components/Popover.h"
+#include "platform/x11/Compositor.h"
 #include "tests/app/shell/ShellTestSupport.h"
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -110,4 +113,16 @@ TEST(PanelCompositing, theOpenPanelFollowsTheCompositorAndEachShowAsksAgain) {
     controller.show();
     EXPECT_EQ(controller.panel()->geometry(), QRect(832, 30, 440, 560));
     EXPECT_FALSE(controller.panel()->mask().isEmpty());
+}
+
+TEST(PanelCompositing, anOpenPopoverClosesWhenACompositorComesOrGoes) {
+    for (const bool composited : {false, true}) {
+        QPointer<Popover> popover = new Popover(new QWidget);
+        popover->setAttribute(Qt::WA_DeleteOnClose);
+        popover->showFor(QRect(100, 100, 40, 20), QRect(0, 0, 800, 600));
+        ASSERT_TRUE(popover->isVisible());
+        emit CompositingMonitor::shared().changed(composited);
+        EXPECT_TRUE(!popover || !popover->isVisible()) << composited;
+        delete popover.data();
+    }
 }
