@@ -152,9 +152,11 @@ void SearchPanel::mouseMoveEvent(QMouseEvent* event) {
         if ((global - *pressedAt_).manhattanLength() < QApplication::startDragDistance()) {
             return;
         }
-        // The window manager moves the window from here on, following the pointer from where it is now.
+        // The window manager moves the window from here on, as if it had taken the drag from the press (off
+        // X11, Qt's move starts where the pointer is now).
         drag_ = Drag::byWindowManager;
-        if (windowHandle() && windowHandle()->startSystemMove()) {
+        if (windowHandle() && (x11::startWindowManagerMove(*windowHandle(), *pressedAt_) ||
+                               windowHandle()->startSystemMove())) {
             pressedAt_.reset(); // it has the pointer until the button is up
             return;
         }

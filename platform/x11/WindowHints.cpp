@@ -97,6 +97,51 @@ void setInputRegion(QWindow& window, const QRegion& region) {
     xcb_flush(connection);
 }
 
+namespace {
+
+bool isSupportedByWindowManager(xcb_connection_t* connection, xcb_atom_t atom) {
+    const auto cookie = xcb_get_property(connection, 0, nativeRootWindow(connection),
+                                         internAtom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 1024);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+    if (!reply) {
+        return false;
+    }
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+    const int count = reply->format == 32 ? xcb_get_property_value_length(reply) / 4 : 0;
+    const bool found = std::find(atoms, atoms + count, atom) != atoms + count;
+    std::free(reply);
+    return found;
+}
+
+} // namespace
+
+bool startWindowManagerMove(QWindow& window, QPoint pressedAt) {
+    xcb_connection_t* connection = nativeConnection();
+    const xcb_atom_t moveResize =
+        connection ? internAtom(connection, "_NET_WM_MOVERESIZE") : xcb_atom_t(XCB_ATOM_NONE);
+    if (moveResize == XCB_ATOM_NONE || !isSupportedByWindowManager(connection, moveResize)) {
+        return false;
+    }
+    const qreal ratio = window.devicePixelRatio();
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(window.winId());
+    message.type = moveResize;
+    message.data.data32[0] = uint32_t(qRound(pressedAt.x() * ratio));
+    message.data.data32[1] = uint32_t(qRound(pressedAt.y() * ratio));
+    message.data.data32[2] = 8; // _NET_WM_MOVERESIZE_MOVE
+    message.data.data32[3] = XCB_BUTTON_INDEX_1;
+    message.data.data32[4] = 1; // a normal application
+    // The press grabbed the pointer for us; the manager needs it.
+    xcb_ungrab_pointer(connection, XCB_CURRENT_TIME);
+    xcb_send_event(connection, 0, nativeRootWindow(connection),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+    return true;
+}
+
 std::optional<bool> isLeftButtonDown() {
     xcb_connection_t* connection = nativeConnection();
     if (!connection) {

@@ -64,7 +64,7 @@ protected:
 
 TEST_F(UnderOpenbox, aDragDetachesThePanelWhereTheManagerLeftItUntilReset) {
     pointer("mousedown", grip);
-    // Past the drag distance the manager takes the move over, from where the pointer is then.
+    // Past the drag distance the manager takes the move over.
     xdotool({"mousemove", QString::number(grip.x() - 200), QString::number(grip.y() - 10)});
     const QPoint target = grip + QPoint(-400, 100);
     ASSERT_TRUE(XServerHarness::waitFor([&] {
@@ -78,7 +78,7 @@ TEST_F(UnderOpenbox, aDragDetachesThePanelWhereTheManagerLeftItUntilReset) {
         return storedOrigin() && storedOrigin() == panel()->topLeft();
     })) << "stored: "
         << storedOrigin().value_or(QPoint(-1, -1)).x();
-    const QPoint detached = attached.topLeft() + QPoint(-200, 110); // from where the manager took over
+    const QPoint detached = attached.topLeft() + QPoint(-400, 100); // it kept up with the pointer
     EXPECT_EQ(panel()->topLeft(), detached);
     // The panel's own controls take clicks again: the hint's close button.
     const QPoint close = detached + QPoint(419, 52);
