@@ -1,5 +1,4 @@
-// The panel window: its shape with and without a compositor, the drag of its background, and the controller
-// and an open popover following the compositor.
+// The panel window's background drag, and the panel and an open popover following the compositor.
 #include "app/SearchPanel.h"
 #include "app/PanelController.h"
 #include "app/PanelPlacement.h"
@@ -27,30 +26,6 @@ void mouse(QWidget& widget, QEvent::Type type, QPoint global, Qt::MouseButtons b
 }
 
 } // namespace
-
-TEST(SearchPanel, composedItHasRoomForAShadowAndOtherwiseItsCornersAreCut) {
-    for (const bool composited : {true, false}) {
-        SearchPanel panel({440, 560}, !composited);
-        panel.setContent(new QWidget);
-        panel.moveSurfaceTo({100, 80});
-        panel.show();
-        panel.setComposited(composited); // the panel itself stays where it was
-        EXPECT_EQ(panel.surfaceGeometry(), QRect(100, 80, 440, 560));
-        EXPECT_EQ(panel.content()->geometry(), composited ? QRect(20, 20, 440, 560) : QRect(0, 0, 440, 560));
-        EXPECT_EQ(panel.geometry(), composited ? QRect(80, 60, 480, 600) : QRect(100, 80, 440, 560));
-        const QImage image = panel.grab().toImage();
-        if (composited) {
-            EXPECT_TRUE(panel.mask().isEmpty());
-            EXPECT_GT(qAlpha(image.pixel(240, 584)), 0); // the shadow, just below the panel
-            EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
-        } else {
-            EXPECT_FALSE(panel.mask().contains(QPoint(0, 0)));
-            EXPECT_FALSE(panel.mask().contains(QPoint(439, 559)));
-            EXPECT_TRUE(panel.mask().contains(QPoint(12, 12)));
-            EXPECT_EQ(qAlpha(image.pixel(1, 1)), 255); // opaque: a corner's soft edge never shows black
-        }
-    }
-}
 
 TEST(SearchPanel, aPressMovesNothingUntilThePointerGoesTheDragDistanceAndLateMovesBelongToTheDrag) {
     SearchPanel panel({440, 560}, false);
