@@ -15,6 +15,7 @@
 #include "data/PostgRESTClient.h"
 #include "data/SearchService.h"
 #include "platform/http/HttpSession.h"
+#include "platform/x11/Compositor.h"
 #include "platform/x11/OutsideClickMonitor.h"
 #include "platform/x11/WindowHints.h"
 #include "ui/PanelPositioner.h"
@@ -100,6 +101,11 @@ PanelController::Environment PanelController::Environment::system(AnchorProvider
     env.isLeftButtonDown = [] {
         return x11::isLeftButtonDown().value_or(QGuiApplication::mouseButtons().testFlag(Qt::LeftButton));
     };
+    env.isCompositing = [] { return CompositingMonitor::shared().refresh(); };
+    env.followCompositing = [](QObject* context, std::function<void(bool)> handler) {
+        QObject::connect(&CompositingMonitor::shared(), &CompositingMonitor::changed, context,
+                         std::move(handler));
+    };
     env.hotkeyDescription = [] {
         const auto recorded = GlobalShortcuts::getShortcut(GlobalShortcuts::toggleSearchName());
         return PanelController::hotkeyDescription(recorded ? std::optional(recorded->description())
@@ -124,6 +130,9 @@ PanelController::PanelController(Environment environment, QObject* parent)
                                                env_.diagnostics))
     , homeModel_(std::make_unique<HomeViewModel>(env_.backend.league)) {
     model_->warmUp();
+    if (env_.followCompositing) {
+        env_.followCompositing(this, [this](bool composited) { compositingChanged(composited); });
+    }
 }
 
 PanelController::~PanelController() {
@@ -180,7 +189,7 @@ SearchPanel& PanelController::existingOrNewPanel() {
     if (panel_) {
         return *panel_;
     }
-    auto* panel = new SearchPanel(panelSize, x11::isCompositorActive());
+    auto* panel = new SearchPanel(panelSize, env_.isCompositing && env_.isCompositing());
     QPointer<PanelController> self(this);
     ContentParts parts{
         &session_,
@@ -223,6 +232,8 @@ void PanelController::show() {
     model_->reset();
     session_.setRevision(session_.revision() + 1);
     model_->warmUp();
+    // Asked again at each show: a compositor may have come or gone unannounced.
+    compositingChanged(env_.isCompositing && env_.isCompositing());
     reposition();
     if (!panel.isVisible()) {
         panel.prepareToShow();
@@ -286,13 +297,24 @@ void PanelController::reposition() {
     }
     placedAt_ = where.topLeft;
     isUserDragging_ = false;
-    panel_->move(where.topLeft);
+    panel_->moveSurfaceTo(where.topLeft);
     // The moves this placement causes arrive before the next turn and are not the user's.
     QTimer::singleShot(0, this, [this] { isRepositioningProgrammatically_ = false; });
 }
 
+void PanelController::compositingChanged(bool composited) {
+    // The panel stays where it is; only its window grows or shrinks around it.
+    if (panel_) {
+        panel_->setComposited(composited);
+    }
+}
+
 void PanelController::panelMoved(bool byUserDrag) {
-    if (!panel_ || isRepositioningProgrammatically_ || panel_->pos() == placedAt_) {
+    if (!panel_ || isRepositioningProgrammatically_) {
+        return;
+    }
+    const QPoint at = panel_->surfaceGeometry().topLeft();
+    if (at == placedAt_) {
         return;
     }
     // The last move of a drag can arrive after the button is up; it still belongs to the drag.
@@ -301,7 +323,7 @@ void PanelController::panelMoved(bool byUserDrag) {
     }
     isUserDragging_ = true;
     placedAt_.reset();
-    PanelPlacement(*env_.defaults).setDetachedOrigin(QPointF(panel_->pos()));
+    PanelPlacement(*env_.defaults).setDetachedOrigin(QPointF(at));
 }
 
 void PanelController::reportReadyForInput() {
@@ -359,8 +381,10 @@ bool PanelController::isOnOurWindows(QPoint global) const {
         }
     }
     for (const QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible() &&
-            QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()).contains(global)) {
+        // The panel's shadow is not the panel: presses there reach the windows below it.
+        const QRect area = widget == panel_ ? panel_->surfaceGeometry()
+                                            : QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+        if (widget->isVisible() && area.contains(global)) {
             return true;
         }
     }

@@ -89,6 +89,10 @@ public:
         std::function<QPoint()> cursor;
         std::function<bool()> isLeftButtonDown;
         std::function<QString()> hotkeyDescription;
+        // Whether a compositor runs, asked at each show, and a hook that calls the handler (in the context
+        // object's life) whenever that changes. Without them the panel is never translucent.
+        std::function<bool()> isCompositing;
+        std::function<void(QObject* context, std::function<void(bool)> handler)> followCompositing;
         DiagnosticSink diagnostics = writeToStandardError;
 
         static Environment system(AnchorProvider anchorProvider, Backend backend, QSettings& defaults);
@@ -140,6 +144,7 @@ private:
     void startMonitors();
     void stopMonitors();
     void panelMoved(bool byUserDrag);
+    void compositingChanged(bool composited);
     bool isOnOurWindows(QPoint global) const;
     // The panel or a widget inside it (popovers included).
     bool isInPanel(QObject* target) const;

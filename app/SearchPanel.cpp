@@ -1,31 +1,86 @@
-// The panel window and its background drag.
+// The panel window, its shadow and its background drag.
 #include "app/SearchPanel.h"
 
 #include "platform/x11/WindowHints.h"
+#include "ui/Shadow.h"
+#include "ui/Theme.h"
 
+#include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
 #include <QWindow>
 
 namespace huddlepod {
 
-SearchPanel::SearchPanel(QSize size, bool translucent, QWidget* parent)
+namespace {
+
+constexpr qreal shadowBlur = 14;
+constexpr int shadowOffsetY = 4;
+
+QPainterPath roundedShape(const QRect& rect) {
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect), SearchPanel::cornerRadius, SearchPanel::cornerRadius);
+    return path;
+}
+
+} // namespace
+
+SearchPanel::SearchPanel(QSize size, bool composited, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , translucent_(translucent) {
+    , surfaceSize_(size)
+    , composited_(composited) {
     setObjectName(QStringLiteral("SearchPanel"));
     setWindowTitle(QStringLiteral("Huddlepod search"));
-    // Only before the native window exists does this pick a visual with an alpha channel.
-    setAttribute(Qt::WA_TranslucentBackground, translucent);
-    setFixedSize(size);
-    updateMask();
+    // Always a visual with an alpha channel (picked only before the native window exists), so the panel can
+    // turn translucent when a compositor starts later; without one it paints opaque inside its mask.
+    setAttribute(Qt::WA_TranslucentBackground);
+    layOut(QPoint(margin(), margin()));
 }
 
 void SearchPanel::setContent(QWidget* content) {
     content_ = content;
     content->setParent(this);
-    content->setGeometry(rect());
+    content->setGeometry(surfaceRect());
     content->show();
+}
+
+void SearchPanel::setComposited(bool composited) {
+    if (composited == composited_) {
+        return;
+    }
+    const QPoint surface = surfaceGeometry().topLeft();
+    composited_ = composited;
+    layOut(surface);
+    update();
+}
+
+void SearchPanel::moveSurfaceTo(QPoint topLeft) {
+    drag_ = Drag::none;
+    move(topLeft - QPoint(margin(), margin()));
+}
+
+void SearchPanel::layOut(QPoint surfaceTopLeft) {
+    setFixedSize(surfaceSize_ + QSize(2 * margin(), 2 * margin()));
+    move(surfaceTopLeft - QPoint(margin(), margin()));
+    if (content_) {
+        content_->setGeometry(surfaceRect());
+    }
+    updateShape();
+}
+
+void SearchPanel::updateShape() {
+    const QRegion surface(roundedShape(surfaceRect()).toFillPolygon().toPolygon());
+    if (composited_) {
+        clearMask();
+    } else {
+        setMask(surface);
+    }
+    // Presses on the shadow go to the windows below.
+    if (testAttribute(Qt::WA_WState_Created) && windowHandle()) {
+        x11::setInputRegion(*windowHandle(), composited_ ? surface : QRegion());
+    }
 }
 
 void SearchPanel::prepareToShow() {
@@ -33,59 +88,88 @@ void SearchPanel::prepareToShow() {
     if (QWindow* window = windowHandle()) {
         x11::setOnAllDesktopsAndOffTaskbar(*window);
     }
+    updateShape();
+}
+
+void SearchPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const Appearance appearance = Theme::appearanceOf(palette());
+    if (!composited_) {
+        // The mask cuts the corners; what the content leaves shows the window colour, never black.
+        painter.fillRect(rect(), palette().window());
+        return;
+    }
+    if (shadow_.size() != size() || shadowLook_ != appearance) {
+        // Falls a little below the panel, as light from above would cast it.
+        QColor colour(Qt::black);
+        colour.setAlphaF(appearance == Appearance::dark ? 0.55f : 0.35f);
+        shadow_ = Shadow::image(roundedShape(surfaceRect().translated(0, shadowOffsetY)), size(), shadowBlur,
+                                colour);
+        shadowLook_ = appearance;
+    }
+    painter.drawImage(0, 0, shadow_);
 }
 
 void SearchPanel::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    if (isVisible()) {
+    if (!isVisible()) {
+        return;
+    }
+    if (drag_ != Drag::none) {
+        emit dragged();
+    } else {
         emit moved();
     }
 }
 
-void SearchPanel::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    if (content_) {
-        content_->setGeometry(rect());
-    }
-    updateMask();
+void SearchPanel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    pressedAt_.reset();
+    drag_ = Drag::none;
 }
 
-void SearchPanel::updateMask() {
-    if (translucent_) {
-        clearMask();
-        return;
-    }
-    QPainterPath path;
-    path.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    setMask(QRegion(path.toFillPolygon().toPolygon()));
-}
-
-// Presses that no child takes land here: the background moves the window.
+// Presses that no child takes land here: the background moves the window once the pointer has gone the
+// drag distance with the button held. A click alone never starts a window manager's move.
 void SearchPanel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
+    if (event->button() != Qt::LeftButton || !surfaceRect().contains(event->position().toPoint())) {
         QWidget::mousePressEvent(event);
         return;
     }
     event->accept();
-    if (windowHandle() && windowHandle()->startSystemMove()) {
-        return;
-    }
-    dragOffset_ = event->globalPosition().toPoint() - pos();
+    drag_ = Drag::none;
+    pressedAt_ = event->globalPosition().toPoint();
+    pressOffset_ = *pressedAt_ - pos();
 }
 
 void SearchPanel::mouseMoveEvent(QMouseEvent* event) {
-    if (dragOffset_ && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - *dragOffset_);
-        event->accept();
-        emit dragged();
+    if (!pressedAt_ || !(event->buttons() & Qt::LeftButton)) {
+        QWidget::mouseMoveEvent(event);
         return;
     }
-    QWidget::mouseMoveEvent(event);
+    event->accept();
+    const QPoint global = event->globalPosition().toPoint();
+    if (drag_ == Drag::none) {
+        if ((global - *pressedAt_).manhattanLength() < QApplication::startDragDistance()) {
+            return;
+        }
+        // The window manager moves the window from here on, as if it had taken the drag from the press (off
+        // X11, Qt's move starts where the pointer is now).
+        drag_ = Drag::byWindowManager;
+        if (windowHandle() && (x11::startWindowManagerMove(*windowHandle(), *pressedAt_) ||
+                               windowHandle()->startSystemMove())) {
+            pressedAt_.reset(); // it has the pointer until the button is up
+            return;
+        }
+        drag_ = Drag::byHand; // no window manager takes it: follow the pointer ourselves
+    }
+    if (drag_ == Drag::byHand) {
+        move(global - pressOffset_);
+    }
 }
 
 void SearchPanel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        dragOffset_.reset();
+        pressedAt_.reset();
     }
     QWidget::mouseReleaseEvent(event);
 }

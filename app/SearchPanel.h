@@ -1,8 +1,12 @@
 // The floating panel window: frameless, above other windows, off the taskbar, on every desktop, and movable
-// by dragging its background.
+// by dragging its background. Under a compositor the window is larger than the panel by room for its shadow.
 #pragma once
 
+#include "ui/Appearance.h"
+
+#include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
 
 #include <optional>
@@ -14,39 +18,61 @@ class SearchPanel : public QWidget {
 
 public:
     static constexpr int cornerRadius = 12;
+    // Room around the panel for its shadow while a compositor runs.
+    static constexpr int shadowMargin = 20;
 
-    // Translucent with rounded corners under a compositor; otherwise opaque, its corners cut by a mask.
-    SearchPanel(QSize size, bool translucent, QWidget* parent = nullptr);
+    // size is the panel's own, without the shadow.
+    SearchPanel(QSize size, bool composited, QWidget* parent = nullptr);
 
     // The root view, filling the panel.
     void setContent(QWidget* content);
     QWidget* content() const { return content_; }
-    bool isTranslucent() const { return translucent_; }
+
+    // Translucent with a shadow around the rounded panel, or opaque with its corners cut by a mask. The panel
+    // keeps its place on screen; the window grows or shrinks around it.
+    bool isComposited() const { return composited_; }
+    void setComposited(bool composited);
+    // The panel without its shadow, in global coordinates: what placement and the stored origin refer to.
+    QRect surfaceGeometry() const { return QRect(pos() + QPoint(margin(), margin()), surfaceSize_); }
+    void moveSurfaceTo(QPoint topLeft);
 
     // Marks the window for every desktop and off the taskbar; the window manager forgets this whenever the
     // window is withdrawn, so it is set before every show.
     void prepareToShow();
 
 signals:
-    // The window's position changed (by the program, the window manager or a drag).
+    // The window's position changed (by the program or the window manager) outside a drag.
     void moved();
-    // The user dragged the window without the window manager's help; it is already at its new place.
+    // The user drags the window (by hand, or through the window manager once a drag has begun); it is
+    // already at its new place. The moves the window manager reports after the button is up still count.
     void dragged();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void updateMask();
+    enum class Drag { none, byHand, byWindowManager };
 
-    bool translucent_;
+    int margin() const { return composited_ ? shadowMargin : 0; }
+    QRect surfaceRect() const { return QRect(QPoint(margin(), margin()), surfaceSize_); }
+    void layOut(QPoint surfaceTopLeft);
+    void updateShape();
+
+    QSize surfaceSize_;
+    bool composited_;
     QWidget* content_ = nullptr;
-    // Set while we move the window ourselves because no window manager takes the drag.
-    std::optional<QPoint> dragOffset_;
+    // The press on the background, while the button is held: where, and its offset from the window's corner.
+    std::optional<QPoint> pressedAt_;
+    QPoint pressOffset_;
+    // Set once the pointer has gone the drag distance; lasts until the next press, hide or placement.
+    Drag drag_ = Drag::none;
+    QImage shadow_; // kept while the size and look stay
+    Appearance shadowLook_ = Appearance::light;
 };
 
 } // namespace huddlepod

@@ -8,6 +8,8 @@ HUDDLEPOD_PACKAGES=(
     locales # localedef's sources, for the comma-decimal locale the number-formatting tests generate
     fonts-lato
     xvfb xauth trayer xdotool imagemagick x11-utils
+    openbox xcompmgr # a window manager and a compositor for the end-to-end desktops
+    libxcb-xfixes0-dev libxcb-shape0-dev # compositor changes; the panel's input shape
     libxcb-xtest0-dev # XTest key presses for the hot-key benchmark
 )
 

@@ -1,10 +1,44 @@
-// Whether a compositing manager runs, so windows can be translucent and cast soft shadows.
+// Whether a compositing manager runs, so windows can be translucent and cast soft shadows, and when that
+// changes.
 #pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QObject>
+
+#include <cstdint>
 
 namespace huddlepod {
 
-// On X11: the _NET_WM_CM_S<screen> selection has an owner. Wayland always composites; the offscreen and
-// other image-backed platforms honour alpha as well. Asked each time a translucent window is about to open.
+// On X11: the _NET_WM_CM_S<screen> selection has an owner, asked of the server now. Wayland always
+// composites; the offscreen and other image-backed platforms honour alpha as well.
 bool isCompositingActive();
+
+// Follows the compositing manager while the application runs: on X11 through XFixes selection-owner events
+// for _NET_WM_CM_S<screen> on Qt's connection. Elsewhere it never changes.
+class CompositingMonitor : public QObject, public QAbstractNativeEventFilter {
+    Q_OBJECT
+
+public:
+    // The one for the application, made on first use; lives as long as the application object.
+    static CompositingMonitor& shared();
+
+    bool isActive() const { return active_; }
+    // Asks the server again (a change may not have been reported yet); emits changed() when it differs.
+    bool refresh();
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+signals:
+    void changed(bool active);
+
+private:
+    explicit CompositingMonitor(QObject* parent);
+    ~CompositingMonitor() override;
+    void set(bool active);
+
+    bool active_ = true;
+    std::uint32_t selection_ = 0;
+    std::uint8_t xfixesEvent_ = 0; // the extension's first event code; 0 without XFixes
+};
 
 } // namespace huddlepod

@@ -1,10 +1,14 @@
-// EWMH hints, the compositor test and the pointer query.
+// EWMH hints, the input shape and the pointer query.
 #include "platform/x11/WindowHints.h"
 #include "platform/x11/X11Native.h"
 
 #include <QGuiApplication>
+#include <QRegion>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
+#include <QtMath>
+
+#include <xcb/shape.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -64,18 +68,78 @@ void setOnAllDesktopsAndOffTaskbar(QWindow& window) {
     xcb_flush(connection);
 }
 
-bool isCompositorActive() {
+void setInputRegion(QWindow& window, const QRegion& region) {
     xcb_connection_t* connection = nativeConnection();
     if (!connection) {
+        return;
+    }
+    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection, &xcb_shape_id);
+    if (!shape || !shape->present) {
+        return;
+    }
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    if (region.isEmpty()) {
+        xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id, 0, 0, XCB_PIXMAP_NONE);
+    } else {
+        // X counts device pixels.
+        const qreal ratio = window.devicePixelRatio();
+        std::vector<xcb_rectangle_t> rectangles;
+        for (const QRect& rect : region) {
+            const QRect device(
+                QPoint(qFloor(rect.left() * ratio), qFloor(rect.top() * ratio)),
+                QPoint(qCeil((rect.right() + 1) * ratio) - 1, qCeil((rect.bottom() + 1) * ratio) - 1));
+            rectangles.push_back({int16_t(device.x()), int16_t(device.y()), uint16_t(device.width()),
+                                  uint16_t(device.height())});
+        }
+        xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, id,
+                             0, 0, uint32_t(rectangles.size()), rectangles.data());
+    }
+    xcb_flush(connection);
+}
+
+namespace {
+
+bool isSupportedByWindowManager(xcb_connection_t* connection, xcb_atom_t atom) {
+    const auto cookie = xcb_get_property(connection, 0, nativeRootWindow(connection),
+                                         internAtom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 1024);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+    if (!reply) {
         return false;
     }
-    const int screen = qgetenv("DISPLAY").contains('.') ? qgetenv("DISPLAY").split('.').last().toInt() : 0;
-    const xcb_atom_t selection = internAtom(connection, "_NET_WM_CM_S" + QByteArray::number(screen));
-    const auto cookie = xcb_get_selection_owner(connection, selection);
-    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(connection, cookie, nullptr);
-    const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+    const int count = reply->format == 32 ? xcb_get_property_value_length(reply) / 4 : 0;
+    const bool found = std::find(atoms, atoms + count, atom) != atoms + count;
     std::free(reply);
-    return owned;
+    return found;
+}
+
+} // namespace
+
+bool startWindowManagerMove(QWindow& window, QPoint pressedAt) {
+    xcb_connection_t* connection = nativeConnection();
+    const xcb_atom_t moveResize =
+        connection ? internAtom(connection, "_NET_WM_MOVERESIZE") : xcb_atom_t(XCB_ATOM_NONE);
+    if (moveResize == XCB_ATOM_NONE || !isSupportedByWindowManager(connection, moveResize)) {
+        return false;
+    }
+    const qreal ratio = window.devicePixelRatio();
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(window.winId());
+    message.type = moveResize;
+    message.data.data32[0] = uint32_t(qRound(pressedAt.x() * ratio));
+    message.data.data32[1] = uint32_t(qRound(pressedAt.y() * ratio));
+    message.data.data32[2] = 8; // _NET_WM_MOVERESIZE_MOVE
+    message.data.data32[3] = XCB_BUTTON_INDEX_1;
+    message.data.data32[4] = 1; // a normal application
+    // The press grabbed the pointer for us; the manager needs it.
+    xcb_ungrab_pointer(connection, XCB_CURRENT_TIME);
+    xcb_send_event(connection, 0, nativeRootWindow(connection),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+    return true;
 }
 
 std::optional<bool> isLeftButtonDown() {

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+class QPoint;
+class QRegion;
 class QWindow;
 
 namespace huddlepod::x11 {
@@ -11,8 +13,13 @@ namespace huddlepod::x11 {
 // Before the window is mapped: on every desktop (_NET_WM_DESKTOP 0xFFFFFFFF, sticky), off the taskbar and
 // the pager.
 void setOnAllDesktopsAndOffTaskbar(QWindow& window);
-// A compositing manager owns the screen's _NET_WM_CM_S<n> selection.
-bool isCompositorActive();
+// Where the window takes pointer input, in its own coordinates (device-independent pixels); an empty region
+// gives it back the whole window. Other areas pass presses to what lies below.
+void setInputRegion(QWindow& window, const QRegion& region);
+// Hands a drag of the window by the first button to the window manager (_NET_WM_MOVERESIZE), counted from
+// where the button went down (global, device-independent pixels), so the window catches up with the pointer
+// at once. False without a window manager that offers it; the caller then moves the window itself.
+bool startWindowManagerMove(QWindow& window, QPoint pressedAt);
 // Whether the first pointer button is held now; none off X11.
 std::optional<bool> isLeftButtonDown();
 

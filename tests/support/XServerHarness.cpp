@@ -2,7 +2,9 @@
 #include "XServerHarness.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 #include <xcb/xcb.h>
@@ -56,6 +58,9 @@ XServerHarness::~XServerHarness() {
         client->waitForFinished(5000);
     }
     clients_.clear();
+    if (!windowManagerConfig_.isEmpty()) {
+        QFile::remove(windowManagerConfig_);
+    }
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
@@ -95,26 +100,140 @@ bool XServerHarness::startTrayHost() {
     start(QStringLiteral("trayer"),
           {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
            QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request")});
-    int screen = 0;
-    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), &screen);
-    if (xcb_connection_has_error(connection) != 0) {
-        xcb_disconnect(connection);
-        return false;
+    return waitFor([this] { return hasSelectionOwner("_NET_SYSTEM_TRAY_S0"); });
+}
+
+bool XServerHarness::hasSelectionOwner(const QByteArray& selection) const {
+    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
+    bool owned = false;
+    if (xcb_connection_has_error(connection) == 0) {
+        xcb_intern_atom_reply_t* atom =
+            xcb_intern_atom_reply(connection,
+                                  xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(selection.size()),
+                                                  selection.constData()),
+                                  nullptr);
+        if (atom != nullptr) {
+            xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+                connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+            owned = owner != nullptr && owner->owner != XCB_NONE;
+            std::free(owner);
+        }
+        std::free(atom);
     }
-    const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(screen);
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
-        nullptr);
-    const bool owned = atom != nullptr && waitFor([&] {
-                           xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
-                               connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
-                           const bool found = owner != nullptr && owner->owner != XCB_NONE;
-                           std::free(owner);
-                           return found;
-                       });
-    std::free(atom);
     xcb_disconnect(connection);
     return owned;
+}
+
+bool XServerHarness::hasRootProperty(const QByteArray& name) const {
+    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
+    bool present = false;
+    if (xcb_connection_has_error(connection) == 0) {
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
+            nullptr);
+        if (atom != nullptr) {
+            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+            xcb_get_property_reply_t* property = xcb_get_property_reply(
+                connection,
+                xcb_get_property(connection, 0, root, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr);
+            present = property != nullptr && property->type != XCB_NONE;
+            std::free(property);
+        }
+        std::free(atom);
+    }
+    xcb_disconnect(connection);
+    return present;
+}
+
+std::optional<unsigned> XServerHarness::pixel(int x, int y) const {
+    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
+    std::optional<unsigned> colour;
+    if (xcb_connection_has_error(connection) == 0) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_get_image_reply_t* image =
+            xcb_get_image_reply(connection,
+                                xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root,
+                                              static_cast<int16_t>(x), static_cast<int16_t>(y), 1, 1, ~0u),
+                                nullptr);
+        // Depth 24 in 32-bit little-endian pixels: blue, green, red, unused.
+        if (image != nullptr && xcb_get_image_data_length(image) >= 4) {
+            const uint8_t* data = xcb_get_image_data(image);
+            colour = (unsigned(data[2]) << 16) | (unsigned(data[1]) << 8) | data[0];
+        }
+        std::free(image);
+    }
+    xcb_disconnect(connection);
+    return colour;
+}
+
+bool XServerHarness::startWindowManager() {
+    // A file of its own per server, removed with the harness.
+    static const char* config = R"(<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <theme><name>Clearlooks</name><keepBorder>no</keepBorder></theme>
+  <desktops><number>1</number></desktops>
+</openbox_config>
+)";
+    windowManagerConfig_ = QDir::temp().filePath(
+        QStringLiteral("huddlepod-openbox-%1-%2.xml").arg(getpid()).arg(display_.mid(1)));
+    QFile file(windowManagerConfig_);
+    if (!file.open(QIODevice::WriteOnly) || file.write(config) < 0) {
+        return false;
+    }
+    file.close();
+    start(QStringLiteral("openbox"),
+          {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), windowManagerConfig_});
+    // A manager that follows the EWMH names itself through this root property once it manages the screen.
+    return waitFor([this] { return hasRootProperty("_NET_SUPPORTING_WM_CHECK"); });
+}
+
+bool XServerHarness::startCompositor() {
+    // Plain compositing, no shadows of its own: a window's own shadow is all that shows.
+    compositor_ = &start(QStringLiteral("xcompmgr"), {});
+    return waitFor([this] { return hasSelectionOwner("_NET_WM_CM_S0"); });
+}
+
+bool XServerHarness::stopCompositor() {
+    if (compositor_ == nullptr) {
+        return true;
+    }
+    compositor_->terminate();
+    compositor_->waitForFinished(5000);
+    compositor_ = nullptr;
+    return waitFor([this] { return !hasSelectionOwner("_NET_WM_CM_S0"); });
+}
+
+bool XServerHarness::setRootColour(unsigned rgb) {
+    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
+    const bool ok = xcb_connection_has_error(connection) == 0;
+    if (ok) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+        // One pixel of the colour as the root's tile, and named in _XROOTPMAP_ID, where compositors look for
+        // the backdrop they paint. It outlives this connection, as a desktop's background does.
+        const xcb_pixmap_t tile = xcb_generate_id(connection);
+        xcb_create_pixmap(connection, screen->root_depth, tile, screen->root, 1, 1);
+        const xcb_gcontext_t gc = xcb_generate_id(connection);
+        const uint32_t pixel = rgb & 0xffffffu; // a 24-bit TrueColor root: the pixel is the colour
+        xcb_create_gc(connection, gc, tile, XCB_GC_FOREGROUND, &pixel);
+        const xcb_rectangle_t all{0, 0, 1, 1};
+        xcb_poly_fill_rectangle(connection, tile, gc, 1, &all);
+        xcb_free_gc(connection, gc);
+        xcb_change_window_attributes(connection, screen->root, XCB_CW_BACK_PIXMAP, &tile);
+        xcb_intern_atom_reply_t* atom =
+            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, 13, "_XROOTPMAP_ID"), nullptr);
+        if (atom != nullptr) {
+            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, screen->root, atom->atom, XCB_ATOM_PIXMAP,
+                                32, 1, &tile);
+        }
+        std::free(atom);
+        xcb_clear_area(connection, 0, screen->root, 0, 0, 0, 0);
+        xcb_set_close_down_mode(connection, XCB_CLOSE_DOWN_RETAIN_PERMANENT);
+        std::free(
+            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)); // a round trip
+    }
+    xcb_disconnect(connection);
+    return ok;
 }
 
 bool XServerHarness::waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

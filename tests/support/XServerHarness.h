@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace huddlepod::test {
@@ -35,6 +36,22 @@ public:
     // Starts trayer as the XEmbed tray host and waits until it owns the screen's tray selection.
     bool startTrayHost();
 
+    // Desktops beyond the bare server. Each waits until its program has taken over.
+    // Openbox as the window manager (undecorated windows without a border), ready once it names itself on
+    // the root window.
+    bool startWindowManager();
+    // xcompmgr as the compositing manager, ready once it owns _NET_WM_CM_S0; stopCompositor() ends it and
+    // waits until the selection is free.
+    bool startCompositor();
+    bool stopCompositor();
+    // Paints the root window in one colour, so what shows through a window's cut corners is known.
+    bool setRootColour(unsigned rgb);
+    // Whether some client owns the selection now (_NET_WM_CM_S0, _NET_SYSTEM_TRAY_S0…).
+    bool hasSelectionOwner(const QByteArray& selection) const;
+    bool hasRootProperty(const QByteArray& name) const;
+    // The colour (0xRRGGBB) on screen at a point, as the root window shows it; none when it cannot be read.
+    std::optional<unsigned> pixel(int x, int y) const;
+
     // Processes Qt events until the condition holds or the timeout passes; returns the condition.
     static bool waitFor(const std::function<bool()>& condition,
                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -43,6 +60,8 @@ private:
     int pid_ = -1;
     QString display_;
     std::vector<std::unique_ptr<QProcess>> clients_;
+    QProcess* compositor_ = nullptr;
+    QString windowManagerConfig_;
 };
 
 } // namespace huddlepod::test

@@ -98,6 +98,8 @@ Popover::Popover(QWidget* content, QWidget* parent)
     content_->setParent(this);
     content_->setFocusPolicy(Qt::NoFocus);
     setComposited(isCompositingActive());
+    // Made for one desktop: a compositor that starts or stops meanwhile closes it (the next one fits).
+    connect(&CompositingMonitor::shared(), &CompositingMonitor::changed, this, &QWidget::close);
 }
 
 void Popover::setComposited(bool composited) {

@@ -1,0 +1,176 @@
+// The program on the desktops users have, beyond the bare server: Openbox as the window manager (it moves the
+// panel itself once a drag begins) and xcompmgr started and stopped while the program runs. Screenshots go
+// to <build dir>/test-output/e2e/.
+#include "tests/e2e/ProgramUnderX.h"
+
+#include <QDir>
+
+namespace {
+
+using huddlepod::test::XServerHarness;
+
+class Desktop : public huddlepod::test::ProgramUnderX {
+protected:
+    void TearDown() override {
+        screenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ProgramUnderX::TearDown();
+    }
+    void showPanel() {
+        xdotool({"key", "ctrl+alt+s"});
+        ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("typeable field"); }))
+            << errors.toStdString();
+        ASSERT_TRUE(waitPanel(true));
+    }
+    void pointer(const char* action, QPoint at) {
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), action, "1"});
+    }
+    bool waitPanelAt(QPoint topLeft) {
+        return XServerHarness::waitFor([&] { return panel() && panel()->topLeft() == topLeft; });
+    }
+    std::optional<QPoint> storedOrigin() const {
+        const QVariant x = stored("panel.detachedOrigin/x"), y = stored("panel.detachedOrigin/y");
+        return x.isValid() ? std::optional(QPoint(x.toInt(), y.toInt())) : std::nullopt;
+    }
+    void screenshot(const QString& name) const {
+        const QString dir = QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e");
+        QDir().mkpath(dir);
+        x.run("import", {"-window", "root", dir + "/" + name + ".png"});
+    }
+};
+
+class UnderOpenbox : public Desktop {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.isRunning());
+        ASSERT_TRUE(x.startWindowManager());
+        ASSERT_TRUE(x.setRootColour(0x3366cc));
+        ASSERT_NO_FATAL_FAILURE(Desktop::SetUp());
+        ASSERT_NO_FATAL_FAILURE(launch());
+        ASSERT_NO_FATAL_FAILURE(showPanel());
+        attached = *panel();
+        // The search row's padding left of its glyph is the panel's background.
+        grip = attached.topLeft() + QPoint(5, 24);
+    }
+    // A message the manager answers on the root window once it has handled everything sent before.
+    bool windowManagerCaughtUp(int desktops) {
+        xdotool({"set_num_desktops", QString::number(desktops)});
+        return XServerHarness::waitFor(
+            [&] { return xdotool({"get_num_desktops"}) == QString::number(desktops); });
+    }
+
+    QRect attached;
+    QPoint grip;
+};
+
+TEST_F(UnderOpenbox, aDragDetachesThePanelWhereTheManagerLeftItUntilReset) {
+    pointer("mousedown", grip);
+    // Past the drag distance the manager takes the move over.
+    xdotool({"mousemove", QString::number(grip.x() - 200), QString::number(grip.y() - 10)});
+    const QPoint target = grip + QPoint(-400, 100);
+    ASSERT_TRUE(XServerHarness::waitFor([&] {
+        // Nudged until the manager, once it holds the pointer, has seen a motion towards the target.
+        xdotool({"mousemove", QString::number(target.x() + 1), QString::number(target.y())});
+        return panel() && panel()->left() <= attached.left() - 150;
+    }));
+    pointer("mouseup", target);
+    // The manager reports the new place only now, with the button up: that is where it stays.
+    ASSERT_TRUE(XServerHarness::waitFor([&] {
+        return storedOrigin() && storedOrigin() == panel()->topLeft();
+    })) << "stored: "
+        << storedOrigin().value_or(QPoint(-1, -1)).x();
+    const QPoint detached = attached.topLeft() + QPoint(-400, 100); // it kept up with the pointer
+    EXPECT_EQ(panel()->topLeft(), detached);
+    // The panel's own controls take clicks again: the hint's close button.
+    const QPoint close = detached + QPoint(419, 52);
+    xdotool({"mousemove", QString::number(close.x()), QString::number(close.y()), "click", "1"});
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return stored("hasSeenHotkeyHint").toBool(); }));
+    screenshot("openbox-detached");
+
+    xdotool({"mousemove", "100", "700", "click", "1"});
+    xdotool({"key", "ctrl+alt+s"}); // had the click hidden it, this would show it again
+    ASSERT_TRUE(waitPanel(false));
+    EXPECT_EQ(errors.count("typeable field"), 1);
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(waitPanel(true));
+    EXPECT_EQ(panel()->topLeft(), detached);
+
+    // "Reset Panel Position" from the tray menu attaches it again, under the icon.
+    xdotool({"mousemove", QString::number(trayIcon()->center().x()),
+             QString::number(trayIcon()->center().y()), "click", "3"});
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return window({"--name", "^Huddlepod menu$"}).has_value(); }));
+    xdotool({"key", "Down", "Down", "Return"});
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return !storedOrigin() && panel() && *panel() == attached; }));
+    screenshot("openbox-reset");
+}
+
+TEST_F(UnderOpenbox, aClickOnTheBackgroundWithoutAMoveLeavesThePanelAlone) {
+    xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "click", "1"});
+    xdotool({"mousemove", QString::number(grip.x() - 300), QString::number(grip.y() + 200)});
+    xdotool({"mousemove", QString::number(grip.x() - 320), QString::number(grip.y() + 260)});
+    ASSERT_TRUE(windowManagerCaughtUp(2));
+    EXPECT_EQ(panel()->topLeft(), attached.topLeft()); // not in the manager's move mode
+    screenshot("openbox-click");
+    xdotool({"key", "ctrl+alt+s"}); // handled after the press and release
+    ASSERT_TRUE(waitPanel(false));
+    EXPECT_EQ(storedOrigin(), std::nullopt);
+}
+
+class UnderCompositor : public Desktop {
+protected:
+    static constexpr unsigned root = 0x3366cc;
+    static constexpr int shadow = 20; // the room the panel's window leaves for its shadow
+
+    bool waitWindowSize(QSize size) {
+        return XServerHarness::waitFor([&] { return panel() && panel()->size() == size; });
+    }
+    unsigned at(QPoint point) const { return x.pixel(point.x(), point.y()).value_or(0x1000000); }
+    // The root's colour darkened by a shadow: every channel lower, none black.
+    bool isShaded(QPoint point) const {
+        const unsigned c = at(point);
+        for (const int shift : {0, 8, 16}) {
+            const unsigned channel = (c >> shift) & 0xff, backdrop = (root >> shift) & 0xff;
+            if (channel >= backdrop || channel < backdrop / 2) {
+                return false;
+            }
+        }
+        return true;
+    }
+    // The root's colour, shaded or not: what shows through a corner the panel leaves clear.
+    bool isBackdrop(QPoint point) const { return at(point) == root || isShaded(point); }
+};
+
+TEST_F(UnderCompositor, thePanelCastsAShadowWhileComposedAndIsMaskedOnceTheCompositorStops) {
+    ASSERT_TRUE(x.setRootColour(root));
+    ASSERT_TRUE(x.startCompositor());
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(showPanel());
+    ASSERT_TRUE(waitWindowSize({440 + 2 * shadow, 560 + 2 * shadow}));
+    QRect surface = panel()->adjusted(shadow, shadow, -shadow, -shadow);
+    const auto looksComposed = [&] {
+        return isShaded(QPoint(surface.center().x(), surface.bottom() + 3)) && isBackdrop(surface.topLeft());
+    };
+    ASSERT_TRUE(XServerHarness::waitFor(looksComposed));
+    screenshot("compositor-on");
+
+    ASSERT_TRUE(x.stopCompositor());
+    ASSERT_TRUE(waitWindowSize({440, 560}));
+    EXPECT_EQ(panel()->topLeft(), surface.topLeft()); // the panel itself stays put
+    // The cut corner shows the root window, never black.
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return at(surface.topLeft()) == root; }))
+        << std::hex << at(surface.topLeft());
+    EXPECT_EQ(at(surface.bottomRight()), root);
+    EXPECT_EQ(at(QPoint(surface.center().x(), surface.bottom() + 3)), root);
+    screenshot("compositor-off");
+
+    ASSERT_TRUE(x.startCompositor());
+    ASSERT_TRUE(waitWindowSize({440 + 2 * shadow, 560 + 2 * shadow}));
+    surface = panel()->adjusted(shadow, shadow, -shadow, -shadow);
+    ASSERT_TRUE(XServerHarness::waitFor(looksComposed));
+    screenshot("compositor-again");
+    // The shadow is not the panel: a press there is a click elsewhere.
+    const QPoint onShadow(surface.center().x(), surface.bottom() + 8);
+    xdotool({"mousemove", QString::number(onShadow.x()), QString::number(onShadow.y()), "click", "1"});
+    ASSERT_TRUE(waitPanel(false));
+}
+
+} // namespace
