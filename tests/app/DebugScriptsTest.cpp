@@ -1,4 +1,5 @@
-// The scripts' polling, their choice, their short runs on a manual clock, and the parts of their lines.
+// The scripts' polling, their choice, their short runs and the league page's narrowing on a manual clock, and
+// the parts of their lines.
 #include "app/DebugScripts.h"
 
 #include "app/GameLogState.h"

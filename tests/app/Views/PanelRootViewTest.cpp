@@ -1,5 +1,6 @@
 // The panel driven through real key and mouse events: field keys, the query binding on a card, the trailing
-// control, the hint, hover gating, card loads across route changes, pushes, focus and Escape.
+// control, the hint and its fade, hover gating, card loads across route changes, pushes, focus and Escape;
+// every page's status messages, and the Hall of Fame star on a selected row.
 #include "app/Views/PanelRootView.h"
 #include "RenderOutput.h"
 #include "app/HomeViewModel.h"
