@@ -240,6 +240,7 @@ TEST(DebugScripts, theLeaguePageNarrowsAsAskedAndAnnouncesThePageOnceItHasSettle
             if (world.lines.contains("READY-TO-CAPTURE home/" + title(c.page)))
                 announced = std::chrono::duration_cast<std::chrono::milliseconds>(world.clock->now() - start);
         }
+        world.clock->advance(1s); // to the script's end
         for (const auto& [name, value] : c.switches)
             qunsetenv(name);
         ASSERT_TRUE(announced.has_value());

@@ -227,9 +227,14 @@ TEST_F(DebugDriverEndToEnd, theSettingsSwitchesOpenFlipAndReachTheKeyEquivalent)
             << flip;
         const std::optional<QRect> settings = captureRect("settings");
         ASSERT_TRUE(settings.has_value());
-        const QString file = screenshot(QStringLiteral("settings-") + flip);
+        // The root window is black until the settings window has drawn itself.
+        int red = 0;
+        XServerHarness::waitFor([&] {
+            const QString file = screenshot(QStringLiteral("settings-") + flip);
+            red = pixel(file, settings->topLeft() + QPoint(4, 4)).section(',', 0, 0).toInt();
+            return red > 0;
+        });
         if (*background) {
-            const int red = pixel(file, settings->topLeft() + QPoint(4, 4)).section(',', 0, 0).toInt();
             EXPECT_EQ(red > 128 ? "light" : "dark", std::string(background)) << flip << " " << red;
         }
     }
