@@ -25,26 +25,7 @@
 #include <QSettings>
 #include <QTimer>
 
-#include <cmath>
-
 namespace huddlepod {
-
-namespace {
-
-// The whole text as a finite number of seconds, or none.
-std::optional<double> seconds(const std::optional<QString>& text) {
-    if (!text) {
-        return std::nullopt;
-    }
-    bool ok = false;
-    const double value = text->toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-} // namespace
 
 AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defaults) {
     LaunchServices services;
@@ -150,9 +131,8 @@ AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defau
         }
         return environment.value(name);
     };
-    services.schedule = [](double after, std::function<void()> action) {
-        QTimer::singleShot(std::chrono::milliseconds(std::llround(std::max(after, 0.0) * 1000)), qApp,
-                           std::move(action));
+    services.schedule = [](std::chrono::milliseconds delay, std::function<void()> action) {
+        QTimer::singleShot(delay, qApp, std::move(action));
     };
     services.scheduleLaunchSwitches = [settingsModel, settingsController](AppDelegate& delegate) {
         QPointer<AppDelegate> weak(&delegate);
@@ -235,8 +215,13 @@ void AppDelegate::applicationDidFinishLaunching() {
     services_.logLaunchMilestone(QStringLiteral("status item visible"));
     services_.registerToggleShortcut(toggle);
 
-    if (const std::optional<double> delay =
-            seconds(services_.environment(QStringLiteral("HUDDLEPOD_OPEN_ON_LAUNCH")))) {
+    // Read as every other seconds switch, with the same timer limits.
+    const std::optional<QString> openOnLaunch =
+        services_.environment(QStringLiteral("HUDDLEPOD_OPEN_ON_LAUNCH"));
+    const std::optional<double> seconds =
+        openOnLaunch ? DebugDriver::parseSeconds(openOnLaunch->toUtf8()) : std::nullopt;
+    if (const std::optional<std::chrono::milliseconds> delay =
+            seconds ? DebugDriver::timerDelay(*seconds) : std::nullopt) {
         // Holds the controller strongly: the delegate keeps it for the whole process anyway.
         services_.schedule(*delay, [controller = panelController_.get()] { controller->show(); });
     }

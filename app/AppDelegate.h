@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -42,8 +43,8 @@ public:
         std::function<void(std::function<void()> action)> registerToggleShortcut;
         // The variable's value, none when unset.
         std::function<std::optional<QString>(const QString& name)> environment;
-        // Runs the action after the given seconds on the event loop.
-        std::function<void(double seconds, std::function<void()> action)> schedule;
+        // Runs the action after the delay on the event loop.
+        std::function<void(std::chrono::milliseconds delay, std::function<void()> action)> schedule;
         std::function<void(AppDelegate&)> scheduleLaunchSwitches;
         std::function<void(AppDelegate&)> runDebugScript;
         // Shows the settings window; none until the settings window exists.

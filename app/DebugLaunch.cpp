@@ -43,9 +43,9 @@ std::unique_ptr<QWidget> makeBackdrop() {
     if (!white || !screen) {
         return nullptr;
     }
-    auto window = std::make_unique<QWidget>(
-        nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint |
-                     Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+    auto window =
+        std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint |
+                                               Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
     window->setWindowTitle(QStringLiteral("Huddlepod backdrop"));
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->setAutoFillBackground(true);
@@ -53,8 +53,9 @@ std::unique_ptr<QWidget> makeBackdrop() {
     palette.setColor(QPalette::Window, QColor::fromRgbF(float(*white), float(*white), float(*white), 1.0f));
     window->setPalette(palette);
     window->setGeometry(screen->geometry());
+    // In front of the other programs' windows at the normal level, so captures show it behind ours only.
     window->show();
-    window->lower();
+    window->raise();
     return window;
 }
 

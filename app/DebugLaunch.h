@@ -15,8 +15,8 @@ namespace huddlepod::DebugLaunch {
 // The requested appearance put into effect over the stored one; nothing when none is requested.
 void applyRequestedAppearance();
 
-// A borderless window of the requested grey over the whole main screen, under every other window and
-// transparent to the mouse, shown; none when not asked for or without a screen.
+// A borderless window of the requested grey over the whole main screen, shown in front at the normal level
+// and transparent to the mouse; none when not asked for or without a screen.
 std::unique_ptr<QWidget> makeBackdrop();
 
 // Runs the action after the delay on the event loop while `context` lives; a negative delay runs it on the

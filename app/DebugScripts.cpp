@@ -188,78 +188,43 @@ void runIfRequested(const DebugScriptContext& context) {
 QCoro::Task<> leaguePage(DebugScriptContext context, HomeTab page) {
     Clock& clock = *context.clock;
     HomeViewModel& home = *context.homeModel;
-    // The model shows the previous content until a new load has looked up the page's years, so a settled
-    // state can still be the one from before the last change: the wait below looks past it. A load that
-    // answers from the cache at once has replaced it already.
-    std::optional<HomeContentState> stale;
-    const auto reload = [&home, &stale](const std::function<bool()>& set) {
-        HomeContentState before = home.state();
-        if (set() && before.kind() == HomeContentState::Kind::loaded) {
-            stale = std::move(before);
-        }
-    };
     context.show();
     co_await pause(clock, 0.3);
-    reload([&] {
-        const bool changes = home.tab() != page;
-        home.setTab(page);
-        return changes;
-    });
+    home.setTab(page);
 
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (environment.contains(QStringLiteral("HUDDLEPOD_DEBUG_GROUPING")) &&
         environment.value(QStringLiteral("HUDDLEPOD_DEBUG_GROUPING")) == QStringLiteral("conference")) {
-        reload([&] {
-            const bool changes = home.standingsGrouping() != HomeViewModel::StandingsGrouping::conference;
-            home.setStandingsGrouping(HomeViewModel::StandingsGrouping::conference);
-            return changes && page == HomeTab::standings;
-        });
+        home.setStandingsGrouping(HomeViewModel::StandingsGrouping::conference);
     }
     if (const std::optional<int> round = intOf(environment, QStringLiteral("HUDDLEPOD_DEBUG_ROUND"))) {
         co_await pause(clock, 0.8);
-        reload([&] {
-            const bool changes = home.draftRound() != *round;
-            home.setDraftRound(*round);
-            return changes && page == HomeTab::draft;
-        });
+        home.setDraftRound(*round);
     }
     if (const std::optional<int> year = intOf(environment, QStringLiteral("HUDDLEPOD_DEBUG_YEAR"))) {
         co_await pause(clock, 0.8);
         if (home.year() != *year) {
-            reload([&] {
-                home.selectYear(*year); // ignored outside the page's years
-                return home.year() == *year;
-            });
+            home.selectYear(*year); // ignored outside the page's years
             co_await pause(clock, 0.6);
         }
     }
     if (const std::optional<AwardsSection> section = DebugDriver::requestedAwardsSection()) {
-        reload([&] {
-            const bool changes = home.awardsSection() != *section;
-            home.setAwardsSection(*section);
-            return changes && page == HomeTab::awards;
-        });
+        home.setAwardsSection(*section);
     }
     if (const std::optional<QString> week = DebugDriver::requestedWeek()) {
         co_await pause(clock, 0.8);
-        reload([&] {
-            const bool changes = home.selectedWeek() != ScheduleWeek(*week);
-            home.setSelectedWeek(ScheduleWeek(*week));
-            return changes && page == HomeTab::schedule;
-        });
+        home.setSelectedWeek(ScheduleWeek(*week));
     }
     if (const std::optional<QString> team = DebugDriver::requestedTeam()) {
         co_await pause(clock, 0.8);
-        reload([&] {
-            const bool changes =
-                home.scheduleGrouping() != ScheduleGrouping::team || home.selectedTeam() != *team;
-            home.setScheduleGrouping(ScheduleGrouping::team);
-            home.setSelectedTeam(*team);
-            return changes && page == HomeTab::schedule;
-        });
+        home.setScheduleGrouping(ScheduleGrouping::team);
+        home.setSelectedTeam(*team);
     }
-    const std::function<bool()> pageSettled = [&home, &stale] {
-        return home.state().kind() != HomeContentState::Kind::loading && home.state() != stale;
+    // The model shows the previous content until a load has looked up the page's years, and a narrowing
+    // value the page lacks ends on the page's first one with the same content as before: the page has
+    // settled once the last load has ended.
+    const std::function<bool()> pageSettled = [&home] {
+        return !home.isLoading() && home.state().kind() != HomeContentState::Kind::loading;
     };
     co_await waitUntil(clock, waitTimeout, pageSettled);
 

@@ -48,6 +48,7 @@ void HomeViewModel::load() {
     if (m_task)
         m_task->cancel();
     m_task.emplace();
+    m_isLoading = true;
     startDetached([self = QPointer(this), league = m_league, page = m_tab, token = m_task->token()] {
         return runLoad(self, league, page, token);
     });
@@ -271,8 +272,14 @@ void HomeViewModel::storeDraftRound(int round) {
     emit draftRoundChanged();
 }
 
+HomeViewModel::LoadEnd::~LoadEnd() {
+    if (self && !token.isCancelled())
+        self->m_isLoading = false;
+}
+
 QCoro::Task<> HomeViewModel::runLoad(QPointer<HomeViewModel> self, std::shared_ptr<LeagueService> league,
                                      HomeTab page, CancellationToken token) {
+    const LoadEnd end{self, token};
     const auto isLive = [&] { return self && !token.isCancelled(); };
     if (!isLive())
         co_return;

@@ -77,6 +77,8 @@ public:
 
     // (Re)loads the open page, replacing the load in flight.
     void load();
+    // A load is under way: the state shown may still be the one from before the last change.
+    bool isLoading() const { return m_isLoading; }
     // The year picker's choice: ignored for the shown year, for a page without bounds and outside them.
     void selectYear(int year);
 
@@ -114,6 +116,13 @@ private:
         StandingsGrouping grouping = StandingsGrouping::division;
         int round = 1;
         AwardsSection section = AwardsSection::winners;
+    };
+
+    // Ends the model's loading when the load that holds it ends, unless a newer load replaced it.
+    struct LoadEnd {
+        QPointer<HomeViewModel> self;
+        CancellationToken token;
+        ~LoadEnd();
     };
 
     // Shows a year on the open page and remembers it there.
@@ -162,6 +171,7 @@ private:
     std::map<QString, DataTable> m_cache;          // non-empty tables only, by cache key
     std::map<int, SeasonSchedule> m_scheduleCache; // whole seasons, by year
     bool m_isAdjustingSelection = false;
+    bool m_isLoading = false;
     std::map<HomeTab, int> m_viewedYear; // last year shown on each page
 };
 

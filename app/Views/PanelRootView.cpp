@@ -102,6 +102,58 @@ void PanelPageArea::resizeEvent(QResizeEvent* event) {
     }
 }
 
+PanelHintArea::PanelHintArea(HotkeyHintView* hint, QWidget* divider, QWidget* parent)
+    : QWidget(parent)
+    , hint_(hint)
+    , divider_(divider) {
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    hint_->setParent(this);
+    divider_->setParent(this);
+}
+
+int PanelHintArea::naturalHeight() const {
+    return hint_->sizeHint().height() + divider_->height();
+}
+
+QSize PanelHintArea::sizeHint() const {
+    return {hint_->sizeHint().width(), int(std::lround(naturalHeight() * fraction_))};
+}
+
+QSize PanelHintArea::minimumSizeHint() const {
+    return {hint_->minimumSizeHint().width(), sizeHint().height()};
+}
+
+qreal PanelHintArea::opacity() const {
+    const auto* effect = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect());
+    return effect != nullptr ? effect->opacity() : 1.0;
+}
+
+void PanelHintArea::setFraction(qreal fraction) {
+    fraction_ = std::clamp(fraction, 0.0, 1.0);
+    // The effect only while partly shown: it would stand in the way of rendering the hint otherwise.
+    if (fraction_ > 0 && fraction_ < 1) {
+        auto* effect = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect());
+        if (effect == nullptr) {
+            effect = new QGraphicsOpacityEffect(this);
+            setGraphicsEffect(effect);
+        }
+        effect->setOpacity(fraction_);
+    } else if (graphicsEffect() != nullptr) {
+        setGraphicsEffect(nullptr);
+    }
+    setVisible(fraction_ > 0);
+    updateGeometry();
+}
+
+void PanelHintArea::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The hint stays in place, cut off from below as the area closes; the divider keeps to the bottom edge.
+    hint_->setGeometry(0, 0, width(), hint_->sizeHint().height());
+    divider_->setGeometry(0, height() - divider_->height(), width(), divider_->height());
+    divider_->raise();
+}
+
 PanelRootView::PanelRootView(PanelSession* session, SearchViewModel* searchModel, PanelNavigation* navigation,
                              HomeViewModel* homeModel, PlayerModelProvider playerModelProvider,
                              std::function<void()> onDismiss, std::function<void()> onReadyForInput,
@@ -129,11 +181,10 @@ PanelRootView::PanelRootView(PanelSession* session, SearchViewModel* searchModel
     stack->addWidget(field_);
     stack->addWidget(new Divider(this));
     if (showsHotkeyHint_) {
-        hint_ = new HotkeyHintView(std::move(hotkeyDescription), this);
-        hintDivider_ = new Divider(this);
-        stack->addWidget(hint_);
-        stack->addWidget(hintDivider_);
-        connect(hint_, &HotkeyHintView::dismissed, this, &PanelRootView::dismissHint);
+        auto* hint = new HotkeyHintView(std::move(hotkeyDescription));
+        hintArea_ = new PanelHintArea(hint, new Divider, this);
+        stack->addWidget(hintArea_);
+        connect(hint, &HotkeyHintView::dismissed, this, &PanelRootView::dismissHint);
     }
     stack->addWidget(pages_, 1);
     background_->lower();
@@ -164,7 +215,7 @@ void PanelRootView::setMaterial(Material material) {
 }
 
 HotkeyHintView* PanelRootView::hint() const {
-    return hint_ != nullptr && !hint_->isHidden() ? hint_ : nullptr;
+    return hintArea_ != nullptr && !hintArea_->isHidden() ? hintArea_->hint() : nullptr;
 }
 
 bool PanelRootView::isPopoverOpen() const {
@@ -332,26 +383,26 @@ void PanelRootView::dismissHint() {
     auto defaults = UserDefaults::openStandard();
     Preferences(*defaults).setHasSeenHotkeyHint(true);
     defaults->sync();
-    // The effect only for the fade: it would stand in the way of rendering the hint otherwise.
-    auto* opacity = new QGraphicsOpacityEffect(hint_);
-    hint_->setGraphicsEffect(opacity);
-    hintFading_ = true;
-    Animation::run(hint_, AnimationSpec::quickEaseOut(), [this, opacity](qreal t) {
-        opacity->setOpacity(1 - t);
-        if (t >= 1) {
-            hintFading_ = false;
-            updateHintVisibility();
-        }
-    });
+    updateHintVisibility();
 }
 
 void PanelRootView::updateHintVisibility() {
-    if (hint_ == nullptr) {
+    if (hintArea_ == nullptr) {
         return;
     }
-    const bool shown = (showsHotkeyHint_ || hintFading_) && shown_.isSearch();
-    hint_->setVisible(shown);
-    hintDivider_->setVisible(shown);
+    const qreal target = showsHotkeyHint_ && shown_.isSearch() ? 1.0 : 0.0;
+    if (target == hintTarget_) {
+        return;
+    }
+    hintTarget_ = target;
+    if (hintFade_) {
+        hintFade_->stop();
+    }
+    // From wherever a fade going the other way left it; at once under reduce motion.
+    const qreal start = hintArea_->fraction();
+    hintFade_ = Animation::run(hintArea_, AnimationSpec::quickEaseOut(), [this, start, target](qreal t) {
+        hintArea_->setFraction(start + (target - start) * t);
+    });
 }
 
 } // namespace huddlepod

@@ -62,6 +62,33 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 };
 
+// The shortcut hint with its divider under it. How much of it shows, from 0 to 1, sets both its opacity and
+// its height, so what lies below moves up or down with the fade rather than jumping when it ends.
+class PanelHintArea : public QWidget {
+    Q_OBJECT
+public:
+    PanelHintArea(HotkeyHintView* hint, QWidget* divider, QWidget* parent = nullptr);
+
+    HotkeyHintView* hint() const { return hint_; }
+    qreal fraction() const { return fraction_; }
+    // Hidden at 0; at 1 fully opaque and at its natural height.
+    void setFraction(qreal fraction);
+    // The opacity the hint and its divider are drawn with.
+    qreal opacity() const;
+    int naturalHeight() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    HotkeyHintView* hint_;
+    QWidget* divider_;
+    qreal fraction_ = 1;
+};
+
 class PanelRootView : public QWidget {
     Q_OBJECT
 public:
@@ -81,8 +108,12 @@ public:
     SearchResultsView* results() const { return results_; }
     // The card on screen, or none on the search page.
     PlayerCardView* card() const { return card_; }
-    // The hint while it is on screen.
+    // The hint while it is on screen, fading ones included.
     HotkeyHintView* hint() const;
+    // The hint and its divider; none once the hint was seen at launch.
+    PanelHintArea* hintArea() const { return hintArea_; }
+    // The hint's fade in or out while it runs.
+    QVariantAnimation* hintFade() const { return hintFade_; }
     bool isTransitioning() const { return transition_ != nullptr; }
 
     // A list picker's popover is open over the panel. Escape then closes only the popover: the shell's
@@ -116,9 +147,9 @@ private:
     PanelBackground* background_;
     PanelBorder* border_;
     SearchFieldView* field_;
-    QWidget* hintDivider_ = nullptr;
-    HotkeyHintView* hint_ = nullptr;
-    bool hintFading_ = false;
+    PanelHintArea* hintArea_ = nullptr;
+    QPointer<QVariantAnimation> hintFade_;
+    qreal hintTarget_ = 1;
     PanelPageArea* pages_;
     SearchResultsView* results_;
     PlayerCardView* card_ = nullptr;

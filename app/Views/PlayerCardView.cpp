@@ -192,6 +192,11 @@ QWidget* PlayerCardView::makeContent() {
         return tablePane(tables, seasonTableSpacing);
     }
     const GameLogState& gameLog = model_->gameLogState();
+    // Without a season there is nothing to pick, and so nothing will ever load.
+    if (gameLog.kind() == GameLogState::Kind::idle && model_->availableYears().empty()) {
+        return new StatusMessage(QStringLiteral("No game-by-game data recorded for this player."),
+                                 emptySymbol);
+    }
     switch (gameLog.kind()) {
     case GameLogState::Kind::loaded:
         return tablePane({gameLog.table()}, gameLogSpacing);

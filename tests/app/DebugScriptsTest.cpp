@@ -1,4 +1,5 @@
-// The scripts' polling, their choice, their short runs on a manual clock, and the parts of their lines.
+// The scripts' polling, their choice, their short runs and the league page's narrowing on a manual clock, and
+// the parts of their lines.
 #include "app/DebugScripts.h"
 
 #include "app/GameLogState.h"
@@ -6,6 +7,8 @@
 #include "app/PanelNavigation.h"
 #include "app/PlayerCardState.h"
 #include "app/SearchViewModel.h"
+#include "tests/app/FakeLeagueService.h"
+#include "tests/app/Tables.h"
 
 #include <QWidget>
 
@@ -20,12 +23,23 @@ QCoro::Task<> store(QCoro::Task<bool> task, std::optional<bool>& result) {
     result = co_await task;
 }
 
-// A script's world without a backend, writing its lines into a list.
+using huddlepod::testing::CallLog;
+using huddlepod::testing::FakeLeagueService;
+
+// A script's world, without a backend unless given a league, writing its lines into a list.
 struct ScriptWorld {
+    explicit ScriptWorld(std::shared_ptr<FakeLeagueService> fake = nullptr)
+        : league(std::move(fake)) {}
+    ~ScriptWorld() {
+        if (league)
+            league->calls.abandonPending();
+    }
+
+    std::shared_ptr<FakeLeagueService> league;
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     PanelNavigation navigation;
     SearchViewModel search{nullptr, nullptr, clock, [](const QByteArray&) {}};
-    HomeViewModel home{nullptr};
+    HomeViewModel home{league};
     std::unique_ptr<QWidget> panel;
     bool makesPanel = true;
     QStringList lines;
@@ -142,4 +156,96 @@ TEST(DebugScripts, linkCandidatesAndLinePartsFollowTheTables) {
     EXPECT_EQ(DebugScripts::cardLine(PlayerCardState::loaded(card)),
               "card ready: Jerry Rice — 3 sections [Receiving, Rushing]");
     EXPECT_EQ(DebugScripts::cardLine(PlayerCardState::failed("x")), std::nullopt);
+}
+
+namespace {
+
+// Answers every request of the league browser from a league of 2020–2024 with three draft rounds, two weeks
+// and two teams; page tables carry their request as title. The slow request waits until `slowFrom`.
+void answerLeague(CallLog& calls, Clock::Instant now, const QString& slow, Clock::Instant slowFrom) {
+    using huddlepod::testing::tableWithRows;
+    for (const QString& request : calls.pending()) {
+        const QString kind = request.section(u' ', 0, 0);
+        if (request == slow && now < slowFrom) {
+            continue;
+        } else if (kind == "latestStandingsYear" || kind == "latestDraftYear") {
+            calls.answer<std::optional<int>>(request, 2024);
+        } else if (kind == "scheduleYearBounds" || kind == "awardsYearBounds") {
+            calls.answer<std::optional<YearRange>>(request, YearRange{2020, 2024});
+        } else if (kind == "draftRounds") {
+            calls.answer<std::vector<int>>(request, {1, 2, 3});
+        } else if (kind == "schedule") {
+            SeasonSchedule season;
+            for (const QString week : {"1", "2"}) {
+                season.weeks.emplace_back(week);
+                season.tables[ScheduleWeek(week)] = tableWithRows(request + " week " + week);
+            }
+            for (const QString team : {"KC", "SF"}) {
+                season.teams.push_back(team);
+                season.teamTables[team] = tableWithRows(request + " team " + team);
+            }
+            calls.answer<std::optional<SeasonSchedule>>(request, season);
+        } else {
+            calls.answer<std::optional<DataTable>>(request, tableWithRows(request));
+        }
+    }
+}
+
+} // namespace
+
+TEST(DebugScripts, theLeaguePageNarrowsAsAskedAndAnnouncesThePageOnceItHasSettled) {
+    struct Case {
+        const char* name;
+        HomeTab page;
+        std::vector<std::pair<const char*, const char*>> switches;
+        const char* shown;                   // the table's title once settled
+        std::chrono::milliseconds announced; // when the marker line is written, to the next poll
+        const char* slow = "";               // a request answered only at 4 s
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"conference", HomeTab::standings, {{"HUDDLEPOD_DEBUG_GROUPING", "conference"}},
+         "standings 2024 conference", 300ms},
+        {"Conference: exact only", HomeTab::standings, {{"HUDDLEPOD_DEBUG_GROUPING", "Conference"}},
+         "standings 2024 division", 300ms},
+        {"round", HomeTab::draft, {{"HUDDLEPOD_DEBUG_ROUND", "2"}}, "draft 2024 2", 1100ms},
+        {"a round the year lacks", HomeTab::draft, {{"HUDDLEPOD_DEBUG_ROUND", "99"}}, "draft 2024 1", 1100ms},
+        {"year and round", HomeTab::draft, {{"HUDDLEPOD_DEBUG_ROUND", "3"}, {"HUDDLEPOD_DEBUG_YEAR", "2022"}},
+         "draft 2022 3", 2500ms},
+        {"a year outside the bounds", HomeTab::draft, {{"HUDDLEPOD_DEBUG_YEAR", "1900"}}, "draft 2024 1",
+         1700ms},
+        {"awards section", HomeTab::awards, {{"HUDDLEPOD_DEBUG_AWARDS", "All-Pro"}}, "awards 2024 allPro",
+         300ms},
+        {"week", HomeTab::schedule, {{"HUDDLEPOD_DEBUG_WEEK", "2"}}, "schedule 2024 week 2", 1100ms},
+        {"a week the season lacks", HomeTab::schedule, {{"HUDDLEPOD_DEBUG_WEEK", "99"}},
+         "schedule 2024 week 1", 1100ms},
+        {"week, then team", HomeTab::schedule, {{"HUDDLEPOD_DEBUG_WEEK", "2"}, {"HUDDLEPOD_DEBUG_TEAM", "SF"}},
+         "schedule 2024 team SF", 1900ms},
+        // 2024's table stays on show while 2022's rounds are looked up.
+        {"a slow new year", HomeTab::draft, {{"HUDDLEPOD_DEBUG_YEAR", "2022"}}, "draft 2022 1", 4000ms,
+         "draftRounds 2022"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& [name, value] : c.switches)
+            qputenv(name, value);
+        ScriptWorld world(std::make_shared<FakeLeagueService>());
+        const Clock::Instant start = world.clock->now();
+        auto script = DebugScripts::leaguePage(world.context(), c.page);
+        std::optional<std::chrono::milliseconds> announced;
+        while (!announced && world.clock->now() - start < 12s) {
+            world.clock->advance(50ms);
+            answerLeague(world.league->calls, world.clock->now(), QString::fromUtf8(c.slow), start + 4s);
+            if (world.lines.contains("READY-TO-CAPTURE home/" + title(c.page)))
+                announced = std::chrono::duration_cast<std::chrono::milliseconds>(world.clock->now() - start);
+        }
+        world.clock->advance(1s); // to the script's end
+        for (const auto& [name, value] : c.switches)
+            qunsetenv(name);
+        ASSERT_TRUE(announced.has_value());
+        EXPECT_GE(*announced, c.announced);
+        EXPECT_LE(*announced, c.announced + 100ms);
+        EXPECT_EQ(world.home.state().table().title(), QString::fromUtf8(c.shown));
+    }
 }

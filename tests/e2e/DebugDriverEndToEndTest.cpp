@@ -5,10 +5,17 @@
 #include "tests/support/XServerHarness.h"
 
 #include <QDir>
+#include <QFile>
+#include <QMap>
 #include <QProcess>
+#include <QRect>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -58,10 +65,51 @@ protected:
         errors += QString::fromUtf8(app.readAllStandardError());
         return static_cast<int>(errors.count(QStringLiteral("\n[drive] ") + start));
     }
-    void screenshot(const QString& name) const {
+    QString screenshot(const QString& name) const {
         const QString dir = QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e-debug");
         QDir().mkpath(dir);
-        x.run("import", {"-window", "root", dir + "/" + name + ".png"});
+        const QString file = dir + "/" + name + ".png";
+        x.run("import", {"-window", "root", file});
+        return file;
+    }
+    // What a client of the X server prints, trimmed; empty when it fails.
+    QString output(const QString& program, const QStringList& arguments) const {
+        QProcess process;
+        process.setProcessEnvironment(x.environment());
+        process.start(program, arguments);
+        process.waitForFinished(10000);
+        return process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()).trimmed()
+                                       : QString();
+    }
+    // "r,g,b" of a pixel of a screenshot.
+    QString pixel(const QString& file, QPoint at) const {
+        return output("convert",
+                      {QStringLiteral("%1[1x1+%2+%3]").arg(file).arg(at.x()).arg(at.y()), "-format",
+                       "%[fx:int(255*r+.5)],%[fx:int(255*g+.5)],%[fx:int(255*b+.5)]", "info:"});
+    }
+    // The first visible window matching, no wider than maxWidth, as X places it.
+    std::optional<QRect> window(const QStringList& match, int maxWidth = 10000) const {
+        for (const QString& id :
+             output("xdotool", QStringList{"search", "--onlyvisible"} + match).split('\n')) {
+            QMap<QString, int> values;
+            for (const QString& line : output("xdotool", {"getwindowgeometry", "--shell", id}).split('\n'))
+                values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+            if (!id.isEmpty() && values["WIDTH"] <= maxWidth)
+                return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+        }
+        return std::nullopt;
+    }
+    // The rectangle of the last "CAPTURE-RECT <name> x,y,w,h" line.
+    std::optional<QRect> captureRect(const QString& name) {
+        lines(QString());
+        const QString start = "[drive] CAPTURE-RECT " + name + " ";
+        const qsizetype at = errors.lastIndexOf(start);
+        if (at < 0)
+            return std::nullopt;
+        const QStringList parts = errors.mid(at + start.size()).section('\n', 0, 0).split(',');
+        if (parts.size() != 4)
+            return std::nullopt;
+        return QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt());
     }
 
     XServerHarness x;
@@ -109,7 +157,42 @@ TEST_F(DebugDriverEndToEnd, eachLeaguePageIsAnnouncedAfterItsFirstLinkIsFollowed
     }
 }
 
+TEST_F(DebugDriverEndToEnd, aPanelShownAtLaunchIsAnnouncedWhereItIs) {
+    // Shown by the league-page script and, once the tray icon is in place, by the open-on-launch switch.
+    const QString log = home.filePath("drive.log");
+    ASSERT_TRUE(run({{"HUDDLEPOD_DEBUG_HOME", "champions"}, {"HUDDLEPOD_DEBUG_LOG", log}},
+                    "READY-TO-CAPTURE home/Champions"))
+        << errors.toStdString();
+    std::optional<QRect> announced = captureRect("panel");
+    ASSERT_TRUE(announced.has_value()) << errors.toStdString();
+    EXPECT_EQ(announced, window({"--name", "^Huddlepod search$"}));
+    EXPECT_EQ(announced->size(), QSize(440, 560));
+    EXPECT_EQ(lines("CAPTURE-WINDOW panel "), 1);
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(written.startsWith("[drive] launch status item visible ")) << written.toStdString();
+    EXPECT_TRUE(written.contains(QStringLiteral("\n[drive] CAPTURE-RECT panel %1,%2,440,560\n")
+                                     .arg(announced->x())
+                                     .arg(announced->y())));
+    EXPECT_TRUE(written.endsWith("\n[drive] READY-TO-CAPTURE home/Champions\n"));
+
+    ASSERT_TRUE(run({{"HUDDLEPOD_OPEN_ON_LAUNCH", "2"}}, "CAPTURE-WINDOW panel ")) << errors.toStdString();
+    announced = captureRect("panel");
+    ASSERT_TRUE(announced.has_value());
+    EXPECT_EQ(announced, window({"--name", "^Huddlepod search$"}));
+    // Centred under the icon and 6 pixels below it, 8 pixels clear of the screen's sides.
+    const std::optional<QRect> icon = window({"--classname", "^huddlepod$"}, 64);
+    ASSERT_TRUE(icon.has_value());
+    const int screenWidth = output("xdotool", {"getdisplaygeometry"}).section(' ', 0, 0).toInt();
+    const int centred = int(icon->x() + icon->width() / 2.0 - 220);
+    EXPECT_EQ(announced, QRect(std::clamp(centred, 8, screenWidth - 448), icon->bottom() + 1 + 6, 440, 560));
+}
+
 TEST_F(DebugDriverEndToEnd, theLaunchSwitchesAnnounceTheMenuItsRectangleAndTheUpdateCheck) {
+    // Another program's window, there before ours: the backdrop covers it.
+    x.start("xmessage", {"-geometry", "300x200+100+300", "another program"});
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return window({"--name", "^xmessage$"}).has_value(); }));
     ASSERT_TRUE(run({{"HUDDLEPOD_OPEN_MENU", "0.5"},
                      {"HUDDLEPOD_DEBUG_BACKDROP", "mid"},
                      {"HUDDLEPOD_DEBUG_CHECK_UPDATES", "0.1"}},
@@ -118,7 +201,7 @@ TEST_F(DebugDriverEndToEnd, theLaunchSwitchesAnnounceTheMenuItsRectangleAndTheUp
     EXPECT_EQ(lines("READY-TO-CAPTURE status-menu"), 1);
     EXPECT_EQ(lines("launch status item visible "), 1);
     EXPECT_EQ(lines("update check starting"), 1);
-    screenshot("status-menu");
+    EXPECT_EQ(pixel(screenshot("status-menu"), {250, 400}), "158,158,158") << "the mid-grey backdrop";
 }
 
 TEST_F(DebugDriverEndToEnd, theSettingsSwitchesOpenFlipAndReachTheKeyEquivalent) {
@@ -127,12 +210,33 @@ TEST_F(DebugDriverEndToEnd, theSettingsSwitchesOpenFlipAndReachTheKeyEquivalent)
                                "closed; still open: false", "⌘, again: true", "reopened: true"}) {
         EXPECT_EQ(lines(answer), 1) << answer << errors.toStdString();
     }
-    for (const char* flip : {"system", "light", "dark"}) {
+    // Each flip is stored ("system" as no entry) and applied: the settings window's background follows.
+    const struct {
+        const char* flip;
+        QVariant stored;
+        const char* background; // "light", "dark", or "" when the desktop decides
+    } flips[] = {{"dark", "dark", "dark"}, {"light", "light", "light"}, {"system", QVariant(), ""}};
+    for (const auto& [flip, stored, background] : flips) {
         ASSERT_TRUE(run({{"HUDDLEPOD_OPEN_SETTINGS", "0.3"}, {"HUDDLEPOD_FLIP_APPEARANCE", flip}},
                         "READY-TO-CAPTURE settings"))
             << flip << errors.toStdString();
         EXPECT_EQ(lines("CAPTURE-RECT settings "), 1);
-        screenshot(QStringLiteral("settings-") + flip);
+        EXPECT_EQ(QSettings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat)
+                      .value("appearance"),
+                  stored)
+            << flip;
+        const std::optional<QRect> settings = captureRect("settings");
+        ASSERT_TRUE(settings.has_value());
+        // The root window is black until the settings window has drawn itself.
+        int red = 0;
+        XServerHarness::waitFor([&] {
+            const QString file = screenshot(QStringLiteral("settings-") + flip);
+            red = pixel(file, settings->topLeft() + QPoint(4, 4)).section(',', 0, 0).toInt();
+            return red > 0;
+        });
+        if (*background) {
+            EXPECT_EQ(red > 128 ? "light" : "dark", std::string(background)) << flip << " " << red;
+        }
     }
 }
 

@@ -1,12 +1,17 @@
 // The panel driven through real key and mouse events: field keys, the query binding on a card, the trailing
-// control, the hint, hover gating, card loads across route changes, pushes, focus and Escape.
+// control, the hint and its fade, hover gating, card loads across route changes, pushes, focus and Escape;
+// every page's status messages, and the Hall of Fame star on a selected row.
 #include "app/Views/PanelRootView.h"
+#include "RenderOutput.h"
 #include "app/HomeViewModel.h"
 #include "app/PanelNavigation.h"
 #include "app/PanelSession.h"
 #include "app/PlayerCardViewModel.h"
 #include "app/SearchViewModel.h"
 #include "app/Views/Components/Popover.h"
+#include "app/Views/Components/StatusMessage.h"
+#include "app/Views/HomeView.h"
+#include "app/Views/HotkeyHintView.h"
 #include "app/Views/PlayerCardView.h"
 #include "app/Views/SearchFieldView.h"
 #include "app/Views/SearchResultsView.h"
@@ -16,15 +21,18 @@
 #include "tests/app/FakePlayerService.h"
 #include "tests/app/FakeSearchService.h"
 #include "ui/Preferences.h"
+#include "ui/Symbols.h"
 
 #include <QAccessible>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -291,6 +299,170 @@ TEST_F(PanelRootViewTest, assistiveTechnologiesHearTheFieldItsControlsAndTheRows
         QAccessibleActionInterface::pressAction());
     EXPECT_EQ(openCard(), listed[0]);
     EXPECT_EQ(spoken(root->searchField()->leadingGlyph()), QStringLiteral("Back to results"));
+}
+
+// A card of passing seasons in these years.
+PlayerCard cardOf(std::vector<int> years) {
+    PlayerStats stats;
+    for (const int year : years) {
+        PassingSeason season;
+        season.year = year;
+        stats.passing.push_back(season);
+    }
+    return PlayerCard(PlayerBio{}, std::move(stats), std::nullopt);
+}
+
+// WCAG contrast of two opaque colours.
+double contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double l1 = luminance(a), l2 = luminance(b);
+    return (std::max(l1, l2) + 0.05) / (std::min(l1, l2) + 0.05);
+}
+
+TEST_F(PanelRootViewTest, everyStateSaysItsTextUnderItsSymbol) {
+    enum Page { league, results, card };
+    // The status message standing in for the page's content: its text and its symbol's name, "-" for none.
+    const auto said = [&](Page page) -> QString {
+        QWidget* content = page == card      ? root->card()->content()
+                           : page == results ? root->results()->content()
+                                             : qobject_cast<HomeView*>(root->results()->content())->content();
+        auto* status = qobject_cast<StatusMessage*>(content);
+        if (status == nullptr)
+            return QStringLiteral("(no message)");
+        return status->text() + " | " + (status->symbol() ? Symbols::name(*status->symbol()) : "-");
+    };
+    const auto typed = [&](const char* text) {
+        QTest::keyClicks(field(), text);
+        clock->advance(SearchViewModel::debounce);
+    };
+    const auto cardModel = [&] { return root->card()->model(); };
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        Page page;
+        const char* expected;
+    } steps[] = {
+        // clang-format off
+        {"unconfigured league", [] {}, league, "Huddlepod isn’t configured. | exclamationmark.triangle"},
+        {"league loading", [&] { home.setState(HomeContentState::loading()); }, league, "Loading… | -"},
+        {"league empty", [&] { home.setState(HomeContentState::empty("No draft picks recorded for 2024.")); },
+         league, "No draft picks recorded for 2024. | questionmark.circle"},
+        {"league failed", [&] { home.setState(HomeContentState::failed("Can’t reach Huddlepod.")); }, league,
+         "Can’t reach Huddlepod. | exclamationmark.triangle"},
+        {"searching", [&] { typed("de"); }, results, "Searching… | -"},
+        {"no match", [&] { search->calls.answer(QStringLiteral("de"), std::vector<SearchResult>{}); }, results,
+         "No players matching “de” | questionmark.circle"},
+        {"search failed", [&] { typed("a"); search->calls.fail(QStringLiteral("dea"), PostgRESTError::http(503, {})); },
+         results, "Huddlepod is having trouble. Try again shortly. | exclamationmark.triangle"},
+        {"card loading", [&] { navigation.setRoute(PanelRoute::player(rows(1).front())); }, card, "Loading… | -"},
+        {"card failed", [&] { cardModel()->setState(PlayerCardState::failed("Couldn’t find that player’s record.")); },
+         card, "Couldn’t find that player’s record. | exclamationmark.triangle"},
+        {"no seasons", [&] { cardModel()->setState(PlayerCardState::loaded(cardOf({}))); }, card,
+         "No season statistics recorded for this player. | questionmark.circle"},
+        {"no seasons' game log", [&] { cardModel()->setTab(PlayerCardTab::gameLog); }, card,
+         "No game-by-game data recorded for this player. | questionmark.circle"},
+        {"game log loading", [&] { cardModel()->setState(PlayerCardState::loaded(cardOf({1998, 1999}))); }, card,
+         "Loading… | -"},
+        {"empty game log", [&] { cardModel()->setGameLogState(GameLogState::empty(1998)); }, card,
+         "No game-by-game data recorded for 1998. | questionmark.circle"},
+        {"game log failed", [&] { cardModel()->setGameLogState(GameLogState::failed("Something went wrong.")); },
+         card, "Something went wrong. | exclamationmark.triangle"},
+        // clang-format on
+    };
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_EQ(said(step.page), QString::fromUtf8(step.expected)) << step.step;
+    }
+}
+
+TEST(SearchResultRow, theHallOfFameStarIsGoldAndStillReadsOnTheSelection) {
+    QWidget list;
+    auto* column = new QVBoxLayout(&list);
+    column->setContentsMargins(6, 6, 6, 6);
+    column->setSpacing(1);
+    std::vector<SearchResultRow*> shown;
+    for (const SearchResult& result : rows(2)) {
+        shown.push_back(new SearchResultRow(result));
+        column->addWidget(shown.back());
+    }
+    shown[0]->setSelected(true);
+    list.resize(416, list.sizeHint().height());
+    list.show();
+    QCoreApplication::processEvents();
+    testsupport::saveLooks(list, QStringLiteral("result-rows-hall-of-famer-selected"));
+
+    const QColor gold[] = {QColor::fromRgbF(0.502f, 0.4f, 0.075f), QColor::fromRgbF(0.898f, 0.729f, 0.216f)};
+    for (const Appearance look : {Appearance::light, Appearance::dark}) {
+        SCOPED_TRACE(look == Appearance::dark ? "dark" : "light");
+        for (SearchResultRow* row : shown) {
+            const QImage image = testsupport::renderTransparent(*row, look);
+            const auto pixel = [&](QPointF at) { return image.pixelColor((at * 2).toPoint()); };
+            const QColor star = pixel(row->layoutFor(row->width()).star.center());
+            if (!row->isSelected()) {
+                EXPECT_LE(std::abs(star.red() - gold[int(look)].red()), 2);
+                EXPECT_LE(std::abs(star.green() - gold[int(look)].green()), 2);
+                EXPECT_LE(std::abs(star.blue() - gold[int(look)].blue()), 2);
+                continue;
+            }
+            const QColor fill = pixel(QPointF(row->width() - 3, row->height() / 2.0));
+            EXPECT_GE(contrast(star, fill), 3.0)
+                << star.name().toStdString() << " on " << fill.name().toStdString();
+            EXPECT_GT(star.red(), star.blue() + 60) << "still a gold";
+        }
+    }
+}
+
+TEST_F(PanelRootViewTest, theHintAndItsDividerFadeWhileTheirSpaceClosesThenTheyComeBackAfterACard) {
+    motion.reduceMotionValue = false;
+    PanelHintArea* area = root->hintArea();
+    const auto pageTop = [&] {
+        root->layout()->activate();
+        return root->results()->parentWidget()->y();
+    };
+    const int closed = root->searchField()->height() + 1; // under the field's divider
+    const int open = pageTop();
+    ASSERT_EQ(open - closed, area->naturalHeight());
+    EXPECT_EQ(area->naturalHeight(), area->hint()->sizeHint().height() + 1) << "the hint and its divider";
+
+    QTest::keyClicks(field(), "j");
+    ASSERT_NE(root->hintFade(), nullptr);
+    EXPECT_EQ(root->hintFade()->duration(), 120);
+    root->hintFade()->setCurrentTime(20);
+    testsupport::saveLooks(*root, QStringLiteral("panel-hint-mid-fade"), QStringLiteral("components"), 0);
+    root->hintFade()->setCurrentTime(60);
+    EXPECT_GT(area->opacity(), 0.0);
+    EXPECT_LT(area->opacity(), 1.0);
+    EXPECT_GT(pageTop(), closed) << "the space closes with the fade";
+    EXPECT_LT(pageTop(), open);
+    EXPECT_NE(root->hint(), nullptr);
+    root->hintFade()->setCurrentTime(120);
+    EXPECT_EQ(root->hint(), nullptr);
+    EXPECT_EQ(pageTop(), closed);
+
+    // Undismissed, it fades out as a card opens and back in as the results return.
+    UserDefaults::openStandard()->remove(Preferences::hasSeenHotkeyHintKey);
+    launch();
+    navigation.setRoute(PanelRoute::player(rows(1).front()));
+    ASSERT_NE(root->hintFade(), nullptr);
+    root->hintFade()->setCurrentTime(60);
+    EXPECT_GT(pageTop(), closed);
+    EXPECT_LT(pageTop(), open);
+    navigation.setRoute(PanelRoute::search());
+    ASSERT_NE(root->hintFade(), nullptr);
+    root->hintFade()->setCurrentTime(120);
+    EXPECT_EQ(pageTop(), open);
+    EXPECT_DOUBLE_EQ(root->hintArea()->opacity(), 1.0);
+
+    // With reduce motion, at once.
+    motion.reduceMotionValue = true;
+    navigation.setRoute(PanelRoute::player(rows(1).front()));
+    EXPECT_EQ(root->hintFade(), nullptr);
+    EXPECT_EQ(pageTop(), closed);
 }
 
 } // namespace

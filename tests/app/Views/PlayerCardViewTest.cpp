@@ -1,6 +1,7 @@
 // The player card view: the biography line, the game-log pane's states, the tab row, and its loads.
 #include "app/Views/PlayerCardView.h"
 
+#include "RenderOutput.h"
 #include "app/Views/Components/StatusMessage.h"
 #include "app/Views/Components/YearPicker.h"
 #include "app/Views/ContentPane.h"
@@ -151,6 +152,19 @@ TEST_F(PlayerCardViewTest, gameLogPaneShowsEveryStateBelowTheTabRow) {
     // The seasons pane of a card without season tables says so.
     model->setTab(PlayerCardTab::seasons);
     EXPECT_EQ(message(), "No season statistics recorded for this player.+symbol");
+}
+
+TEST_F(PlayerCardViewTest, aPlayerWithoutSeasonRecordsHasNoGameLogToWaitFor) {
+    model->setState(PlayerCardState::loaded(card(74, 215, "Alabama", {}, 0)));
+    model->setTab(PlayerCardTab::gameLog);
+    auto* status = dynamic_cast<StatusMessage*>(view->content());
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), "No game-by-game data recorded for this player.");
+    EXPECT_EQ(status->symbol(), Symbol::questionmarkCircle);
+    EXPECT_TRUE(view->yearPicker()->isHidden());
+    EXPECT_EQ(players->calls.count(), 0);
+    view->resize(440, 300);
+    huddlepod::testsupport::saveLooks(*view, QStringLiteral("card-game-log-without-seasons"));
 }
 
 } // namespace

@@ -46,8 +46,8 @@ protected:
         s.environment = [openOnLaunch](const QString& name) {
             return name == "HUDDLEPOD_OPEN_ON_LAUNCH" ? openOnLaunch : std::nullopt;
         };
-        s.schedule = [this](double seconds, std::function<void()> action) {
-            log << QStringLiteral("schedule %1").arg(seconds);
+        s.schedule = [this](std::chrono::milliseconds delay, std::function<void()> action) {
+            log << QStringLiteral("schedule %1 ms").arg(delay.count());
             scheduled = action;
         };
         s.scheduleLaunchSwitches = step("launch switches");
@@ -88,9 +88,19 @@ TEST_F(LaunchTest, buildsTheShellInOrderAndSchedulesNothingByDefault) {
     EXPECT_FALSE(panel.hasMonitors());
 }
 
-TEST_F(LaunchTest, opensThePanelOnLaunchOnlyForANumberOfSeconds) {
-    for (const auto& [text, expected] : std::vector<std::pair<QString, QString>>{
-             {"0.5", "schedule 0.5"}, {"0", "schedule 0"}, {"soon", ""}, {"1.5s", ""}, {"", ""}}) {
+TEST_F(LaunchTest, opensThePanelOnLaunchOnlyForANumberOfSecondsATimerCanHold) {
+    for (const auto& [text, expected] :
+         std::vector<std::pair<QString, QString>>{{"0.5", "schedule 500 ms"},
+                                                  {"0", "schedule 0 ms"},
+                                                  {"-2", "schedule 0 ms"},
+                                                  {"2000000", "schedule 2000000000 ms"},
+                                                  {"soon", ""},
+                                                  {"1.5s", ""},
+                                                  {"", ""},
+                                                  {" 0.5", ""},
+                                                  {"0.5 ", ""},
+                                                  {"1e300", ""},
+                                                  {"1e9", ""}}) {
         log.clear();
         scheduled = nullptr;
         AppDelegate delegate(services(text));
