@@ -60,7 +60,7 @@ protected:
 
     QTemporaryDir dir;
     QString autostart = dir.filePath(QStringLiteral("autostart"));
-    QSettings store{dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat};
+    QSettings store{dir.filePath(QStringLiteral("config/s.ini")), QSettings::IniFormat};
     std::unique_ptr<GlobalShortcuts::Registry> registry;
     bool detached = false;
     std::optional<SettingsModel> model;
@@ -93,6 +93,19 @@ TEST_F(SettingsForm, loginItemRowsFollowTheStateAndTheLastError) {
     EXPECT_TRUE(view->errorSection()->isHidden());
     EXPECT_TRUE(view->launchAtLoginToggle()->isChecked());
     EXPECT_TRUE(view->loginItemNotice()->isHidden());
+}
+
+TEST_F(SettingsForm, aSettingThatCannotBeSavedIsReportedInTheErrorRow) {
+    build();
+    QFile blocker(dir.filePath(QStringLiteral("config"))); // its folder cannot be made under a file
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    view->automaticUpdatesToggle()->click();
+    EXPECT_FALSE(view->errorSection()->isHidden());
+    EXPECT_EQ(view->errorText()->text(), QStringLiteral("Couldn't save settings: Not a directory"));
+
+    blocker.remove();
+    view->automaticUpdatesToggle()->click();
+    EXPECT_TRUE(view->errorSection()->isHidden());
 }
 
 TEST_F(SettingsForm, resetIsOfferedOnlyWhileThePanelIsDetached) {
