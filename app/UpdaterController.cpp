@@ -95,7 +95,7 @@ void UpdaterController::check(bool userInitiated) {
             break;
         case UpdateCheckResult::Kind::upToDate:
             if (userInitiated && prompts.upToDate) {
-                prompts.upToDate(result);
+                prompts.upToDate(result, self->environment_.currentVersion);
             }
             break;
         case UpdateCheckResult::Kind::failed:

@@ -6,17 +6,21 @@
 #include "app/SettingsModel.h"
 #include "app/SettingsWindowController.h"
 #include "app/UpdaterController.h"
+#include "platform/updater/UpdatePrompts.h"
 #include "tests/GlobalShortcuts/FakeKeyGrabber.h"
 #include "tests/support/LoopbackServer.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -106,6 +110,25 @@ TEST_F(SettingsForm, aSettingThatCannotBeSavedIsReportedInTheErrorRow) {
     blocker.remove();
     view->automaticUpdatesToggle()->click();
     EXPECT_TRUE(view->errorSection()->isHidden());
+}
+
+TEST(UpdatePrompts, theUpToDateMessageNamesTheRunningVersion) {
+    QString shown;
+    QTimer closer; // answers the message box from inside its own event loop
+    QObject::connect(&closer, &QTimer::timeout, [&shown] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                shown = box->text() + QStringLiteral(" / ") + box->informativeText();
+                box->done(0);
+            }
+        }
+    });
+    closer.start(10);
+    UpdateCheckResult result;
+    result.kind = UpdateCheckResult::Kind::upToDate;
+    result.version = QStringLiteral("0.0.1"); // the feed is behind this build
+    systemUpdatePrompts().upToDate(result, QStringLiteral("0.2.0"));
+    EXPECT_EQ(shown, QStringLiteral("Huddlepod is up to date. / Version 0.2.0 is the newest version."));
 }
 
 TEST_F(SettingsForm, resetIsOfferedOnlyWhileThePanelIsDetached) {
