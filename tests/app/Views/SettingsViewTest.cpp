@@ -106,6 +106,7 @@ TEST_F(SettingsForm, aSettingThatCannotBeSavedIsReportedInTheErrorRow) {
     view->automaticUpdatesToggle()->click();
     EXPECT_FALSE(view->errorSection()->isHidden());
     EXPECT_EQ(view->errorText()->text(), QStringLiteral("Couldn't save settings: Not a directory"));
+    testsupport::saveLooks(*view, QStringLiteral("settings-form-unsaved"));
 
     blocker.remove();
     view->automaticUpdatesToggle()->click();
