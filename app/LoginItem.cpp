@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
@@ -44,6 +45,19 @@ std::optional<QString> entryValue(const QByteArray& contents, const QByteArray& 
         return QString::fromUtf8(line.mid(equals + 1).trimmed());
     }
     return std::nullopt;
+}
+
+// Whether an entry's program is this one: the same path, or the same file under another name. A bare name
+// is looked up on the PATH, as the desktop does.
+bool isSameProgram(QString entry, const QString& ours) {
+    if (entry == ours) {
+        return true;
+    }
+    if (!entry.contains(QLatin1Char('/'))) {
+        entry = QStandardPaths::findExecutable(entry);
+    }
+    const QString canonical = QFileInfo(entry).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(ours).canonicalFilePath();
 }
 
 } // namespace
@@ -88,7 +102,10 @@ LoginItem::State LoginItem::state() const {
         entryValue(contents, "X-GNOME-Autostart-enabled") == QStringLiteral("false")) {
         return State::disabled;
     }
-    return State::enabled;
+    // An entry left behind by a copy that has moved since starts nothing of ours.
+    const std::optional<QString> exec = entryValue(contents, "Exec");
+    const std::optional<QString> program = exec ? execProgram(*exec) : std::nullopt;
+    return program && isSameProgram(*program, *program_) ? State::enabled : State::disabled;
 }
 
 QString LoginItem::execValue(const QString& program) {
@@ -113,6 +130,47 @@ QString LoginItem::execValue(const QString& program) {
     argument.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
     argument.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
     return argument;
+}
+
+std::optional<QString> LoginItem::execProgram(const QString& value) {
+    // First the value's own escapes, then the quoting of arguments.
+    QString unescaped;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c != QLatin1Char('\\') || i + 1 == value.size()) {
+            unescaped += c;
+            continue;
+        }
+        const QChar next = value.at(++i);
+        const qsizetype known = QStringLiteral("sntr").indexOf(next);
+        unescaped += known >= 0 ? QStringLiteral(" \n\t\r").at(known) : next;
+    }
+    QString program;
+    qsizetype i = 0;
+    while (i < unescaped.size() && unescaped.at(i).isSpace()) {
+        ++i;
+    }
+    bool quoted = false;
+    for (; i < unescaped.size(); ++i) {
+        const QChar c = unescaped.at(i);
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else if (quoted && c == QLatin1Char('\\') && i + 1 < unescaped.size()) {
+            program += unescaped.at(++i);
+        } else if (!quoted && c.isSpace()) {
+            break;
+        } else if (c == QLatin1Char('%') && i + 1 < unescaped.size() &&
+                   unescaped.at(i + 1) == QLatin1Char('%')) {
+            program += c;
+            ++i;
+        } else {
+            program += c;
+        }
+    }
+    if (quoted || program.isEmpty()) {
+        return std::nullopt;
+    }
+    return program;
 }
 
 std::optional<QString> LoginItem::set(bool enabled) const {

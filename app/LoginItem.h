@@ -24,16 +24,19 @@ public:
 
     QString entryPath() const;
 
-    // Enabled while our entry exists and is neither Hidden=true nor X-GNOME-Autostart-enabled=false;
-    // unavailable without a program path. Approval is never required here.
+    // Enabled while our entry exists, starts this program and is neither Hidden=true nor
+    // X-GNOME-Autostart-enabled=false; unavailable without a program path. Approval is never required here.
     State state() const;
-    // None on success, else "Couldn't enable launch at login: " (or "disable") and the system's reason.
+    // Turning on writes the entry anew. None on success, else "Couldn't enable launch at login: " (or
+    // "disable") and the system's reason.
     std::optional<QString> set(bool enabled) const;
     // Opens the autostart folder in the desktop's file manager.
     void openSystemSettings() const;
 
     // The Exec value for the program: quoted and escaped as desktop entries require.
     static QString execValue(const QString& program);
+    // The program an Exec value starts (its first argument, unquoted and unescaped), or none.
+    static std::optional<QString> execProgram(const QString& value);
 
 private:
     QString directory_;

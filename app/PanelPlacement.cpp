@@ -1,6 +1,8 @@
 // Reads and writes the detached origin in the settings store.
 #include "app/PanelPlacement.h"
 
+#include "platform/UserDefaults.h"
+
 #include <QSettings>
 
 #include <cmath>
@@ -44,12 +46,12 @@ void PanelPlacement::setDetachedOrigin(QPointF origin) {
     defaults_->remove(QLatin1String(detachedOriginKey));
     defaults_->setValue(entryKey("x"), origin.x());
     defaults_->setValue(entryKey("y"), origin.y());
-    defaults_->sync();
+    UserDefaults::save(*defaults_);
 }
 
 void PanelPlacement::removeDetachedOrigin() {
     defaults_->remove(QLatin1String(detachedOriginKey));
-    defaults_->sync();
+    UserDefaults::save(*defaults_);
 }
 
 } // namespace huddlepod

@@ -1,6 +1,7 @@
 // Every write goes through a setter that notifies only when the value really changes.
 #include "app/SettingsModel.h"
 
+#include "platform/UserDefaults.h"
 #include "platform/workspace/WorkspaceSettings.h"
 
 #include <utility>
@@ -20,6 +21,21 @@ SettingsModel::SettingsModel(Environment environment, QObject* parent)
             environment_.applyAppearance(appearance_);
         }
     });
+    connect(&UserDefaults::saveStatus(), &UserDefaultsSaveStatus::changed, this, &SettingsModel::changed);
+}
+
+std::optional<QString> SettingsModel::errorMessage() const {
+    QStringList lines;
+    if (loginItemError_) {
+        lines.append(*loginItemError_);
+    }
+    if (const std::optional<QString> failure = UserDefaults::saveStatus().failure()) {
+        lines.append(QStringLiteral("Couldn't save settings: ") + *failure);
+    }
+    if (lines.isEmpty()) {
+        return std::nullopt;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void SettingsModel::setAppearance(AppearancePreference appearance) {
@@ -42,7 +58,7 @@ void SettingsModel::setPanelDetached(bool detached) {
 }
 
 void SettingsModel::setLaunchAtLogin(bool enabled) {
-    setErrorMessage(environment_.loginItem.set(enabled));
+    setLoginItemError(environment_.loginItem.set(enabled));
     setLoginItemState(environment_.loginItem.state());
 }
 
@@ -69,9 +85,9 @@ void SettingsModel::setLoginItemState(LoginItem::State state) {
     }
 }
 
-void SettingsModel::setErrorMessage(std::optional<QString> message) {
-    if (message != errorMessage_) {
-        errorMessage_ = std::move(message);
+void SettingsModel::setLoginItemError(std::optional<QString> message) {
+    if (message != loginItemError_) {
+        loginItemError_ = std::move(message);
         emit changed();
     }
 }

@@ -33,7 +33,8 @@ public:
 
     explicit SettingsModel(Environment environment, QObject* parent = nullptr);
 
-    std::optional<QString> errorMessage() const { return errorMessage_; }
+    // The last failed login-item change, then a settings write that failed, one to a line; none when neither.
+    std::optional<QString> errorMessage() const;
     AppearancePreference appearance() const { return appearance_; }
     // A different value is stored and applied at once; the same value does nothing.
     void setAppearance(AppearancePreference appearance);
@@ -59,11 +60,11 @@ signals:
 
 private:
     void setLoginItemState(LoginItem::State state);
-    void setErrorMessage(std::optional<QString> message);
+    void setLoginItemError(std::optional<QString> message);
 
     Environment environment_;
     Preferences preferences_;
-    std::optional<QString> errorMessage_;
+    std::optional<QString> loginItemError_;
     AppearancePreference appearance_;
     LoginItem::State loginItemState_;
     bool isPanelDetached_;

@@ -5,6 +5,7 @@
 #include "app/SettingsModel.h"
 #include "app/UpdaterController.h"
 #include "platform/BundleInformation.h"
+#include "platform/UserDefaults.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -85,6 +86,7 @@ bool SettingsWindowController::eventFilter(QObject* watched, QEvent* event) {
                                                          .arg(frame.y())
                                                          .arg(frame.width())
                                                          .arg(frame.height()));
+        UserDefaults::save(*defaults_);
         window_->removeEventFilter(this);
         window_ = nullptr; // the window deletes itself; the next opening builds a new one
     }

@@ -1,6 +1,8 @@
 // The feed checker behind the settings window's update controls.
 #include "app/UpdaterController.h"
 
+#include "platform/UserDefaults.h"
+
 #include <QNetworkAccessManager>
 #include <QSettings>
 
@@ -38,6 +40,7 @@ bool UpdaterController::automaticallyChecksForUpdates() const {
 
 void UpdaterController::setAutomaticallyChecksForUpdates(bool enabled) {
     environment_.defaults->setValue(QLatin1String(automaticChecksKey), enabled);
+    UserDefaults::save(*environment_.defaults);
     scheduleAutomaticCheck();
 }
 
@@ -73,6 +76,7 @@ void UpdaterController::check(bool userInitiated) {
     }
     if (!userInitiated) {
         environment_.defaults->setValue(QLatin1String(lastCheckKey), environment_.now());
+        UserDefaults::save(*environment_.defaults);
     }
     QPointer<UpdaterController> self(this);
     feed_->check(environment_.currentVersion, [self, userInitiated](const UpdateCheckResult& result) {
@@ -91,7 +95,7 @@ void UpdaterController::check(bool userInitiated) {
             break;
         case UpdateCheckResult::Kind::upToDate:
             if (userInitiated && prompts.upToDate) {
-                prompts.upToDate(result);
+                prompts.upToDate(result, self->environment_.currentVersion);
             }
             break;
         case UpdateCheckResult::Kind::failed:

@@ -33,7 +33,8 @@ public:
     struct Prompts {
         // True when the user wants the download page.
         std::function<bool(const UpdateCheckResult&, const QString& currentVersion)> offerUpdate;
-        std::function<void(const UpdateCheckResult&)> upToDate;
+        // Names the running version, which may be newer than the feed's.
+        std::function<void(const UpdateCheckResult&, const QString& currentVersion)> upToDate;
         std::function<void(const UpdateCheckResult&)> couldNotCheck;
         std::function<void(const QUrl&)> openPage;
     };

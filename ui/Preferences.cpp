@@ -1,6 +1,8 @@
 // Reads and writes the appearance and hotkey-hint entries of the settings store.
 #include "ui/Preferences.h"
 
+#include "platform/UserDefaults.h"
+
 #include <QSettings>
 
 namespace huddlepod {
@@ -22,7 +24,7 @@ void Preferences::setAppearance(AppearancePreference preference) {
     } else {
         defaults_->setValue(QLatin1String(appearanceKey), rawValue(preference));
     }
-    defaults_->sync();
+    UserDefaults::save(*defaults_);
 }
 
 bool Preferences::hasSeenHotkeyHint() const {
@@ -31,7 +33,7 @@ bool Preferences::hasSeenHotkeyHint() const {
 
 void Preferences::setHasSeenHotkeyHint(bool seen) {
     defaults_->setValue(QLatin1String(hasSeenHotkeyHintKey), seen);
-    defaults_->sync();
+    UserDefaults::save(*defaults_);
 }
 
 } // namespace huddlepod

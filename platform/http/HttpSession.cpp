@@ -12,21 +12,32 @@
 #include <QTimer>
 
 #include <coroutine>
+#include <utility>
 
 namespace huddlepod {
 
 namespace {
 
+const char* const sessionEndedText = "Operation canceled";
+
 struct DeleteLater {
     void operator()(QObject* object) const { object->deleteLater(); }
 };
 
-// The wait for a reply to finish; a cancelled token aborts the reply, which finishes it at once.
+// The wait for a reply to finish, or to be stopped: by the caller's token, the deadline, a redirect away
+// from the origin or the session's end.
+//
+// A stopped reply is never aborted: Qt may already have posted the error that ends it (a failed
+// connection, an error status), and abort() reports one of its own, so Qt would report a second error
+// and warn about it. The task lets go of the reply instead, and deleting it ends its transfer quietly.
 class ReplyFinished {
 public:
-    ReplyFinished(QNetworkReply* reply, CancellationToken token)
+    enum class Stop { none, cancelled, timedOut, redirectRefused, sessionEnded };
+
+    ReplyFinished(QNetworkReply* reply, CancellationToken token, CancellationToken sessionEnd)
         : m_reply(reply)
-        , m_token(std::move(token)) {}
+        , m_token(std::move(token))
+        , m_sessionEnd(std::move(sessionEnd)) {}
 
     ReplyFinished(const ReplyFinished&) = delete;
     ReplyFinished& operator=(const ReplyFinished&) = delete;
@@ -34,62 +45,136 @@ public:
     bool ready() const { return m_reply->isFinished(); }
 
     void suspend(std::coroutine_handle<> waiter) {
-        m_connection = QObject::connect(m_reply, &QNetworkReply::finished, [this, waiter] {
-            QObject::disconnect(m_connection);
-            m_registration.reset();
-            waiter.resume();
-        });
-        m_registration = m_token.onCancel([this] {
-            m_cancelled = true;
-            m_reply->abort();
-        });
+        m_waiter = waiter;
+        m_connection = QObject::connect(m_reply, &QNetworkReply::finished, [this] { wake(); });
+        m_registration = m_token.onCancel([this] { stop(Stop::cancelled, Release::now); });
+        m_sessionRegistration = m_sessionEnd.onCancel([this] { stop(Stop::sessionEnded, Release::now); });
     }
 
     void resume() const {}
 
-    bool cancelled() const { return m_cancelled; }
+    // Inside the reply's own signals (or its children's) the reply is deleted later, otherwise at once.
+    enum class Release { now, later };
+
+    // Ends the wait at once; this object is gone afterwards.
+    void stop(Stop reason, Release release) {
+        if (m_stop != Stop::none || !m_waiter)
+            return;
+        m_stop = reason;
+        const QPointer<QNetworkReply> reply(m_reply);
+        wake(); // the task ends and lets go of the reply
+        if (release == Release::now)
+            delete reply.data();
+    }
+
+    Stop stopped() const { return m_stop; }
 
 private:
+    void wake() {
+        QObject::disconnect(m_connection);
+        m_registration.reset();
+        m_sessionRegistration.reset();
+        std::exchange(m_waiter, {}).resume();
+    }
+
     QNetworkReply* m_reply;
     CancellationToken m_token;
+    CancellationToken m_sessionEnd;
+    std::coroutine_handle<> m_waiter;
     QMetaObject::Connection m_connection;
     CancellationRegistration m_registration;
-    bool m_cancelled = false;
+    CancellationRegistration m_sessionRegistration;
+    Stop m_stop = Stop::none;
 };
 
-// Qt's connection-level failures (connection refused or closed, time-outs, TLS, proxies). A reply that
-// fails this way after its headers arrived carries a status but an incomplete body; it is no answer.
-bool isConnectionFailure(QNetworkReply::NetworkError error) {
-    return error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
+// The error Qt gives a complete answer for its status alone (none for 1xx to 3xx). Any other error ends a
+// reply that is no answer, whatever status came first: a dropped connection, a body that fails its
+// Content-Encoding…
+QNetworkReply::NetworkError errorForStatus(int status) {
+    switch (status) {
+    case 400:
+    case 418:
+        return QNetworkReply::ProtocolInvalidOperationError;
+    case 401:
+        return QNetworkReply::AuthenticationRequiredError;
+    case 403:
+        return QNetworkReply::ContentAccessDenied;
+    case 404:
+        return QNetworkReply::ContentNotFoundError;
+    case 405:
+        return QNetworkReply::ContentOperationNotPermittedError;
+    case 407:
+        return QNetworkReply::ProxyAuthenticationRequiredError;
+    case 409:
+        return QNetworkReply::ContentConflictError;
+    case 410:
+        return QNetworkReply::ContentGoneError;
+    case 500:
+        return QNetworkReply::InternalServerError;
+    case 501:
+        return QNetworkReply::OperationNotImplementedError;
+    case 503:
+        return QNetworkReply::ServiceUnavailableError;
+    default:
+        if (status > 500)
+            return QNetworkReply::UnknownServerError;
+        if (status >= 400)
+            return QNetworkReply::UnknownContentError;
+        return QNetworkReply::NoError;
+    }
+}
+
+int defaultPort(const QUrl& url) {
+    return url.port(url.scheme() == QLatin1String("https") ? 443 : 80);
+}
+
+// A redirect keeps the request (and its key) within the scheme, host and port it was sent to.
+bool isSameOrigin(const QUrl& from, const QUrl& to) {
+    return from.scheme() == to.scheme() && from.host() == to.host() && defaultPort(from) == defaultPort(to);
 }
 
 QCoro::Task<HttpResponse> awaitReply(QNetworkReply* started, std::chrono::milliseconds totalTimeout,
-                                     CancellationToken token) {
+                                     CancellationToken token, CancellationToken sessionEnd) {
     const std::unique_ptr<QNetworkReply, DeleteLater> reply(started);
-    bool timedOut = false;
+    ReplyFinished finished(reply.get(), std::move(token), std::move(sessionEnd));
     // Parented to the reply: the timer must outlive this frame, which may end inside its signal.
     auto* deadline = new QTimer(reply.get());
     deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, reply.get(), [&timedOut, replyPointer = reply.get()] {
-        timedOut = true;
-        replyPointer->abort();
+    QObject::connect(deadline, &QTimer::timeout, reply.get(), [&finished] {
+        finished.stop(ReplyFinished::Stop::timedOut, ReplyFinished::Release::later);
     });
     deadline->start(totalTimeout);
+    // Redirects wait for a verdict (see send()); one to another origin is the answer, with its own status.
+    QObject::connect(reply.get(), &QNetworkReply::redirected, reply.get(),
+                     [&finished, replyPointer = reply.get(), origin = reply->url()](const QUrl& target) {
+                         if (isSameOrigin(origin, target))
+                             emit replyPointer->redirectAllowed();
+                         else
+                             finished.stop(ReplyFinished::Stop::redirectRefused,
+                                           ReplyFinished::Release::later);
+                     });
 
-    ReplyFinished finished(reply.get(), std::move(token));
     co_await AwaitState{&finished};
     deadline->stop();
 
-    if (finished.cancelled())
+    switch (finished.stopped()) {
+    case ReplyFinished::Stop::cancelled:
         throw CancelledError();
-    if (timedOut)
+    case ReplyFinished::Stop::timedOut:
         throw HttpTransportError("The request timed out.");
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (isConnectionFailure(reply->error()) || !status.isValid()) {
-        if (reply->error() == QNetworkReply::NoError)
-            throw HttpTransportError("Non-HTTP response");
-        throw HttpTransportError(reply->errorString().toStdString());
+    case ReplyFinished::Stop::sessionEnded:
+        throw HttpTransportError(sessionEndedText);
+    case ReplyFinished::Stop::redirectRefused:
+        co_return HttpResponse{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), {}};
+    case ReplyFinished::Stop::none:
+        break;
     }
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid() && reply->error() == QNetworkReply::NoError)
+        throw HttpTransportError("Non-HTTP response");
+    if (!status.isValid() ||
+        (reply->error() != QNetworkReply::NoError && reply->error() != errorForStatus(status.toInt())))
+        throw HttpTransportError(reply->errorString().toStdString());
     co_return HttpResponse{status.toInt(), reply->readAll()};
 }
 
@@ -115,25 +200,18 @@ HttpSession::HttpSession(Options options)
 }
 
 HttpSession::~HttpSession() {
-    // Abort until nothing is left: a task woken by an abort may start another request.
-    for (;;) {
-        QList<QPointer<QNetworkReply>> running;
-        for (QNetworkReply* reply : m_manager->findChildren<QNetworkReply*>()) {
-            if (!reply->isFinished())
-                running.append(reply);
-        }
-        if (running.isEmpty())
-            break;
-        for (const QPointer<QNetworkReply>& reply : running) {
-            if (reply)
-                reply->abort();
-        }
-    }
+    // Wakes every task still waiting; one that tries another request is refused at once. The replies
+    // go with the manager.
+    m_ended.cancel();
 }
 
 QCoro::Task<HttpResponse> HttpSession::send(QNetworkRequest request, QByteArray method, QByteArray body,
                                             CancellationToken token) {
     token.throwIfCancelled();
+    if (m_ended.isCancelled())
+        throw HttpTransportError(sessionEndedText);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
     QNetworkReply* reply = nullptr;
     if (method == "GET")
         reply = m_manager->get(request);
@@ -143,7 +221,7 @@ QCoro::Task<HttpResponse> HttpSession::send(QNetworkRequest request, QByteArray 
         reply = m_manager->post(request, body);
     else
         reply = m_manager->sendCustomRequest(request, method, body);
-    co_return co_await awaitReply(reply, m_options.totalTimeout, std::move(token));
+    co_return co_await awaitReply(reply, m_options.totalTimeout, std::move(token), m_ended.token());
 }
 
 } // namespace huddlepod

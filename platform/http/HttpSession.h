@@ -47,16 +47,18 @@ public:
 
     HttpSession();
     explicit HttpSession(Options options);
-    // Aborts the requests still in flight; their awaiting tasks get an HttpTransportError.
+    // Ends the requests still in flight; their awaiting tasks get an HttpTransportError.
     ~HttpSession();
     HttpSession(const HttpSession&) = delete;
     HttpSession& operator=(const HttpSession&) = delete;
 
     // Sends `request` with `method` ("GET", "HEAD", "POST", …) and `body`, and awaits the whole answer.
-    // Any answer with an HTTP status is returned, whatever its status. Throws HttpTransportError when
-    // there is no status, or when the connection failed or timed out part-way, and CancelledError when
-    // `token` is cancelled (the reply is aborted at once). The request's own cache attributes apply; by
-    // default responses are stored and reused as their caching headers allow.
+    // Any complete answer is returned, whatever its status. Throws HttpTransportError when there is no
+    // status, or when the reply ended in an error of its own (a connection failed or timed out part-way, a
+    // body that does not decode), and CancelledError when `token` is cancelled (the request ends at once).
+    // Redirects are followed within the request's scheme, host and port only; a redirect elsewhere is
+    // returned as the answer. The request's own cache attributes apply; by default responses are stored
+    // and reused as their caching headers allow.
     QCoro::Task<HttpResponse> send(QNetworkRequest request, QByteArray method, QByteArray body = {},
                                    CancellationToken token = {});
 
@@ -68,6 +70,7 @@ private:
     Options m_options;
     std::unique_ptr<QNetworkAccessManager> m_manager;
     TieredNetworkCache* m_cache; // owned by m_manager
+    CancellationSource m_ended;  // cancelled when the session goes
 };
 
 } // namespace huddlepod

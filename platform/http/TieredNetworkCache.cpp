@@ -3,10 +3,13 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QDir>
 #include <QMetaMethod>
 #include <QNetworkDiskCache>
+#include <QTemporaryFile>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace huddlepod {
 
@@ -87,6 +90,8 @@ TieredNetworkCache::~TieredNetworkCache() {
 QNetworkCacheMetaData TieredNetworkCache::metaData(const QUrl& url) {
     if (const auto it = m_memory.find(url); it != m_memory.end())
         return describedForErrors(it->metaData);
+    if (!m_disk)
+        return {};
     return describedForErrors(m_disk->metaData(url));
 }
 
@@ -94,7 +99,8 @@ void TieredNetworkCache::updateMetaData(const QNetworkCacheMetaData& described) 
     const QNetworkCacheMetaData metaData = withoutStaleMark(described);
     if (const auto it = m_memory.find(metaData.url()); it != m_memory.end())
         it->metaData = metaData;
-    m_disk->updateMetaData(metaData);
+    if (diskWritable())
+        m_disk->updateMetaData(metaData);
 }
 
 QIODevice* TieredNetworkCache::data(const QUrl& url) {
@@ -102,6 +108,8 @@ QIODevice* TieredNetworkCache::data(const QUrl& url) {
         touch(*it);
         return readOnlyBuffer(it->body);
     }
+    if (!m_disk)
+        return nullptr;
     const std::unique_ptr<QIODevice> stored(m_disk->data(url));
     if (!stored)
         return nullptr;
@@ -118,11 +126,11 @@ bool TieredNetworkCache::remove(const QUrl& url) {
         removeFromMemory(url);
         removed = true;
     }
-    return m_disk->remove(url) || removed;
+    return (m_disk && m_disk->remove(url)) || removed;
 }
 
 qint64 TieredNetworkCache::cacheSize() const {
-    return m_disk->cacheSize();
+    return m_disk ? m_disk->cacheSize() : m_memorySize;
 }
 
 QIODevice* TieredNetworkCache::prepare(const QNetworkCacheMetaData& described) {
@@ -147,6 +155,8 @@ void TieredNetworkCache::insert(QIODevice* device) {
     dropAbandoned();
 
     storeInMemory(metaData, body);
+    if (!diskWritable())
+        return;
     if (QIODevice* disk = m_disk->prepare(metaData)) {
         disk->write(body);
         m_disk->insert(disk);
@@ -160,7 +170,8 @@ void TieredNetworkCache::clear() {
     m_memory.clear();
     m_recency.clear();
     m_memorySize = 0;
-    m_disk->clear();
+    if (m_disk)
+        m_disk->clear();
 }
 
 void TieredNetworkCache::storeInMemory(const QNetworkCacheMetaData& metaData, const QByteArray& body) {
@@ -194,6 +205,26 @@ TieredNetworkCache::Pending::iterator TieredNetworkCache::discard(Pending::itera
     const auto next = m_preparing.erase(pending);
     device->close();
     return next;
+}
+
+bool TieredNetworkCache::diskWritable() {
+    if (m_diskChecked || !m_disk)
+        return m_disk != nullptr;
+    m_diskChecked = true;
+    // The disk cache writes each body to a new file under its folder first.
+    const QString directory = QDir::cleanPath(m_disk->cacheDirectory());
+    QTemporaryFile probe(directory + QStringLiteral("/probe-XXXXXX"));
+    QDir().mkpath(directory);
+    if (probe.open())
+        return true;
+    std::fprintf(
+        stderr,
+        "huddlepod: the response cache folder %s cannot be written (%s); responses are kept in memory "
+        "only\n",
+        qUtf8Printable(QDir::toNativeSeparators(directory)), qUtf8Printable(probe.errorString()));
+    delete m_disk;
+    m_disk = nullptr;
+    return false;
 }
 
 void TieredNetworkCache::dropAbandoned() {

@@ -22,7 +22,8 @@ namespace huddlepod {
 // buffer, and a buffer is closed before it is deleted, which makes Qt's reply let go of it. A buffer whose
 // reply is gone without inserting it (a failed or aborted download) is dropped at the next prepare, insert
 // or remove. An entry past its expiry date is described as one that must be revalidated, so that Qt never
-// answers a server error with it.
+// answers a server error with it. When the disk cache's folder cannot be written, that is said once on
+// standard error and the memory tier works alone.
 class TieredNetworkCache : public QAbstractNetworkCache {
     Q_OBJECT
 public:
@@ -40,6 +41,8 @@ public:
 
     qint64 memorySize() const { return m_memorySize; }
     bool isInMemory(const QUrl& url) const { return m_memory.contains(url); }
+    // False once the disk cache's folder turned out not to be writable.
+    bool usesDisk() const { return m_disk != nullptr; }
     // Bodies being received, abandoned ones not yet dropped included.
     std::size_t pendingCount() const { return m_preparing.size(); }
 
@@ -60,8 +63,11 @@ private:
         std::unordered_map<QIODevice*, std::pair<QNetworkCacheMetaData, std::unique_ptr<QIODevice>>>;
     Pending::iterator discard(Pending::iterator pending);
     void dropAbandoned();
+    // Whether the disk tier can store a body; the first time, asks the folder.
+    bool diskWritable();
 
-    QNetworkDiskCache* m_disk;
+    QNetworkDiskCache* m_disk; // none once it stood aside
+    bool m_diskChecked = false;
     qint64 m_memoryCapacity;
     qint64 m_memorySize = 0;
     QHash<QUrl, Entry> m_memory;

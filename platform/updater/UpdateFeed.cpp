@@ -71,10 +71,11 @@ UpdateFeed::UpdateFeed(QUrl url, QNetworkAccessManager& network, std::chrono::mi
     , timeLimit_(timeLimit) {}
 
 UpdateFeed::~UpdateFeed() {
-    if (reply_) {
-        reply_->disconnect(this);
-        reply_->abort();
-        reply_->deleteLater();
+    for (QNetworkReply* reply : {reply_.data(), ending_.data()}) {
+        if (reply) {
+            reply->disconnect(this);
+            reply->deleteLater();
+        }
     }
 }
 
@@ -90,8 +91,6 @@ bool UpdateFeed::check(const QString& currentVersion, std::function<void(UpdateC
         return true;
     }
     body_.clear();
-    tooLarge_ = false;
-    timedOut_ = false;
     QNetworkRequest request(url_);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -100,36 +99,48 @@ bool UpdateFeed::check(const QString& currentVersion, std::function<void(UpdateC
     reply_ = reply;
     auto* timer = new QTimer(reply);
     timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, reply, [this, reply] {
-        timedOut_ = true;
-        reply->abort();
-    });
+    connect(timer, &QTimer::timeout, this,
+            [this] { end(failed(QStringLiteral("The update server took too long to answer."))); });
     timer->start(timeLimit_);
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
         body_ += reply->readAll();
         if (body_.size() > maximumSize) {
-            tooLarge_ = true;
-            reply->abort();
+            end(failed(QStringLiteral("The update information is too large.")));
         }
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         body_ += reply->readAll();
-        reply->deleteLater();
-        reply_ = nullptr;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (tooLarge_ || body_.size() > maximumSize) {
-            finish(failed(QStringLiteral("The update information is too large.")));
-        } else if (timedOut_) {
-            finish(failed(QStringLiteral("The update server took too long to answer.")));
-        } else if (reply->error() != QNetworkReply::NoError && status == 0) {
-            finish(failed(reply->errorString()));
+        if (body_.size() > maximumSize) {
+            end(failed(QStringLiteral("The update information is too large.")));
+        } else if (reply->error() != QNetworkReply::NoError &&
+                   (status == 0 || (status >= 200 && status <= 299))) {
+            // No status, or a body that did not arrive whole.
+            end(failed(reply->errorString()));
         } else if (status < 200 || status > 299) {
-            finish(failed(QStringLiteral("The update server answered with status %1.").arg(status)));
+            end(failed(QStringLiteral("The update server answered with status %1.").arg(status)));
         } else {
-            finish(evaluate(body_));
+            end(evaluate(body_));
         }
     });
     return true;
+}
+
+void UpdateFeed::end(UpdateCheckResult result) {
+    if (!reply_) {
+        return; // already ended
+    }
+    // Qt's abort() would finish the reply (and run whatever the answer opens) before it tells the network
+    // to stop. So the reply is only let go of here; on a later turn, outside its signals, deleting it
+    // closes the connection, and only then comes the answer: a prompt that runs its own event loop finds
+    // the download over, and no limit depends on how long the prompt stays open.
+    ending_ = std::exchange(reply_, nullptr);
+    ending_->disconnect(this);
+    body_.clear();
+    QTimer::singleShot(0, this, [this, result = std::move(result)] {
+        delete ending_.data();
+        finish(result);
+    });
 }
 
 UpdateCheckResult UpdateFeed::evaluate(const QByteArray& body) const {
@@ -149,7 +160,6 @@ UpdateCheckResult UpdateFeed::evaluate(const QByteArray& body) const {
 }
 
 void UpdateFeed::finish(UpdateCheckResult result) {
-    body_.clear();
     if (auto done = std::exchange(done_, nullptr)) {
         done(std::move(result));
     }

@@ -50,6 +50,8 @@ public:
     bool check(const QString& currentVersion, std::function<void(UpdateCheckResult)> done);
 
 private:
+    // Closes the connection, and answers on a later turn.
+    void end(UpdateCheckResult result);
     void finish(UpdateCheckResult result);
     UpdateCheckResult evaluate(const QByteArray& body) const;
 
@@ -57,11 +59,10 @@ private:
     QNetworkAccessManager* network_;
     std::chrono::milliseconds timeLimit_;
     QPointer<QNetworkReply> reply_;
+    QPointer<QNetworkReply> ending_; // let go of, deleted before the answer
     QByteArray body_;
     QString currentVersion_;
     std::function<void(UpdateCheckResult)> done_;
-    bool tooLarge_ = false;
-    bool timedOut_ = false;
 };
 
 } // namespace huddlepod

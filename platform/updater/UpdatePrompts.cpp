@@ -22,11 +22,11 @@ UpdaterController::Prompts systemUpdatePrompts() {
         box.exec();
         return box.clickedButton() == open;
     };
-    prompts.upToDate = [](const UpdateCheckResult& result) {
+    prompts.upToDate = [](const UpdateCheckResult&, const QString& currentVersion) {
         QMessageBox box(QMessageBox::Information, QStringLiteral("Software Update"),
                         QStringLiteral("Huddlepod is up to date."), QMessageBox::Ok,
                         QApplication::activeWindow());
-        box.setInformativeText(QStringLiteral("Version %1 is the newest version.").arg(result.version));
+        box.setInformativeText(QStringLiteral("Version %1 is the newest version.").arg(currentVersion));
         box.exec();
     };
     prompts.couldNotCheck = [](const UpdateCheckResult& result) {

@@ -1,6 +1,7 @@
 // Launch at login over a temporary autostart folder, and the settings model over a temporary store.
 #include "app/SettingsModel.h"
 #include "app/LoginItem.h"
+#include "app/UpdaterController.h"
 #include "platform/UserDefaults.h"
 #include "platform/workspace/WorkspaceSettings.h"
 
@@ -10,8 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <functional>
 #include <vector>
 
 namespace huddlepod {
@@ -47,16 +47,26 @@ TEST(LoginItem, turnsOnAndOffThroughItsOwnEntryOnly) {
     EXPECT_EQ(contents(otherEntry), "[Desktop Entry]\nExec=other\n");
     EXPECT_FALSE(item.set(false)) << "turning off what is already off succeeds";
 
-    // An entry switched off by the desktop counts as off; keys of other groups do not.
+    // An entry switched off by the desktop counts as off, and so does one that starts another program (a
+    // copy that has moved since); keys of other groups do not count.
     const std::vector<std::pair<QByteArray, State>> entries{
-        {"[Desktop Entry]\nHidden=true\n", State::disabled},
-        {"[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n", State::disabled},
-        {"[Desktop Entry]\nExec=x\n[Desktop Action a]\nHidden=true\n", State::enabled},
+        {"[Desktop Entry]\nHidden=true\nExec=/usr/bin/huddlepod\n", State::disabled},
+        {"[Desktop Entry]\nX-GNOME-Autostart-enabled=false\nExec=/usr/bin/huddlepod\n", State::disabled},
+        {"[Desktop Entry]\nExec=/usr/bin/huddlepod\n[Desktop Action a]\nHidden=true\n", State::enabled},
+        {"[Desktop Entry]\nExec=/usr/bin/huddlepod --quiet\n", State::enabled},
+        {"[Desktop Entry]\nExec=\"/usr/bin/huddlepod\"\n", State::enabled},
+        {"[Desktop Entry]\nExec=/opt/old/huddlepod\n", State::disabled},
+        {"[Desktop Entry]\nExec=/usr/bin/huddlepod2\n", State::disabled},
+        {"[Desktop Entry]\nName=Huddlepod\n", State::disabled},
+        {"[Desktop Entry]\n[Other]\nExec=/usr/bin/huddlepod\n", State::disabled},
     };
     for (const auto& [entry, expected] : entries) {
         write(item.entryPath(), entry);
         EXPECT_EQ(item.state(), expected) << entry.toStdString();
     }
+    EXPECT_FALSE(item.set(true));
+    EXPECT_EQ(item.state(), State::enabled) << "turning it on rewrites a stale entry";
+    EXPECT_TRUE(contents(item.entryPath()).contains("\nExec=/usr/bin/huddlepod\n"));
     EXPECT_EQ(LoginItem(autostart, std::nullopt).state(), State::unavailable);
 }
 
@@ -69,7 +79,9 @@ TEST(LoginItem, execLineQuotesAndEscapesAsDesktopEntriesRequire) {
     };
     for (const auto& [program, exec] : cases) {
         EXPECT_EQ(LoginItem::execValue(program), exec) << program.toStdString();
+        EXPECT_EQ(LoginItem::execProgram(exec), program) << "read back: " << exec.toStdString();
     }
+    EXPECT_EQ(LoginItem::execProgram(QStringLiteral("\"/opt/x")), std::nullopt) << "an open quote";
 }
 
 TEST(LoginItem, failuresNameTheVerbAndTheSystemsReason) {
@@ -78,14 +90,12 @@ TEST(LoginItem, failuresNameTheVerbAndTheSystemsReason) {
     ASSERT_TRUE(QDir().mkpath(blocked.entryPath() + QStringLiteral("/inside")));
     EXPECT_EQ(blocked.set(false), QStringLiteral("Couldn't disable launch at login: Directory not empty"));
 
-    if (geteuid() != 0) { // permissions do not stop root
-        const QString readOnly = dir.filePath(QStringLiteral("readonly"));
-        ASSERT_TRUE(QDir().mkpath(readOnly));
-        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
-        EXPECT_EQ(LoginItem(readOnly, QStringLiteral("/bin/hp")).set(true),
-                  QStringLiteral("Couldn't enable launch at login: Permission denied"));
-        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    // A folder under a regular file cannot be made, not even by root.
+    write(dir.filePath(QStringLiteral("file")), "");
+    EXPECT_EQ(LoginItem(dir.filePath(QStringLiteral("file/autostart")), QStringLiteral("/bin/hp")).set(true),
+              QStringLiteral("Couldn't enable launch at login: Not a directory"));
+    EXPECT_EQ(blocked.set(true),
+              QStringLiteral("Couldn't enable launch at login: Filename refers to a directory"));
 }
 
 class Settings : public ::testing::Test {
@@ -127,6 +137,50 @@ TEST_F(Settings, appearanceIsStoredAndAppliedOnlyWhenItChanges) {
     EXPECT_EQ(settings.appearance(), AppearancePreference::dark);
     EXPECT_EQ(applied, (std::vector{AppearancePreference::light, AppearancePreference::system,
                                     AppearancePreference::system, AppearancePreference::dark}));
+}
+
+TEST_F(Settings, aWriteTheFileRefusesIsReportedWithTheSystemsReasonAndOnceOnStandardError) {
+    // A folder under a regular file cannot be made, not even by root.
+    const QString config = dir.filePath(QStringLiteral("config"));
+    store = UserDefaults::open(config + QStringLiteral("/Huddlepod.ini"));
+    SettingsModel& settings = makeModel();
+    UpdaterController::Environment updates;
+    updates.defaults = store.get();
+    UpdaterController updater(std::move(updates));
+    Preferences preferences(*store);
+    const auto block = [&] {
+        QDir(config).removeRecursively();
+        write(config, "");
+    };
+
+    const std::vector<std::pair<const char*, std::function<void()>>> writes{
+        {"appearance", [&] { settings.setAppearance(AppearancePreference::light); }},
+        {"automatic update checks", [&] { updater.setAutomaticallyChecksForUpdates(true); }},
+        {"hotkey hint", [&] { preferences.setHasSeenHotkeyHint(true); }},
+    };
+    ::testing::internal::CaptureStderr();
+    for (const auto& [name, change] : writes) {
+        block();
+        change();
+        change();
+        EXPECT_EQ(settings.errorMessage(), QStringLiteral("Couldn't save settings: Not a directory")) << name;
+        ASSERT_TRUE(QFile::remove(config));
+        preferences.setHasSeenHotkeyHint(false);
+        EXPECT_EQ(settings.errorMessage(), std::nullopt) << name << ": a write that succeeds ends it";
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "huddlepod: Couldn't save settings: Not a directory\n"
+              "huddlepod: Couldn't save settings: Not a directory\n"
+              "huddlepod: Couldn't save settings: Not a directory\n")
+        << "once for each run of failures";
+
+    block();
+    settings.setAppearance(AppearancePreference::dark);
+    settings.setLaunchAtLogin(true);
+    EXPECT_EQ(settings.errorMessage(), QStringLiteral("Couldn't save settings: Not a directory"))
+        << "a login item that works leaves the failed write shown";
+    ASSERT_TRUE(QFile::remove(config));
+    preferences.setHasSeenHotkeyHint(false);
 }
 
 } // namespace

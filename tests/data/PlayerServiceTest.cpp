@@ -137,6 +137,24 @@ TEST_F(PlayerServiceTest, theCardsOutcomeFollowsAwaitOrderAndLeavesNothingInFlig
     }
 }
 
+TEST_F(PlayerServiceTest, theQueriesAFailureCancelsLeaveQtNothingToWarnAbout) {
+    // Qt may have queued the failure of a query that the first failure cancels; aborting that reply on top
+    // makes Qt report a second error and warn that it "must only be called once".
+    const auto refused =
+        std::make_shared<PostgRESTClient>(SupabaseConfiguration{QUrl("http://127.0.0.1:1"), "anon-key"},
+                                          "1.0", std::make_unique<HttpSession>(sessionOptions()));
+    PlayerService unreachable{refused};
+    ::testing::internal::CaptureStderr();
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(errorOf(unreachable.card(playerID, true)).kind(), PostgRESTError::Kind::transport);
+        answerAll(LoopbackServer::Response::dropped());
+        EXPECT_EQ(errorOf(service.card(playerID, true)).kind(), PostgRESTError::Kind::transport);
+        answerAll(LoopbackServer::Response(500, "down"));
+        EXPECT_EQ(errorOf(service.card(playerID, true)).kind(), PostgRESTError::Kind::http);
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
 TEST_F(PlayerServiceTest, firstErrorInAwaitOrderNotInTime) {
     // The passing answer is held until the client has the rushing-and-receiving 500 in hand.
     LoopbackServer::Response slowNotFound(404, "passing");

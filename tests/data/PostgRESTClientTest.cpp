@@ -94,6 +94,11 @@ TEST_F(PostgRESTClientTest, onlyStatuses200To299SucceedAndErrorBodiesAreCutAt512
         {300, "no", "no"},
         {401, "no", "no"},
         {429, "no", "no"},
+        {404, "no", "no"},
+        {407, "no", "no"}, // from the server itself, not a proxy
+        {418, "no", "no"},
+        {422, "no", "no"},
+        {502, "no", "no"},
         {500, std::string(600, 'x'), QString(512, 'x')},
         {500, std::string(511, 'x') + "é and more", ""}, // the cut splits a character
         {500, std::string(510, 'x') + "é and more", QString(510, 'x') + "é"},
@@ -157,6 +162,37 @@ TEST_F(PostgRESTClientTest, timeoutsAndDroppedConnectionsAreTransportErrors) {
         EXPECT_EQ(errorOf(client->selectData(table, {})).kind(), PostgRESTError::Kind::transport) << table;
     EXPECT_EQ(errorOf(makeClient(QUrl("http://127.0.0.1:1"))->selectData("players", {})).kind(),
               PostgRESTError::Kind::transport);
+}
+
+TEST_F(PostgRESTClientTest, anAnswerThatEndsInAnErrorIsNoAnswer) {
+    const std::string rows = R"([{"id":"c0ffee","full_name":"Joe Montana","position":"QB"}])";
+    server.setDefault("/rest/v1/gzip",
+                      LoopbackServer::Response(200, rows).withHeader("Content-Encoding", "gzip"));
+    EXPECT_EQ(errorOf(client->selectData("gzip", {})), PostgRESTError::transport("Decompression failed: "));
+    server.setDefault("/rest/v1/cut", LoopbackServer::Response::cutShort(200, std::string(4000, 'x')));
+    EXPECT_EQ(errorOf(client->selectData("cut", {})), PostgRESTError::transport("Connection closed"));
+}
+
+TEST_F(PostgRESTClientTest, redirectsAreFollowedOnlyWithinTheSameOrigin) {
+    LoopbackServer other;
+    other.setFallback({200, "[]"});
+    const std::string elsewhere = other.baseUrl().toString().toStdString() + "/rest/v1/players";
+    server.setDefault("/rest/v1/rpc/search_players",
+                      LoopbackServer::Response(302, "").withHeader("Location", elsewhere));
+    server.setDefault("/rest/v1/moved", LoopbackServer::Response(307, "").withHeader("Location", elsewhere));
+    server.setDefault("/rest/v1/renamed",
+                      LoopbackServer::Response(301, "").withHeader("Location", "/rest/v1/t"));
+    server.setDefault("/rest/v1/t", {200, R"([{"id":1}])"});
+
+    EXPECT_EQ(errorOf(client->rpcData("search_players", {{"query_text", "mo"}})),
+              PostgRESTError::http(302, ""));
+    EXPECT_EQ(errorOf(client->selectData("moved", {})), PostgRESTError::http(307, ""));
+    EXPECT_EQ(other.requestCount(), 0u) << "another port is another origin: it never sees the key";
+
+    EXPECT_EQ(waitForTask(client->selectData("renamed", {{"limit", "1"}})), R"([{"id":1}])");
+    const auto followed = server.requestsTo("/rest/v1/t");
+    ASSERT_EQ(followed.size(), 1u);
+    EXPECT_EQ(followed[0].header("apikey"), "anon-key");
 }
 
 TEST_F(PostgRESTClientTest, cancellationAbortsARequestInFlightAsATransportError) {

@@ -3,6 +3,8 @@
 #include "app/UpdaterController.h"
 #include "tests/support/LoopbackServer.h"
 
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -72,21 +74,43 @@ TEST_F(Feed, namesANewerVersionAndRefusesWhatItCannotTrust) {
 
 class Updater : public Feed {
 protected:
-    UpdaterController& make(std::optional<QUrl> url) {
+    UpdaterController& make(std::optional<QUrl> url,
+                            std::chrono::milliseconds timeLimit = UpdateFeed::standardTimeLimit) {
         UpdaterController::Environment environment;
         environment.defaults = &store;
         environment.feedUrl = std::move(url);
         environment.currentVersion = QStringLiteral("0.1.0");
+        environment.timeLimit = timeLimit;
         environment.now = [this] { return now; };
         environment.prompts.offerUpdate = [this](const UpdateCheckResult& r, const QString&) {
-            shown.push_back(QStringLiteral("offer ") + r.version);
+            show(QStringLiteral("offer ") + r.version);
             return true;
         };
-        environment.prompts.upToDate = [this](const UpdateCheckResult&) { shown.push_back("up to date"); };
-        environment.prompts.couldNotCheck = [this](const UpdateCheckResult&) { shown.push_back("failed"); };
+        environment.prompts.upToDate = [this](const UpdateCheckResult&, const QString& current) {
+            show(QStringLiteral("up to date ") + current);
+        };
+        environment.prompts.couldNotCheck = [this](const UpdateCheckResult& r) {
+            show(QStringLiteral("failed: ") + r.failureReason);
+        };
         environment.prompts.openPage = [this](const QUrl& page) { shown.push_back(page.toString()); };
         updater.emplace(std::move(environment));
         return *updater;
+    }
+    // Like a message box, a prompt runs its own event loop while it is open: here until the server sends
+    // nothing more (or a few seconds have passed), noting when it still does.
+    void show(const QString& message) {
+        const auto idle = [this] { return server.streamingCount() == 0 && server.heldCount() == 0; };
+        QEventLoop loop;
+        QTimer poll;
+        const QDeadlineTimer deadline(3000);
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (idle() || deadline.hasExpired()) {
+                loop.quit();
+            }
+        });
+        poll.start(5);
+        loop.exec();
+        shown.push_back(idle() ? message : message + QStringLiteral(" (still receiving)"));
     }
     void waitForCheck(UpdaterController& controller) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return controller.canCheckForUpdates(); }, 15000));
@@ -103,15 +127,30 @@ TEST_F(Updater, userChecksShowEveryOutcomeAndBackgroundChecksOnlyANewVersion) {
     UpdaterController& controller = make(feedUrl());
     for (const bool user : {true, false}) {
         for (const Response& response :
-             {Response(200, feed("0.3.0")), Response(200, feed("0.1.0")), Response(503, "")}) {
+             {Response(200, feed("0.3.0")), Response(200, feed("0.0.1")), Response(503, "")}) {
             server.enqueue("/feed.json", response);
             user ? controller.checkForUpdates() : controller.checkForUpdatesInBackground();
             EXPECT_FALSE(controller.canCheckForUpdates());
             waitForCheck(controller);
         }
     }
-    EXPECT_EQ(shown, (QStringList{"offer 0.3.0", "https://huddlepod.example/get", "up to date", "failed",
-                                  "offer 0.3.0", "https://huddlepod.example/get"}));
+    EXPECT_EQ(shown, (QStringList{"offer 0.3.0", "https://huddlepod.example/get", "up to date 0.1.0",
+                                  "failed: The update server answered with status 503.", "offer 0.3.0",
+                                  "https://huddlepod.example/get"}));
+}
+
+TEST_F(Updater, aCheckEndsItsDownloadBeforeItsMessageAndNeverTakesHalfAFeed) {
+    UpdaterController& controller = make(feedUrl(), std::chrono::milliseconds(300));
+    for (const Response& response : {Response::endless(feed("99.1")), Response::held(),
+                                     Response::cutShort(200, feed("99.1") + std::string(400, ' '))}) {
+        server.enqueue("/feed.json", response);
+        controller.checkForUpdates();
+        waitForCheck(controller);
+    }
+    EXPECT_EQ(shown.join(QLatin1Char('\n')).toStdString(),
+              "failed: The update information is too large.\n"
+              "failed: The update server took too long to answer.\n"
+              "failed: Connection closed");
 }
 
 TEST_F(Updater, automaticChecksAreOffByDefaultAndRunDaily) {

@@ -59,6 +59,12 @@ LoopbackServer::Response LoopbackServer::Response::chunked(std::string first, st
     return response;
 }
 
+LoopbackServer::Response LoopbackServer::Response::endless(std::string first) {
+    Response response(200, std::move(first));
+    response.endlessBody = true;
+    return response;
+}
+
 std::optional<std::string> LoopbackServer::Request::header(const std::string& name) const {
     for (const auto& [key, value] : headers) {
         if (strcasecmp(key.c_str(), name.c_str()) == 0)
@@ -90,6 +96,7 @@ LoopbackServer::LoopbackServer()
 }
 
 LoopbackServer::~LoopbackServer() {
+    m_stopping = true;
     release();
     m_server->stop();
     m_thread.join();
@@ -130,6 +137,10 @@ void LoopbackServer::setRequestObserver(std::function<void(const Request&)> obse
 std::size_t LoopbackServer::heldCount() const {
     const std::lock_guard lock(m_mutex);
     return m_held;
+}
+
+std::size_t LoopbackServer::streamingCount() const {
+    return m_streaming;
 }
 
 std::vector<LoopbackServer::Request> LoopbackServer::requests() const {
@@ -218,6 +229,19 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
                                               sink.write(half.data(), half.size());
                                           return false;
                                       });
+        return;
+    }
+    if (canned.endlessBody) {
+        ++m_streaming;
+        response.set_chunked_content_provider(
+            canned.contentType.c_str(),
+            [this, first = canned.body, filler = std::string(16 * 1024, ' ')](std::size_t offset,
+                                                                              httplib::DataSink& sink) {
+                if (offset == 0)
+                    return sink.write(first.data(), first.size());
+                return !m_stopping && sink.write(filler.data(), filler.size());
+            },
+            [this](bool) { --m_streaming; });
         return;
     }
     if (canned.rest) {

@@ -4,6 +4,7 @@
 
 #include <QUrl>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -36,6 +37,8 @@ public:
         static Response cutShort(int status, std::string body);
         // Sends `first` as a chunk at once and `rest` only after release() (or when the server stops).
         static Response chunked(std::string first, std::string rest);
+        // Sends `first` as a chunk, then spaces in chunks without end, until the client closes.
+        static Response endless(std::string first);
 
         int status = 200;
         std::string body;
@@ -43,7 +46,7 @@ public:
         // As PostgREST sends it. (cpp-httplib would gzip a bare "application/json" in chunks, which costs
         // a Qt client some 70 ms per answer on loopback.)
         std::string contentType = "application/json; charset=utf-8";
-        bool hold = false, drop = false, cut = false; // see the factories above
+        bool hold = false, drop = false, cut = false, endlessBody = false; // see the factories above
         std::optional<std::string> rest;
     };
 
@@ -82,6 +85,8 @@ public:
 
     // Held requests still waiting whose client has not closed the connection.
     std::size_t heldCount() const;
+    // Endless bodies still being sent.
+    std::size_t streamingCount() const;
 
     std::vector<Request> requests() const;
     std::size_t requestCount() const;
@@ -102,6 +107,8 @@ private:
     std::condition_variable m_released;
     bool m_releasing = false;
     std::size_t m_held = 0;
+    std::atomic<bool> m_stopping = false;
+    std::atomic<std::size_t> m_streaming = 0;
     std::map<std::string, std::deque<Response>> m_queues;
     std::map<std::string, Response> m_defaults;
     std::optional<Response> m_fallback;

@@ -6,19 +6,23 @@
 #include "app/SettingsModel.h"
 #include "app/SettingsWindowController.h"
 #include "app/UpdaterController.h"
+#include "platform/updater/UpdatePrompts.h"
 #include "tests/GlobalShortcuts/FakeKeyGrabber.h"
 #include "tests/support/LoopbackServer.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -62,7 +66,7 @@ protected:
 
     QTemporaryDir dir;
     QString autostart = dir.filePath(QStringLiteral("autostart"));
-    QSettings store{dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat};
+    QSettings store{dir.filePath(QStringLiteral("config/s.ini")), QSettings::IniFormat};
     std::unique_ptr<GlobalShortcuts::Registry> registry;
     bool detached = false;
     std::optional<SettingsModel> model;
@@ -96,6 +100,39 @@ TEST_F(SettingsForm, loginItemRowsFollowTheStateAndTheLastError) {
     EXPECT_TRUE(view->errorSection()->isHidden());
     EXPECT_TRUE(view->launchAtLoginToggle()->isChecked());
     EXPECT_TRUE(view->loginItemNotice()->isHidden());
+}
+
+TEST_F(SettingsForm, aSettingThatCannotBeSavedIsReportedInTheErrorRow) {
+    build();
+    QFile blocker(dir.filePath(QStringLiteral("config"))); // its folder cannot be made under a file
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    view->automaticUpdatesToggle()->click();
+    EXPECT_FALSE(view->errorSection()->isHidden());
+    EXPECT_EQ(view->errorText()->text(), QStringLiteral("Couldn't save settings: Not a directory"));
+    testsupport::saveLooks(*view, QStringLiteral("settings-form-unsaved"));
+
+    blocker.remove();
+    view->automaticUpdatesToggle()->click();
+    EXPECT_TRUE(view->errorSection()->isHidden());
+}
+
+TEST(UpdatePrompts, theUpToDateMessageNamesTheRunningVersion) {
+    QString shown;
+    QTimer closer; // answers the message box from inside its own event loop
+    QObject::connect(&closer, &QTimer::timeout, [&shown] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                shown = box->text() + QStringLiteral(" / ") + box->informativeText();
+                box->done(0);
+            }
+        }
+    });
+    closer.start(10);
+    UpdateCheckResult result;
+    result.kind = UpdateCheckResult::Kind::upToDate;
+    result.version = QStringLiteral("0.0.1"); // the feed is behind this build
+    systemUpdatePrompts().upToDate(result, QStringLiteral("0.2.0"));
+    EXPECT_EQ(shown, QStringLiteral("Huddlepod is up to date. / Version 0.2.0 is the newest version."));
 }
 
 TEST_F(SettingsForm, resetIsOfferedOnlyWhileThePanelIsDetached) {

@@ -8,6 +8,7 @@
 #include "tests/app/shell/ShellTestSupport.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTest>
@@ -79,6 +80,20 @@ TEST(PanelPlacementStore, readsOnlyTwoFiniteNumbersAndLeavesAnythingElseStored) 
         EXPECT_EQ(placement.detachedOrigin(), std::nullopt) << bad;
         EXPECT_EQ(store.value("panel.detachedOrigin/y").toString(), bad); // left as it is
     }
+}
+
+TEST(PanelPlacementStore, aPositionTheFileRefusesIsReported) {
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("config"))); // a folder cannot be made under a regular file
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    const auto store = UserDefaults::open(blocker.fileName() + QStringLiteral("/Huddlepod.ini"));
+    ::testing::internal::CaptureStderr();
+    PanelPlacement(*store).setDetachedOrigin(QPointF(40, 50));
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(UserDefaults::saveStatus().failure(), QStringLiteral("Not a directory"));
+    blocker.remove();
+    PanelPlacement(*store).removeDetachedOrigin();
+    EXPECT_EQ(UserDefaults::saveStatus().failure(), std::nullopt);
 }
 
 TEST(StatusItemController, togglesOnALeftClickAndOpensTheMenuOnARightOrCtrlClick) {

@@ -6,6 +6,7 @@
 #include "tests/support/LoopbackServer.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTemporaryDir>
@@ -150,4 +151,21 @@ TEST(TieredNetworkCache, concurrentAndFailedDownloadsKeepTheirBodiesApart) {
     const std::unique_ptr<QNetworkReply> whole(manager.get(QNetworkRequest(url.resolved(QUrl("/whole")))));
     ASSERT_TRUE(waitUntil([&] { return whole->isFinished(); }));
     EXPECT_EQ(cache->pendingCount(), 0u) << "the failed downloads' bodies were dropped";
+}
+
+TEST(TieredNetworkCache, anUnwritableFolderIsSaidOnceAndTheMemoryTierWorksAlone) {
+    QTemporaryDir directory;
+    QFile blocker(directory.filePath("file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    const QString folder = directory.filePath("file/http"); // under a regular file: not even root writes it
+    TieredNetworkCache cache(folder, 1000, 100000);
+    ::testing::internal::CaptureStderr();
+    for (const char* url : {"http://h/a", "http://h/b", "http://h/c"})
+        ASSERT_TRUE(store(cache, url, "body"));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "huddlepod: the response cache folder " + folder.toStdString() +
+                  " cannot be written (Not a directory); responses are kept in memory only\n");
+    EXPECT_FALSE(cache.usesDisk());
+    EXPECT_EQ(read(cache, "http://h/b"), "body");
+    EXPECT_EQ(cache.metaData(QUrl("http://h/d")).isValid(), false);
 }
