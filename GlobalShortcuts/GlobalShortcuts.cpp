@@ -234,6 +234,7 @@ void Registry::userDefaultsSet(const Name& name, const Shortcut& shortcut) {
     }
     registerShortcut(shortcut);
     settings_->setValue(name.settingsKey(), QString::fromUtf8(shortcut.toJson()));
+    UserDefaults::save(*settings_);
     emit shortcutByNameDidChange(name);
 }
 
@@ -251,6 +252,7 @@ void Registry::setShortcut(const std::optional<Shortcut>& shortcut, const Name& 
     } else {
         settings_->remove(name.settingsKey());
     }
+    UserDefaults::save(*settings_);
     releaseUnlessShared(*old, {name});
     emit shortcutByNameDidChange(name);
 }

@@ -242,7 +242,7 @@ void PanelController::show() {
     panel.raise();
     panel.activateWindow();
     startMonitors();
-    DebugDriver::logCaptureRect(QStringLiteral("panel"), &panel);
+    DebugDriver::logCaptureRect(QStringLiteral("panel"), &panel, panel.surfaceGeometry());
 }
 
 void PanelController::hide() {

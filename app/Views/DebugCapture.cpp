@@ -51,7 +51,7 @@ AccessibilityTree accessibilityTree(QWidget* view, int limit) {
     return tree;
 }
 
-void logCaptureRect(const QString& name, QWidget* window) {
+void logCaptureRect(const QString& name, QWidget* window, std::optional<QRect> frame) {
     if (!isCapturing() || !window) {
         return;
     }
@@ -59,8 +59,8 @@ void logCaptureRect(const QString& name, QWidget* window) {
     if (!screen) {
         return;
     }
-    const QRect frame = window->frameGeometry();
-    for (const QString& line : captureRectLines(name, frame, screen->geometry(), window->winId())) {
+    const QRect shown = frame.value_or(window->frameGeometry());
+    for (const QString& line : captureRectLines(name, shown, screen->geometry(), window->winId())) {
         log(line);
     }
 }

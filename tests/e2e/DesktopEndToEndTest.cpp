@@ -142,7 +142,7 @@ protected:
 TEST_F(UnderCompositor, thePanelCastsAShadowWhileComposedAndIsMaskedOnceTheCompositorStops) {
     ASSERT_TRUE(x.setRootColour(root));
     ASSERT_TRUE(x.startCompositor());
-    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(launch({{"HUDDLEPOD_DEBUG_LOG", home.filePath("drive.log")}}));
     ASSERT_NO_FATAL_FAILURE(showPanel());
     ASSERT_TRUE(waitWindowSize({440 + 2 * shadow, 560 + 2 * shadow}));
     QRect surface = panel()->adjusted(shadow, shadow, -shadow, -shadow);
@@ -151,6 +151,10 @@ TEST_F(UnderCompositor, thePanelCastsAShadowWhileComposedAndIsMaskedOnceTheCompo
     };
     ASSERT_TRUE(XServerHarness::waitFor(looksComposed));
     screenshot("compositor-on");
+    // Captures frame the panel, not its shadow.
+    EXPECT_TRUE(errors.contains(
+        QStringLiteral("CAPTURE-RECT panel %1,%2,440,560\n").arg(surface.x()).arg(surface.y())))
+        << errors.toStdString();
 
     ASSERT_TRUE(x.stopCompositor());
     ASSERT_TRUE(waitWindowSize({440, 560}));
