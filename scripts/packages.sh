@@ -9,6 +9,8 @@ HUDDLEPOD_PACKAGES=(
     fonts-lato
     xvfb xauth trayer xdotool imagemagick x11-utils
     libxcb-xtest0-dev # XTest key presses for the hot-key benchmark
+    # A StatusNotifier desktop for the tray's end-to-end tests: a private session bus, a watcher and a host
+    dbus-daemon haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
 )
 
 huddlepod_install_packages() {

@@ -4,11 +4,14 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
+
+struct xcb_connection_t;
 
 namespace huddlepod::test {
 
@@ -34,14 +37,33 @@ public:
     QProcess& start(const QString& program, const QStringList& arguments);
     // Starts trayer as the XEmbed tray host and waits until it owns the screen's tray selection.
     bool startTrayHost();
+    // Takes the screen's tray selection itself and never takes an icon in: a tray that has not got round to
+    // embedding the icon yet.
+    bool holdTraySelection();
+
+    // Starts a private D-Bus session bus; from then on environment() points its clients at it.
+    bool startSessionBus();
+    // The private bus's address; empty before startSessionBus().
+    QString sessionBusAddress() const { return busAddress_; }
+    // On the private bus: starts status-notifier-watcher and waits until it answers.
+    bool startStatusNotifierWatcher();
+    // Starts gtk-sni-tray as the StatusNotifier host, a bar along the top of the screen, and waits until it
+    // has registered with the watcher.
+    bool startStatusNotifierHost();
+    // Asks the watcher over the private bus; empty when it cannot be reached.
+    QStringList registeredStatusNotifierItems() const;
 
     // Processes Qt events until the condition holds or the timeout passes; returns the condition.
     static bool waitFor(const std::function<bool()>& condition,
                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 private:
+    QVariant watcherProperty(const QString& name) const;
+
     int pid_ = -1;
     QString display_;
+    QString busAddress_;
+    xcb_connection_t* traySelectionHolder_ = nullptr;
     std::vector<std::unique_ptr<QProcess>> clients_;
 };
 
