@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 
+#include <cmath>
 #include <iostream>
 
 namespace {
@@ -43,6 +45,17 @@ void readLayout(const QDBusArgument& layout, std::vector<MenuEntry>& entries, bo
     }
     layout.endArray();
     layout.endStructure();
+}
+
+double contrast(QColor a, QColor b) {
+    const auto luminance = [](QColor c) {
+        const auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 class StatusNotifierEndToEnd : public huddlepod::test::ProgramUnderX {
@@ -171,11 +184,24 @@ protected:
             for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
                 values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
             }
-            if (!id.isEmpty() && values["Y"] >= 30 && values["HEIGHT"] > 20) {
+            if (!id.isEmpty() && values["Y"] >= 30 && values["HEIGHT"] >= 60) { // not its tool tip
                 return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
             }
         }
         return std::nullopt;
+    }
+    // How many pixels of the bar's icon corner stand out from the bar by 3:1 or more.
+    int readablePixelsInBar(QColor bar) const {
+        const QString file = home.filePath("bar.png");
+        x.run("import", {"-window", "root", "-crop", "30x30+1250+0", "+repage", file});
+        const QImage corner(file);
+        int readable = 0;
+        for (int y = 0; y < corner.height(); ++y) {
+            for (int x = 0; x < corner.width(); ++x) {
+                readable += contrast(corner.pixelColor(x, y), bar) >= 3.0 ? 1 : 0;
+            }
+        }
+        return readable;
     }
     // gtk-sni-tray lines its icons up at the right end of its 30-pixel bar.
     static constexpr QPoint iconInBar{1265, 15};
@@ -183,7 +209,7 @@ protected:
 
 TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQuit) {
     ASSERT_TRUE(x.startStatusNotifierWatcher());
-    ASSERT_TRUE(x.startStatusNotifierHost());
+    ASSERT_TRUE(x.startStatusNotifierHost("white"));
     {
         QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
         settings.setValue("panel.detachedOrigin/x", 40);
@@ -192,6 +218,7 @@ TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQ
     startOnBus();
     ASSERT_TRUE(waitRegistered()) << errors.toStdString();
     EXPECT_EQ(menuText(), "Settings…|Reset Panel Position|-|Quit Huddlepod");
+    EXPECT_TRUE(XServerHarness::waitFor([this] { return readablePixelsInBar(Qt::white) >= 60; }));
 
     // The host's own menu, opened from the icon in its bar.
     xdotool({"mousemove", QString::number(iconInBar.x()), QString::number(iconInBar.y()), "click", "3"});
@@ -215,6 +242,7 @@ TEST_F(StatusNotifierEndToEnd, anIconMadeBeforeAnyTrayShowsOnceATrayStarts) {
     ASSERT_TRUE(x.startStatusNotifierHost());
     ASSERT_TRUE(waitRegistered()) << errors.toStdString();
     EXPECT_EQ(menuText(), "Settings…|Reset Panel Position(off)|-|Quit Huddlepod");
+    EXPECT_TRUE(XServerHarness::waitFor([this] { return readablePixelsInBar(Qt::black) >= 60; }));
 }
 
 TEST_F(StatusNotifierEndToEnd, aClickOpensThePanelUnderItAndASecondClickBesideItClosesIt) {

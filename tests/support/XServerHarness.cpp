@@ -150,9 +150,13 @@ bool XServerHarness::startStatusNotifierWatcher() {
         [this] { return watcherProperty(QStringLiteral("RegisteredStatusNotifierItems")).isValid(); });
 }
 
-bool XServerHarness::startStatusNotifierHost() {
-    start(QStringLiteral("gtk-sni-tray-standalone"),
-          {QStringLiteral("--top"), QStringLiteral("--end"), QStringLiteral("--size"), QStringLiteral("30")});
+bool XServerHarness::startStatusNotifierHost(const QString& colour) {
+    QStringList arguments{QStringLiteral("--top"), QStringLiteral("--end"), QStringLiteral("--size"),
+                          QStringLiteral("30")};
+    if (!colour.isEmpty()) {
+        arguments << QStringLiteral("--color") << colour;
+    }
+    start(QStringLiteral("gtk-sni-tray-standalone"), arguments);
     return waitFor(
         [this] { return watcherProperty(QStringLiteral("IsStatusNotifierHostRegistered")).toBool(); });
 }

@@ -47,9 +47,9 @@ public:
     QString sessionBusAddress() const { return busAddress_; }
     // On the private bus: starts status-notifier-watcher and waits until it answers.
     bool startStatusNotifierWatcher();
-    // Starts gtk-sni-tray as the StatusNotifier host, a bar along the top of the screen, and waits until it
-    // has registered with the watcher.
-    bool startStatusNotifierHost();
+    // Starts gtk-sni-tray as the StatusNotifier host, a bar 30 pixels high along the top of the screen (black
+    // unless given a colour), and waits until it has registered with the watcher.
+    bool startStatusNotifierHost(const QString& colour = {});
     // Asks the watcher over the private bus; empty when it cannot be reached.
     QStringList registeredStatusNotifierItems() const;
 
