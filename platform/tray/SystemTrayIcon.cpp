@@ -31,12 +31,14 @@ bool isStatusNotifierHostRegistered() {
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QStringLiteral("org.kde.StatusNotifierWatcher")
         << QStringLiteral("IsStatusNotifierHostRegistered");
+    get.setAutoStartService(false); // asked, never started
+
     const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
     return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
            reply.arguments().front().value<QDBusVariant>().variant().toBool();
 }
 
-// Whether an XEmbed tray owns the screen's tray selection.
+// Whether an XEmbed tray owns the tray selection of the first screen, the one Qt shows its icon on.
 bool isXEmbedTrayRunning() {
     xcb_connection_t* connection = x11::nativeConnection();
     if (!connection) {
