@@ -11,10 +11,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
-
-#include <cmath>
-#include <iostream>
 
 namespace {
 
@@ -47,17 +43,6 @@ void readLayout(const QDBusArgument& layout, std::vector<MenuEntry>& entries, bo
     layout.endStructure();
 }
 
-double contrast(QColor a, QColor b) {
-    const auto luminance = [](QColor c) {
-        const auto channel = [](double v) {
-            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 class StatusNotifierEndToEnd : public huddlepod::test::ProgramUnderX {
 protected:
     void SetUp() override {
@@ -78,18 +63,17 @@ protected:
     bool waitRegistered() {
         return XServerHarness::waitFor([this] { return !x.registeredStatusNotifierItems().isEmpty(); });
     }
-    // Registers this test's own connection with the watcher as the tray host.
-    bool registerAsHost() {
+    // Stands in for the tray host itself: registers its own connection with the watcher.
+    void startWithHostStandIn() {
+        ASSERT_TRUE(x.startStatusNotifierWatcher());
         QDBusConnection bus(x.sessionBusAddress());
         QDBusMessage call =
             QDBusMessage::createMethodCall("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
                                            "org.kde.StatusNotifierWatcher", "RegisterStatusNotifierHost");
         call << bus.baseService();
-        const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
-        if (reply.type() != QDBusMessage::ReplyMessage) {
-            std::cerr << reply.errorName().toStdString() << " " << reply.errorMessage().toStdString() << "\n";
-        }
-        return reply.type() == QDBusMessage::ReplyMessage;
+        ASSERT_EQ(bus.call(call, QDBus::Block, 5000).type(), QDBusMessage::ReplyMessage);
+        startOnBus();
+        ASSERT_TRUE(waitRegistered()) << errors.toStdString();
     }
 
     QDBusMessage callItem(const QString& interface, const QString& method, const QVariantList& arguments,
@@ -146,13 +130,18 @@ protected:
     // the button is let go.
     void clickIcon(QPoint at) {
         xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "mousedown", "1"});
-        holdButton();
-        callItem("org.kde.StatusNotifierItem", "Activate", {at.x(), at.y()});
+        // About as long as a finger holds a click; cut short once the press has hidden the panel.
+        XServerHarness::waitFor([this] { return !panel(); }, 300ms);
+        activate(at);
         xdotool({"mouseup", "1"});
     }
-    // About as long as a finger holds a click; cut short once the press has hidden the panel.
-    void holdButton() {
-        XServerHarness::waitFor([this] { return !panel(); }, 300ms);
+    void activate(QPoint at) {
+        callItem("org.kde.StatusNotifierItem", "Activate", {at.x(), at.y()});
+        sinceClick.start();
+    }
+    // Past the double-click time since the last click: the next is a click of its own.
+    void waitOutDoubleClick() const {
+        XServerHarness::waitFor([this] { return sinceClick.elapsed() > 600; });
     }
     // The panel's placements, one line each time it is shown.
     QStringList shows() const {
@@ -166,10 +155,6 @@ protected:
             }
         }
         return lines;
-    }
-    // Past the double-click time since `since`: the next click is a click of its own.
-    static void waitOutDoubleClick(const QElapsedTimer& since) {
-        XServerHarness::waitFor([&] { return since.elapsed() > 600; });
     }
     void screenshot(const QString& name) const {
         const QString dir = QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e");
@@ -190,21 +175,10 @@ protected:
         }
         return std::nullopt;
     }
-    // How many pixels of the bar's icon corner stand out from the bar by 3:1 or more.
-    int readablePixelsInBar(QColor bar) const {
-        const QString file = home.filePath("bar.png");
-        x.run("import", {"-window", "root", "-crop", "30x30+1250+0", "+repage", file});
-        const QImage corner(file);
-        int readable = 0;
-        for (int y = 0; y < corner.height(); ++y) {
-            for (int x = 0; x < corner.width(); ++x) {
-                readable += contrast(corner.pixelColor(x, y), bar) >= 3.0 ? 1 : 0;
-            }
-        }
-        return readable;
-    }
     // gtk-sni-tray lines its icons up at the right end of its 30-pixel bar.
     static constexpr QPoint iconInBar{1265, 15};
+
+    QElapsedTimer sinceClick;
 };
 
 TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQuit) {
@@ -218,11 +192,12 @@ TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQ
     startOnBus();
     ASSERT_TRUE(waitRegistered()) << errors.toStdString();
     EXPECT_EQ(menuText(), "Settings…|Reset Panel Position|-|Quit Huddlepod");
-    EXPECT_TRUE(XServerHarness::waitFor([this] { return readablePixelsInBar(Qt::white) >= 60; }));
 
     // The host's own menu, opened from the icon in its bar.
-    xdotool({"mousemove", QString::number(iconInBar.x()), QString::number(iconInBar.y()), "click", "3"});
-    EXPECT_TRUE(XServerHarness::waitFor([this] { return hostMenu().has_value(); }));
+    EXPECT_TRUE(XServerHarness::waitFor([this] { // again, until the host has put the icon in its bar
+        xdotool({"mousemove", QString::number(iconInBar.x()), QString::number(iconInBar.y()), "click", "3"});
+        return XServerHarness::waitFor([this] { return hostMenu().has_value(); }, 2s);
+    }));
     screenshot("status-notifier-menu");
     xdotool({"key", "Escape"});
 
@@ -242,65 +217,42 @@ TEST_F(StatusNotifierEndToEnd, anIconMadeBeforeAnyTrayShowsOnceATrayStarts) {
     ASSERT_TRUE(x.startStatusNotifierHost());
     ASSERT_TRUE(waitRegistered()) << errors.toStdString();
     EXPECT_EQ(menuText(), "Settings…|Reset Panel Position(off)|-|Quit Huddlepod");
-    EXPECT_TRUE(XServerHarness::waitFor([this] { return readablePixelsInBar(Qt::black) >= 60; }));
 }
 
 TEST_F(StatusNotifierEndToEnd, aClickOpensThePanelUnderItAndASecondClickBesideItClosesIt) {
-    ASSERT_TRUE(x.startStatusNotifierWatcher());
-    ASSERT_TRUE(registerAsHost());
-    startOnBus();
-    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
-
-    QElapsedTimer sinceClick;
+    startWithHostStandIn();
     clickIcon({700, 12}); // the icon taken as 24×24 around the click: x 689–712, y 1–24
-    sinceClick.start();
     ASSERT_EQ(shows().join(' ').toStdString(), "481,31,440,560");
     ASSERT_TRUE(waitPanel(true));
     EXPECT_EQ(panel()->topLeft(), QPoint(481, 31));
 
-    waitOutDoubleClick(sinceClick);
+    waitOutDoubleClick();
     clickIcon({703, 14});
     EXPECT_EQ(shows().size(), 1);
     EXPECT_TRUE(waitPanel(false));
 }
 
-TEST_F(StatusNotifierEndToEnd, theReportOfAPressThatHidTheCloseByPanelAsAClickElsewhereDoesNothing) {
-    ASSERT_TRUE(x.startStatusNotifierWatcher());
-    ASSERT_TRUE(registerAsHost());
-    startOnBus();
-    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
-
-    QElapsedTimer sinceClick;
+TEST_F(StatusNotifierEndToEnd, theReportOfAPressThatHidThePanelAsAClickElsewhereDoesNothing) {
+    startWithHostStandIn();
     clickIcon({700, 12});
-    sinceClick.start();
     ASSERT_TRUE(waitPanel(true));
-    waitOutDoubleClick(sinceClick);
-    // Still on a large icon, yet beyond the 24 pixels taken for it.
-    clickIcon({720, 12});
-    sinceClick.start();
+    waitOutDoubleClick();
+    clickIcon({720, 12}); // still on a large icon, yet beyond the 24 pixels taken for it
     EXPECT_EQ(shows().size(), 1);
     EXPECT_TRUE(waitPanel(false));
 
-    waitOutDoubleClick(sinceClick);
+    waitOutDoubleClick();
     clickIcon({720, 12});
     EXPECT_EQ(shows().size(), 2);
 }
 
 TEST_F(StatusNotifierEndToEnd, aDoubleClickOnTheIconCountsAsOneClick) {
-    ASSERT_TRUE(x.startStatusNotifierWatcher());
-    ASSERT_TRUE(registerAsHost());
-    startOnBus();
-    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
-
-    for (int press = 0; press < 2; ++press) {
-        callItem("org.kde.StatusNotifierItem", "Activate", {700, 12});
-    }
-    QElapsedTimer sinceClick;
-    sinceClick.start();
+    startWithHostStandIn();
+    activate({700, 12});
+    activate({700, 12});
     ASSERT_EQ(shows().size(), 1);
-    // Were the panel closed by the double click, this would open it again.
-    waitOutDoubleClick(sinceClick);
-    callItem("org.kde.StatusNotifierItem", "Activate", {700, 12});
+    waitOutDoubleClick();
+    activate({700, 12}); // would open it again, had the double click closed it
     EXPECT_EQ(shows().size(), 1);
     EXPECT_TRUE(waitPanel(false));
 }
