@@ -154,18 +154,25 @@ TEST_F(ShellEndToEnd, aClickElsewhereHidesAnAttachedPanelAndADraggedOneStaysWher
     ASSERT_TRUE(waitPanel(false));
 }
 
-// A tray that owns its selection but has not taken the icon in: the icon is no place to open under.
-class IconNotYetEmbedded : public huddlepod::test::ProgramUnderX {
+// The program started before any tray.
+class WithoutATray : public huddlepod::test::ProgramUnderX {
 protected:
     void SetUp() override {
         ASSERT_TRUE(x.isRunning());
-        ASSERT_TRUE(x.holdTraySelection());
         QObject::connect(&app, &QProcess::readyReadStandardError,
                          [this] { errors += app.readAllStandardError(); });
     }
 };
 
-TEST_F(IconNotYetEmbedded, thePanelOpensAtTheTopCentreRatherThanInTheCorner) {
+TEST_F(WithoutATray, theIconGoesIntoATrayThatStartsLater) {
+    startProgram();
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("no system tray"); }));
+    ASSERT_TRUE(x.startTrayHost());
+    EXPECT_TRUE(XServerHarness::waitFor([this] { return trayIcon().has_value(); }));
+}
+
+TEST_F(WithoutATray, thePanelOpensAtTheTopCentreWhileTheTrayHasNotTakenTheIconIn) {
+    ASSERT_TRUE(x.holdTraySelection()); // a tray that never gets round to it
     startProgram({{"HUDDLEPOD_OPEN_ON_LAUNCH", "0"}});
     ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("hotkey → typeable field"); }))
         << errors.toStdString();

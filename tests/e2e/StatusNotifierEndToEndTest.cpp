@@ -76,8 +76,8 @@ protected:
         ASSERT_TRUE(waitRegistered()) << errors.toStdString();
     }
 
-    QDBusMessage callItem(const QString& interface, const QString& method, const QVariantList& arguments,
-                          const QString& path = {}) {
+    QDBusMessage itemCall(const QString& interface, const QString& method, const QVariantList& arguments,
+                          const QString& path = {}) const {
         const QString item = x.registeredStatusNotifierItems().value(0);
         const qsizetype slash = item.indexOf('/');
         const QString service = slash < 0 ? item : item.left(slash);
@@ -86,7 +86,12 @@ protected:
                                                    : item.mid(slash);
         QDBusMessage call = QDBusMessage::createMethodCall(service, objectPath, interface, method);
         call.setArguments(arguments);
-        return QDBusConnection(x.sessionBusAddress()).call(call, QDBus::Block, 5000);
+        return call;
+    }
+    QDBusMessage callItem(const QString& interface, const QString& method, const QVariantList& arguments,
+                          const QString& path = {}) {
+        return QDBusConnection(x.sessionBusAddress())
+            .call(itemCall(interface, method, arguments, path), QDBus::Block, 5000);
     }
     QString menuPath() {
         const QDBusMessage reply =
@@ -204,6 +209,15 @@ TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQ
     clickMenuEntry("Reset Panel Position");
     ASSERT_TRUE(XServerHarness::waitFor([this] { return !stored("panel.detachedOrigin/x").isValid(); }));
     EXPECT_EQ(menuText(), "Settings…|Reset Panel Position(off)|-|Quit Huddlepod");
+
+    // A host that draws no menu of its own asks the icon to show its menu (the answer comes once it closes).
+    QDBusConnection(x.sessionBusAddress())
+        .send(itemCall("org.kde.StatusNotifierItem", "ContextMenu", {700, 12}));
+    EXPECT_TRUE(XServerHarness::waitFor([this] {
+        return window({"--name", "^Huddlepod menu$"}).has_value();
+    }));
+    screenshot("status-notifier-own-menu");
+    xdotool({"key", "Escape"});
 
     clickMenuEntry("Quit Huddlepod");
     EXPECT_TRUE(app.waitForFinished(10000));
