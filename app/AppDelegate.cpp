@@ -211,7 +211,12 @@ void AppDelegate::applicationDidFinishLaunching() {
         }
     };
     statusItemController_ = services_.makeStatusItem(
-        toggle, [weak] { return weak ? weak->statusMenu() : std::make_unique<QMenu>(); });
+        [panel] {
+            if (panel) {
+                panel->toggleFromTrayIcon();
+            }
+        },
+        [weak] { return weak ? weak->statusMenu() : std::make_unique<QMenu>(); });
     services_.logLaunchMilestone(QStringLiteral("status item visible"));
     services_.registerToggleShortcut(toggle);
 

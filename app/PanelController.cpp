@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace huddlepod {
 
@@ -276,6 +277,16 @@ void PanelController::toggle() {
     }
 }
 
+void PanelController::toggleFromTrayIcon() {
+    // A press and its release, then the tray's report, are this close together.
+    constexpr auto samePress = std::chrono::milliseconds(600);
+    const std::optional<Clock::Instant> hiddenAt = std::exchange(hiddenByOutsideClickAt_, std::nullopt);
+    if (!isVisible() && hiddenAt && env_.clock->now() - *hiddenAt < samePress) {
+        return;
+    }
+    toggle();
+}
+
 void PanelController::resetPosition() {
     PanelPlacement(*env_.defaults).removeDetachedOrigin();
     if (isVisible()) {
@@ -402,6 +413,7 @@ void PanelController::startMonitors() {
             // A panel the user has dragged away stays open.
             if (self && !PanelPlacement(*self->env_.defaults).detachedOrigin()) {
                 self->hide();
+                self->hiddenByOutsideClickAt_ = self->env_.clock->now();
             }
         });
 

@@ -117,6 +117,9 @@ public:
     // On a card: back to the results; otherwise nothing.
     void goBackOrIgnore();
     void toggle();
+    // The tray icon's toggle: as toggle(), except that it does nothing just after the press that reached the
+    // icon has hidden the panel as a click elsewhere (the tray reports the click only on release).
+    void toggleFromTrayIcon();
     // Forgets the stored origin and places a visible panel anew.
     void resetPosition();
     void reposition();
@@ -164,6 +167,7 @@ private:
     // A drag has been seen since the last placement: the window system's trailing moves belong to it.
     bool isUserDragging_ = false;
     std::optional<Clock::Instant> openedAt_;
+    std::optional<Clock::Instant> hiddenByOutsideClickAt_;
 };
 
 } // namespace huddlepod

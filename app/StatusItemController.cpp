@@ -4,11 +4,11 @@
 #include "app/Views/DebugCapture.h"
 #include "ui/Symbols.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
-#include <QPalette>
 #include <QPixmap>
 #include <QScreen>
 
@@ -16,20 +16,25 @@ namespace huddlepod {
 
 namespace {
 
-// Our football in the desktop's text colour, at the sizes trays ask for.
+// A mid grey: about 4.5:1 against black and against white, so the icon reads on dark and light bars alike
+// without knowing which it sits on.
+constexpr QRgb iconColour = 0xff767676;
+
 QIcon footballIcon() {
     QIcon icon;
-    const QColor colour = QGuiApplication::palette().color(QPalette::WindowText);
     for (const int size : {16, 22, 24, 32, 48}) {
-        const QImage symbol = Symbols::image(Symbol::football, size * 0.8, colour, FontWeight::semibold);
-        QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
-        canvas.fill(Qt::transparent);
-        QPainter painter(&canvas);
-        painter.drawImage(QPointF((size - symbol.width()) / 2.0, (size - symbol.height()) / 2.0), symbol);
-        painter.end();
-        icon.addPixmap(QPixmap::fromImage(canvas));
+        icon.addPixmap(QPixmap::fromImage(StatusItemController::iconImage(size)));
     }
     return icon;
+}
+
+bool isOnAScreen(const QRect& rect) {
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->geometry().intersects(rect)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -38,12 +43,18 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
                                            MenuProvider menuProvider, DiagnosticSink diagnostics,
                                            QObject* parent)
     : QObject(parent)
+    , menu_(std::make_unique<QMenu>())
     , tray_(std::move(tray))
     , onClick_(std::move(onClick))
     , menuProvider_(std::move(menuProvider)) {
+    // Filled now as well: a tray showing the menu over D-Bus reads it before it asks to show it.
+    refreshMenu();
+    connect(menu_.get(), &QMenu::aboutToShow, this, &StatusItemController::refreshMenu);
+    menu_->installEventFilter(this);
     tray_->setIcon(footballIcon());
     tray_->setToolTip(QStringLiteral("Huddlepod — search NFL players (right-click for settings)"));
     tray_->setClickHandler([this](const TrayIcon::Click& click) { handleClick(click); });
+    tray_->setMenu(menu_.get());
     tray_->show();
     if (!tray_->isHostAvailable()) {
         diagnostics("[huddlepod] no system tray on this desktop; open the panel with its shortcut\n");
@@ -51,6 +62,17 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
 }
 
 StatusItemController::~StatusItemController() = default;
+
+QImage StatusItemController::iconImage(int size) {
+    const QImage symbol =
+        Symbols::image(Symbol::football, size * 0.8, QColor(iconColour), FontWeight::semibold);
+    QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.drawImage(QPointF((size - symbol.width()) / 2.0, (size - symbol.height()) / 2.0), symbol);
+    painter.end();
+    return canvas;
+}
 
 void StatusItemController::handleClick(const TrayIcon::Click& click) {
     lastClick_ = click.cursor;
@@ -67,26 +89,77 @@ void StatusItemController::popUpMenuForVerification() {
 }
 
 void StatusItemController::showMenu() {
-    std::unique_ptr<QMenu> menu = menuProvider_ ? menuProvider_() : nullptr;
-    if (!menu) {
-        return;
-    }
+    DebugDriver::logStatusMenuRect(anchorFrame());
+    tray_->popUpMenu(*menu_, menuPosition().value_or(lastClick_.value_or(QPoint())));
+}
+
+std::optional<QPoint> StatusItemController::menuPosition() const {
     const std::optional<QRect> anchor = anchorFrame();
-    DebugDriver::logStatusMenuRect(anchor);
-    const QPoint at = anchor ? anchor->bottomLeft() + QPoint(0, 5) : lastClick_.value_or(QPoint());
-    tray_->popUpMenu(*menu, at);
+    if (!anchor) {
+        return std::nullopt;
+    }
+    return QPoint(anchor->x(), anchor->y() + anchor->height() + 5);
+}
+
+bool StatusItemController::eventFilter(QObject* watched, QEvent* event) {
+    // A tray that pops the menu up by itself puts it at the pointer: it belongs below the icon.
+    if (watched == menu_.get() && event->type() == QEvent::Show) {
+        if (const std::optional<QPoint> at = menuPosition(); at && menu_->pos() != *at) {
+            QPoint place = *at;
+            if (const QScreen* screen = QGuiApplication::screenAt(*at)) {
+                const QRect area = screen->availableGeometry();
+                place.setX(std::max(area.left(), std::min(place.x(), area.right() + 1 - menu_->width())));
+            }
+            menu_->move(place);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void StatusItemController::refreshMenu() {
+    source_ = menuProvider_ ? menuProvider_() : nullptr;
+    if (!source_) {
+        source_ = std::make_unique<QMenu>();
+    }
+    const QList<QAction*> fresh = source_->actions();
+    const QList<QAction*> shown = menu_->actions();
+    bool sameEntries = fresh.size() == shown.size();
+    for (qsizetype i = 0; sameEntries && i < fresh.size(); ++i) {
+        sameEntries =
+            fresh[i]->isSeparator() == shown[i]->isSeparator() && fresh[i]->text() == shown[i]->text();
+    }
+    menu_->setWindowTitle(source_->windowTitle());
+    if (!sameEntries) {
+        menu_->clear();
+        for (qsizetype i = 0; i < fresh.size(); ++i) {
+            if (fresh[i]->isSeparator()) {
+                menu_->addSeparator();
+                continue;
+            }
+            QAction* action = menu_->addAction(fresh[i]->text());
+            // Performed by the latest menu's action, whose target is current.
+            connect(action, &QAction::triggered, this, [this, i] {
+                if (source_ && i < source_->actions().size()) {
+                    source_->actions()[i]->trigger();
+                }
+            });
+        }
+    }
+    const QList<QAction*> actions = menu_->actions();
+    for (qsizetype i = 0; i < fresh.size(); ++i) {
+        actions[i]->setShortcut(fresh[i]->shortcut());
+        actions[i]->setEnabled(fresh[i]->isEnabled());
+    }
 }
 
 std::optional<QRect> StatusItemController::anchorFrame() const {
-    if (const std::optional<QRect> icon = tray_->geometry()) {
-        for (const QScreen* screen : QGuiApplication::screens()) {
-            if (screen->geometry().intersects(*icon)) {
-                return icon;
-            }
-        }
+    if (const std::optional<QRect> icon = tray_->geometry(); icon && isOnAScreen(*icon)) {
+        return icon;
     }
     if (lastClick_) {
-        return QRect(*lastClick_, QSize(1, 1));
+        QRect around(QPoint(), reportedIconSize);
+        around.moveCenter(*lastClick_);
+        return around;
     }
     return std::nullopt;
 }

@@ -1,10 +1,11 @@
-// The tray icon: a left click toggles the panel, a right click or a Ctrl+left click opens the menu built at
-// that moment, and the icon's rectangle is the anchor the panel opens under.
+// The tray icon: a left click toggles the panel, a right click or a Ctrl+left click opens the menu, which is
+// built afresh each time it is about to show, and the icon's rectangle is the anchor the panel opens under.
 #pragma once
 
 #include "app/TimingLine.h"
 #include "platform/tray/TrayIcon.h"
 
+#include <QImage>
 #include <QObject>
 #include <QRect>
 
@@ -22,21 +23,38 @@ class StatusItemController : public QObject {
 public:
     using MenuProvider = std::function<std::unique_ptr<QMenu>()>;
 
+    // A click the tray reports is widened to this size to stand for the icon.
+    static constexpr QSize reportedIconSize{24, 24};
+
     StatusItemController(std::unique_ptr<TrayIcon> tray, std::function<void()> onClick,
                          MenuProvider menuProvider, DiagnosticSink diagnostics = writeToStandardError,
                          QObject* parent = nullptr);
     ~StatusItemController() override;
 
-    // The icon's rectangle while it lies on a screen; else a 1×1 rectangle where the last click was; else
-    // none.
+    // The icon's rectangle while the tray has placed it on a screen; else the icon's size centred on the
+    // last click the tray reported; else none.
     std::optional<QRect> anchorFrame() const;
     // Opens the status menu exactly as a right click does.
     void popUpMenuForVerification();
     void handleClick(const TrayIcon::Click& click);
 
+    // The icon at this size: a football that reads on light and dark bars alike.
+    static QImage iconImage(int size);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showMenu();
+    // Where the menu's top-left corner goes: just below the icon.
+    std::optional<QPoint> menuPosition() const;
+    // Brings the icon's menu up to date with a freshly built one: the same entries keep their actions (a
+    // tray showing the menu over D-Bus keeps them while it is open), others replace them.
+    void refreshMenu();
 
+    // The icon's menu outlives the icon, which only refers to it.
+    std::unique_ptr<QMenu> menu_;
+    std::unique_ptr<QMenu> source_;
     std::unique_ptr<TrayIcon> tray_;
     std::function<void()> onClick_;
     MenuProvider menuProvider_;

@@ -11,6 +11,8 @@ HUDDLEPOD_PACKAGES=(
     openbox xcompmgr # a window manager and a compositor for the end-to-end desktops
     libxcb-xfixes0-dev libxcb-shape0-dev # compositor changes; the panel's input shape
     libxcb-xtest0-dev # XTest key presses for the hot-key benchmark
+    # A StatusNotifier desktop for the tray's end-to-end tests: a private session bus, a watcher and a host
+    dbus-daemon haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
 )
 
 huddlepod_install_packages() {

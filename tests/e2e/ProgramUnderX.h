@@ -33,6 +33,12 @@ protected:
     // Starts the program with its own config and cache folders and `extra` in its environment; ready once its
     // tray icon is embedded.
     void launch(const QMap<QString, QString>& extra = {}) {
+        startProgram(extra);
+        ASSERT_TRUE(XServerHarness::waitFor([this] { return trayIcon().has_value(); }))
+            << errors.toStdString();
+    }
+    // Starts the program as launch() does, without waiting for an icon.
+    void startProgram(const QMap<QString, QString>& extra = {}) {
         QProcessEnvironment env = x.environment();
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.remove("DBUS_SESSION_BUS_ADDRESS"); // the XEmbed tray, not a StatusNotifier watcher
@@ -44,8 +50,6 @@ protected:
         app.setProcessEnvironment(env);
         app.start(QStringLiteral(HUDDLEPOD_PROGRAM), {});
         ASSERT_TRUE(app.waitForStarted());
-        ASSERT_TRUE(XServerHarness::waitFor([this] { return trayIcon().has_value(); }))
-            << errors.toStdString();
     }
 
     QString xdotool(const QStringList& arguments) const {

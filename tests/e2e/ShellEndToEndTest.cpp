@@ -6,6 +6,7 @@
 #include "tests/e2e/ProgramUnderX.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 
 namespace {
 
@@ -64,11 +65,38 @@ TEST_F(ShellEndToEnd, theTrayIconTogglesThePanel) {
     clickAt(icon);
     ASSERT_TRUE(waitPanel(true));
     ASSERT_TRUE(waitLines(ready, 1));
+    QElapsedTimer sinceOpened;
+    sinceOpened.start();
+    XServerHarness::waitFor([&] { return sinceOpened.elapsed() > 500; }); // not a double click
     clickAt(icon); // hides, and the press on the icon is not taken for a click elsewhere
     ASSERT_TRUE(waitPanel(false));
     xdotool({"key", "ctrl+alt+s"}); // had the click reopened it, this would hide it
     ASSERT_TRUE(waitLines(ready, 2));
     EXPECT_TRUE(panel().has_value());
+}
+
+TEST_F(ShellEndToEnd, aDoubleClickOnTheIconOpensThePanelOnce) {
+    launch();
+    const QPoint icon = trayIcon()->center();
+    xdotool({"mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "--repeat", "2",
+             "--delay", "80", "1"});
+    ASSERT_TRUE(waitLines(ready, 1));
+    // The second press would close it at once.
+    EXPECT_FALSE(XServerHarness::waitFor([this] { return !panel(); }, std::chrono::seconds(1)));
+}
+
+TEST_F(ShellEndToEnd, theShortcutOpensThePanelUnderTheIconOnceTheTrayHasTakenItIn) {
+    launch("0"); // opened as the program starts, before the tray may have taken the icon in
+    ASSERT_TRUE(waitLines(ready, 1));
+    const QPoint underIcon(1280 - 440 - 8, trayIcon()->bottom() + 1 + 6);
+    const QPoint atLaunch = panel()->topLeft();
+    EXPECT_TRUE(atLaunch == underIcon || atLaunch == QPoint(420, 6)) << atLaunch.x() << "," << atLaunch.y();
+
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(waitPanel(false));
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(waitLines(ready, 2));
+    EXPECT_EQ(panel()->topLeft(), underIcon);
 }
 
 TEST_F(ShellEndToEnd, typingSearchesAndEscapeGoesBackThenHides) {
@@ -119,10 +147,37 @@ TEST_F(ShellEndToEnd, aClickElsewhereHidesAnAttachedPanelAndADraggedOneStaysWher
     clickAt(trayIcon()->center(), 3);
     ASSERT_TRUE(XServerHarness::waitFor([&] { return window({"--name", "^Huddlepod menu$"}).has_value(); }));
     screenshot("tray-menu");
+    EXPECT_EQ(window({"--name", "^Huddlepod menu$"})->top(), trayIcon()->bottom() + 1 + 5); // below the icon
     xdotool({"key", "Down", "Down", "Return"});
     ASSERT_TRUE(XServerHarness::waitFor([&] { return !storedOrigin() && panel() && *panel() == attached; }));
     clickAt({100, 700});
     ASSERT_TRUE(waitPanel(false));
+}
+
+// The program started before any tray.
+class WithoutATray : public huddlepod::test::ProgramUnderX {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.isRunning());
+        QObject::connect(&app, &QProcess::readyReadStandardError,
+                         [this] { errors += app.readAllStandardError(); });
+    }
+};
+
+TEST_F(WithoutATray, theIconGoesIntoATrayThatStartsLater) {
+    startProgram();
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("no system tray"); }));
+    ASSERT_TRUE(x.startTrayHost());
+    EXPECT_TRUE(XServerHarness::waitFor([this] { return trayIcon().has_value(); }));
+}
+
+TEST_F(WithoutATray, thePanelOpensAtTheTopCentreWhileTheTrayHasNotTakenTheIconIn) {
+    ASSERT_TRUE(x.holdTraySelection()); // a tray that never gets round to it
+    startProgram({{"HUDDLEPOD_OPEN_ON_LAUNCH", "0"}});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("hotkey → typeable field"); }))
+        << errors.toStdString();
+    ASSERT_TRUE(waitPanel(true));
+    EXPECT_EQ(panel()->topLeft(), QPoint(420, 6));
 }
 
 } // namespace

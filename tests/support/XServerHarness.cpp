@@ -3,6 +3,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -53,6 +56,12 @@ XServerHarness::XServerHarness() {
 }
 
 XServerHarness::~XServerHarness() {
+    if (traySelectionHolder_) {
+        xcb_disconnect(traySelectionHolder_);
+    }
+    if (!busAddress_.isEmpty()) {
+        QDBusConnection::disconnectFromBus(busAddress_);
+    }
     for (auto& client : clients_) {
         client->kill();
         client->waitForFinished(5000);
@@ -71,6 +80,9 @@ QProcessEnvironment XServerHarness::environment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display_);
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    if (!busAddress_.isEmpty()) {
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);
+    }
     return environment;
 }
 
@@ -234,6 +246,98 @@ bool XServerHarness::setRootColour(unsigned rgb) {
     }
     xcb_disconnect(connection);
     return ok;
+}
+
+bool XServerHarness::startSessionBus() {
+    QProcess& daemon =
+        start(QStringLiteral("dbus-daemon"),
+              {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    if (!waitFor([&] { return daemon.canReadLine() || daemon.state() == QProcess::NotRunning; })) {
+        return false;
+    }
+    busAddress_ = QString::fromUtf8(daemon.readLine()).trimmed();
+    return !busAddress_.isEmpty() && QDBusConnection::connectToBus(busAddress_, busAddress_).isConnected();
+}
+
+bool XServerHarness::startStatusNotifierWatcher() {
+    if (busAddress_.isEmpty()) {
+        return false;
+    }
+    start(QStringLiteral("status-notifier-watcher"), {});
+    // It owns its name a moment before it answers there.
+    return waitFor(
+        [this] { return watcherProperty(QStringLiteral("RegisteredStatusNotifierItems")).isValid(); });
+}
+
+bool XServerHarness::startStatusNotifierHost(const QString& colour) {
+    QStringList arguments{QStringLiteral("--top"), QStringLiteral("--end"), QStringLiteral("--size"),
+                          QStringLiteral("30")};
+    if (!colour.isEmpty()) {
+        arguments << QStringLiteral("--color") << colour;
+    }
+    start(QStringLiteral("gtk-sni-tray-standalone"), arguments);
+    return waitFor(
+        [this] { return watcherProperty(QStringLiteral("IsStatusNotifierHostRegistered")).toBool(); });
+}
+
+QStringList XServerHarness::registeredStatusNotifierItems() const {
+    return watcherProperty(QStringLiteral("RegisteredStatusNotifierItems")).toStringList();
+}
+
+QVariant XServerHarness::watcherProperty(const QString& name) const {
+    if (busAddress_.isEmpty()) {
+        return {};
+    }
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.kde.StatusNotifierWatcher") << name;
+    const QDBusMessage reply = QDBusConnection(busAddress_).call(get, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return {};
+    }
+    return reply.arguments().front().value<QDBusVariant>().variant();
+}
+
+bool XServerHarness::holdTraySelection() {
+    int screen = 0;
+    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), &screen);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    traySelectionHolder_ = connection;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const auto atom = [connection](const QByteArray& name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
+            nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    };
+    const xcb_atom_t selection = atom("_NET_SYSTEM_TRAY_S" + QByteArray::number(screen));
+    const xcb_window_t owner = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, owner, root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(connection, owner, selection, XCB_CURRENT_TIME);
+    // Announced as a tray manager announces itself.
+    xcb_client_message_event_t manager{};
+    manager.response_type = XCB_CLIENT_MESSAGE;
+    manager.format = 32;
+    manager.window = root;
+    manager.type = atom("MANAGER");
+    manager.data.data32[0] = XCB_CURRENT_TIME;
+    manager.data.data32[1] = selection;
+    manager.data.data32[2] = owner;
+    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&manager));
+    xcb_get_selection_owner_reply_t* reply =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = reply != nullptr && reply->owner == owner;
+    std::free(reply);
+    return owned;
 }
 
 bool XServerHarness::waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

@@ -4,12 +4,15 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
+
+struct xcb_connection_t;
 
 namespace huddlepod::test {
 
@@ -35,6 +38,21 @@ public:
     QProcess& start(const QString& program, const QStringList& arguments);
     // Starts trayer as the XEmbed tray host and waits until it owns the screen's tray selection.
     bool startTrayHost();
+    // Takes the screen's tray selection itself and never takes an icon in: a tray that has not got round to
+    // embedding the icon yet.
+    bool holdTraySelection();
+
+    // Starts a private D-Bus session bus; from then on environment() points its clients at it.
+    bool startSessionBus();
+    // The private bus's address; empty before startSessionBus().
+    QString sessionBusAddress() const { return busAddress_; }
+    // On the private bus: starts status-notifier-watcher and waits until it answers.
+    bool startStatusNotifierWatcher();
+    // Starts gtk-sni-tray as the StatusNotifier host, a bar 30 pixels high along the top of the screen (black
+    // unless given a colour), and waits until it has registered with the watcher.
+    bool startStatusNotifierHost(const QString& colour = {});
+    // Asks the watcher over the private bus; empty when it cannot be reached.
+    QStringList registeredStatusNotifierItems() const;
 
     // Desktops beyond the bare server. Each waits until its program has taken over.
     // Openbox as the window manager (undecorated windows without a border), ready once it names itself on
@@ -57,8 +75,12 @@ public:
                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 private:
+    QVariant watcherProperty(const QString& name) const;
+
     int pid_ = -1;
     QString display_;
+    QString busAddress_;
+    xcb_connection_t* traySelectionHolder_ = nullptr;
     std::vector<std::unique_ptr<QProcess>> clients_;
     QProcess* compositor_ = nullptr;
     QString windowManagerConfig_;

@@ -11,10 +11,12 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <tuple>
 
 using namespace huddlepod;
@@ -26,23 +28,43 @@ public:
     std::optional<QRect> rect;
     bool hostAvailable = true;
     std::function<void(const Click&)> handler;
+    QMenu* menu = nullptr;
     QStringList shownMenus; // each menu's entries, "-" for a separator, "(off)" after a disabled one
+    QList<QPoint> menuPlaces;
 
     void setIcon(const QIcon&) override {}
     void setToolTip(const QString&) override {}
     void setClickHandler(std::function<void(const Click&)> h) override { handler = std::move(h); }
+    void setMenu(QMenu* m) override { menu = m; }
     void show() override {}
     bool isHostAvailable() const override { return hostAvailable; }
     std::optional<QRect> geometry() const override { return rect; }
-    void popUpMenu(QMenu& menu, QPoint) override {
+    void popUpMenu(QMenu& shown, QPoint at) override {
+        emit shown.aboutToShow();
+        shownMenus << entries(shown);
+        menuPlaces << at;
+    }
+    static QString entries(const QMenu& menu) {
         QStringList entries;
         for (const QAction* action : menu.actions()) {
             entries << (action->isSeparator() ? QStringLiteral("-")
                                               : action->text() + (action->isEnabled() ? "" : "(off)"));
         }
-        shownMenus << entries.join(QLatin1Char('|'));
+        return entries.join(QLatin1Char('|'));
     }
 };
+
+// Contrast of two colours as the WCAG counts it.
+double contrast(QColor a, QColor b) {
+    const auto luminance = [](QColor c) {
+        const auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 } // namespace
 
@@ -96,7 +118,7 @@ TEST(PanelPlacementStore, aPositionTheFileRefusesIsReported) {
     EXPECT_EQ(UserDefaults::saveStatus().failure(), std::nullopt);
 }
 
-TEST(StatusItemController, togglesOnALeftClickAndOpensTheMenuOnARightOrCtrlClick) {
+TEST(StatusItemController, togglesOnALeftClickAndOpensTheMenuOnARightOrCtrlClickBelowTheIcon) {
     auto tray = std::make_unique<FakeTray>();
     FakeTray& fake = *tray;
     int toggles = 0;
@@ -109,16 +131,71 @@ TEST(StatusItemController, togglesOnALeftClickAndOpensTheMenuOnARightOrCtrlClick
 
     fake.handler({TrayIcon::Button::left, false, QPoint(5, 5)});
     fake.handler({TrayIcon::Button::right, false, QPoint(5, 5)});
+    fake.rect = QRect(100, 0, 24, 22);
     fake.handler({TrayIcon::Button::left, true, QPoint(5, 5)});
     controller.popUpMenuForVerification();
     EXPECT_EQ(toggles, 1);
-    EXPECT_EQ(fake.shownMenus.size(), 3);
+    EXPECT_EQ(fake.menuPlaces, QList<QPoint>({{-6, 23}, {100, 27}, {100, 27}}));
 
-    // The anchor: the icon while it lies on a screen, else where the last click was.
-    fake.rect = QRect(100, 0, 24, 24);
-    EXPECT_EQ(controller.anchorFrame(), QRect(100, 0, 24, 24));
+    // The anchor: the icon while it lies on a screen, else the icon's size around the last click.
+    EXPECT_EQ(controller.anchorFrame(), QRect(100, 0, 24, 22));
     fake.rect = QRect(-5000, -5000, 24, 24);
-    EXPECT_EQ(controller.anchorFrame(), QRect(5, 5, 1, 1));
+    EXPECT_EQ(controller.anchorFrame(), QRect(-6, -6, 24, 24));
+    fake.rect.reset();
+    fake.handler({TrayIcon::Button::left, false, QPoint(700, 12)});
+    EXPECT_EQ(controller.anchorFrame(), QRect(689, 1, 24, 24));
+}
+
+TEST(StatusItemController, keepsTheIconsMenuInStepWithTheMenuBuiltEachTimeItIsAboutToShow) {
+    auto tray = std::make_unique<FakeTray>();
+    FakeTray& fake = *tray;
+    bool detached = false, renamed = false;
+    QStringList performed;
+    const auto build = [&] {
+        auto menu = std::make_unique<QMenu>();
+        const QString state = detached ? "detached" : "attached";
+        menu->addAction("Settings…", [&performed, state] { performed << "settings " + state; });
+        menu->addAction("Reset Panel Position")->setEnabled(detached);
+        menu->addSeparator();
+        menu->addAction(renamed ? "Quit" : "Quit Huddlepod", [&performed] { performed << "quit"; });
+        return menu;
+    };
+    StatusItemController controller(
+        std::move(tray), [] {}, build, [](const QByteArray&) {});
+    ASSERT_NE(fake.menu, nullptr);
+    // Filled before a tray ever asks to show it.
+    EXPECT_EQ(FakeTray::entries(*fake.menu), "Settings…|Reset Panel Position(off)|-|Quit Huddlepod");
+    QAction* const settings = fake.menu->actions().front();
+
+    detached = true;
+    emit fake.menu->aboutToShow();
+    EXPECT_EQ(FakeTray::entries(*fake.menu), "Settings…|Reset Panel Position|-|Quit Huddlepod");
+    ASSERT_EQ(fake.menu->actions().front(), settings); // kept: a tray may be showing it
+    settings->trigger();                               // performed by the latest menu's entry
+    renamed = true;
+    emit fake.menu->aboutToShow();
+    EXPECT_EQ(FakeTray::entries(*fake.menu), "Settings…|Reset Panel Position|-|Quit");
+    fake.menu->actions().back()->trigger();
+    EXPECT_EQ(performed, QStringList({"settings detached", "quit"}));
+}
+
+TEST(StatusItemController, drawsAnIconThatReadsOnBlackAndOnWhiteBars) {
+    for (const int size : {16, 22, 32}) {
+        const QImage icon = StatusItemController::iconImage(size);
+        for (const QColor bar : {QColor(Qt::black), QColor(Qt::white)}) {
+            QImage onBar(icon.size(), QImage::Format_RGB32);
+            onBar.fill(bar);
+            QPainter(&onBar).drawImage(0, 0, icon);
+            // The strongest contrast any pixel of the drawing makes with the bar, and how many reach 3:1.
+            int readable = 0;
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    readable += contrast(onBar.pixelColor(x, y), bar) >= 3.0 ? 1 : 0;
+                }
+            }
+            EXPECT_GE(readable, size * size / 6) << size << " on " << bar.name().toStdString();
+        }
+    }
 }
 
 TEST(StatusMenu, listsItsFourEntriesAndEnablesResetOnlyForADetachedPanel) {

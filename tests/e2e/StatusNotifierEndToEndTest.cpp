@@ -1,0 +1,280 @@
+// The program on a StatusNotifier desktop: a private D-Bus session with status-notifier-watcher, and either
+// gtk-sni-tray as the host or the test itself standing in for one (it then calls the icon's methods and reads
+// its menu as a host would, and presses the pointer where the icon would be).
+#include "tests/e2e/ProgramUnderX.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+namespace {
+
+using huddlepod::test::XServerHarness;
+using namespace std::chrono_literals;
+
+struct MenuEntry {
+    int id = 0;
+    QString text; // "-" for a separator, "(off)" after a disabled entry
+};
+
+void readLayout(const QDBusArgument& layout, std::vector<MenuEntry>& entries, bool isRoot) {
+    int id = 0;
+    QVariantMap properties;
+    layout.beginStructure();
+    layout >> id >> properties;
+    if (!isRoot) {
+        const bool separator = properties.value("type").toString() == "separator";
+        const bool enabled = properties.value("enabled", true).toBool();
+        entries.push_back({id, separator ? QStringLiteral("-")
+                                         : properties.value("label").toString() + (enabled ? "" : "(off)")});
+    }
+    layout.beginArray();
+    while (!layout.atEnd()) {
+        QDBusVariant child;
+        layout >> child;
+        readLayout(qvariant_cast<QDBusArgument>(child.variant()), entries, false);
+    }
+    layout.endArray();
+    layout.endStructure();
+}
+
+class StatusNotifierEndToEnd : public huddlepod::test::ProgramUnderX {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.isRunning());
+        ASSERT_TRUE(x.startSessionBus());
+        QObject::connect(&app, &QProcess::readyReadStandardError,
+                         [this] { errors += app.readAllStandardError(); });
+    }
+    void TearDown() override {
+        screenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ProgramUnderX::TearDown();
+    }
+
+    void startOnBus() {
+        startProgram({{"DBUS_SESSION_BUS_ADDRESS", x.sessionBusAddress()},
+                      {"HUDDLEPOD_DEBUG_LOG", home.filePath("debug.log")}});
+    }
+    bool waitRegistered() {
+        return XServerHarness::waitFor([this] { return !x.registeredStatusNotifierItems().isEmpty(); });
+    }
+    // Stands in for the tray host itself: registers its own connection with the watcher.
+    void startWithHostStandIn() {
+        ASSERT_TRUE(x.startStatusNotifierWatcher());
+        QDBusConnection bus(x.sessionBusAddress());
+        QDBusMessage call =
+            QDBusMessage::createMethodCall("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                                           "org.kde.StatusNotifierWatcher", "RegisterStatusNotifierHost");
+        call << bus.baseService();
+        ASSERT_EQ(bus.call(call, QDBus::Block, 5000).type(), QDBusMessage::ReplyMessage);
+        startOnBus();
+        ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    }
+
+    QDBusMessage itemCall(const QString& interface, const QString& method, const QVariantList& arguments,
+                          const QString& path = {}) const {
+        const QString item = x.registeredStatusNotifierItems().value(0);
+        const qsizetype slash = item.indexOf('/');
+        const QString service = slash < 0 ? item : item.left(slash);
+        const QString objectPath = !path.isEmpty() ? path
+                                   : slash < 0     ? "/StatusNotifierItem"
+                                                   : item.mid(slash);
+        QDBusMessage call = QDBusMessage::createMethodCall(service, objectPath, interface, method);
+        call.setArguments(arguments);
+        return call;
+    }
+    QDBusMessage callItem(const QString& interface, const QString& method, const QVariantList& arguments,
+                          const QString& path = {}) {
+        return QDBusConnection(x.sessionBusAddress())
+            .call(itemCall(interface, method, arguments, path), QDBus::Block, 5000);
+    }
+    QString menuPath() {
+        const QDBusMessage reply =
+            callItem("org.freedesktop.DBus.Properties", "Get", {"org.kde.StatusNotifierItem", "Menu"});
+        return reply.arguments().isEmpty()
+                   ? QString()
+                   : qvariant_cast<QDBusObjectPath>(reply.arguments().front().value<QDBusVariant>().variant())
+                         .path();
+    }
+    // The menu as a host shows it: asked to get ready, then read whole.
+    std::vector<MenuEntry> menu() {
+        const QString path = menuPath();
+        callItem("com.canonical.dbusmenu", "AboutToShow", {0}, path);
+        const QDBusMessage layout =
+            callItem("com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()}, path);
+        std::vector<MenuEntry> entries;
+        if (layout.type() == QDBusMessage::ReplyMessage && layout.arguments().size() == 2) {
+            readLayout(qvariant_cast<QDBusArgument>(layout.arguments().at(1)), entries, true);
+        }
+        return entries;
+    }
+    QString menuText() {
+        QStringList texts;
+        for (const MenuEntry& entry : menu()) {
+            texts << entry.text;
+        }
+        return texts.join('|');
+    }
+    void clickMenuEntry(const QString& text) {
+        for (const MenuEntry& entry : menu()) {
+            if (entry.text == text) {
+                callItem("com.canonical.dbusmenu", "Event",
+                         {entry.id, "clicked", QVariant::fromValue(QDBusVariant(0)), 0u}, menuPath());
+                return;
+            }
+        }
+        ADD_FAILURE() << "no menu entry " << text.toStdString();
+    }
+
+    // A click on the icon as a host reports it: the press reaches the screen, the host calls Activate when
+    // the button is let go.
+    void clickIcon(QPoint at) {
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "mousedown", "1"});
+        // About as long as a finger holds a click; cut short once the press has hidden the panel.
+        XServerHarness::waitFor([this] { return !panel(); }, 300ms);
+        activate(at);
+        xdotool({"mouseup", "1"});
+    }
+    void activate(QPoint at) {
+        callItem("org.kde.StatusNotifierItem", "Activate", {at.x(), at.y()});
+        sinceClick.start();
+    }
+    // Past the double-click time since the last click: the next is a click of its own.
+    void waitOutDoubleClick() const {
+        XServerHarness::waitFor([this] { return sinceClick.elapsed() > 600; });
+    }
+    // The panel's placements, one line each time it is shown.
+    QStringList shows() const {
+        QFile log(home.filePath("debug.log"));
+        QStringList lines;
+        if (log.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : log.readAll().split('\n')) {
+                if (line.startsWith("[drive] CAPTURE-RECT panel ")) {
+                    lines << QString::fromUtf8(line.mid(27));
+                }
+            }
+        }
+        return lines;
+    }
+    void screenshot(const QString& name) const {
+        const QString dir = QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e");
+        QDir().mkpath(dir);
+        x.run("import", {"-window", "root", dir + "/" + name + ".png"});
+    }
+    // gtk-sni-tray's own windows: its bar along the top and, while one is open, an icon's menu below it.
+    std::optional<QRect> hostMenu() const {
+        for (const QString& id :
+             xdotool({"search", "--onlyvisible", "--classname", "gtk-sni-tray"}).split('\n')) {
+            QMap<QString, int> values;
+            for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
+                values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+            }
+            if (!id.isEmpty() && values["Y"] >= 30 && values["HEIGHT"] >= 60) { // not its tool tip
+                return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+            }
+        }
+        return std::nullopt;
+    }
+    // Right-clicks the icon in the host's bar, again until the host has put it there and shows its menu.
+    bool openHostMenu() {
+        return XServerHarness::waitFor([this] {
+            xdotool(
+                {"mousemove", QString::number(iconInBar.x()), QString::number(iconInBar.y()), "click", "3"});
+            return XServerHarness::waitFor([this] { return hostMenu().has_value(); }, 2s);
+        });
+    }
+    // gtk-sni-tray lines its icons up at the right end of its 30-pixel bar.
+    static constexpr QPoint iconInBar{1265, 15};
+
+    QElapsedTimer sinceClick;
+};
+
+TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQuit) {
+    ASSERT_TRUE(x.startStatusNotifierWatcher());
+    ASSERT_TRUE(x.startStatusNotifierHost("white"));
+    {
+        QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
+        settings.setValue("panel.detachedOrigin/x", 40);
+        settings.setValue("panel.detachedOrigin/y", 50);
+    }
+    startOnBus();
+    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    EXPECT_EQ(menuText(), "Settings…|Reset Panel Position|-|Quit Huddlepod");
+
+    // The host's own menu, opened from the icon in its bar.
+    EXPECT_TRUE(openHostMenu());
+    screenshot("status-notifier-menu");
+    xdotool({"key", "Escape"});
+
+    clickMenuEntry("Reset Panel Position");
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return !stored("panel.detachedOrigin/x").isValid(); }));
+    EXPECT_EQ(menuText(), "Settings…|Reset Panel Position(off)|-|Quit Huddlepod");
+
+    // A host that draws no menu of its own asks the icon to show its menu (the answer comes once it closes).
+    QDBusConnection(x.sessionBusAddress())
+        .send(itemCall("org.kde.StatusNotifierItem", "ContextMenu", {700, 12}));
+    EXPECT_TRUE(XServerHarness::waitFor([this] {
+        return window({"--name", "^Huddlepod menu$"}).has_value();
+    }));
+    screenshot("status-notifier-own-menu");
+    xdotool({"key", "Escape"});
+
+    clickMenuEntry("Quit Huddlepod");
+    EXPECT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+}
+
+TEST_F(StatusNotifierEndToEnd, anIconMadeBeforeAnyTrayShowsOnceATrayStarts) {
+    startOnBus();
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("no system tray"); }));
+    ASSERT_TRUE(x.startStatusNotifierWatcher());
+    ASSERT_TRUE(x.startStatusNotifierHost());
+    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    EXPECT_EQ(menuText(), "Settings…|Reset Panel Position(off)|-|Quit Huddlepod");
+    EXPECT_TRUE(openHostMenu()); // the icon is in the bar
+}
+
+TEST_F(StatusNotifierEndToEnd, aClickOpensThePanelUnderItAndASecondClickBesideItClosesIt) {
+    startWithHostStandIn();
+    clickIcon({700, 12}); // the icon taken as 24×24 around the click: x 689–712, y 1–24
+    ASSERT_EQ(shows().join(' ').toStdString(), "481,31,440,560");
+    ASSERT_TRUE(waitPanel(true));
+    EXPECT_EQ(panel()->topLeft(), QPoint(481, 31));
+
+    waitOutDoubleClick();
+    clickIcon({703, 14});
+    EXPECT_EQ(shows().size(), 1);
+    EXPECT_TRUE(waitPanel(false));
+}
+
+TEST_F(StatusNotifierEndToEnd, theReportOfAPressThatHidThePanelAsAClickElsewhereDoesNothing) {
+    startWithHostStandIn();
+    clickIcon({700, 12});
+    ASSERT_TRUE(waitPanel(true));
+    waitOutDoubleClick();
+    clickIcon({720, 12}); // still on a large icon, yet beyond the 24 pixels taken for it
+    EXPECT_EQ(shows().size(), 1);
+    EXPECT_TRUE(waitPanel(false));
+
+    waitOutDoubleClick();
+    clickIcon({720, 12});
+    EXPECT_EQ(shows().size(), 2);
+}
+
+TEST_F(StatusNotifierEndToEnd, aDoubleClickOnTheIconCountsAsOneClick) {
+    startWithHostStandIn();
+    activate({700, 12});
+    activate({700, 12});
+    ASSERT_EQ(shows().size(), 1);
+    waitOutDoubleClick();
+    activate({700, 12}); // would open it again, had the double click closed it
+    EXPECT_EQ(shows().size(), 1);
+    EXPECT_TRUE(waitPanel(false));
+}
+
+} // namespace
