@@ -2,10 +2,10 @@
 #include "XServerHarness.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
