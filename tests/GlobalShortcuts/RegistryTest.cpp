@@ -4,8 +4,10 @@
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/MenuItems.h"
+#include "platform/UserDefaults.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
 
@@ -69,6 +71,23 @@ TEST_F(Registry, storesTheDefaultOnceAndFalseWhenCleared) {
     plain.setShortcut(kCtrlAltG);
     plain.setShortcut(std::nullopt);
     EXPECT_FALSE(settingsFile->contains(plain.settingsKey()));
+}
+
+TEST_F(Registry, aShortcutTheFileRefusesIsReportedLikeEveryOtherSetting) {
+    QFile blocker(dir.filePath(QStringLiteral("config"))); // a folder cannot be made under a regular file
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    GlobalShortcuts::Registry refusing(
+        UserDefaults::open(blocker.fileName() + QStringLiteral("/Huddlepod.ini")),
+        std::make_unique<test::FakeKeyGrabber>(grabs), clock);
+    const Name name(QStringLiteral("plain"));
+    ::testing::internal::CaptureStderr();
+    refusing.setShortcut(kCtrlAltG, name);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "huddlepod: Couldn't save settings: Not a directory\n");
+    EXPECT_EQ(UserDefaults::saveStatus().failure(), QStringLiteral("Not a directory"));
+    blocker.remove();
+    refusing.setShortcut(std::nullopt, name);
+    EXPECT_EQ(UserDefaults::saveStatus().failure(), std::nullopt);
 }
 
 TEST_F(Registry, unreadableStoredValuesAreNoShortcutAndAreNeverGrabbed) {
