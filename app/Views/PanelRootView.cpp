@@ -382,7 +382,6 @@ void PanelRootView::dismissHint() {
     showsHotkeyHint_ = false;
     auto defaults = UserDefaults::openStandard();
     Preferences(*defaults).setHasSeenHotkeyHint(true);
-    defaults->sync();
     updateHintVisibility();
 }
 

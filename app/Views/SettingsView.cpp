@@ -213,12 +213,10 @@ void SettingsView::sync() {
     notice_->setVisible(state == LoginItem::State::requiresApproval ||
                         state == LoginItem::State::unavailable);
     openLoginItems_->setVisible(state == LoginItem::State::requiresApproval);
-    noticeText_->setText(
-        state == LoginItem::State::requiresApproval
-            ? QStringLiteral("The desktop is blocking Huddlepod from opening at login.")
-            : QStringLiteral(
-                  "The desktop can't register this copy of Huddlepod to open at login. Moving it to your "
-                  "~/.local/bin folder and reopening usually fixes it."));
+    noticeText_->setText(state == LoginItem::State::requiresApproval
+                             ? QStringLiteral("The desktop is blocking Huddlepod from opening at login.")
+                             : QStringLiteral("The desktop can't register this copy of Huddlepod to open at "
+                                              "login. Reopening it usually fixes it."));
 
     panelDetail_->setText(model_->isPanelDetached()
                               ? QStringLiteral("The panel has been dragged off the tray. While it's detached "

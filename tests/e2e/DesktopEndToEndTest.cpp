@@ -3,18 +3,12 @@
 // to <build dir>/test-output/e2e/.
 #include "tests/e2e/ProgramUnderX.h"
 
-#include <QDir>
-
 namespace {
 
 using huddlepod::test::XServerHarness;
 
 class Desktop : public huddlepod::test::ProgramUnderX {
 protected:
-    void TearDown() override {
-        screenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        ProgramUnderX::TearDown();
-    }
     void showPanel() {
         xdotool({"key", "ctrl+alt+s"});
         ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("typeable field"); }))
@@ -26,15 +20,6 @@ protected:
     }
     bool waitPanelAt(QPoint topLeft) {
         return XServerHarness::waitFor([&] { return panel() && panel()->topLeft() == topLeft; });
-    }
-    std::optional<QPoint> storedOrigin() const {
-        const QVariant x = stored("panel.detachedOrigin/x"), y = stored("panel.detachedOrigin/y");
-        return x.isValid() ? std::optional(QPoint(x.toInt(), y.toInt())) : std::nullopt;
-    }
-    void screenshot(const QString& name) const {
-        const QString dir = QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e");
-        QDir().mkpath(dir);
-        x.run("import", {"-window", "root", dir + "/" + name + ".png"});
     }
 };
 

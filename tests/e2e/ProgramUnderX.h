@@ -5,6 +5,7 @@
 
 #include "tests/support/XServerHarness.h"
 
+#include <QDir>
 #include <QMap>
 #include <QProcess>
 #include <QRect>
@@ -25,7 +26,9 @@ protected:
         QObject::connect(&app, &QProcess::readyReadStandardError,
                          [this] { errors += app.readAllStandardError(); });
     }
+    // The screen as the test left it, under its own name.
     void TearDown() override {
+        screenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
         app.kill();
         app.waitForFinished();
     }
@@ -81,6 +84,16 @@ protected:
     }
     QVariant stored(const char* key) const {
         return QSettings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat).value(key);
+    }
+    std::optional<QPointF> storedOrigin() const {
+        const QVariant x = stored("panel.detachedOrigin/x"), y = stored("panel.detachedOrigin/y");
+        return x.isValid() ? std::optional(QPointF(x.toDouble(), y.toDouble())) : std::nullopt;
+    }
+    // The whole screen, under <build dir>/test-output/e2e/.
+    void screenshot(const QString& name) const {
+        const QString dir = QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e");
+        QDir().mkpath(dir);
+        x.run("import", {"-window", "root", dir + "/" + name + ".png"});
     }
 
     XServerHarness x;

@@ -5,7 +5,6 @@
 #include "backend/LeagueDatabase.h"
 #include "tests/e2e/ProgramUnderX.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 
 namespace {
@@ -21,10 +20,6 @@ protected:
         server = std::make_unique<backend::BackendServer>(league);
         surname = QString::fromStdString(
             league->query("SELECT last_name FROM players ORDER BY id LIMIT 1").front().begin().value());
-    }
-    void TearDown() override {
-        screenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        ProgramUnderX::TearDown();
     }
 
     void launch(const QString& openOnLaunch = {}) {
@@ -43,15 +38,6 @@ protected:
     void clickAt(QPoint at, int button = 1) {
         xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click",
                  QString::number(button)});
-    }
-    std::optional<QPointF> storedOrigin() const {
-        const QVariant x = stored("panel.detachedOrigin/x"), y = stored("panel.detachedOrigin/y");
-        return x.isValid() ? std::optional(QPointF(x.toDouble(), y.toDouble())) : std::nullopt;
-    }
-    void screenshot(const QString& name) const {
-        const QString dir = QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e");
-        QDir().mkpath(dir);
-        x.run("import", {"-window", "root", dir + "/" + name + ".png"});
     }
 
     std::unique_ptr<backend::BackendServer> server;

@@ -8,7 +8,6 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -50,10 +49,6 @@ protected:
         ASSERT_TRUE(x.startSessionBus());
         QObject::connect(&app, &QProcess::readyReadStandardError,
                          [this] { errors += app.readAllStandardError(); });
-    }
-    void TearDown() override {
-        screenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        ProgramUnderX::TearDown();
     }
 
     void startOnBus() {
@@ -160,11 +155,6 @@ protected:
             }
         }
         return lines;
-    }
-    void screenshot(const QString& name) const {
-        const QString dir = QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e");
-        QDir().mkpath(dir);
-        x.run("import", {"-window", "root", dir + "/" + name + ".png"});
     }
     // gtk-sni-tray's own windows: its bar along the top and, while one is open, an icon's menu below it.
     std::optional<QRect> hostMenu() const {

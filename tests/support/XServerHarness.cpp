@@ -67,8 +67,8 @@ XServerHarness::~XServerHarness() {
         client->waitForFinished(5000);
     }
     clients_.clear();
-    if (!windowManagerConfig_.isEmpty()) {
-        QFile::remove(windowManagerConfig_);
+    for (const QString& file : configFiles_) {
+        QFile::remove(file);
     }
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
@@ -179,23 +179,29 @@ std::optional<unsigned> XServerHarness::pixel(int x, int y) const {
     return colour;
 }
 
+QString XServerHarness::writeConfig(const QString& kind, const char* contents) {
+    const QString path = QDir::temp().filePath(
+        QStringLiteral("huddlepod-%1-%2-%3.xml").arg(kind).arg(getpid()).arg(display_.mid(1)));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) < 0) {
+        return {};
+    }
+    configFiles_.push_back(path);
+    return path;
+}
+
 bool XServerHarness::startWindowManager() {
-    // A file of its own per server, removed with the harness.
     static const char* config = R"(<?xml version="1.0" encoding="UTF-8"?>
 <openbox_config xmlns="http://openbox.org/3.4/rc">
   <theme><name>Clearlooks</name><keepBorder>no</keepBorder></theme>
   <desktops><number>1</number></desktops>
 </openbox_config>
 )";
-    windowManagerConfig_ = QDir::temp().filePath(
-        QStringLiteral("huddlepod-openbox-%1-%2.xml").arg(getpid()).arg(display_.mid(1)));
-    QFile file(windowManagerConfig_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(config) < 0) {
+    const QString file = writeConfig(QStringLiteral("openbox"), config);
+    if (file.isEmpty()) {
         return false;
     }
-    file.close();
-    start(QStringLiteral("openbox"),
-          {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), windowManagerConfig_});
+    start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), file});
     // A manager that follows the EWMH names itself through this root property once it manages the screen.
     return waitFor([this] { return hasRootProperty("_NET_SUPPORTING_WM_CHECK"); });
 }
@@ -249,9 +255,29 @@ bool XServerHarness::setRootColour(unsigned rgb) {
 }
 
 bool XServerHarness::startSessionBus() {
-    QProcess& daemon =
-        start(QStringLiteral("dbus-daemon"),
-              {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    // The session bus's rules without its service folders: nothing on it starts other programs (an
+    // accessibility bus, a settings portal) that the harness would not know to end.
+    static const char* config =
+        R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+    const QString file = writeConfig(QStringLiteral("bus"), config);
+    if (file.isEmpty()) {
+        return false;
+    }
+    QProcess& daemon = start(QStringLiteral("dbus-daemon"),
+                             {QStringLiteral("--config-file=") + file, QStringLiteral("--nofork"),
+                              QStringLiteral("--print-address=1")});
     if (!waitFor([&] { return daemon.canReadLine() || daemon.state() == QProcess::NotRunning; })) {
         return false;
     }

@@ -76,6 +76,8 @@ public:
 
 private:
     QVariant watcherProperty(const QString& name) const;
+    // Writes `contents` to a file of this server's own, removed with the harness; empty on failure.
+    QString writeConfig(const QString& kind, const char* contents);
 
     int pid_ = -1;
     QString display_;
@@ -83,7 +85,7 @@ private:
     xcb_connection_t* traySelectionHolder_ = nullptr;
     std::vector<std::unique_ptr<QProcess>> clients_;
     QProcess* compositor_ = nullptr;
-    QString windowManagerConfig_;
+    std::vector<QString> configFiles_;
 };
 
 } // namespace huddlepod::test

@@ -79,9 +79,9 @@ TEST_F(SettingsForm, loginItemRowsFollowTheStateAndTheLastError) {
     build(std::nullopt); // no program path: the system cannot register it
     EXPECT_FALSE(view->launchAtLoginToggle()->isEnabled());
     EXPECT_FALSE(view->loginItemNotice()->isHidden());
-    EXPECT_EQ(view->loginItemNoticeText()->text().toStdString(),
-              "The desktop can't register this copy of Huddlepod to open at login. Moving it to your "
-              "~/.local/bin folder and reopening usually fixes it.");
+    EXPECT_EQ(
+        view->loginItemNoticeText()->text().toStdString(),
+        "The desktop can't register this copy of Huddlepod to open at login. Reopening it usually fixes it.");
     EXPECT_TRUE(view->openLoginItemsButton()->isHidden());
 
     QFile blocker(dir.filePath(QStringLiteral("blocker")));
