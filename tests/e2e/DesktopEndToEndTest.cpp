@@ -138,7 +138,7 @@ TEST_F(UnderCompositor, thePanelCastsAShadowWhileComposedAndIsMaskedOnceTheCompo
     screenshot("compositor-on");
     // Captures frame the panel, not its shadow.
     EXPECT_TRUE(errors.contains(
-        QStringLiteral("CAPTURE-RECT panel %1,%2,440,560\n").arg(surface.x()).arg(surface.y())))
+        QStringLiteral("CAPTURE-RECT panel %1,%2,440,560\n").arg(surface.x()).arg(surface.y()).toUtf8()))
         << errors.toStdString();
 
     ASSERT_TRUE(x.stopCompositor());
