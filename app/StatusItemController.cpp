@@ -12,6 +12,8 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace huddlepod {
 
 namespace {
@@ -102,15 +104,27 @@ std::optional<QPoint> StatusItemController::menuPosition() const {
 }
 
 bool StatusItemController::eventFilter(QObject* watched, QEvent* event) {
-    // A tray that pops the menu up by itself puts it at the pointer: it belongs below the icon.
+    // A tray that pops the menu up by itself puts it at the pointer: it belongs below the icon, or above it
+    // when the bar sits at the bottom of the screen.
     if (watched == menu_.get() && event->type() == QEvent::Show) {
-        if (const std::optional<QPoint> at = menuPosition(); at && menu_->pos() != *at) {
-            QPoint place = *at;
-            if (const QScreen* screen = QGuiApplication::screenAt(*at)) {
-                const QRect area = screen->availableGeometry();
-                place.setX(std::max(area.left(), std::min(place.x(), area.right() + 1 - menu_->width())));
+        if (const std::optional<QRect> anchor = anchorFrame()) {
+            QPoint place = *menuPosition();
+            const QScreen* screen = QGuiApplication::screenAt(anchor->center());
+            if (screen == nullptr) {
+                screen = QGuiApplication::primaryScreen();
             }
-            menu_->move(place);
+            if (screen != nullptr) {
+                const QRect area = screen->availableGeometry();
+                const QSize size = menu_->size();
+                if (place.y() + size.height() > area.bottom() + 1) {
+                    place.setY(anchor->top() - 5 - size.height());
+                }
+                place.setX(std::max(area.left(), std::min(place.x(), area.right() + 1 - size.width())));
+                place.setY(std::max(area.top(), std::min(place.y(), area.bottom() + 1 - size.height())));
+            }
+            if (menu_->pos() != place) {
+                menu_->move(place);
+            }
         }
     }
     return QObject::eventFilter(watched, event);

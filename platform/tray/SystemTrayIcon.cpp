@@ -1,17 +1,19 @@
 // The tray icon over QSystemTrayIcon.
 #include "platform/tray/TrayIcon.h"
+#include "platform/x11/SelectionOwner.h"
 #include "platform/x11/X11Native.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QStyleHints>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QWidget>
 
 #include <cstdlib>
@@ -20,36 +22,21 @@ namespace huddlepod {
 
 namespace {
 
-// Whether a StatusNotifier watcher runs on the session bus and a host has registered with it.
-bool isStatusNotifierHostRegistered() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        return false;
-    }
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << QStringLiteral("org.kde.StatusNotifierWatcher")
-        << QStringLiteral("IsStatusNotifierHostRegistered");
-    get.setAutoStartService(false); // asked, never started
+const QString notifierWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
-    const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           reply.arguments().front().value<QDBusVariant>().variant().toBool();
+// Asks the StatusNotifier watcher whether a host has registered with it; never starts one.
+QDBusMessage hostRegisteredQuery() {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        notifierWatcher, QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << notifierWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    get.setAutoStartService(false);
+    return get;
 }
 
-// Whether an XEmbed tray owns the tray selection of the first screen, the one Qt shows its icon on.
-bool isXEmbedTrayRunning() {
-    xcb_connection_t* connection = x11::nativeConnection();
-    if (!connection) {
-        return false;
-    }
-    const xcb_atom_t selection = x11::internAtom(connection, "_NET_SYSTEM_TRAY_S0");
-    xcb_get_selection_owner_reply_t* owner =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
-    const bool owned = owner && owner->owner != XCB_WINDOW_NONE;
-    std::free(owner);
-    return owned;
+bool saysHostRegistered(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().front().value<QDBusVariant>().variant().toBool();
 }
 
 // The window Qt shows an XEmbed icon in; none for a StatusNotifier icon.
@@ -93,14 +80,10 @@ std::optional<QRect> embeddedGeometry(const QWidget& icon) {
     return rect;
 }
 
-class SystemTrayIcon final : public TrayIcon {
-public:
-    SystemTrayIcon() {
-        // Qt settles on D-Bus or XEmbed once, the first time it is asked; so it is not asked before a tray is
-        // there.
-        QObject::connect(&waitForTray_, &QTimer::timeout, &waitForTray_, [this] { attachIfTrayRunning(); });
-    }
+class SystemTrayIcon final : public QObject, public TrayIcon {
+    Q_OBJECT
 
+public:
     void setIcon(const QIcon& icon) override {
         image_ = icon;
         if (icon_) {
@@ -122,12 +105,31 @@ public:
             icon_->setContextMenu(menu);
         }
     }
+    // Qt settles on D-Bus or XEmbed once, the first time it is asked; so it is not asked before a tray is
+    // there.
     void show() override {
-        shown_ = true;
-        attachIfTrayRunning();
-        if (!icon_) {
-            waitForTray_.start(500);
+        if (shown_) {
+            return;
         }
+        shown_ = true;
+        // Listened for before asking, so a tray that starts in between is not missed.
+        xembedTray_ = new x11::SelectionOwnerWatcher(
+            "_NET_SYSTEM_TRAY_S" + QByteArray::number(x11::displayScreen()), this);
+        connect(xembedTray_, &x11::SelectionOwnerWatcher::ownerChanged, this,
+                [this] { attachIfTrayRunning(); });
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (bus.isConnected()) {
+            notifierWatcher_ = new QDBusServiceWatcher(notifierWatcher, bus,
+                                                       QDBusServiceWatcher::WatchForRegistration, this);
+            connect(notifierWatcher_, &QDBusServiceWatcher::serviceRegistered, this,
+                    &SystemTrayIcon::askWhetherHostRegistered);
+            bus.connect(QString(), QStringLiteral("/StatusNotifierWatcher"), notifierWatcher,
+                        QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(hostRegistered()));
+            // Answered at once by a running watcher, or by the bus when there is none; the short time-out
+            // only bounds a watcher that hangs.
+            hostRegistered_ = saysHostRegistered(bus.call(hostRegisteredQuery(), QDBus::Block, 250));
+        }
+        attachIfTrayRunning();
     }
     bool isHostAvailable() const override { return icon_ != nullptr; }
 
@@ -147,12 +149,42 @@ public:
 
     void popUpMenu(QMenu& menu, QPoint at) override { menu.exec(at); }
 
+private slots:
+    void hostRegistered() {
+        hostRegistered_ = true;
+        attachIfTrayRunning();
+    }
+
 private:
+    void askWhetherHostRegistered() {
+        auto* pending =
+            new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(hostRegisteredQuery()), this);
+        connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
+            pending->deleteLater();
+            if (saysHostRegistered(pending->reply())) {
+                hostRegistered();
+            }
+        });
+    }
+
     void attachIfTrayRunning() {
-        if (icon_ || !shown_ || (!isStatusNotifierHostRegistered() && !isXEmbedTrayRunning())) {
+        if (icon_ || !shown_ || (!hostRegistered_ && !(xembedTray_ && xembedTray_->hasOwner()))) {
             return;
         }
-        waitForTray_.stop();
+        // Nothing more to wait for.
+        QDBusConnection::sessionBus().disconnect(
+            QString(), QStringLiteral("/StatusNotifierWatcher"), notifierWatcher,
+            QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(hostRegistered()));
+        for (QObject* watcher :
+             {static_cast<QObject*>(xembedTray_), static_cast<QObject*>(notifierWatcher_)}) {
+            if (watcher) {
+                watcher->disconnect(this);
+                watcher->deleteLater();
+            }
+        }
+        xembedTray_ = nullptr;
+        notifierWatcher_ = nullptr;
+
         icon_ = std::make_unique<QSystemTrayIcon>();
         icon_->setIcon(image_);
         icon_->setToolTip(toolTip_);
@@ -202,7 +234,9 @@ private:
     QString toolTip_;
     QMenu* menu_ = nullptr;
     bool shown_ = false;
-    QTimer waitForTray_;
+    bool hostRegistered_ = false;
+    x11::SelectionOwnerWatcher* xembedTray_ = nullptr; // a child, until a tray is there
+    QDBusServiceWatcher* notifierWatcher_ = nullptr;   // likewise
     QElapsedTimer lastTrigger_;
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::function<void(const Click&)> handler_;
@@ -215,3 +249,5 @@ std::unique_ptr<TrayIcon> makeSystemTrayIcon() {
 }
 
 } // namespace huddlepod
+
+#include "SystemTrayIcon.moc"

@@ -2,12 +2,13 @@
 // changes.
 #pragma once
 
-#include <QAbstractNativeEventFilter>
 #include <QObject>
 
-#include <cstdint>
-
 namespace huddlepod {
+
+namespace x11 {
+class SelectionOwnerWatcher;
+}
 
 // On X11: the _NET_WM_CM_S<screen> selection has an owner, asked of the server now. Wayland always
 // composites; the offscreen and other image-backed platforms honour alpha as well.
@@ -15,7 +16,7 @@ bool isCompositingActive();
 
 // Follows the compositing manager while the application runs: on X11 through XFixes selection-owner events
 // for _NET_WM_CM_S<screen> on Qt's connection. Elsewhere it never changes.
-class CompositingMonitor : public QObject, public QAbstractNativeEventFilter {
+class CompositingMonitor : public QObject {
     Q_OBJECT
 
 public:
@@ -26,8 +27,6 @@ public:
     // Asks the server again (a change may not have been reported yet); emits changed() when it differs.
     bool refresh();
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
-
 signals:
     void changed(bool active);
 
@@ -37,8 +36,7 @@ private:
     void set(bool active);
 
     bool active_ = true;
-    std::uint32_t selection_ = 0;
-    std::uint8_t xfixesEvent_ = 0; // the extension's first event code; 0 without XFixes
+    x11::SelectionOwnerWatcher* owner_ = nullptr; // a child; none off X11
 };
 
 } // namespace huddlepod

@@ -133,7 +133,9 @@ TEST_F(ShellEndToEnd, aClickElsewhereHidesAnAttachedPanelAndADraggedOneStaysWher
     clickAt(trayIcon()->center(), 3);
     ASSERT_TRUE(XServerHarness::waitFor([&] { return window({"--name", "^Huddlepod menu$"}).has_value(); }));
     screenshot("tray-menu");
-    EXPECT_EQ(window({"--name", "^Huddlepod menu$"})->top(), trayIcon()->bottom() + 1 + 5); // below the icon
+    const std::optional<QRect> menu = window({"--name", "^Huddlepod menu$"});
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->top(), trayIcon()->bottom() + 1 + 5); // below the icon
     xdotool({"key", "Down", "Down", "Return"});
     ASSERT_TRUE(XServerHarness::waitFor([&] { return !storedOrigin() && panel() && *panel() == attached; }));
     clickAt({100, 700});

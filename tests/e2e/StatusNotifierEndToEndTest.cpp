@@ -3,6 +3,7 @@
 // its menu as a host would, and presses the pointer where the icon would be).
 #include "tests/e2e/ProgramUnderX.h"
 
+#include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -41,6 +42,22 @@ void readLayout(const QDBusArgument& layout, std::vector<MenuEntry>& entries, bo
     layout.endArray();
     layout.endStructure();
 }
+
+// A watcher no host has registered with, counting how often it is asked whether one has.
+class WatcherWithoutHost : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
+
+public:
+    explicit WatcherWithoutHost(QObject* object)
+        : QDBusAbstractAdaptor(object) {}
+    bool isHostRegistered() const {
+        ++asked;
+        return false;
+    }
+    mutable int asked = 0;
+};
 
 class StatusNotifierEndToEnd : public huddlepod::test::ProgramUnderX {
 protected:
@@ -229,6 +246,21 @@ TEST_F(StatusNotifierEndToEnd, anIconMadeBeforeAnyTrayShowsOnceATrayStarts) {
     EXPECT_TRUE(openHostMenu()); // the icon is in the bar
 }
 
+TEST_F(StatusNotifierEndToEnd, anIconWaitingForATrayDoesNotKeepAskingTheBus) {
+    QDBusConnection bus = QDBusConnection::connectToBus(x.sessionBusAddress(), "watcher without host");
+    QObject root;
+    const auto* watcher = new WatcherWithoutHost(&root);
+    ASSERT_TRUE(bus.registerObject("/StatusNotifierWatcher", &root));
+    ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
+    startOnBus();
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("no system tray"); }));
+    ASSERT_TRUE(x.startTrayHost());
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return trayIcon().has_value(); }));
+    EXPECT_LE(watcher->asked, 2); // as the icon is first shown, and as Qt picks the kind of tray
+    bus.unregisterObject("/StatusNotifierWatcher");
+    QDBusConnection::disconnectFromBus("watcher without host");
+}
+
 TEST_F(StatusNotifierEndToEnd, aClickOpensThePanelUnderItAndASecondClickBesideItClosesIt) {
     startWithHostStandIn();
     clickIcon({700, 12}); // the icon taken as 24×24 around the click: x 689–712, y 1–24
@@ -268,3 +300,5 @@ TEST_F(StatusNotifierEndToEnd, aDoubleClickOnTheIconCountsAsOneClick) {
 }
 
 } // namespace
+
+#include "StatusNotifierEndToEndTest.moc"

@@ -20,6 +20,7 @@
 #include "platform/workspace/WorkspaceSettings.h"
 #include "tests/app/FakePlayerService.h"
 #include "tests/app/FakeSearchService.h"
+#include "tests/support/Contrast.h"
 #include "ui/Preferences.h"
 #include "ui/Symbols.h"
 
@@ -312,18 +313,6 @@ PlayerCard cardOf(std::vector<int> years) {
     return PlayerCard(PlayerBio{}, std::move(stats), std::nullopt);
 }
 
-// WCAG contrast of two opaque colours.
-double contrast(const QColor& a, const QColor& b) {
-    const auto luminance = [](const QColor& c) {
-        const auto linear = [](double v) {
-            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-    };
-    const double l1 = luminance(a), l2 = luminance(b);
-    return (std::max(l1, l2) + 0.05) / (std::min(l1, l2) + 0.05);
-}
-
 TEST_F(PanelRootViewTest, everyStateSaysItsTextUnderItsSymbol) {
     enum Page { league, results, card };
     // The status message standing in for the page's content: its text and its symbol's name, "-" for none.
@@ -410,7 +399,7 @@ TEST(SearchResultRow, theHallOfFameStarIsGoldAndStillReadsOnTheSelection) {
                 continue;
             }
             const QColor fill = pixel(QPointF(row->width() - 3, row->height() / 2.0));
-            EXPECT_GE(contrast(star, fill), 3.0)
+            EXPECT_GE(huddlepod::test::contrast(star, fill), 3.0)
                 << star.name().toStdString() << " on " << fill.name().toStdString();
             EXPECT_GT(star.red(), star.blue() + 60) << "still a gold";
         }

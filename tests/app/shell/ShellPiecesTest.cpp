@@ -6,17 +6,18 @@
 #include "app/PanelPlacement.h"
 #include "app/StatusItemController.h"
 #include "tests/app/shell/ShellTestSupport.h"
+#include "tests/support/Contrast.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <tuple>
 
 using namespace huddlepod;
@@ -53,18 +54,6 @@ public:
         return entries.join(QLatin1Char('|'));
     }
 };
-
-// Contrast of two colours as the WCAG counts it.
-double contrast(QColor a, QColor b) {
-    const auto luminance = [](QColor c) {
-        const auto channel = [](double v) {
-            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 } // namespace
 
@@ -146,6 +135,41 @@ TEST(StatusItemController, togglesOnALeftClickAndOpensTheMenuOnARightOrCtrlClick
     EXPECT_EQ(controller.anchorFrame(), QRect(689, 1, 24, 24));
 }
 
+TEST(StatusItemController, movesAMenuTheTrayShowsBelowTheIconOrAboveItOnABottomBarWithinTheScreen) {
+    auto tray = std::make_unique<FakeTray>();
+    FakeTray& fake = *tray;
+    const auto build = [] {
+        auto menu = std::make_unique<QMenu>();
+        menu->addAction("Settings…");
+        menu->addAction("Quit Huddlepod");
+        return menu;
+    };
+    StatusItemController controller(
+        std::move(tray), [] {}, build, [](const QByteArray&) {});
+    // The icon on the 800×800 screen, then the menu's left, top, right and bottom edges.
+    const std::vector<std::pair<QRect, QString>> cases{
+        {QRect(100, 0, 24, 22), "left 100 top 27"},        // a bar at the top: below the icon
+        {QRect(100, 778, 24, 22), "left 100 bottom 772"},  // a bar at the bottom: above it
+        {QRect(776, 778, 24, 22), "right 799 bottom 772"}, // and kept on the screen
+    };
+    for (const auto& [icon, expected] : cases) {
+        fake.rect = icon;
+        fake.menu->move(400, 300); // where a tray shows it: at the pointer
+        fake.menu->show();
+        const QRect menu = fake.menu->geometry();
+        const bool below = expected.contains("top");
+        const bool left = expected.startsWith("left");
+        EXPECT_EQ(QString("%1 %2 %3 %4")
+                      .arg(left ? "left" : "right")
+                      .arg(left ? menu.left() : menu.right())
+                      .arg(below ? "top" : "bottom")
+                      .arg(below ? menu.top() : menu.bottom())
+                      .toStdString(),
+                  expected.toStdString());
+        fake.menu->hide();
+    }
+}
+
 TEST(StatusItemController, keepsTheIconsMenuInStepWithTheMenuBuiltEachTimeItIsAboutToShow) {
     auto tray = std::make_unique<FakeTray>();
     FakeTray& fake = *tray;
@@ -165,13 +189,14 @@ TEST(StatusItemController, keepsTheIconsMenuInStepWithTheMenuBuiltEachTimeItIsAb
     ASSERT_NE(fake.menu, nullptr);
     // Filled before a tray ever asks to show it.
     EXPECT_EQ(FakeTray::entries(*fake.menu), "Settings…|Reset Panel Position(off)|-|Quit Huddlepod");
-    QAction* const settings = fake.menu->actions().front();
+    const QPointer<QAction> settings = fake.menu->actions().front();
 
     detached = true;
     emit fake.menu->aboutToShow();
     EXPECT_EQ(FakeTray::entries(*fake.menu), "Settings…|Reset Panel Position|-|Quit Huddlepod");
-    ASSERT_EQ(fake.menu->actions().front(), settings); // kept: a tray may be showing it
-    settings->trigger();                               // performed by the latest menu's entry
+    ASSERT_FALSE(settings.isNull());
+    ASSERT_EQ(fake.menu->actions().front(), settings.data()); // kept: a tray may be showing it
+    settings->trigger();                                      // performed by the latest menu's entry
     renamed = true;
     emit fake.menu->aboutToShow();
     EXPECT_EQ(FakeTray::entries(*fake.menu), "Settings…|Reset Panel Position|-|Quit");
@@ -190,7 +215,7 @@ TEST(StatusItemController, drawsAnIconThatReadsOnBlackAndOnWhiteBars) {
             int readable = 0;
             for (int y = 0; y < size; ++y) {
                 for (int x = 0; x < size; ++x) {
-                    readable += contrast(onBar.pixelColor(x, y), bar) >= 3.0 ? 1 : 0;
+                    readable += huddlepod::test::contrast(onBar.pixelColor(x, y), bar) >= 3.0 ? 1 : 0;
                 }
             }
             EXPECT_GE(readable, size * size / 6) << size << " on " << bar.name().toStdString();
