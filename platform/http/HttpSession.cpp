@@ -13,6 +13,7 @@
 
 #include <coroutine>
 #include <utility>
+#include <vector>
 
 namespace huddlepod {
 
@@ -41,6 +42,15 @@ public:
 
     ReplyFinished(const ReplyFinished&) = delete;
     ReplyFinished& operator=(const ReplyFinished&) = delete;
+
+    // The reply outlives this wait when it is deleted later: none of its signals may reach here then.
+    ~ReplyFinished() {
+        for (const QMetaObject::Connection& connection : m_connections)
+            QObject::disconnect(connection);
+    }
+
+    // Ends a connection that calls into this object along with it.
+    void own(QMetaObject::Connection connection) { m_connections.push_back(std::move(connection)); }
 
     bool ready() const { return m_reply->isFinished(); }
 
@@ -82,6 +92,7 @@ private:
     CancellationToken m_sessionEnd;
     std::coroutine_handle<> m_waiter;
     QMetaObject::Connection m_connection;
+    std::vector<QMetaObject::Connection> m_connections;
     CancellationRegistration m_registration;
     CancellationRegistration m_sessionRegistration;
     Stop m_stop = Stop::none;
@@ -140,19 +151,19 @@ QCoro::Task<HttpResponse> awaitReply(QNetworkReply* started, std::chrono::millis
     // Parented to the reply: the timer must outlive this frame, which may end inside its signal.
     auto* deadline = new QTimer(reply.get());
     deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, reply.get(), [&finished] {
+    finished.own(QObject::connect(deadline, &QTimer::timeout, reply.get(), [&finished] {
         finished.stop(ReplyFinished::Stop::timedOut, ReplyFinished::Release::later);
-    });
+    }));
     deadline->start(totalTimeout);
     // Redirects wait for a verdict (see send()); one to another origin is the answer, with its own status.
-    QObject::connect(reply.get(), &QNetworkReply::redirected, reply.get(),
-                     [&finished, replyPointer = reply.get(), origin = reply->url()](const QUrl& target) {
-                         if (isSameOrigin(origin, target))
-                             emit replyPointer->redirectAllowed();
-                         else
-                             finished.stop(ReplyFinished::Stop::redirectRefused,
-                                           ReplyFinished::Release::later);
-                     });
+    finished.own(QObject::connect(
+        reply.get(), &QNetworkReply::redirected, reply.get(),
+        [&finished, replyPointer = reply.get(), origin = reply->url()](const QUrl& target) {
+            if (isSameOrigin(origin, target))
+                emit replyPointer->redirectAllowed();
+            else
+                finished.stop(ReplyFinished::Stop::redirectRefused, ReplyFinished::Release::later);
+        }));
 
     co_await AwaitState{&finished};
     deadline->stop();

@@ -38,12 +38,13 @@ protected:
 
     static std::string path(const std::string& table) { return "/rest/v1/" + table; }
 
-    std::shared_ptr<PostgRESTClient> makeClient() {
+    std::shared_ptr<PostgRESTClient> makeClient() { return makeClient(server); }
+    std::shared_ptr<PostgRESTClient> makeClient(const LoopbackServer& on) {
         HttpSession::Options options;
         options.cacheDirectory = cacheDirectory.path();
         options.transferTimeout = timeout;
         options.totalTimeout = timeout;
-        return std::make_shared<PostgRESTClient>(SupabaseConfiguration{server.baseUrl(), "anon"}, "1.0",
+        return std::make_shared<PostgRESTClient>(SupabaseConfiguration{on.baseUrl(), "anon"}, "1.0",
                                                  std::make_unique<HttpSession>(options));
     }
 
@@ -162,11 +163,12 @@ protected:
     YearBoundsTest()
         : LeagueServiceTest(std::chrono::hours(1)) {}
 
-    void answer(const std::string& direction, LoopbackServer::Response response) {
-        server.enqueue("/rest/v1/games?select=year&order=year." + direction + "&limit=1",
-                       std::move(response));
+    static void answer(LoopbackServer& on, const std::string& direction, LoopbackServer::Response response) {
+        on.enqueue("/rest/v1/games?select=year&order=year." + direction + "&limit=1", std::move(response));
     }
-    std::optional<YearRange> bounds() { return waitForTask(service.scheduleYearBounds()); }
+    void answer(const std::string& direction, LoopbackServer::Response response) {
+        answer(server, direction, std::move(response));
+    }
 };
 
 TEST_F(YearBoundsTest, rangeFromBothLookupsWhereTheLowerBoundDecides) {
@@ -182,19 +184,21 @@ TEST_F(YearBoundsTest, rangeFromBothLookupsWhereTheLowerBoundDecides) {
         {{200, year(2024)}, {200, year(2024)}, "2024-2024"},
         {{200, year(2000)}, {200, year(1999)}, "none"}, // the data changed between the two reads
         {{200, year(2000)}, {200, "[]"}, "none"},
-        {{200, year(1920)}, {429, "{}"}, "http 429"},
-        // The upper lookup is cancelled, often before its request goes out: its answer may stay queued for
-        // the next case's, so these come last.
-        {{200, "[]"}, held, "none"},
+        {{200, "[]"}, held, "none"}, // the upper lookup is cancelled
         {{503, "{}"}, held, "http 503"},
+        {{200, year(1920)}, {429, "{}"}, "http 429"},
         {{200, "[]"}, {500, "{}"}, "none"}, // an upper failure counts only with a lower bound
     };
     for (const Case& test : cases) {
-        answer("asc", test.lower);
-        answer("desc", test.upper);
+        // Each case on a server and client of its own: a cancelled lookup's request or unused answer
+        // stays with its case.
+        LoopbackServer caseServer;
+        LeagueService caseService{makeClient(caseServer)};
+        answer(caseServer, "asc", test.lower);
+        answer(caseServer, "desc", test.upper);
         std::string outcome = "none";
         try {
-            if (const auto range = bounds())
+            if (const auto range = waitForTask(caseService.scheduleYearBounds()))
                 outcome = std::to_string(range->lowerBound) + "-" + std::to_string(range->upperBound);
         } catch (const PostgRESTError& error) {
             outcome = "http " + std::to_string(error.status());
