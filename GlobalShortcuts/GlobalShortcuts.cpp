@@ -178,6 +178,14 @@ bool Registry::retryFailedRegistrations() {
     return true;
 }
 
+void Registry::updateGrabs() {
+    hotKeys_.update(isEnabled_, isMenuOpen_);
+    // While paused nothing of ours is grabbed: only once grabs resume is there anything to probe.
+    if (isEnabled_ && !isMenuOpen_ && anyTaken()) {
+        keepRetrying();
+    }
+}
+
 void Registry::keepRetrying() {
     if (retrying_) {
         return;
@@ -327,10 +335,7 @@ void Registry::setEnabled(bool enabled) {
         return;
     }
     isEnabled_ = enabled;
-    hotKeys_.update(isEnabled_, isMenuOpen_);
-    if (anyTaken()) {
-        keepRetrying();
-    }
+    updateGrabs();
 }
 
 void Registry::setMenuOpen(bool open) {
@@ -338,10 +343,7 @@ void Registry::setMenuOpen(bool open) {
         return;
     }
     isMenuOpen_ = open;
-    hotKeys_.update(isEnabled_, isMenuOpen_);
-    if (anyTaken()) {
-        keepRetrying(); // lost to another client while the menu was open
-    }
+    updateGrabs(); // lost to another client while the menu was open
 }
 
 void Registry::handleKey(const Shortcut& pressed, EventType type) {

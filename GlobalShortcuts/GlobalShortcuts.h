@@ -118,6 +118,8 @@ private:
     std::vector<Shortcut> ungrabbedShortcuts() const;
     // Those of them another client holds: without X, or for a key the keyboard lacks, every try fails.
     bool anyTaken();
+    // Grabs or lets go as enabled and menu state say, and retries what another client took meanwhile.
+    void updateGrabs();
     void keepRetrying();
     static QCoro::Task<> retryPeriodically(QPointer<Registry> self, std::shared_ptr<Clock> clock,
                                            CancellationToken token);

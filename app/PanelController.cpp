@@ -186,11 +186,12 @@ QString PanelController::hotkeyDescription(const std::optional<QString>& recorde
     return QStringLiteral("⌃⌥S");
 }
 
-SearchPanel& PanelController::existingOrNewPanel() {
+SearchPanel& PanelController::existingOrNewPanel(bool composited) {
     if (panel_) {
+        panel_->setComposited(composited);
         return *panel_;
     }
-    auto* panel = new SearchPanel(panelSize, env_.isCompositing && env_.isCompositing());
+    auto* panel = new SearchPanel(panelSize, composited);
     QPointer<PanelController> self(this);
     ContentParts parts{
         &session_,
@@ -229,12 +230,11 @@ bool PanelController::isVisible() const {
 void PanelController::show() {
     openedAt_ = env_.clock->now();
     GlobalShortcuts::retryFailedRegistrations(); // a shortcut another program held may be free now
-    SearchPanel& panel = existingOrNewPanel();
+    // Asked at each show: a compositor may have come or gone unannounced.
+    SearchPanel& panel = existingOrNewPanel(env_.isCompositing && env_.isCompositing());
     model_->reset();
     session_.setRevision(session_.revision() + 1);
     model_->warmUp();
-    // Asked again at each show: a compositor may have come or gone unannounced.
-    compositingChanged(env_.isCompositing && env_.isCompositing());
     reposition();
     if (!panel.isVisible()) {
         panel.prepareToShow();

@@ -143,7 +143,8 @@ public:
 private:
     struct Monitors;
 
-    SearchPanel& existingOrNewPanel();
+    // The panel, made on first use, with the look the compositor allows.
+    SearchPanel& existingOrNewPanel(bool composited);
     void startMonitors();
     void stopMonitors();
     void panelMoved(bool byUserDrag);
