@@ -1,7 +1,12 @@
 // The program on the desktops users have, beyond the bare server: Openbox as the window manager (it moves the
-// panel itself once a drag begins) and xcompmgr started and stopped while the program runs. Screenshots go
-// to <build dir>/test-output/e2e/.
+// panel itself once a drag begins), xcompmgr started and stopped while the program runs, and xfwm4, which
+// keeps windows inside the work area, with its own compositor turned off and on. Screenshots go to
+// <build dir>/test-output/e2e/.
 #include "tests/e2e/ProgramUnderX.h"
+
+#include <algorithm>
+#include <ostream>
+#include <string>
 
 namespace {
 
@@ -161,5 +166,107 @@ TEST_F(UnderCompositor, thePanelCastsAShadowWhileComposedAndIsMaskedOnceTheCompo
     xdotool({"mousemove", QString::number(onShadow.x()), QString::number(onShadow.y()), "click", "1"});
     ASSERT_TRUE(waitPanel(false));
 }
+
+// Under a bar that reserves the top 26 pixels, on every desktop: the panel itself (the window without its
+// shadow band) sits 6 pixels under the bar and 8 from the screen's right edge, composited or not, and stays
+// there as compositing comes and goes while it is shown or hidden.
+struct DesktopCase {
+    const char* name;
+    bool xfwm; // else Openbox, with xcompmgr as the compositor
+    bool composedAtStart;
+};
+
+void PrintTo(const DesktopCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class UnderBar : public Desktop, public ::testing::WithParamInterface<DesktopCase> {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(Desktop::SetUp()); // the bar first, so the manager takes its strut in
+        ASSERT_TRUE(GetParam().xfwm ? x.startXfwm() : x.startWindowManager());
+        ASSERT_TRUE(x.setRootColour(0x3366cc));
+        ASSERT_TRUE(XServerHarness::waitFor([this] { return x.workArea() == QRect(0, 26, 1280, 774); }))
+            << "work area: " << describe(x.workArea());
+        if (GetParam().xfwm != GetParam().composedAtStart) { // xfwm4 starts composing, Openbox does not
+            ASSERT_TRUE(setCompositing(GetParam().composedAtStart));
+        }
+        ASSERT_NO_FATAL_FAILURE(launch());
+        ASSERT_NO_FATAL_FAILURE(showPanel());
+    }
+    bool setCompositing(bool on) {
+        if (GetParam().xfwm) {
+            return x.setXfwmCompositing(on);
+        }
+        return on ? x.startCompositor() : x.stopCompositor();
+    }
+    void hidePanel() {
+        xdotool({"key", "ctrl+alt+s"});
+        ASSERT_TRUE(waitPanel(false));
+    }
+    // The panel at 832,32 (1280 - 8 - 440, 26 + 6), its window 20 pixels larger all round when composited.
+    ::testing::AssertionResult panelInPlace(bool composited) {
+        const QRect expected = composited ? QRect(812, 12, 480, 600) : QRect(832, 32, 440, 560);
+        if (XServerHarness::waitFor([&] { return panel() == expected; })) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure()
+               << "panel window " << describe(panel()) << ", expected " << describe(expected);
+    }
+    static std::string describe(std::optional<QRect> rect) {
+        return rect ? QStringLiteral("%1,%2 %3x%4")
+                          .arg(rect->x())
+                          .arg(rect->y())
+                          .arg(rect->width())
+                          .arg(rect->height())
+                          .toStdString()
+                    : "none";
+    }
+};
+
+TEST_P(UnderBar, thePanelItselfSitsUnderTheBarWhetherCompositedOrNot) {
+    const std::optional<QRect> bar = window({"--classname", "^panel$"});
+    ASSERT_TRUE(bar.has_value());
+    EXPECT_EQ(bar->top(), 0);
+    EXPECT_EQ(bar->height(), 26);
+    EXPECT_EQ(bar->right(), 1279);
+
+    // Compositing turned the other way before each step but the first, with the panel shown or hidden.
+    enum class Toggle { none, whileShown, whileHidden };
+    const Toggle steps[] = {Toggle::none, Toggle::whileShown, Toggle::whileShown, Toggle::whileHidden,
+                            Toggle::whileHidden};
+    bool composited = GetParam().composedAtStart;
+    int index = 0;
+    for (const Toggle toggle : steps) {
+        if (toggle != Toggle::none) {
+            composited = !composited;
+            if (toggle == Toggle::whileHidden) {
+                ASSERT_NO_FATAL_FAILURE(hidePanel());
+            }
+            ASSERT_TRUE(setCompositing(composited));
+            if (toggle == Toggle::whileHidden) {
+                ASSERT_NO_FATAL_FAILURE(showPanel());
+            }
+        }
+        const QString label = QStringLiteral("%1-%2-%3%4")
+                                  .arg(QLatin1String(GetParam().name))
+                                  .arg(++index)
+                                  .arg(composited ? "composited" : "opaque")
+                                  .arg(toggle == Toggle::whileHidden ? "-reshown" : "");
+        EXPECT_TRUE(panelInPlace(composited)) << label.toStdString();
+        screenshot(label);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, UnderBar,
+                         ::testing::Values(DesktopCase{"openbox", false, false},
+                                           DesktopCase{"openbox-xcompmgr", false, true},
+                                           DesktopCase{"xfwm4", true, true},
+                                           DesktopCase{"xfwm4-compositor-off", true, false}),
+                         [](const ::testing::TestParamInfo<DesktopCase>& row) {
+                             std::string name = row.param.name;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 } // namespace
