@@ -38,6 +38,40 @@ QString readDisplay(int fd) {
     return c == '\n' ? QStringLiteral(":") + QString::fromStdString(text) : QString();
 }
 
+// A connection of its own for a few questions to the server; every answer is none when it failed.
+struct Client {
+    explicit Client(const QString& display)
+        : connection(xcb_connect(display.toLocal8Bit().constData(), nullptr)) {}
+    ~Client() { xcb_disconnect(connection); }
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    bool isOpen() const { return xcb_connection_has_error(connection) == 0; }
+    xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root; }
+    xcb_atom_t atom(const QByteArray& name) const {
+        if (!isOpen()) {
+            return XCB_ATOM_NONE;
+        }
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
+            nullptr);
+        const xcb_atom_t value = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    }
+    bool hasProperty(xcb_window_t window, xcb_atom_t atom) const {
+        xcb_get_property_reply_t* property = xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, window, atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1),
+            nullptr);
+        const bool present = property != nullptr && property->type != XCB_NONE;
+        std::free(property);
+        return present;
+    }
+
+    xcb_connection_t* connection;
+};
+
 } // namespace
 
 XServerHarness::XServerHarness() {
@@ -129,108 +163,60 @@ bool XServerHarness::startTrayHost() {
 }
 
 bool XServerHarness::hasSelectionOwner(const QByteArray& selection) const {
-    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
-    bool owned = false;
-    if (xcb_connection_has_error(connection) == 0) {
-        xcb_intern_atom_reply_t* atom =
-            xcb_intern_atom_reply(connection,
-                                  xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(selection.size()),
-                                                  selection.constData()),
-                                  nullptr);
-        if (atom != nullptr) {
-            xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
-                connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
-            owned = owner != nullptr && owner->owner != XCB_NONE;
-            std::free(owner);
-        }
-        std::free(atom);
+    const Client client(display_);
+    const xcb_atom_t atom = client.atom(selection);
+    if (atom == XCB_ATOM_NONE) {
+        return false;
     }
-    xcb_disconnect(connection);
+    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+        client.connection, xcb_get_selection_owner(client.connection, atom), nullptr);
+    const bool owned = owner != nullptr && owner->owner != XCB_NONE;
+    std::free(owner);
     return owned;
 }
 
 bool XServerHarness::hasRootProperty(const QByteArray& name) const {
-    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
-    bool present = false;
-    if (xcb_connection_has_error(connection) == 0) {
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
-            nullptr);
-        if (atom != nullptr) {
-            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-            xcb_get_property_reply_t* property = xcb_get_property_reply(
-                connection,
-                xcb_get_property(connection, 0, root, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr);
-            present = property != nullptr && property->type != XCB_NONE;
-            std::free(property);
-        }
-        std::free(atom);
-    }
-    xcb_disconnect(connection);
-    return present;
+    const Client client(display_);
+    const xcb_atom_t atom = client.atom(name);
+    return atom != XCB_ATOM_NONE && client.hasProperty(client.root(), atom);
 }
 
 bool XServerHarness::hasTopLevelProperty(const QByteArray& name) const {
-    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
-    bool present = false;
-    if (xcb_connection_has_error(connection) == 0) {
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
-            nullptr);
-        const auto has = [&](xcb_window_t window) {
-            xcb_get_property_reply_t* property = xcb_get_property_reply(
-                connection,
-                xcb_get_property(connection, 0, window, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1),
-                nullptr);
-            const bool found = property != nullptr && property->type != XCB_NONE;
-            std::free(property);
-            return found;
-        };
-        // The root's children, and theirs: a window a manager has framed is one level down.
-        const std::function<bool(xcb_window_t, int)> search = [&](xcb_window_t parent, int depth) {
-            xcb_query_tree_reply_t* tree =
-                xcb_query_tree_reply(connection, xcb_query_tree(connection, parent), nullptr);
-            bool found = false;
-            if (tree != nullptr) {
-                const xcb_window_t* children = xcb_query_tree_children(tree);
-                for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
-                    found = has(children[i]) || (depth > 1 && search(children[i], depth - 1));
-                }
+    const Client client(display_);
+    const xcb_atom_t atom = client.atom(name);
+    // The root's children, and theirs: a window a manager has framed is one level down.
+    const std::function<bool(xcb_window_t, int)> search = [&](xcb_window_t parent, int depth) {
+        xcb_query_tree_reply_t* tree =
+            xcb_query_tree_reply(client.connection, xcb_query_tree(client.connection, parent), nullptr);
+        bool found = false;
+        if (tree != nullptr) {
+            const xcb_window_t* children = xcb_query_tree_children(tree);
+            for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
+                found =
+                    client.hasProperty(children[i], atom) || (depth > 1 && search(children[i], depth - 1));
             }
-            std::free(tree);
-            return found;
-        };
-        present =
-            atom != nullptr && search(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root, 2);
-        std::free(atom);
-    }
-    xcb_disconnect(connection);
-    return present;
+        }
+        std::free(tree);
+        return found;
+    };
+    return atom != XCB_ATOM_NONE && search(client.root(), 2);
 }
 
 std::optional<QRect> XServerHarness::workArea() const {
-    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
-    std::optional<QRect> area;
-    if (xcb_connection_has_error(connection) == 0) {
-        xcb_intern_atom_reply_t* atom =
-            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, 13, "_NET_WORKAREA"), nullptr);
-        if (atom != nullptr) {
-            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-            xcb_get_property_reply_t* property = xcb_get_property_reply(
-                connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_CARDINAL, 0, 4),
-                nullptr);
-            if (property != nullptr && property->format == 32 &&
-                xcb_get_property_value_length(property) >= 16) {
-                const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(property));
-                area = QRect(int(values[0]), int(values[1]), int(values[2]), int(values[3]));
-            }
-            std::free(property);
-        }
-        std::free(atom);
+    const Client client(display_);
+    const xcb_atom_t atom = client.atom("_NET_WORKAREA");
+    if (atom == XCB_ATOM_NONE) {
+        return std::nullopt;
     }
-    xcb_disconnect(connection);
+    xcb_get_property_reply_t* property = xcb_get_property_reply(
+        client.connection,
+        xcb_get_property(client.connection, 0, client.root(), atom, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+    std::optional<QRect> area;
+    if (property != nullptr && property->format == 32 && xcb_get_property_value_length(property) >= 16) {
+        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(property));
+        area = QRect(int(values[0]), int(values[1]), int(values[2]), int(values[3]));
+    }
+    std::free(property);
     return area;
 }
 

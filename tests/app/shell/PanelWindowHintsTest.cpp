@@ -3,17 +3,15 @@
 #include "app/SearchPanel.h"
 #include "platform/x11/WindowHints.h"
 #include "platform/x11/X11Native.h"
-#include "tests/support/XServerHarness.h"
+#include "tests/support/XApplicationEnvironment.h"
 
-#include <QApplication>
 #include <QMargins>
-#include <QWindow>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,38 +25,15 @@ namespace {
 
 using test::XServerHarness;
 
-XServerHarness* server = nullptr;
-
-// The X server and a Qt application on it, for the whole run (not for test listing).
-class XEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        harness_ = std::make_unique<XServerHarness>();
-        ASSERT_TRUE(harness_->isRunning()) << "Xvfb did not start";
-        server = harness_.get();
-        qputenv("DISPLAY", harness_->display().toLocal8Bit());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override {
-        app_.reset();
-        server = nullptr;
-        harness_.reset();
-    }
-
-private:
-    std::unique_ptr<XServerHarness> harness_;
-    char arg0_[6] = "hints";
-    char* argv_[2] = {arg0_, nullptr};
-    int argc_ = 1;
-    std::unique_ptr<QApplication> app_;
-};
+XServerHarness* server() {
+    return test::XApplicationEnvironment::server();
+}
 
 // Another client of the server, as a window manager is: what a window carries, and what changed in order.
 class Observer {
 public:
     Observer()
-        : connection_(xcb_connect(server->display().toLocal8Bit().constData(), nullptr)) {
+        : connection_(xcb_connect(server()->display().toLocal8Bit().constData(), nullptr)) {
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
             connection_, xcb_intern_atom(connection_, 0, 18, "_GTK_FRAME_EXTENTS"), nullptr);
         extents_ = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
@@ -195,6 +170,6 @@ TEST(PanelWindowHints, theBandIsListedLeftRightTopBottomAndNoMarginsRemoveIt) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new huddlepod::XEnvironment);
+    ::testing::AddGlobalTestEnvironment(new huddlepod::test::XApplicationEnvironment);
     return RUN_ALL_TESTS();
 }
