@@ -72,6 +72,21 @@ TEST_F(Feed, namesANewerVersionAndRefusesWhatItCannotTrust) {
     EXPECT_EQ(server.requestCount(), asked) << "plain http away from loopback is never sent";
 }
 
+TEST_F(Feed, anEndlessFeedIsReadNoFurtherThanTheLimit) {
+    server.enqueue("/feed.json", Response::endless(feed("99.1")));
+    UpdateFeed updateFeed(feedUrl(), network, std::chrono::seconds(30));
+    std::optional<UpdateCheckResult> result;
+    ASSERT_TRUE(
+        updateFeed.check(QStringLiteral("0.9.0"), [&](UpdateCheckResult r) { result = std::move(r); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 30000));
+    EXPECT_EQ(result->failureReason, QStringLiteral("The update information is too large."));
+    // The server stops once the connection is closed; until then it can only fill what the client read
+    // and the two sockets' buffers.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.streamingCount() == 0; }, 30000));
+    const std::size_t read = UpdateFeed::maximumSize + 16 * 1024; // the limit, and the piece that crossed it
+    EXPECT_LE(server.streamedBytes(), read + server.largestStreamBuffers());
+}
+
 class Updater : public Feed {
 protected:
     UpdaterController& make(std::optional<QUrl> url,
