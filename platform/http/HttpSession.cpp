@@ -244,7 +244,7 @@ QCoro::Task<HttpResponse> HttpSession::send(QNetworkRequest request, QByteArray 
             throw HttpTransportError("Too many redirects.");
         request.setUrl(*answer.redirect);
         const int status = answer.response.status;
-        if (status == 303 || ((status == 301 || status == 302) && method == "POST")) {
+        if ((status == 303 && method != "HEAD") || ((status == 301 || status == 302) && method == "POST")) {
             method = "GET";
             body.clear();
             request.setHeader(QNetworkRequest::ContentTypeHeader, QVariant());
