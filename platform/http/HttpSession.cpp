@@ -114,10 +114,12 @@ bool isSameOrigin(const QUrl& from, const QUrl& to) {
     return from.scheme() == to.scheme() && from.host() == to.host() && defaultPort(from) == defaultPort(to);
 }
 
-// An answer, or where it sends the request instead.
+// An answer, or where it sends the request instead, or a stored copy that turned out broken (and is
+// gone now): then the network is asked.
 struct Answer {
     HttpResponse response;
     std::optional<QUrl> redirect;
+    bool brokenCopy = false;
 };
 
 bool isRedirect(int status) {
@@ -180,6 +182,8 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
     if (!broken.empty()) {
         if (QAbstractNetworkCache* cache = reply->manager()->cache())
             cache->remove(reply->url());
+        if (reply->attribute(QNetworkRequest::SourceIsFromCacheAttribute).toBool())
+            co_return Answer{{}, {}, true};
         throw HttpTransportError(broken);
     }
     co_return Answer{HttpResponse{code, std::move(*body)}, {}};
@@ -224,6 +228,7 @@ QCoro::Task<HttpResponse> HttpSession::send(QNetworkRequest request, QByteArray 
         request.setRawHeader("Accept-Encoding", ContentDecoding::acceptedEncodings);
     const QUrl origin = request.url();
     const QDeadlineTimer deadline(m_options.totalTimeout);
+    bool askedNetwork = false;
     for (int redirects = 0;; ++redirects) {
         QNetworkReply* reply = nullptr;
         if (method == "GET")
@@ -235,6 +240,13 @@ QCoro::Task<HttpResponse> HttpSession::send(QNetworkRequest request, QByteArray 
         else
             reply = m_manager->sendCustomRequest(request, method, body);
         Answer answer = co_await awaitReply(reply, method, deadline, token, m_ended.token());
+        if (answer.brokenCopy && !askedNetwork) {
+            askedNetwork = true;
+            request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+            continue;
+        }
+        if (answer.brokenCopy)
+            throw HttpTransportError("The stored answer is broken.");
         if (!answer.redirect)
             co_return std::move(answer.response);
         // A redirect elsewhere is the answer, unanswered: the request and its key stay with the origin.
