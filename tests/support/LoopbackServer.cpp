@@ -240,10 +240,12 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
                                                              httplib::DataSink& sink) mutable {
                 if (!sockets) {
                     sockets.emplace(socketFor(port), clientSocketFor(port));
-                    // A fixed send buffer (the kernel would grow it to megabytes on loopback): what the
-                    // client has taken shows in what the server could write.
-                    const int sendBuffer = 64 * 1024;
-                    setsockopt(sockets->first, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+                    // Fixed buffers on both ends (the kernel would grow them to megabytes on loopback):
+                    // what the client has taken shows in what the server could write.
+                    const int buffer = 64 * 1024;
+                    setsockopt(sockets->first, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
+                    if (sockets->second >= 0)
+                        setsockopt(sockets->second, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
                 }
                 noteStreamBuffers(sockets->first, sockets->second);
                 const std::string& piece = offset == 0 ? first : filler;

@@ -88,8 +88,9 @@ public:
     // Endless bodies still being sent.
     std::size_t streamingCount() const;
     // The bytes of endless bodies the server has handed to its sockets, and the largest room the sockets'
-    // buffers of such a connection offered meanwhile (the server's send buffer and the client's receive
-    // buffer): whatever a client does not read, at most that much of it can be on its way.
+    // buffers of such a connection offered meanwhile (the server's send buffer and, for a client in this
+    // process, its receive buffer; both are kept small): whatever a client does not read, at most that
+    // much of it can be on its way.
     std::size_t streamedBytes() const { return m_streamed; }
     std::size_t largestStreamBuffers() const { return m_streamBuffers; }
 
