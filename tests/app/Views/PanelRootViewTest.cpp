@@ -25,6 +25,7 @@
 #include "ui/Symbols.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCursor>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -276,6 +277,40 @@ TEST_F(PanelRootViewTest, rowsBackOnScreenUnderAStillPointerTakeTheSelectionOnly
         step.act();
         EXPECT_EQ(model->selection(), step.selection) << step.step;
     }
+}
+
+TEST_F(PanelRootViewTest, everyMaterialDrawsItsTextInColoursThatReadOnIt) {
+    list(2);
+    const QPalette application = QApplication::palette();
+    const struct {
+        Material material;
+        Appearance look;
+    } cases[] = {{Material::menu, Appearance::light},      {Material::menu, Appearance::dark},
+                 {Material::popover, Appearance::light},   {Material::popover, Appearance::dark},
+                 {Material::hudWindow, Appearance::light}, {Material::hudWindow, Appearance::dark},
+                 {Material::sidebar, Appearance::light},   {Material::sidebar, Appearance::dark}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(
+            QStringLiteral("material %1, look %2").arg(int(test.material)).arg(int(test.look)).toStdString());
+        QApplication::setPalette(Theme::palette(test.look));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
+        root->setMaterial(test.material);
+        const QImage panel = root->grab().toImage();
+        const QColor fill = panel.pixelColor(root->width() / 2, root->height() - 20);
+        // The strongest pixel of an unselected row's name: its text colour on the fill.
+        const QRect name =
+            row(1)->layoutFor(row(1)->width()).name.toRect().translated(row(1)->mapTo(root.get(), QPoint()));
+        double strongest = 0;
+        for (int y = name.top(); y <= name.bottom(); ++y) {
+            for (int x = name.left(); x <= name.right(); ++x) {
+                strongest = std::max(strongest, huddlepod::test::contrast(panel.pixelColor(x, y), fill));
+            }
+        }
+        EXPECT_GE(strongest, 4.5) << fill.name().toStdString();
+    }
+    root->setMaterial(Material::menu);
+    QApplication::setPalette(application);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
 }
 
 TEST_F(PanelRootViewTest, keyboardSelectionScrollsJustEnoughToShowTheRow) {
