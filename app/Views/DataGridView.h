@@ -20,9 +20,8 @@ public:
     using OpenPlayer = std::function<void(const PlayerLink&)>;
 
     // Widths are resolved once, here, from the table, the offered width and the measured content (a column
-    // always fits its widest word). Without
-    // onOpenPlayer, linked cells are plain text; the action may remove the grid. A table wider than offered
-    // is drawn whole: the widget is then as wide as its content.
+    // always fits its widest word). Without onOpenPlayer, linked cells are plain text; the action may remove
+    // the grid. A table wider than offered is drawn whole: the widget is then as wide as its content.
     DataGridView(DataTable table, qreal availableWidth, OpenPlayer onOpenPlayer = {},
                  QWidget* parent = nullptr);
 
