@@ -5,6 +5,7 @@
 #include "data/PlayerCard.h"
 #include "data/ScheduleBuilder.h"
 #include "data/StatTableBuilder.h"
+#include "tests/data/Careers.h"
 #include "tests/support/TableShape.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <functional>
 
 using namespace huddlepod;
+using huddlepod::test::career;
 using huddlepod::test::numeric;
 using huddlepod::test::shape;
 using huddlepod::test::totalWidth;
@@ -296,27 +298,6 @@ Columns gameLogLeading() {
         StatColumn{.title = "Opp", .width = 58, .isNumeric = false},
         StatColumn{.title = "", .width = 20, .isNumeric = false, .isFlexible = true},
     };
-}
-
-// A career with one substantive season of each family named: P(assing), R(ushing), C(atching), D(efense),
-// K(icking), U (punting), T (returns).
-PlayerStats career(std::string_view families) {
-    PlayerStats stats;
-    const auto add = [&](char family, auto& seasons, auto field, int value) {
-        if (families.find(family) == std::string_view::npos)
-            return;
-        seasons.emplace_back();
-        seasons.back().id = QUuid::createUuid();
-        seasons.back().*field = value;
-    };
-    add('P', stats.passing, &PassingSeason::passAtt, 300);
-    add('R', stats.rushingReceiving, &RushingReceivingSeason::rushAtt, 40);
-    add('C', stats.rushingReceiving, &RushingReceivingSeason::rec, 50);
-    add('D', stats.defense, &DefenseSeason::defInt, 2);
-    add('K', stats.kicking, &KickingSeason::fga, 30);
-    add('U', stats.punting, &PuntingSeason::punt, 70);
-    add('T', stats.returns, &ReturnsSeason::kickRet, 20);
-    return stats;
 }
 
 } // namespace
