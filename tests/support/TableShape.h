@@ -4,7 +4,6 @@
 
 #include "data/DataTable.h"
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -54,15 +53,3 @@ inline double totalWidth(const std::vector<StatColumn>& columns) {
 }
 
 } // namespace huddlepod::test
-
-namespace huddlepod {
-
-inline void PrintTo(const StatColumn& column, std::ostream* out) {
-    *out << test::shape(column);
-}
-
-inline void PrintTo(const ColumnGroup& group, std::ostream* out) {
-    *out << test::shape(std::vector<ColumnGroup>{group});
-}
-
-} // namespace huddlepod
