@@ -18,9 +18,10 @@ namespace huddlepod {
 
 namespace {
 
-// A mid grey: about 4.5:1 against black and against white, so the icon reads on dark and light bars alike
-// without knowing which it sits on.
-constexpr QRgb iconColour = 0xff767676;
+// A light ball inside a dark rim: the ball stands out on dark and mid-grey bars, the rim on light and
+// mid-grey ones (each at least 3.5:1), so the icon reads on whatever bar it sits on.
+constexpr QRgb bodyColour = 0xfff2f2f2;
+constexpr QRgb rimColour = 0xff1e1e1e;
 
 QIcon footballIcon() {
     QIcon icon;
@@ -66,12 +67,21 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
 StatusItemController::~StatusItemController() = default;
 
 QImage StatusItemController::iconImage(int size) {
-    const QImage symbol =
-        Symbols::image(Symbol::football, size * 0.8, QColor(iconColour), FontWeight::semibold);
+    const qreal glyphSize = size * 0.8;
+    const QImage body = Symbols::image(Symbol::football, glyphSize, QColor(bodyColour), FontWeight::semibold);
+    const QImage rim = Symbols::image(Symbol::football, glyphSize, QColor(rimColour), FontWeight::semibold);
     QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
     QPainter painter(&canvas);
-    painter.drawImage(QPointF((size - symbol.width()) / 2.0, (size - symbol.height()) / 2.0), symbol);
+    const QPointF at((size - body.width()) / 2.0, (size - body.height()) / 2.0);
+    // The rim: the ball's outline grown by a pixel (two on large icons) all round; it also fills the laces.
+    const int width = std::max(1, size / 16);
+    for (int dy = -width; dy <= width; ++dy) {
+        for (int dx = -width; dx <= width; ++dx) {
+            painter.drawImage(at + QPointF(dx, dy), rim);
+        }
+    }
+    painter.drawImage(at, body);
     painter.end();
     return canvas;
 }

@@ -9,6 +9,7 @@
 #include "tests/support/Contrast.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
@@ -204,23 +205,42 @@ TEST(StatusItemController, keepsTheIconsMenuInStepWithTheMenuBuiltEachTimeItIsAb
     EXPECT_EQ(performed, QStringList({"settings detached", "quit"}));
 }
 
-TEST(StatusItemController, drawsAnIconThatReadsOnBlackAndOnWhiteBars) {
+TEST(StatusItemController, drawsAnIconThatReadsOnBlackWhiteAndMidGreyBars) {
+    // A StatusNotifier icon cannot know its bar: each size on each bar, and how many of its pixels make at
+    // least 3:1 with that bar, by body or by rim.
+    const std::vector<QColor> bars{QColor("#000000"), QColor("#ffffff"), QColor("#808080")};
+    QImage sheet(3 * 40, 3 * 40, QImage::Format_RGB32); // for people to look at, a row for each bar
+    QPainter drawer(&sheet);
+    for (int row = 0; row < 3; ++row) {
+        drawer.fillRect(QRect(0, row * 40, 120, 40), bars[row]);
+    }
     for (const int size : {16, 22, 32}) {
         const QImage icon = StatusItemController::iconImage(size);
-        for (const QColor bar : {QColor(Qt::black), QColor(Qt::white)}) {
+        for (int row = 0; row < 3; ++row) {
+            const QColor bar = bars[row];
             QImage onBar(icon.size(), QImage::Format_RGB32);
             onBar.fill(bar);
             QPainter(&onBar).drawImage(0, 0, icon);
-            // The strongest contrast any pixel of the drawing makes with the bar, and how many reach 3:1.
+            drawer.drawImage((size / 10 - 1) * 40 + 4, row * 40 + 4, onBar);
             int readable = 0;
+            QRect spread; // where they lie: all round the ball, not only on its laces
             for (int y = 0; y < size; ++y) {
                 for (int x = 0; x < size; ++x) {
-                    readable += huddlepod::test::contrast(onBar.pixelColor(x, y), bar) >= 3.0 ? 1 : 0;
+                    if (huddlepod::test::contrast(onBar.pixelColor(x, y), bar) >= 3.0) {
+                        ++readable;
+                        spread |= QRect(x, y, 1, 1);
+                    }
                 }
             }
-            EXPECT_GE(readable, size * size / 6) << size << " on " << bar.name().toStdString();
+            const std::string where = std::to_string(size) + " on " + bar.name().toStdString();
+            EXPECT_GE(readable, size * size / 6) << where;
+            EXPECT_GE(std::min(spread.width(), spread.height()), size * 2 / 3) << where;
         }
     }
+    drawer.end();
+    const QString folder = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + QStringLiteral("/components");
+    QDir().mkpath(folder);
+    sheet.scaled(sheet.size() * 4).save(folder + QStringLiteral("/tray-icon-on-bars.png"));
 }
 
 TEST(StatusMenu, listsItsFourEntriesAndEnablesResetOnlyForADetachedPanel) {
