@@ -211,8 +211,14 @@ void AppDelegate::applicationDidFinishLaunching() {
         }
     };
     statusItemController_ = services_.makeStatusItem(
-        [panel] {
-            if (panel) {
+        [panel, weak] {
+            if (!panel) {
+                return;
+            }
+            // Where the tray tells where its icon is, a press on it never hid the panel as a click elsewhere.
+            if (weak && weak->statusItemController_ && weak->statusItemController_->knowsIconPlace()) {
+                panel->toggle();
+            } else {
                 panel->toggleFromTrayIcon();
             }
         },

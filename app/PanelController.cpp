@@ -287,6 +287,14 @@ void PanelController::toggleFromTrayIcon() {
     toggle();
 }
 
+void PanelController::hideAfterClickElsewhere() {
+    // A panel the user has dragged away stays open.
+    if (!PanelPlacement(*env_.defaults).detachedOrigin()) {
+        hide();
+        hiddenByOutsideClickAt_ = env_.clock->now();
+    }
+}
+
 void PanelController::resetPosition() {
     PanelPlacement(*env_.defaults).removeDetachedOrigin();
     if (isVisible()) {
@@ -410,10 +418,8 @@ void PanelController::startMonitors() {
     monitors->outsideClick = std::make_unique<x11::OutsideClickMonitor>(
         [self](QPoint at) { return self && self->isOnOurWindows(at); },
         [self] {
-            // A panel the user has dragged away stays open.
-            if (self && !PanelPlacement(*self->env_.defaults).detachedOrigin()) {
-                self->hide();
-                self->hiddenByOutsideClickAt_ = self->env_.clock->now();
+            if (self) {
+                self->hideAfterClickElsewhere();
             }
         });
 

@@ -176,9 +176,14 @@ void StatusItemController::refreshMenu() {
     }
 }
 
+bool StatusItemController::knowsIconPlace() const {
+    const std::optional<QRect> icon = tray_->geometry();
+    return icon && isOnAScreen(*icon);
+}
+
 std::optional<QRect> StatusItemController::anchorFrame() const {
-    if (const std::optional<QRect> icon = tray_->geometry(); icon && isOnAScreen(*icon)) {
-        return icon;
+    if (knowsIconPlace()) {
+        return tray_->geometry();
     }
     if (lastClick_) {
         QRect around(QPoint(), reportedIconSize);

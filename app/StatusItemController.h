@@ -34,11 +34,14 @@ public:
     // The icon's rectangle while the tray has placed it on a screen; else the icon's size centred on the
     // last click the tray reported; else none.
     std::optional<QRect> anchorFrame() const;
+    // Whether the tray tells where the icon is (and it lies on a screen): a press on it is then never taken
+    // for a click elsewhere.
+    bool knowsIconPlace() const;
     // Opens the status menu exactly as a right click does.
     void popUpMenuForVerification();
     void handleClick(const TrayIcon::Click& click);
 
-    // The icon at this size: a football that reads on light and dark bars alike.
+    // The icon at this size: a football that reads on any bar, light, dark or mid-grey.
     static QImage iconImage(int size);
 
 protected:

@@ -23,40 +23,7 @@
 
 using namespace huddlepod;
 
-namespace {
-
-class FakeTray final : public TrayIcon {
-public:
-    std::optional<QRect> rect;
-    bool hostAvailable = true;
-    std::function<void(const Click&)> handler;
-    QMenu* menu = nullptr;
-    QStringList shownMenus; // each menu's entries, "-" for a separator, "(off)" after a disabled one
-    QList<QPoint> menuPlaces;
-
-    void setIcon(const QIcon&) override {}
-    void setToolTip(const QString&) override {}
-    void setClickHandler(std::function<void(const Click&)> h) override { handler = std::move(h); }
-    void setMenu(QMenu* m) override { menu = m; }
-    void show() override {}
-    bool isHostAvailable() const override { return hostAvailable; }
-    std::optional<QRect> geometry() const override { return rect; }
-    void popUpMenu(QMenu& shown, QPoint at) override {
-        emit shown.aboutToShow();
-        shownMenus << entries(shown);
-        menuPlaces << at;
-    }
-    static QString entries(const QMenu& menu) {
-        QStringList entries;
-        for (const QAction* action : menu.actions()) {
-            entries << (action->isSeparator() ? QStringLiteral("-")
-                                              : action->text() + (action->isEnabled() ? "" : "(off)"));
-        }
-        return entries.join(QLatin1Char('|'));
-    }
-};
-
-} // namespace
+using huddlepod::testing::FakeTray;
 
 TEST(AppConfiguration, takesTheBundlePairWholeOrFallsBackToTheEnvironmentForBoth) {
     QProcessEnvironment env;
