@@ -57,6 +57,7 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
     tray_->setIcon(footballIcon());
     tray_->setToolTip(QStringLiteral("Huddlepod — search NFL players (right-click for settings)"));
     tray_->setClickHandler([this](const TrayIcon::Click& click) { handleClick(click); });
+    tray_->setMenuRequestHandler([this](QPoint cursor) { lastPointer_ = cursor; });
     tray_->setMenu(menu_.get());
     tray_->show();
     if (!tray_->isHostAvailable()) {
@@ -87,7 +88,7 @@ QImage StatusItemController::iconImage(int size) {
 }
 
 void StatusItemController::handleClick(const TrayIcon::Click& click) {
-    lastClick_ = click.cursor;
+    lastPointer_ = click.cursor;
     if (click.button == TrayIcon::Button::right ||
         (click.button == TrayIcon::Button::left && click.controlHeld)) {
         showMenu();
@@ -102,7 +103,7 @@ void StatusItemController::popUpMenuForVerification() {
 
 void StatusItemController::showMenu() {
     DebugDriver::logStatusMenuRect(anchorFrame());
-    tray_->popUpMenu(*menu_, menuPosition().value_or(lastClick_.value_or(QPoint())));
+    tray_->popUpMenu(*menu_, menuPosition().value_or(lastPointer_.value_or(QPoint())));
 }
 
 std::optional<QPoint> StatusItemController::menuPosition() const {
@@ -185,9 +186,9 @@ std::optional<QRect> StatusItemController::anchorFrame() const {
     if (knowsIconPlace()) {
         return tray_->geometry();
     }
-    if (lastClick_) {
+    if (lastPointer_) {
         QRect around(QPoint(), reportedIconSize);
-        around.moveCenter(*lastClick_);
+        around.moveCenter(*lastPointer_);
         return around;
     }
     return std::nullopt;

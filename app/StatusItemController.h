@@ -23,7 +23,7 @@ class StatusItemController : public QObject {
 public:
     using MenuProvider = std::function<std::unique_ptr<QMenu>()>;
 
-    // A click the tray reports is widened to this size to stand for the icon.
+    // A place the tray gives away is widened to this size to stand for the icon.
     static constexpr QSize reportedIconSize{24, 24};
 
     StatusItemController(std::unique_ptr<TrayIcon> tray, std::function<void()> onClick,
@@ -32,7 +32,7 @@ public:
     ~StatusItemController() override;
 
     // The icon's rectangle while the tray has placed it on a screen; else the icon's size centred on the
-    // last click the tray reported; else none.
+    // last place the tray gave away (a click, or the pointer as it asked for the menu); else none.
     std::optional<QRect> anchorFrame() const;
     // Whether the tray tells where the icon is (and it lies on a screen): a press on it is then never taken
     // for a click elsewhere.
@@ -61,7 +61,7 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::function<void()> onClick_;
     MenuProvider menuProvider_;
-    std::optional<QPoint> lastClick_;
+    std::optional<QPoint> lastPointer_;
 };
 
 } // namespace huddlepod

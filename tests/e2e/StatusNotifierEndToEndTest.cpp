@@ -236,6 +236,37 @@ TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQ
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
 }
 
+TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePanelUnderTheIcon) {
+    ASSERT_TRUE(x.startStatusNotifierWatcher());
+    ASSERT_TRUE(x.startStatusNotifierHost("white"));
+    {
+        QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
+        settings.setValue("panel.detachedOrigin/x", 300);
+        settings.setValue("panel.detachedOrigin/y", 200);
+    }
+    startOnBus();
+    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return !shows().isEmpty(); }));
+    EXPECT_EQ(shows().join(' ').toStdString(), "300,200,440,560"); // where it was dragged to
+
+    ASSERT_TRUE(openHostMenu());
+    xdotool({"key", "Down", "Down", "Return"}); // "Reset Panel Position"
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return !storedOrigin(); }));
+    // The icon taken as 24×24 around where the pointer was as the host asked for the menu (x 1254–1277,
+    // y 4–27); the panel 6 below it, held 8 from the screen's right edge.
+    EXPECT_TRUE(XServerHarness::waitFor([this] { return panel() && panel()->topLeft() == QPoint(832, 34); }))
+        << (panel() ? panel()->x() : -1) << "," << (panel() ? panel()->y() : -1);
+    screenshot("status-notifier-reset-under-the-icon");
+
+    // And the shortcut opens it there again.
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(waitPanel(false));
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return shows().size() == 2; }));
+    EXPECT_EQ(shows().back().toStdString(), "832,34,440,560");
+}
+
 TEST_F(StatusNotifierEndToEnd, anIconMadeBeforeAnyTrayShowsOnceATrayStarts) {
     startOnBus();
     ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("no system tray"); }));

@@ -103,6 +103,38 @@ TEST(StatusItemController, togglesOnALeftClickAndOpensTheMenuOnARightOrCtrlClick
     EXPECT_EQ(controller.anchorFrame(), QRect(689, 1, 24, 24));
 }
 
+TEST(StatusItemController, standsTheIconAtTheLastPlaceATrayThatHidesItGaveAway) {
+    auto tray = std::make_unique<FakeTray>();
+    FakeTray& fake = *tray;
+    StatusItemController controller(
+        std::move(tray), [] {}, [] { return std::make_unique<QMenu>(); }, [](const QByteArray&) {});
+    EXPECT_EQ(controller.anchorFrame(), std::nullopt); // nothing given away yet
+    // What the tray reports ("menu": it asks for the menu with the pointer there), and the anchor after it.
+    const std::vector<std::tuple<const char*, QPoint, QRect>> steps{
+        {"menu", {1000, 12}, {989, 1, 24, 24}},    // before any click
+        {"click", {700, 12}, {689, 1, 24, 24}},    // a left click
+        {"menu", {650, 20}, {639, 9, 24, 24}},     // the menu asked for again, elsewhere on a large icon
+        {"right", {300, 790}, {289, 779, 24, 24}}, // a right click
+        {"middle", {40, 5}, {29, -6, 24, 24}},
+    };
+    for (const auto& [kind, at, anchor] : steps) {
+        const QString what(kind);
+        if (what == "menu") {
+            fake.menuRequest(at);
+        } else {
+            fake.handler({what == "click"   ? TrayIcon::Button::left
+                          : what == "right" ? TrayIcon::Button::right
+                                            : TrayIcon::Button::middle,
+                          false, at});
+        }
+        EXPECT_EQ(controller.anchorFrame(), anchor) << kind;
+    }
+    // A tray that tells where the icon is wins over any place given away.
+    fake.rect = QRect(100, 0, 24, 22);
+    fake.menuRequest({500, 12});
+    EXPECT_EQ(controller.anchorFrame(), QRect(100, 0, 24, 22));
+}
+
 TEST(StatusItemController, movesAMenuTheTrayShowsBelowTheIconOrAboveItOnABottomBarWithinTheScreen) {
     auto tray = std::make_unique<FakeTray>();
     FakeTray& fake = *tray;

@@ -61,6 +61,7 @@ public:
     std::optional<QRect> rect;
     bool hostAvailable = true;
     std::function<void(const Click&)> handler;
+    std::function<void(QPoint)> menuRequest;
     QMenu* menu = nullptr;
     QStringList shownMenus; // each menu's entries, "-" for a separator, "(off)" after a disabled one
     QList<QPoint> menuPlaces;
@@ -68,6 +69,7 @@ public:
     void setIcon(const QIcon&) override {}
     void setToolTip(const QString&) override {}
     void setClickHandler(std::function<void(const Click&)> h) override { handler = std::move(h); }
+    void setMenuRequestHandler(std::function<void(QPoint)> h) override { menuRequest = std::move(h); }
     void setMenu(QMenu* m) override { menu = m; }
     void show() override {}
     bool isHostAvailable() const override { return hostAvailable; }
