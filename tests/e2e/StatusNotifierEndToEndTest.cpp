@@ -2,6 +2,7 @@
 // gtk-sni-tray as the host or the test itself standing in for one (it then calls the icon's methods and reads
 // its menu as a host would, and presses the pointer where the icon would be).
 #include "tests/e2e/ProgramUnderX.h"
+#include "tests/support/Contrast.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
@@ -11,6 +12,7 @@
 #include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 
 namespace {
 
@@ -265,6 +267,31 @@ TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePan
     xdotool({"key", "ctrl+alt+s"});
     ASSERT_TRUE(XServerHarness::waitFor([this] { return shows().size() == 2; }));
     EXPECT_EQ(shows().back().toStdString(), "832,34,440,560");
+}
+
+TEST_F(StatusNotifierEndToEnd, theIconReadsOnAMidGreyBar) {
+    ASSERT_TRUE(x.startStatusNotifierWatcher());
+    ASSERT_TRUE(x.startStatusNotifierHost("#808080"));
+    startOnBus();
+    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    const QColor bar("#808080");
+    ASSERT_EQ(x.pixel(600, 15), bar.rgb() & 0xffffffu);
+    // The pixels at the bar's right end, where the host puts the icon, that make at least 3:1 with the bar:
+    // as many as a sixth of a 22-pixel icon.
+    const QString shot =
+        QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e/status-notifier-grey-bar.png");
+    int readable = 0;
+    EXPECT_TRUE(XServerHarness::waitFor([&] {
+        screenshot("status-notifier-grey-bar");
+        const QImage screen(shot);
+        readable = 0;
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 1230; x < 1280 && !screen.isNull(); ++x) {
+                readable += huddlepod::test::contrast(screen.pixelColor(x, y), bar) >= 3.0 ? 1 : 0;
+            }
+        }
+        return readable >= 22 * 22 / 6;
+    })) << readable;
 }
 
 TEST_F(StatusNotifierEndToEnd, anIconMadeBeforeAnyTrayShowsOnceATrayStarts) {
