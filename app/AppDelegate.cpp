@@ -223,6 +223,10 @@ void AppDelegate::applicationDidFinishLaunching() {
             }
         },
         [weak] { return weak ? weak->statusMenu() : std::make_unique<QMenu>(); });
+    if (statusItemController_ && panelController_) {
+        connect(statusItemController_.get(), &StatusItemController::menuRequested, panelController_.get(),
+                &PanelController::giveWayToTrayMenu);
+    }
     services_.logLaunchMilestone(QStringLiteral("status item visible"));
     services_.registerToggleShortcut(toggle);
 

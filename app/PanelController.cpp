@@ -16,6 +16,7 @@
 #include "data/SearchService.h"
 #include "platform/http/HttpSession.h"
 #include "platform/x11/Compositor.h"
+#include "platform/x11/FocusWatch.h"
 #include "platform/x11/OutsideClickMonitor.h"
 #include "platform/x11/WindowHints.h"
 #include "ui/PanelPositioner.h"
@@ -122,6 +123,8 @@ struct PanelController::Monitors {
     QMetaObject::Connection panelMove;
     QMetaObject::Connection panelDrag;
     std::unique_ptr<EventFilter> mouseMoves;
+    // While the tray's menu is over the panel.
+    std::unique_ptr<x11::FocusWatch> focusAfterMenu;
 };
 
 PanelController::PanelController(Environment environment, QObject* parent)
@@ -293,6 +296,26 @@ void PanelController::hideAfterClickElsewhere() {
         hide();
         hiddenByOutsideClickAt_ = env_.clock->now();
     }
+}
+
+void PanelController::giveWayToTrayMenu() {
+    if (!monitors_ || !isVisible()) {
+        return;
+    }
+    QPointer<PanelController> self(this);
+    monitors_->focusAfterMenu = std::make_unique<x11::FocusWatch>([self](x11::FocusHolder holder) {
+        if (!self || !self->monitors_) {
+            return;
+        }
+        if (holder == x11::FocusHolder::nobody && self->panel_->windowHandle()) {
+            self->panel_->activateWindow();
+            x11::takeInputFocus(*self->panel_->windowHandle());
+        }
+        // Still ours, or a menu's: the menu may yet take the focus and leave it with nobody.
+        if (holder == x11::FocusHolder::nobody || holder == x11::FocusHolder::otherWindow) {
+            self->monitors_->focusAfterMenu.reset();
+        }
+    });
 }
 
 void PanelController::resetPosition() {
@@ -494,6 +517,7 @@ void PanelController::stopMonitors() {
     disconnect(monitors->panelMove);
     disconnect(monitors->panelDrag);
     monitors->mouseMoves.reset();
+    monitors->focusAfterMenu.reset();
 }
 
 } // namespace huddlepod

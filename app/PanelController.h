@@ -123,6 +123,9 @@ public:
     void toggleFromTrayIcon();
     // What a press outside our windows does: hides a panel that is not dragged away.
     void hideAfterClickElsewhere();
+    // The tray shows its menu over the panel: once the menu has closed, a panel still shown takes the
+    // keyboard back if nobody else has it (a menu that took the focus leaves it with nobody when it closes).
+    void giveWayToTrayMenu();
     // Forgets the stored origin and places a visible panel anew.
     void resetPosition();
     void reposition();

@@ -57,7 +57,10 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
     tray_->setIcon(footballIcon());
     tray_->setToolTip(QStringLiteral("Huddlepod — search NFL players (right-click for settings)"));
     tray_->setClickHandler([this](const TrayIcon::Click& click) { handleClick(click); });
-    tray_->setMenuRequestHandler([this](QPoint cursor) { lastPointer_ = cursor; });
+    tray_->setMenuRequestHandler([this](QPoint cursor) {
+        lastPointer_ = cursor;
+        emit menuRequested();
+    });
     tray_->setMenu(menu_.get());
     tray_->show();
     if (!tray_->isHostAvailable()) {

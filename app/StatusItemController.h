@@ -44,6 +44,10 @@ public:
     // The icon at this size: a football that reads on any bar, light, dark or mid-grey.
     static QImage iconImage(int size);
 
+signals:
+    // The tray asks for the icon's menu to show it by itself.
+    void menuRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

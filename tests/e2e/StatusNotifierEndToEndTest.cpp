@@ -177,6 +177,17 @@ protected:
     }
     // gtk-sni-tray's own windows: its bar along the top and, while one is open, an icon's menu below it.
     std::optional<QRect> hostMenu() const {
+        const QString id = hostMenuWindow();
+        if (id.isEmpty()) {
+            return std::nullopt;
+        }
+        QMap<QString, int> values;
+        for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
+            values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+        }
+        return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+    }
+    QString hostMenuWindow() const {
         for (const QString& id :
              xdotool({"search", "--onlyvisible", "--classname", "gtk-sni-tray"}).split('\n')) {
             QMap<QString, int> values;
@@ -184,11 +195,12 @@ protected:
                 values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
             }
             if (!id.isEmpty() && values["Y"] >= 30 && values["HEIGHT"] >= 60) { // not its tool tip
-                return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+                return id;
             }
         }
-        return std::nullopt;
+        return {};
     }
+    QString focusedWindowName() const { return xdotool({"getwindowfocus", "getwindowname"}); }
     // Right-clicks the icon in the host's bar, again until the host has put it there and shows its menu.
     bool openHostMenu() {
         return XServerHarness::waitFor([this] {
@@ -267,6 +279,32 @@ TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePan
     xdotool({"key", "ctrl+alt+s"});
     ASSERT_TRUE(XServerHarness::waitFor([this] { return shows().size() == 2; }));
     EXPECT_EQ(shows().back().toStdString(), "832,34,440,560");
+}
+
+TEST_F(StatusNotifierEndToEnd, thePanelTakesTheKeyboardBackWhenTheHostsMenuClosesOverIt) {
+    ASSERT_TRUE(x.startStatusNotifierWatcher());
+    ASSERT_TRUE(x.startStatusNotifierHost("white"));
+    {
+        QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
+        settings.setValue("panel.detachedOrigin/x", 300); // dragged away: it stays open on clicks elsewhere
+        settings.setValue("panel.detachedOrigin/y", 200);
+    }
+    startOnBus();
+    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return focusedWindowName() == "Huddlepod search"; }));
+
+    // The host's menu over the panel, holding the keyboard as some hosts' menus do; closing it leaves the
+    // focus with nobody.
+    ASSERT_TRUE(openHostMenu());
+    xdotool({"windowfocus", "--sync", hostMenuWindow()});
+    screenshot("status-notifier-menu-over-the-panel");
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return !hostMenu(); }));
+    EXPECT_TRUE(XServerHarness::waitFor([this] { return focusedWindowName() == "Huddlepod search"; }))
+        << focusedWindowName().toStdString();
+    xdotool({"key", "Escape"}); // reaches the panel, which hides
+    EXPECT_TRUE(waitPanel(false));
 }
 
 TEST_F(StatusNotifierEndToEnd, theIconReadsOnAMidGreyBar) {
