@@ -313,7 +313,7 @@ TEST_F(StatusNotifierEndToEnd, theIconReadsOnAMidGreyBar) {
     startOnBus();
     ASSERT_TRUE(waitRegistered()) << errors.toStdString();
     const QColor bar("#808080");
-    ASSERT_EQ(x.pixel(600, 15), bar.rgb() & 0xffffffu);
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return x.pixel(600, 15) == (bar.rgb() & 0xffffffu); }));
     // The pixels at the bar's right end, where the host puts the icon, that make at least 3:1 with the bar:
     // as many as a sixth of a 22-pixel icon.
     const QString shot =
