@@ -106,6 +106,7 @@ FocusWatch::FocusWatch(std::function<void(FocusHolder)> changed, QObject* parent
     }
     activeWindowAtom_ = internAtom(connection, "_NET_ACTIVE_WINDOW");
     QCoreApplication::instance()->installNativeEventFilter(this);
+    scheduleCheck(); // the focus may have moved before the watch began
 }
 
 FocusWatch::~FocusWatch() {

@@ -25,8 +25,8 @@ class FocusWatch : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 
 public:
-    // `changed` runs on a later turn of the event loop, once for each burst of focus changes, with where the
-    // focus is then. Off X11 it never runs.
+    // `changed` runs on a later turn of the event loop, once as the watch begins and then once for each burst
+    // of focus changes, with where the focus is then. Off X11 it never runs.
     explicit FocusWatch(std::function<void(FocusHolder)> changed, QObject* parent = nullptr);
     ~FocusWatch() override;
 

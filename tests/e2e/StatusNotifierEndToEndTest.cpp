@@ -77,6 +77,18 @@ protected:
     bool waitRegistered() {
         return XServerHarness::waitFor([this] { return !x.registeredStatusNotifierItems().isEmpty(); });
     }
+    // Under gtk-sni-tray with a bar of this colour, the panel stored as dragged to `dragged` if given.
+    void startUnderHost(const QString& colour, std::optional<QPoint> dragged = std::nullopt) {
+        ASSERT_TRUE(x.startStatusNotifierWatcher());
+        ASSERT_TRUE(x.startStatusNotifierHost(colour));
+        if (dragged) {
+            QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
+            settings.setValue("panel.detachedOrigin/x", dragged->x());
+            settings.setValue("panel.detachedOrigin/y", dragged->y());
+        }
+        startOnBus();
+        ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    }
     // Stands in for the tray host itself: registers its own connection with the watcher.
     void startWithHostStandIn() {
         ASSERT_TRUE(x.startStatusNotifierWatcher());
@@ -216,15 +228,7 @@ protected:
 };
 
 TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQuit) {
-    ASSERT_TRUE(x.startStatusNotifierWatcher());
-    ASSERT_TRUE(x.startStatusNotifierHost("white"));
-    {
-        QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
-        settings.setValue("panel.detachedOrigin/x", 40);
-        settings.setValue("panel.detachedOrigin/y", 50);
-    }
-    startOnBus();
-    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    ASSERT_NO_FATAL_FAILURE(startUnderHost("white", QPoint(40, 50)));
     EXPECT_EQ(menuText(), "Settings…|Reset Panel Position|-|Quit Huddlepod");
 
     // The host's own menu, opened from the icon in its bar.
@@ -251,15 +255,7 @@ TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQ
 }
 
 TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePanelUnderTheIcon) {
-    ASSERT_TRUE(x.startStatusNotifierWatcher());
-    ASSERT_TRUE(x.startStatusNotifierHost("white"));
-    {
-        QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
-        settings.setValue("panel.detachedOrigin/x", 300);
-        settings.setValue("panel.detachedOrigin/y", 200);
-    }
-    startOnBus();
-    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    ASSERT_NO_FATAL_FAILURE(startUnderHost("white", QPoint(300, 200)));
     xdotool({"key", "ctrl+alt+s"});
     ASSERT_TRUE(XServerHarness::waitFor([this] { return !shows().isEmpty(); }));
     EXPECT_EQ(shows().join(' ').toStdString(), "300,200,440,560"); // where it was dragged to
@@ -282,15 +278,8 @@ TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePan
 }
 
 TEST_F(StatusNotifierEndToEnd, thePanelTakesTheKeyboardBackWhenTheHostsMenuClosesOverIt) {
-    ASSERT_TRUE(x.startStatusNotifierWatcher());
-    ASSERT_TRUE(x.startStatusNotifierHost("white"));
-    {
-        QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
-        settings.setValue("panel.detachedOrigin/x", 300); // dragged away: it stays open on clicks elsewhere
-        settings.setValue("panel.detachedOrigin/y", 200);
-    }
-    startOnBus();
-    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    // Dragged away, so that it stays open on the clicks that open and close the menu.
+    ASSERT_NO_FATAL_FAILURE(startUnderHost("white", QPoint(300, 200)));
     xdotool({"key", "ctrl+alt+s"});
     ASSERT_TRUE(XServerHarness::waitFor([this] { return focusedWindowName() == "Huddlepod search"; }));
 
@@ -308,10 +297,7 @@ TEST_F(StatusNotifierEndToEnd, thePanelTakesTheKeyboardBackWhenTheHostsMenuClose
 }
 
 TEST_F(StatusNotifierEndToEnd, theIconReadsOnAMidGreyBar) {
-    ASSERT_TRUE(x.startStatusNotifierWatcher());
-    ASSERT_TRUE(x.startStatusNotifierHost("#808080"));
-    startOnBus();
-    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    ASSERT_NO_FATAL_FAILURE(startUnderHost("#808080"));
     const QColor bar("#808080");
     ASSERT_TRUE(XServerHarness::waitFor([&] { return x.pixel(600, 15) == (bar.rgb() & 0xffffffu); }));
     // The pixels at the bar's right end, where the host puts the icon, that make at least 3:1 with the bar:
