@@ -6,10 +6,11 @@
 #include <QAbstractNativeEventFilter>
 #include <QObject>
 
-class QWindow;
-
+#include <cstdint>
 #include <functional>
 #include <optional>
+
+class QWindow;
 
 namespace huddlepod::x11 {
 
