@@ -213,14 +213,16 @@ TEST(StatusItemController, drawsAnIconThatReadsOnBlackWhiteAndMidGreyBars) {
     for (int row = 0; row < 3; ++row) {
         drawer.fillRect(QRect(0, row * 40, 120, 40), bars[row]);
     }
-    for (const int size : {16, 22, 32}) {
+    const std::vector<int> sizes{16, 22, 32}; // a column each
+    for (int column = 0; column < 3; ++column) {
+        const int size = sizes[column];
         const QImage icon = StatusItemController::iconImage(size);
         for (int row = 0; row < 3; ++row) {
             const QColor bar = bars[row];
             QImage onBar(icon.size(), QImage::Format_RGB32);
             onBar.fill(bar);
             QPainter(&onBar).drawImage(0, 0, icon);
-            drawer.drawImage((size / 10 - 1) * 40 + 4, row * 40 + 4, onBar);
+            drawer.drawImage(column * 40 + 4, row * 40 + 4, onBar);
             int readable = 0;
             QRect spread; // where they lie: all round the ball, not only on its laces
             for (int y = 0; y < size; ++y) {
