@@ -211,12 +211,22 @@ void AppDelegate::applicationDidFinishLaunching() {
         }
     };
     statusItemController_ = services_.makeStatusItem(
-        [panel] {
-            if (panel) {
+        [panel, weak] {
+            if (!panel) {
+                return;
+            }
+            // Where the tray tells where its icon is, a press on it never hid the panel as a click elsewhere.
+            if (weak && weak->statusItemController_ && weak->statusItemController_->knowsIconPlace()) {
+                panel->toggle();
+            } else {
                 panel->toggleFromTrayIcon();
             }
         },
         [weak] { return weak ? weak->statusMenu() : std::make_unique<QMenu>(); });
+    if (statusItemController_ && panelController_) {
+        connect(statusItemController_.get(), &StatusItemController::menuRequested, panelController_.get(),
+                &PanelController::giveWayToTrayMenu);
+    }
     services_.logLaunchMilestone(QStringLiteral("status item visible"));
     services_.registerToggleShortcut(toggle);
 

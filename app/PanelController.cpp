@@ -16,6 +16,7 @@
 #include "data/SearchService.h"
 #include "platform/http/HttpSession.h"
 #include "platform/x11/Compositor.h"
+#include "platform/x11/FocusWatch.h"
 #include "platform/x11/OutsideClickMonitor.h"
 #include "platform/x11/WindowHints.h"
 #include "ui/PanelPositioner.h"
@@ -122,6 +123,8 @@ struct PanelController::Monitors {
     QMetaObject::Connection panelMove;
     QMetaObject::Connection panelDrag;
     std::unique_ptr<EventFilter> mouseMoves;
+    // While the tray's menu is over the panel.
+    std::unique_ptr<x11::FocusWatch> focusAfterMenu;
 };
 
 PanelController::PanelController(Environment environment, QObject* parent)
@@ -287,6 +290,34 @@ void PanelController::toggleFromTrayIcon() {
     toggle();
 }
 
+void PanelController::hideAfterClickElsewhere() {
+    // A panel the user has dragged away stays open.
+    if (!PanelPlacement(*env_.defaults).detachedOrigin()) {
+        hide();
+        hiddenByOutsideClickAt_ = env_.clock->now();
+    }
+}
+
+void PanelController::giveWayToTrayMenu() {
+    if (!monitors_ || !isVisible()) {
+        return;
+    }
+    QPointer<PanelController> self(this);
+    monitors_->focusAfterMenu = std::make_unique<x11::FocusWatch>([self](x11::FocusHolder holder) {
+        if (!self || !self->monitors_) {
+            return;
+        }
+        if (holder == x11::FocusHolder::nobody && self->panel_->windowHandle()) {
+            self->panel_->activateWindow();
+            x11::takeInputFocus(*self->panel_->windowHandle());
+        }
+        // Still ours, or a menu's: the menu may yet take the focus and leave it with nobody.
+        if (holder == x11::FocusHolder::nobody || holder == x11::FocusHolder::otherWindow) {
+            self->monitors_->focusAfterMenu.reset();
+        }
+    });
+}
+
 void PanelController::resetPosition() {
     PanelPlacement(*env_.defaults).removeDetachedOrigin();
     if (isVisible()) {
@@ -410,10 +441,8 @@ void PanelController::startMonitors() {
     monitors->outsideClick = std::make_unique<x11::OutsideClickMonitor>(
         [self](QPoint at) { return self && self->isOnOurWindows(at); },
         [self] {
-            // A panel the user has dragged away stays open.
-            if (self && !PanelPlacement(*self->env_.defaults).detachedOrigin()) {
-                self->hide();
-                self->hiddenByOutsideClickAt_ = self->env_.clock->now();
+            if (self) {
+                self->hideAfterClickElsewhere();
             }
         });
 
@@ -488,6 +517,7 @@ void PanelController::stopMonitors() {
     disconnect(monitors->panelMove);
     disconnect(monitors->panelDrag);
     monitors->mouseMoves.reset();
+    monitors->focusAfterMenu.reset();
 }
 
 } // namespace huddlepod

@@ -117,9 +117,15 @@ public:
     // On a card: back to the results; otherwise nothing.
     void goBackOrIgnore();
     void toggle();
-    // The tray icon's toggle: as toggle(), except that it does nothing just after the press that reached the
-    // icon has hidden the panel as a click elsewhere (the tray reports the click only on release).
+    // The tray icon's toggle where the tray does not tell where its icon is: as toggle(), except that it does
+    // nothing just after the press that reached the icon has hidden the panel as a click elsewhere (the tray
+    // reports the click only on release).
     void toggleFromTrayIcon();
+    // What a press outside our windows does: hides a panel that is not dragged away.
+    void hideAfterClickElsewhere();
+    // The tray shows its menu over the panel: once the menu has closed, a panel still shown takes the
+    // keyboard back if nobody else has it (a menu that took the focus leaves it with nobody when it closes).
+    void giveWayToTrayMenu();
     // Forgets the stored origin and places a visible panel anew.
     void resetPosition();
     void reposition();

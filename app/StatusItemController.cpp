@@ -18,9 +18,10 @@ namespace huddlepod {
 
 namespace {
 
-// A mid grey: about 4.5:1 against black and against white, so the icon reads on dark and light bars alike
-// without knowing which it sits on.
-constexpr QRgb iconColour = 0xff767676;
+// A light ball inside a dark rim: the ball stands out on dark and mid-grey bars, the rim on light and
+// mid-grey ones (each at least 3.5:1), so the icon reads on whatever bar it sits on.
+constexpr QRgb bodyColour = 0xfff2f2f2;
+constexpr QRgb rimColour = 0xff1e1e1e;
 
 QIcon footballIcon() {
     QIcon icon;
@@ -56,6 +57,10 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
     tray_->setIcon(footballIcon());
     tray_->setToolTip(QStringLiteral("Huddlepod — search NFL players (right-click for settings)"));
     tray_->setClickHandler([this](const TrayIcon::Click& click) { handleClick(click); });
+    tray_->setMenuRequestHandler([this](QPoint cursor) {
+        lastPointer_ = cursor;
+        emit menuRequested();
+    });
     tray_->setMenu(menu_.get());
     tray_->show();
     if (!tray_->isHostAvailable()) {
@@ -66,18 +71,27 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
 StatusItemController::~StatusItemController() = default;
 
 QImage StatusItemController::iconImage(int size) {
-    const QImage symbol =
-        Symbols::image(Symbol::football, size * 0.8, QColor(iconColour), FontWeight::semibold);
+    const qreal glyphSize = size * 0.8;
+    const QImage body = Symbols::image(Symbol::football, glyphSize, QColor(bodyColour), FontWeight::semibold);
+    const QImage rim = Symbols::image(Symbol::football, glyphSize, QColor(rimColour), FontWeight::semibold);
     QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
     QPainter painter(&canvas);
-    painter.drawImage(QPointF((size - symbol.width()) / 2.0, (size - symbol.height()) / 2.0), symbol);
+    const QPointF at((size - body.width()) / 2.0, (size - body.height()) / 2.0);
+    // The rim: the ball's outline grown by a pixel (two on large icons) all round; it also fills the laces.
+    const int width = std::max(1, size / 16);
+    for (int dy = -width; dy <= width; ++dy) {
+        for (int dx = -width; dx <= width; ++dx) {
+            painter.drawImage(at + QPointF(dx, dy), rim);
+        }
+    }
+    painter.drawImage(at, body);
     painter.end();
     return canvas;
 }
 
 void StatusItemController::handleClick(const TrayIcon::Click& click) {
-    lastClick_ = click.cursor;
+    lastPointer_ = click.cursor;
     if (click.button == TrayIcon::Button::right ||
         (click.button == TrayIcon::Button::left && click.controlHeld)) {
         showMenu();
@@ -92,7 +106,7 @@ void StatusItemController::popUpMenuForVerification() {
 
 void StatusItemController::showMenu() {
     DebugDriver::logStatusMenuRect(anchorFrame());
-    tray_->popUpMenu(*menu_, menuPosition().value_or(lastClick_.value_or(QPoint())));
+    tray_->popUpMenu(*menu_, menuPosition().value_or(lastPointer_.value_or(QPoint())));
 }
 
 std::optional<QPoint> StatusItemController::menuPosition() const {
@@ -166,13 +180,18 @@ void StatusItemController::refreshMenu() {
     }
 }
 
+bool StatusItemController::knowsIconPlace() const {
+    const std::optional<QRect> icon = tray_->geometry();
+    return icon && isOnAScreen(*icon);
+}
+
 std::optional<QRect> StatusItemController::anchorFrame() const {
-    if (const std::optional<QRect> icon = tray_->geometry(); icon && isOnAScreen(*icon)) {
-        return icon;
+    if (knowsIconPlace()) {
+        return tray_->geometry();
     }
-    if (lastClick_) {
+    if (lastPointer_) {
         QRect around(QPoint(), reportedIconSize);
-        around.moveCenter(*lastClick_);
+        around.moveCenter(*lastPointer_);
         return around;
     }
     return std::nullopt;

@@ -23,7 +23,7 @@ class StatusItemController : public QObject {
 public:
     using MenuProvider = std::function<std::unique_ptr<QMenu>()>;
 
-    // A click the tray reports is widened to this size to stand for the icon.
+    // A place the tray gives away is widened to this size to stand for the icon.
     static constexpr QSize reportedIconSize{24, 24};
 
     StatusItemController(std::unique_ptr<TrayIcon> tray, std::function<void()> onClick,
@@ -32,14 +32,21 @@ public:
     ~StatusItemController() override;
 
     // The icon's rectangle while the tray has placed it on a screen; else the icon's size centred on the
-    // last click the tray reported; else none.
+    // last place the tray gave away (a click, or the pointer as it asked for the menu); else none.
     std::optional<QRect> anchorFrame() const;
+    // Whether the tray tells where the icon is (and it lies on a screen): a press on it is then never taken
+    // for a click elsewhere.
+    bool knowsIconPlace() const;
     // Opens the status menu exactly as a right click does.
     void popUpMenuForVerification();
     void handleClick(const TrayIcon::Click& click);
 
-    // The icon at this size: a football that reads on light and dark bars alike.
+    // The icon at this size: a football that reads on any bar, light, dark or mid-grey.
     static QImage iconImage(int size);
+
+signals:
+    // The tray asks for the icon's menu to show it by itself.
+    void menuRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,7 +65,7 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::function<void()> onClick_;
     MenuProvider menuProvider_;
-    std::optional<QPoint> lastClick_;
+    std::optional<QPoint> lastPointer_;
 };
 
 } // namespace huddlepod

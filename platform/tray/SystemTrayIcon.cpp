@@ -99,8 +99,17 @@ public:
     void setClickHandler(std::function<void(const Click&)> handler) override {
         handler_ = std::move(handler);
     }
+    void setMenuRequestHandler(std::function<void(QPoint)> handler) override {
+        menuRequestHandler_ = std::move(handler);
+    }
     void setMenu(QMenu* menu) override {
+        if (menu_) {
+            disconnect(menu_, &QMenu::aboutToShow, this, &SystemTrayIcon::menuRequested);
+        }
         menu_ = menu;
+        if (menu_) {
+            connect(menu_, &QMenu::aboutToShow, this, &SystemTrayIcon::menuRequested);
+        }
         if (icon_) {
             icon_->setContextMenu(menu);
         }
@@ -147,7 +156,11 @@ public:
         return rect;
     }
 
-    void popUpMenu(QMenu& menu, QPoint at) override { menu.exec(at); }
+    void popUpMenu(QMenu& menu, QPoint at) override {
+        poppingUp_ = true;
+        menu.exec(at);
+        poppingUp_ = false;
+    }
 
 private slots:
     void hostRegistered() {
@@ -156,6 +169,12 @@ private slots:
     }
 
 private:
+    void menuRequested() {
+        if (!poppingUp_ && menuRequestHandler_) {
+            menuRequestHandler_(QCursor::pos());
+        }
+    }
+
     void askWhetherHostRegistered() {
         auto* pending =
             new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(hostRegisteredQuery()), this);
@@ -233,6 +252,8 @@ private:
     QIcon image_;
     QString toolTip_;
     QMenu* menu_ = nullptr;
+    std::function<void(QPoint)> menuRequestHandler_;
+    bool poppingUp_ = false; // while popUpMenu() shows the menu
     bool shown_ = false;
     bool hostRegistered_ = false;
     x11::SelectionOwnerWatcher* xembedTray_ = nullptr; // a child, until a tray is there

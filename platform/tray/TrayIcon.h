@@ -31,6 +31,9 @@ public:
     virtual void setToolTip(const QString& text) = 0;
     // The second press of a double click is not reported: a double click is one click.
     virtual void setClickHandler(std::function<void(const Click&)> handler) = 0;
+    // Where the pointer is when the tray asks for the icon's menu by itself (a StatusNotifier host getting it
+    // ready to show): on the icon, as for a click. Menus shown through popUpMenu() are not reported.
+    virtual void setMenuRequestHandler(std::function<void(QPoint cursor)> handler) = 0;
     // The icon's context menu, which the tray shows by itself (a right click on an XEmbed tray, the tray's
     // own menu over D-Bus on a StatusNotifier one). Not owned; it outlives the icon.
     virtual void setMenu(QMenu* menu) = 0;

@@ -2,6 +2,7 @@
 // gtk-sni-tray as the host or the test itself standing in for one (it then calls the icon's methods and reads
 // its menu as a host would, and presses the pointer where the icon would be).
 #include "tests/e2e/ProgramUnderX.h"
+#include "tests/support/Contrast.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
@@ -11,6 +12,7 @@
 #include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 
 namespace {
 
@@ -74,6 +76,18 @@ protected:
     }
     bool waitRegistered() {
         return XServerHarness::waitFor([this] { return !x.registeredStatusNotifierItems().isEmpty(); });
+    }
+    // Under gtk-sni-tray with a bar of this colour, the panel stored as dragged to `dragged` if given.
+    void startUnderHost(const QString& colour, std::optional<QPoint> dragged = std::nullopt) {
+        ASSERT_TRUE(x.startStatusNotifierWatcher());
+        ASSERT_TRUE(x.startStatusNotifierHost(colour));
+        if (dragged) {
+            QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
+            settings.setValue("panel.detachedOrigin/x", dragged->x());
+            settings.setValue("panel.detachedOrigin/y", dragged->y());
+        }
+        startOnBus();
+        ASSERT_TRUE(waitRegistered()) << errors.toStdString();
     }
     // Stands in for the tray host itself: registers its own connection with the watcher.
     void startWithHostStandIn() {
@@ -175,6 +189,17 @@ protected:
     }
     // gtk-sni-tray's own windows: its bar along the top and, while one is open, an icon's menu below it.
     std::optional<QRect> hostMenu() const {
+        const QString id = hostMenuWindow();
+        if (id.isEmpty()) {
+            return std::nullopt;
+        }
+        QMap<QString, int> values;
+        for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
+            values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+        }
+        return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+    }
+    QString hostMenuWindow() const {
         for (const QString& id :
              xdotool({"search", "--onlyvisible", "--classname", "gtk-sni-tray"}).split('\n')) {
             QMap<QString, int> values;
@@ -182,11 +207,12 @@ protected:
                 values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
             }
             if (!id.isEmpty() && values["Y"] >= 30 && values["HEIGHT"] >= 60) { // not its tool tip
-                return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+                return id;
             }
         }
-        return std::nullopt;
+        return {};
     }
+    QString focusedWindowName() const { return xdotool({"getwindowfocus", "getwindowname"}); }
     // Right-clicks the icon in the host's bar, again until the host has put it there and shows its menu.
     bool openHostMenu() {
         return XServerHarness::waitFor([this] {
@@ -202,15 +228,7 @@ protected:
 };
 
 TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQuit) {
-    ASSERT_TRUE(x.startStatusNotifierWatcher());
-    ASSERT_TRUE(x.startStatusNotifierHost("white"));
-    {
-        QSettings settings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
-        settings.setValue("panel.detachedOrigin/x", 40);
-        settings.setValue("panel.detachedOrigin/y", 50);
-    }
-    startOnBus();
-    ASSERT_TRUE(waitRegistered()) << errors.toStdString();
+    ASSERT_NO_FATAL_FAILURE(startUnderHost("white", QPoint(40, 50)));
     EXPECT_EQ(menuText(), "Settings…|Reset Panel Position|-|Quit Huddlepod");
 
     // The host's own menu, opened from the icon in its bar.
@@ -234,6 +252,70 @@ TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQ
     clickMenuEntry("Quit Huddlepod");
     EXPECT_TRUE(app.waitForFinished(10000));
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+}
+
+TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePanelUnderTheIcon) {
+    ASSERT_NO_FATAL_FAILURE(startUnderHost("white", QPoint(300, 200)));
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return !shows().isEmpty(); }));
+    EXPECT_EQ(shows().join(' ').toStdString(), "300,200,440,560"); // where it was dragged to
+
+    ASSERT_TRUE(openHostMenu());
+    xdotool({"key", "Down", "Down", "Return"}); // "Reset Panel Position"
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return !storedOrigin(); }));
+    // The icon taken as 24×24 around where the pointer was as the host asked for the menu (x 1254–1277,
+    // y 4–27); the panel 6 below it, held 8 from the screen's right edge.
+    EXPECT_TRUE(XServerHarness::waitFor([this] { return panel() && panel()->topLeft() == QPoint(832, 34); }))
+        << (panel() ? panel()->x() : -1) << "," << (panel() ? panel()->y() : -1);
+    screenshot("status-notifier-reset-under-the-icon");
+
+    // And the shortcut opens it there again.
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(waitPanel(false));
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return shows().size() == 2; }));
+    EXPECT_EQ(shows().back().toStdString(), "832,34,440,560");
+}
+
+TEST_F(StatusNotifierEndToEnd, thePanelTakesTheKeyboardBackWhenTheHostsMenuClosesOverIt) {
+    // Dragged away, so that it stays open on the clicks that open and close the menu.
+    ASSERT_NO_FATAL_FAILURE(startUnderHost("white", QPoint(300, 200)));
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return focusedWindowName() == "Huddlepod search"; }));
+
+    // The host's menu over the panel, holding the keyboard as some hosts' menus do; closing it leaves the
+    // focus with nobody.
+    ASSERT_TRUE(openHostMenu());
+    xdotool({"windowfocus", "--sync", hostMenuWindow()});
+    screenshot("status-notifier-menu-over-the-panel");
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return !hostMenu(); }));
+    EXPECT_TRUE(XServerHarness::waitFor([this] { return focusedWindowName() == "Huddlepod search"; }))
+        << focusedWindowName().toStdString();
+    xdotool({"key", "Escape"}); // reaches the panel, which hides
+    EXPECT_TRUE(waitPanel(false));
+}
+
+TEST_F(StatusNotifierEndToEnd, theIconReadsOnAMidGreyBar) {
+    ASSERT_NO_FATAL_FAILURE(startUnderHost("#808080"));
+    const QColor bar("#808080");
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return x.pixel(600, 15) == (bar.rgb() & 0xffffffu); }));
+    // The pixels at the bar's right end, where the host puts the icon, that make at least 3:1 with the bar:
+    // as many as a sixth of a 22-pixel icon.
+    const QString shot =
+        QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e/status-notifier-grey-bar.png");
+    int readable = 0;
+    EXPECT_TRUE(XServerHarness::waitFor([&] {
+        screenshot("status-notifier-grey-bar");
+        const QImage screen(shot);
+        readable = 0;
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 1230; x < 1280 && !screen.isNull(); ++x) {
+                readable += huddlepod::test::contrast(screen.pixelColor(x, y), bar) >= 3.0 ? 1 : 0;
+            }
+        }
+        return readable >= 22 * 22 / 6;
+    })) << readable;
 }
 
 TEST_F(StatusNotifierEndToEnd, anIconMadeBeforeAnyTrayShowsOnceATrayStarts) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace huddlepod;
 
 namespace {
@@ -36,7 +38,11 @@ protected:
             log << "status item";
             trayClick = onClick;
             menuProvider = menu;
-            return std::unique_ptr<StatusItemController>();
+            if (!tray) {
+                return std::unique_ptr<StatusItemController>();
+            }
+            return std::make_unique<StatusItemController>(std::move(tray), onClick, menu,
+                                                          [](const QByteArray&) {});
         };
         s.logLaunchMilestone = [this](const QString& milestone) { log << "milestone " + milestone; };
         s.registerToggleShortcut = [this](std::function<void()> action) {
@@ -60,6 +66,7 @@ protected:
     PanelController::AnchorProvider anchorProvider;
     std::function<void()> trayClick, shortcut, scheduled;
     StatusItemController::MenuProvider menuProvider;
+    std::unique_ptr<huddlepod::testing::FakeTray> tray; // a status item over it when set
 };
 
 } // namespace
@@ -110,5 +117,33 @@ TEST_F(LaunchTest, opensThePanelOnLaunchOnlyForANumberOfSecondsATimerCanHold) {
             scheduled();
             EXPECT_TRUE(delegate.panelController()->isVisible());
         }
+    }
+}
+
+TEST_F(LaunchTest, aClickOnTheIconJustAfterAClickElsewhereIsSwallowedOnlyWhereTheTrayHidesTheIconsPlace) {
+    using namespace std::chrono_literals;
+    // Where the tray says the icon is (none on a StatusNotifier tray), the time from a click elsewhere that
+    // hid the panel to the icon's click, and whether that click opens the panel.
+    const std::vector<std::tuple<std::optional<QRect>, std::chrono::milliseconds, bool>> cases{
+        {QRect(700, 0, 24, 24), 300ms, true}, // on the 800×800 screen
+        {QRect(700, 0, 24, 24), 0ms, true},
+        {std::nullopt, 300ms, false}, // the release of the very press that hid it
+        {std::nullopt, 599ms, false},
+        {std::nullopt, 600ms, true},
+        {QRect(-500, -500, 24, 24), 300ms, false}, // off every screen: as good as unknown
+    };
+    for (const auto& [icon, after, opens] : cases) {
+        tray = std::make_unique<huddlepod::testing::FakeTray>();
+        auto& fake = *tray;
+        fake.rect = icon;
+        AppDelegate delegate(services(std::nullopt));
+        delegate.applicationDidFinishLaunching();
+        PanelController& panel = *delegate.panelController();
+        panel.show();
+        panel.hideAfterClickElsewhere();
+        ASSERT_FALSE(panel.isVisible());
+        fixture.clock->advance(after);
+        fake.handler({TrayIcon::Button::left, false, QPoint(710, 12)});
+        EXPECT_EQ(panel.isVisible(), opens) << after.count() << (icon ? " known" : " unknown");
     }
 }

@@ -9,6 +9,7 @@
 #include "tests/support/Contrast.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
@@ -22,40 +23,7 @@
 
 using namespace huddlepod;
 
-namespace {
-
-class FakeTray final : public TrayIcon {
-public:
-    std::optional<QRect> rect;
-    bool hostAvailable = true;
-    std::function<void(const Click&)> handler;
-    QMenu* menu = nullptr;
-    QStringList shownMenus; // each menu's entries, "-" for a separator, "(off)" after a disabled one
-    QList<QPoint> menuPlaces;
-
-    void setIcon(const QIcon&) override {}
-    void setToolTip(const QString&) override {}
-    void setClickHandler(std::function<void(const Click&)> h) override { handler = std::move(h); }
-    void setMenu(QMenu* m) override { menu = m; }
-    void show() override {}
-    bool isHostAvailable() const override { return hostAvailable; }
-    std::optional<QRect> geometry() const override { return rect; }
-    void popUpMenu(QMenu& shown, QPoint at) override {
-        emit shown.aboutToShow();
-        shownMenus << entries(shown);
-        menuPlaces << at;
-    }
-    static QString entries(const QMenu& menu) {
-        QStringList entries;
-        for (const QAction* action : menu.actions()) {
-            entries << (action->isSeparator() ? QStringLiteral("-")
-                                              : action->text() + (action->isEnabled() ? "" : "(off)"));
-        }
-        return entries.join(QLatin1Char('|'));
-    }
-};
-
-} // namespace
+using huddlepod::testing::FakeTray;
 
 TEST(AppConfiguration, takesTheBundlePairWholeOrFallsBackToTheEnvironmentForBoth) {
     QProcessEnvironment env;
@@ -135,6 +103,38 @@ TEST(StatusItemController, togglesOnALeftClickAndOpensTheMenuOnARightOrCtrlClick
     EXPECT_EQ(controller.anchorFrame(), QRect(689, 1, 24, 24));
 }
 
+TEST(StatusItemController, standsTheIconAtTheLastPlaceATrayThatHidesItGaveAway) {
+    auto tray = std::make_unique<FakeTray>();
+    FakeTray& fake = *tray;
+    StatusItemController controller(
+        std::move(tray), [] {}, [] { return std::make_unique<QMenu>(); }, [](const QByteArray&) {});
+    EXPECT_EQ(controller.anchorFrame(), std::nullopt); // nothing given away yet
+    // What the tray reports ("menu": it asks for the menu with the pointer there), and the anchor after it.
+    const std::vector<std::tuple<const char*, QPoint, QRect>> steps{
+        {"menu", {1000, 12}, {989, 1, 24, 24}},    // before any click
+        {"click", {700, 12}, {689, 1, 24, 24}},    // a left click
+        {"menu", {650, 20}, {639, 9, 24, 24}},     // the menu asked for again, elsewhere on a large icon
+        {"right", {300, 790}, {289, 779, 24, 24}}, // a right click
+        {"middle", {40, 5}, {29, -6, 24, 24}},
+    };
+    for (const auto& [kind, at, anchor] : steps) {
+        const QString what(kind);
+        if (what == "menu") {
+            fake.menuRequest(at);
+        } else {
+            fake.handler({what == "click"   ? TrayIcon::Button::left
+                          : what == "right" ? TrayIcon::Button::right
+                                            : TrayIcon::Button::middle,
+                          false, at});
+        }
+        EXPECT_EQ(controller.anchorFrame(), anchor) << kind;
+    }
+    // A tray that tells where the icon is wins over any place given away.
+    fake.rect = QRect(100, 0, 24, 22);
+    fake.menuRequest({500, 12});
+    EXPECT_EQ(controller.anchorFrame(), QRect(100, 0, 24, 22));
+}
+
 TEST(StatusItemController, movesAMenuTheTrayShowsBelowTheIconOrAboveItOnABottomBarWithinTheScreen) {
     auto tray = std::make_unique<FakeTray>();
     FakeTray& fake = *tray;
@@ -204,23 +204,44 @@ TEST(StatusItemController, keepsTheIconsMenuInStepWithTheMenuBuiltEachTimeItIsAb
     EXPECT_EQ(performed, QStringList({"settings detached", "quit"}));
 }
 
-TEST(StatusItemController, drawsAnIconThatReadsOnBlackAndOnWhiteBars) {
-    for (const int size : {16, 22, 32}) {
+TEST(StatusItemController, drawsAnIconThatReadsOnBlackWhiteAndMidGreyBars) {
+    // A StatusNotifier icon cannot know its bar: each size on each bar, and how many of its pixels make at
+    // least 3:1 with that bar, by body or by rim.
+    const std::vector<QColor> bars{QColor("#000000"), QColor("#ffffff"), QColor("#808080")};
+    QImage sheet(3 * 40, 3 * 40, QImage::Format_RGB32); // for people to look at, a row for each bar
+    QPainter drawer(&sheet);
+    for (int row = 0; row < 3; ++row) {
+        drawer.fillRect(QRect(0, row * 40, 120, 40), bars[row]);
+    }
+    const std::vector<int> sizes{16, 22, 32}; // a column each
+    for (int column = 0; column < 3; ++column) {
+        const int size = sizes[column];
         const QImage icon = StatusItemController::iconImage(size);
-        for (const QColor bar : {QColor(Qt::black), QColor(Qt::white)}) {
+        for (int row = 0; row < 3; ++row) {
+            const QColor bar = bars[row];
             QImage onBar(icon.size(), QImage::Format_RGB32);
             onBar.fill(bar);
             QPainter(&onBar).drawImage(0, 0, icon);
-            // The strongest contrast any pixel of the drawing makes with the bar, and how many reach 3:1.
+            drawer.drawImage(column * 40 + 4, row * 40 + 4, onBar);
             int readable = 0;
+            QRect spread; // where they lie: all round the ball, not only on its laces
             for (int y = 0; y < size; ++y) {
                 for (int x = 0; x < size; ++x) {
-                    readable += huddlepod::test::contrast(onBar.pixelColor(x, y), bar) >= 3.0 ? 1 : 0;
+                    if (huddlepod::test::contrast(onBar.pixelColor(x, y), bar) >= 3.0) {
+                        ++readable;
+                        spread |= QRect(x, y, 1, 1);
+                    }
                 }
             }
-            EXPECT_GE(readable, size * size / 6) << size << " on " << bar.name().toStdString();
+            const std::string where = std::to_string(size) + " on " + bar.name().toStdString();
+            EXPECT_GE(readable, size * size / 6) << where;
+            EXPECT_GE(std::min(spread.width(), spread.height()), size * 2 / 3) << where;
         }
     }
+    drawer.end();
+    const QString folder = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + QStringLiteral("/components");
+    QDir().mkpath(folder);
+    sheet.scaled(sheet.size() * 4).save(folder + QStringLiteral("/tray-icon-on-bars.png"));
 }
 
 TEST(StatusMenu, listsItsFourEntriesAndEnablesResetOnlyForADetachedPanel) {

@@ -1,13 +1,15 @@
 // A panel controller over test doubles: a settings file of its own, a manual clock, a fake player service, a
-// bare text field for the root view, and the diagnostic lines it writes.
+// bare text field for the root view, and the diagnostic lines it writes; and a tray icon the test clicks.
 #pragma once
 
 #include "app/PanelController.h"
 #include "app/SearchViewModel.h"
+#include "app/StatusItemController.h"
 #include "platform/UserDefaults.h"
 #include "tests/app/FakePlayerService.h"
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -50,6 +52,40 @@ struct ShellFixture {
             return PanelController::Content{field, [this] { return std::exchange(popoverOpen, false); }};
         };
         return env;
+    }
+};
+
+// A tray that tells what it is asked to show and lets the test click its icon.
+class FakeTray final : public TrayIcon {
+public:
+    std::optional<QRect> rect;
+    bool hostAvailable = true;
+    std::function<void(const Click&)> handler;
+    std::function<void(QPoint)> menuRequest;
+    QMenu* menu = nullptr;
+    QStringList shownMenus; // each menu's entries, "-" for a separator, "(off)" after a disabled one
+    QList<QPoint> menuPlaces;
+
+    void setIcon(const QIcon&) override {}
+    void setToolTip(const QString&) override {}
+    void setClickHandler(std::function<void(const Click&)> h) override { handler = std::move(h); }
+    void setMenuRequestHandler(std::function<void(QPoint)> h) override { menuRequest = std::move(h); }
+    void setMenu(QMenu* m) override { menu = m; }
+    void show() override {}
+    bool isHostAvailable() const override { return hostAvailable; }
+    std::optional<QRect> geometry() const override { return rect; }
+    void popUpMenu(QMenu& shown, QPoint at) override {
+        emit shown.aboutToShow();
+        shownMenus << entries(shown);
+        menuPlaces << at;
+    }
+    static QString entries(const QMenu& menu) {
+        QStringList entries;
+        for (const QAction* action : menu.actions()) {
+            entries << (action->isSeparator() ? QStringLiteral("-")
+                                              : action->text() + (action->isEnabled() ? "" : "(off)"));
+        }
+        return entries.join(QLatin1Char('|'));
     }
 };
 

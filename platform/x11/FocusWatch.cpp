@@ -1,0 +1,166 @@
+// Focus changes seen on Qt's connection: focus events on our windows and on the root window, and the window
+// manager's _NET_ACTIVE_WINDOW.
+#include "platform/x11/FocusWatch.h"
+#include "platform/x11/X11Native.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdlib>
+
+namespace huddlepod::x11 {
+
+namespace {
+
+template <typename Reply>
+struct Freed {
+    Reply* reply;
+    ~Freed() { std::free(reply); }
+    Reply* operator->() const { return reply; }
+    explicit operator bool() const { return reply != nullptr; }
+};
+
+xcb_window_t windowManagersOwnWindow(xcb_connection_t* connection, xcb_window_t root) {
+    const Freed<xcb_get_property_reply_t> check{xcb_get_property_reply(
+        connection,
+        xcb_get_property(connection, 0, root, internAtom(connection, "_NET_SUPPORTING_WM_CHECK"),
+                         XCB_ATOM_WINDOW, 0, 1),
+        nullptr)};
+    if (!check || xcb_get_property_value_length(check.reply) < int(sizeof(xcb_window_t))) {
+        return XCB_WINDOW_NONE;
+    }
+    return *static_cast<const xcb_window_t*>(xcb_get_property_value(check.reply));
+}
+
+// The child of the root window that holds `window`.
+xcb_window_t topLevelOf(xcb_connection_t* connection, xcb_window_t window, xcb_window_t root) {
+    for (int depth = 0; depth < 64; ++depth) {
+        const Freed<xcb_query_tree_reply_t> tree{
+            xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr)};
+        if (!tree || tree->parent == root || tree->parent == XCB_WINDOW_NONE) {
+            return window;
+        }
+        window = tree->parent;
+    }
+    return window;
+}
+
+} // namespace
+
+std::optional<FocusHolder> focusHolder() {
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return std::nullopt;
+    }
+    const xcb_window_t root = nativeRootWindow(connection);
+    const Freed<xcb_get_input_focus_reply_t> focus{
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)};
+    if (!focus) {
+        return std::nullopt;
+    }
+    const xcb_window_t window = focus->focus;
+    if (window == XCB_WINDOW_NONE || window == XCB_INPUT_FOCUS_POINTER_ROOT || window == root) {
+        return FocusHolder::nobody;
+    }
+    // Windows this connection made carry its resource id base.
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    if ((window & ~setup->resource_id_mask) == setup->resource_id_base) {
+        return FocusHolder::ours;
+    }
+    const xcb_window_t top = topLevelOf(connection, window, root);
+    if (top == windowManagersOwnWindow(connection, root)) {
+        return FocusHolder::nobody;
+    }
+    const Freed<xcb_get_window_attributes_reply_t> attributes{
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, top), nullptr)};
+    return attributes && attributes->override_redirect ? FocusHolder::popup : FocusHolder::otherWindow;
+}
+
+void takeInputFocus(const QWindow& window) {
+    if (xcb_connection_t* connection = nativeConnection()) {
+        xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(window.winId()),
+                            XCB_CURRENT_TIME);
+        xcb_flush(connection);
+    }
+}
+
+FocusWatch::FocusWatch(std::function<void(FocusHolder)> changed, QObject* parent)
+    : QObject(parent)
+    , changed_(std::move(changed)) {
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return;
+    }
+    // Focus moving to or from the root window itself (or to no window) is told only to the root window.
+    const xcb_window_t root = nativeRootWindow(connection);
+    const Freed<xcb_get_window_attributes_reply_t> attributes{
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root), nullptr)};
+    const uint32_t wanted = XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    const uint32_t current = attributes ? attributes->your_event_mask : 0;
+    addedRootMask_ = wanted & ~current;
+    if (addedRootMask_ != 0) {
+        const uint32_t mask = current | wanted;
+        xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(connection);
+    }
+    activeWindowAtom_ = internAtom(connection, "_NET_ACTIVE_WINDOW");
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    scheduleCheck(); // the focus may have moved before the watch began
+}
+
+FocusWatch::~FocusWatch() {
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return;
+    }
+    QCoreApplication::instance()->removeNativeEventFilter(this);
+    if (addedRootMask_ != 0) {
+        const xcb_window_t root = nativeRootWindow(connection);
+        const Freed<xcb_get_window_attributes_reply_t> attributes{xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, root), nullptr)};
+        if (attributes) {
+            const uint32_t mask = attributes->your_event_mask & ~addedRootMask_;
+            xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
+            xcb_flush(connection);
+        }
+    }
+}
+
+bool FocusWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t") {
+        return false;
+    }
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    switch (event->response_type & 0x7f) {
+    case XCB_FOCUS_IN:
+    case XCB_FOCUS_OUT:
+        scheduleCheck();
+        break;
+    case XCB_PROPERTY_NOTIFY:
+        if (reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom == activeWindowAtom_) {
+            scheduleCheck();
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void FocusWatch::scheduleCheck() {
+    if (checkScheduled_) {
+        return;
+    }
+    checkScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        checkScheduled_ = false;
+        if (const std::optional<FocusHolder> holder = focusHolder()) {
+            // A copy: the callback may well delete this watch.
+            const auto changed = changed_;
+            changed(*holder);
+        }
+    });
+}
+
+} // namespace huddlepod::x11
