@@ -89,22 +89,23 @@ TEST_F(InstallEndToEnd, putsTheProgramItsEntryAndItsIconWhereDesktopsLookAndStar
               contents(HUDDLEPOD_SOURCE_DIR "/app/desktop/huddlepod.svg"));
 
     const QString entry = prefix + "/share/applications/org.huddlepod.Huddlepod.desktop";
-    EXPECT_EQ(contents(entry), "[Desktop Entry]\n"
-                               "Version=1.4\n"
-                               "Type=Application\n"
-                               "Name=Huddlepod\n"
-                               "GenericName=Football Player Lookup\n"
-                               "Comment=Look up American-football players and league history from the tray\n"
-                               "Exec=\"/opt/Huddle Pod/bin/huddlepod\"\n"
-                               "Icon=org.huddlepod.Huddlepod\n"
-                               "Terminal=false\n"
-                               "Categories=Utility;\n"
-                               "Keywords=football;player;league;standings;schedule;draft;stats;\n"
-                               "StartupNotify=false\n"
-                               "X-GNOME-SingleWindow=true\n");
+    EXPECT_EQ(contents(entry).toStdString(),
+              "[Desktop Entry]\n"
+              "Version=1.4\n"
+              "Type=Application\n"
+              "Name=Huddlepod\n"
+              "GenericName=Football Player Lookup\n"
+              "Comment=Look up American-football players and league history from the tray\n"
+              "Exec=\"/opt/Huddle Pod/bin/huddlepod\"\n"
+              "Icon=org.huddlepod.Huddlepod\n"
+              "Terminal=false\n"
+              "Categories=Utility;\n"
+              "Keywords=football;player;league;standings;schedule;draft;stats;\n"
+              "StartupNotify=false\n"
+              "X-GNOME-SingleWindow=true\n");
     const auto [valid, complaints] = run(QStringLiteral("desktop-file-validate"), {entry});
     EXPECT_EQ(valid, 0);
-    EXPECT_EQ(complaints, QByteArray()) << "no errors, warnings or hints";
+    EXPECT_EQ(complaints.toStdString(), "") << "no errors, warnings or hints";
 
     program = prefix + "/bin/huddlepod";
     launch({{"HUDDLEPOD_OPEN_ON_LAUNCH", "0"}});

@@ -73,3 +73,21 @@ TEST_F(SingleInstanceEndToEnd, ofTwoStartsAtOnceOneRuns) {
     running.kill();
     running.waitForFinished();
 }
+
+TEST_F(SingleInstanceEndToEnd, underAWindowManagerTheShownPanelTakesTheKeyboard) {
+    ASSERT_TRUE(x.startWindowManager());
+    launch();
+    // The user was last busy in another window, then chose Huddlepod in the menu.
+    x.start("xev", {"-name", "busy"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return window({"--name", "^busy$"}).has_value(); }));
+    const QPoint busy = window({"--name", "^busy$"})->center();
+    xdotool({"mousemove", QString::number(busy.x()), QString::number(busy.y()), "click", "1"});
+    const auto active = [this] { return xdotool({"getactivewindow", "getwindowname"}); };
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return active() == "busy"; }));
+
+    const std::unique_ptr<QProcess> second = startAnother();
+    ASSERT_TRUE(second->waitForFinished(60000));
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return readyLines() == 1; })) << errors.toStdString();
+    EXPECT_TRUE(XServerHarness::waitFor([&] { return active() == "Huddlepod search"; }))
+        << active().toStdString();
+}
