@@ -7,6 +7,8 @@
 #include <QLocalSocket>
 #include <QLockFile>
 
+#include <memory>
+
 #include <unistd.h>
 
 namespace huddlepod {
