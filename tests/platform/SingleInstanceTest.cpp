@@ -8,6 +8,7 @@
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <latch>
 #include <memory>
 
 using huddlepod::SingleInstance;
@@ -95,6 +99,30 @@ TEST(SingleInstance, aLaterStartHandsOverToTheOneListening) {
     SingleInstance next(path);
     EXPECT_EQ(next.claim(), Claim::first);
     EXPECT_EQ(SingleInstance(path).claim(), Claim::handedOver);
+}
+
+TEST(SingleInstance, ofTwoStartsAtOnceExactlyOneListens) {
+    QTemporaryDir dir;
+    for (int round = 0; round < 10; ++round) {
+        const QString path = dir.filePath(QStringLiteral("huddlepod-%1.socket").arg(round));
+        std::array<Claim, 2> claims{};
+        std::latch ready(2), done(2);
+        std::array<std::unique_ptr<QThread>, 2> starts;
+        for (size_t i = 0; i < starts.size(); ++i) {
+            starts[i].reset(QThread::create([&, i] {
+                SingleInstance instance(path);
+                ready.arrive_and_wait();
+                claims[i] = instance.claim();
+                done.arrive_and_wait(); // the first keeps listening until both have claimed
+            }));
+            starts[i]->start();
+        }
+        for (const auto& start : starts) {
+            start->wait();
+        }
+        std::sort(claims.begin(), claims.end());
+        EXPECT_EQ(claims, (std::array{Claim::first, Claim::handedOver})) << round;
+    }
 }
 
 TEST(SingleInstance, replacesWhatACopyThatHasGoneLeftBehind) {
