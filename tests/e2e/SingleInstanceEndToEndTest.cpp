@@ -54,26 +54,6 @@ TEST_F(SingleInstanceEndToEnd, aLaterStartShowsTheRunningCopysPanelAndExits) {
     EXPECT_EQ(app.state(), QProcess::Running);
 }
 
-TEST_F(SingleInstanceEndToEnd, ofTwoStartsAtOnceOneRuns) {
-    startProgram();
-    const std::unique_ptr<QProcess> other = startAnother();
-    ASSERT_TRUE(XServerHarness::waitFor(
-        [&] { return app.state() == QProcess::NotRunning || other->state() == QProcess::NotRunning; },
-        std::chrono::seconds(60)));
-    const bool firstEnded = app.state() == QProcess::NotRunning;
-    QProcess& ended = firstEnded ? app : *other;
-    QProcess& running = firstEnded ? *other : app;
-    EXPECT_EQ(ended.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(ended.exitCode(), 0);
-    errors += app.readAllStandardError(); // the first's lines are gathered as they come
-    EXPECT_TRUE((firstEnded ? errors : other->readAllStandardError()).endsWith(handedOver));
-    ASSERT_TRUE(XServerHarness::waitFor([this] { return trayIcon().has_value(); }));
-    EXPECT_EQ(trayIcons(), 1);
-    EXPECT_EQ(running.state(), QProcess::Running);
-    running.kill();
-    running.waitForFinished();
-}
-
 TEST_F(SingleInstanceEndToEnd, underAWindowManagerTheShownPanelTakesTheKeyboard) {
     ASSERT_TRUE(x.startWindowManager());
     launch();
