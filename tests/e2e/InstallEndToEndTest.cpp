@@ -112,5 +112,24 @@ TEST_F(InstallEndToEnd, putsTheProgramItsEntryAndItsIconWhereDesktopsLookAndStar
     EXPECT_TRUE(XServerHarness::waitFor([this] {
         return errors.contains("[huddlepod] hotkey → typeable field: ");
     })) << errors.toStdString();
-    EXPECT_TRUE(waitPanel(true));
+    ASSERT_TRUE(waitPanel(true));
+
+    // Launch at login starts the installed copy, named and drawn as its menu entry is.
+    xdotool({"key", "ctrl+comma"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] {
+        return window({"--name", "^Huddlepod Settings$"}).has_value();
+    }));
+    xdotool({"key", "space"}); // on the first focus, "Launch at login"
+    const QString autostart = home.filePath("config/autostart/huddlepod.desktop");
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return QFileInfo::exists(autostart); }));
+    EXPECT_EQ(contents(autostart).toStdString(),
+              "[Desktop Entry]\n"
+              "Type=Application\n"
+              "Name=Huddlepod\n"
+              "Exec=\"" +
+                  QFileInfo(destdir.path()).canonicalFilePath().toStdString() +
+                  "/opt/Huddle Pod/bin/huddlepod\"\n"
+                  "Icon=org.huddlepod.Huddlepod\n"
+                  "Terminal=false\n"
+                  "X-GNOME-Autostart-enabled=true\n");
 }
