@@ -62,12 +62,20 @@ void SearchPanel::moveSurfaceTo(QPoint topLeft) {
 }
 
 void SearchPanel::layOut(QPoint surfaceTopLeft) {
+    // Told first, so that the manager fits the new size and place to the work area by the panel itself.
+    announceShadow();
     setFixedSize(surfaceSize_ + QSize(2 * margin(), 2 * margin()));
     move(surfaceTopLeft - QPoint(margin(), margin()));
     if (content_) {
         content_->setGeometry(surfaceRect());
     }
     updateShape();
+}
+
+void SearchPanel::announceShadow() {
+    if (testAttribute(Qt::WA_WState_Created) && windowHandle()) {
+        x11::setFrameExtents(*windowHandle(), shadowExtents());
+    }
 }
 
 void SearchPanel::updateShape() {
@@ -88,6 +96,7 @@ void SearchPanel::prepareToShow() {
     if (QWindow* window = windowHandle()) {
         x11::setOnAllDesktopsAndOffTaskbar(*window);
     }
+    announceShadow();
     updateShape();
 }
 

@@ -5,6 +5,7 @@
 #include "ui/Appearance.h"
 
 #include <QImage>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
@@ -34,6 +35,8 @@ public:
     void setComposited(bool composited);
     // The panel without its shadow, in global coordinates: what placement and the stored origin refer to.
     QRect surfaceGeometry() const { return QRect(pos() + QPoint(margin(), margin()), surfaceSize_); }
+    // The band of the window around the panel that is only shadow, as the window manager is told of it.
+    QMargins shadowExtents() const { return QMargins(margin(), margin(), margin(), margin()); }
     void moveSurfaceTo(QPoint topLeft);
 
     // Marks the window for every desktop and off the taskbar; the window manager forgets this whenever the
@@ -61,6 +64,7 @@ private:
     int margin() const { return composited_ ? shadowMargin : 0; }
     QRect surfaceRect() const { return QRect(QPoint(margin(), margin()), surfaceSize_); }
     void layOut(QPoint surfaceTopLeft);
+    void announceShadow();
     void updateShape();
 
     QSize surfaceSize_;

@@ -67,6 +67,17 @@ const QString allRookie =
                    "teams!inner(id,current_abbreviation,current_name,current_city),seasons!inner(year)");
 } // namespace Select
 
+// A year from the backend that a league cannot have fails the answer as undecodable.
+int plausibleYear(int year, const char* path) {
+    if (!YearRange::isPlausible(year))
+        throw PostgRESTError::decoding(QStringLiteral("%1: %2 is outside %3…%4")
+                                           .arg(QLatin1String(path))
+                                           .arg(year)
+                                           .arg(YearRange::earliestPlausible)
+                                           .arg(YearRange::latestPlausible));
+    return year;
+}
+
 QString eq(const QString& value) {
     return QStringLiteral("eq.") + value;
 }
@@ -196,14 +207,14 @@ QCoro::Task<std::optional<int>> LeagueService::latestStandingsYear(CancellationT
         co_await select<NestedYear>(QStringLiteral("standings"), Query::latestStandingsYear(), token);
     if (rows.empty())
         co_return std::nullopt;
-    co_return rows.front().seasons.year;
+    co_return plausibleYear(rows.front().seasons.year, "[0].seasons.year");
 }
 
 QCoro::Task<std::optional<int>> LeagueService::latestDraftYear(CancellationToken token) {
     const auto rows = co_await select<YearOnly>(QStringLiteral("drafts"), Query::latestDraftYear(), token);
     if (rows.empty())
         co_return std::nullopt;
-    co_return rows.front().year;
+    co_return plausibleYear(rows.front().year, "[0].year");
 }
 
 QCoro::Task<std::optional<DataTable>> LeagueService::standings(int year, StandingsGrouping grouping,
@@ -257,10 +268,14 @@ QCoro::Task<std::optional<int>> LeagueService::yearBound(QString table, QString 
                                                          bool nested, CancellationToken token) {
     if (nested) {
         const auto rows = co_await select<NestedYear>(table, Query::yearBound(yearPath, order), token);
-        co_return rows.empty() ? std::nullopt : std::optional(rows.front().seasons.year);
+        if (rows.empty())
+            co_return std::nullopt;
+        co_return plausibleYear(rows.front().seasons.year, "[0].seasons.year");
     }
     const auto rows = co_await select<YearOnly>(table, Query::yearBound(yearPath, order), token);
-    co_return rows.empty() ? std::nullopt : std::optional(rows.front().year);
+    if (rows.empty())
+        co_return std::nullopt;
+    co_return plausibleYear(rows.front().year, "[0].year");
 }
 
 QCoro::Task<std::optional<YearRange>> LeagueService::yearBounds(QString table, QString yearPath,
@@ -294,7 +309,13 @@ QCoro::Task<std::optional<YearRange>> LeagueService::yearBounds(QString table, Q
     const std::optional<int> highest = co_await std::move(upper);
     if (!highest || *highest < *lowest)
         co_return std::nullopt;
-    co_return YearRange{*lowest, *highest};
+    const YearRange range{*lowest, *highest};
+    if (range.upperBound - range.lowerBound + 1 > YearRange::maximumSpan)
+        throw PostgRESTError::decoding(QStringLiteral("%1…%2 spans more than %3 years")
+                                           .arg(range.lowerBound)
+                                           .arg(range.upperBound)
+                                           .arg(YearRange::maximumSpan));
+    co_return range;
 }
 
 QueryItems LeagueService::scheduleQuery(int year) {

@@ -75,6 +75,10 @@ QColor Theme::materialFill(Material material, Appearance appearance) {
     return dark ? gray(0x2b) : gray(0xf0);
 }
 
+std::optional<Appearance> Theme::materialAppearance(Material material) {
+    return material == Material::hudWindow ? std::optional(Appearance::dark) : std::nullopt;
+}
+
 QColor Theme::popoverEdge(Appearance appearance, bool increaseContrast) {
     return panelEdge(appearance, increaseContrast);
 }

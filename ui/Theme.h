@@ -7,6 +7,8 @@
 #include <QFont>
 #include <QPalette>
 
+#include <optional>
+
 namespace huddlepod {
 
 enum class FontWeight { regular, medium, semibold };
@@ -33,6 +35,9 @@ QColor panelEdge(Appearance appearance, bool increaseContrast);
 // Fill behind a selected row.
 QColor selectedContentBackground(Appearance appearance);
 QColor materialFill(Material material, Appearance appearance);
+// The look whose text reads on a material that keeps one fill in both looks (the HUD window's near-black);
+// none for a material that follows the appearance.
+std::optional<Appearance> materialAppearance(Material material);
 // Outline of popovers and other floating surfaces.
 QColor popoverEdge(Appearance appearance, bool increaseContrast);
 

@@ -95,18 +95,21 @@ private:
     QHash<const Face*, QHash<QString, Shaped>> caches_;
 };
 
-std::vector<QString> wrappedLines(const QString& text, const QFont& font, qreal width) {
-    QTextLayout layout(text, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
+// The text broken at spaces into lines no wider than `width`; a word never breaks, so a word wider than the
+// width stands alone on its line.
+std::vector<QString> wrappedLines(Shaper& shaper, const Face& face, const QString& text, qreal width) {
     std::vector<QString> lines;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        lines.push_back(text.mid(line.textStart(), line.textLength()).trimmed());
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (line.isEmpty() || shaper.shape(face, longer).width <= width + 0.5) {
+            line = longer;
+        } else {
+            lines.push_back(line);
+            line = word;
+        }
     }
-    layout.endLayout();
+    lines.push_back(line);
     return lines;
 }
 
@@ -124,9 +127,14 @@ DataGridLayout::Text placeText(Shaper& shaper, DataGridLayout::Kind kind, const 
     const qreal natural = whole.width;
     qreal textWidth = natural;
     if (natural > width + 0.5) {
-        placed.wraps = true;
-        placed.lines = wrappedLines(text, face.font, width);
+        placed.lines = wrappedLines(shaper, face, text, width);
+        placed.wraps = placed.lines.size() > 1;
+    }
+    if (placed.wraps) {
         textWidth = width;
+        for (const QString& line : placed.lines) {
+            textWidth = std::max(textWidth, shaper.shape(face, line).width);
+        }
     } else {
         placed.lines = {text};
     }
@@ -209,6 +217,53 @@ std::map<int, double> DataGridLayout::measuredWidths(const DataTable& table) {
         measured[column] = std::ceil(widest) + 1;
     }
     return measured;
+}
+
+std::map<int, double> DataGridLayout::wordWidths(const DataTable& table) {
+    Shaper shaper;
+    std::map<int, double> words;
+    const Faces& shared = faces();
+    const int columns = int(table.columns().size());
+    const auto widen = [&](int column, const Face& face, const QString& text) {
+        for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const double width = std::ceil(shaper.shape(face, word).width) + 1;
+            double& widest = words[column];
+            widest = std::max(widest, width);
+        }
+    };
+    for (int column = 0; column < columns; ++column) {
+        widen(column, shared.header, table.columns()[std::size_t(column)].title);
+    }
+    for (const DataSection& section : table.sections()) {
+        for (const DataRow& row : section.rows) {
+            for (int index = 0; index < int(row.values.size()) && columns > 0; ++index) {
+                // Values past the last column are drawn in the last column's width.
+                widen(std::min(index, columns - 1), row.emphasises(index) ? shared.emphasis : shared.cell,
+                      row.values[std::size_t(index)]);
+            }
+        }
+    }
+    return words;
+}
+
+std::vector<double> DataGridLayout::resolvedWidths(const DataTable& table, qreal availableWidth) {
+    const std::map<int, double> measured = measuredWidths(table);
+    // The widths before any leftover is shared: nothing is left over from an offer of nothing.
+    const std::vector<double> declared = table.resolvedWidths(0, measured);
+    const std::map<int, double> words = wordWidths(table);
+    std::vector<double> growth(declared.size(), 0);
+    double grown = 0;
+    for (const auto& [column, word] : words) {
+        growth[std::size_t(column)] = std::max(0.0, word - declared[std::size_t(column)]);
+        grown += growth[std::size_t(column)];
+    }
+    // The flexible columns share only what is left beside the grown ones, so growth is taken from their
+    // share first and widens the grid only when there is none left.
+    std::vector<double> widths = table.resolvedWidths(availableWidth - grown, measured);
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        widths[column] += growth[column];
+    }
+    return widths;
 }
 
 DataGridLayout DataGridLayout::make(const DataTable& table, const std::vector<double>& widths,

@@ -27,7 +27,7 @@ struct DataGridLayout {
         FontWeight weight = FontWeight::regular;
         int pixelSize = 11;
         qreal tracking = 0;
-        bool wraps = false;                   // wider than its frame: broken over several lines
+        bool wraps = false;                   // wider than its frame: broken at spaces over several lines
         int section = -1;                     // cells and section labels
         int row = -1;                         // cells: index of the row in its section
         int column = -1;                      // cells and column headers: value index
@@ -57,6 +57,16 @@ struct DataGridLayout {
     // Measured widths of the content-sized columns: the widest of the title (10 medium) and every cell
     // (11, semibold when emphasised), rounded up, plus 1.
     static std::map<int, double> measuredWidths(const DataTable& table);
+
+    // Widest single word of each column (a text breaks only at spaces): the title (10 medium) and every cell
+    // (11, semibold when emphasised) split at spaces, rounded up, plus 1. Values past the last column count
+    // for the last column.
+    static std::map<int, double> wordWidths(const DataTable& table);
+
+    // The table's widths for an offered width, each column at least as wide as its widest word. A column
+    // grown to fit a word takes the room from the flexible columns' share of the leftover; only when that is
+    // used up is the grid wider than offered.
+    static std::vector<double> resolvedWidths(const DataTable& table, qreal availableWidth);
 
     static DataGridLayout make(const DataTable& table, const std::vector<double>& widths,
                                qreal availableWidth, bool opensPlayers);

@@ -20,7 +20,7 @@ DataGridView::DataGridView(DataTable table, qreal availableWidth, OpenPlayer onO
     , availableWidth_(availableWidth)
     , onOpenPlayer_(std::move(onOpenPlayer)) {
     installWidgetAccessibility(); // before anything here asks for this widget's interface
-    widths_ = table_.resolvedWidths(availableWidth_, measuredWidths(table_));
+    widths_ = DataGridLayout::resolvedWidths(table_, availableWidth_);
     layout_ = DataGridLayout::make(table_, widths_, availableWidth_, bool(onOpenPlayer_));
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(!layout_.links.empty());

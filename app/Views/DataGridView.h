@@ -19,9 +19,9 @@ class DataGridView : public QWidget {
 public:
     using OpenPlayer = std::function<void(const PlayerLink&)>;
 
-    // Widths are resolved once, here, from the table, the offered width and the measured content. Without
-    // onOpenPlayer, linked cells are plain text; the action may remove the grid. A table wider than offered
-    // is drawn whole: the widget is then as wide as its content.
+    // Widths are resolved once, here, from the table, the offered width and the measured content (a column
+    // always fits its widest word). Without onOpenPlayer, linked cells are plain text; the action may remove
+    // the grid. A table wider than offered is drawn whole: the widget is then as wide as its content.
     DataGridView(DataTable table, qreal availableWidth, OpenPlayer onOpenPlayer = {},
                  QWidget* parent = nullptr);
 

@@ -16,7 +16,9 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace huddlepod {
 
@@ -133,11 +135,14 @@ private:
     QGraphicsOpacityEffect* fade_ = nullptr;
 };
 
+// Only years a league can have are listed, so no range makes the list long.
 std::vector<int> newestFirst(const std::optional<YearRange>& range) {
     std::vector<int> years;
     if (range) {
-        for (int year = range->upperBound; year >= range->lowerBound; --year) {
-            years.push_back(year);
+        const std::int64_t newest = std::min(range->upperBound, YearRange::latestPlausible);
+        const std::int64_t oldest = std::max(range->lowerBound, YearRange::earliestPlausible);
+        for (std::int64_t year = newest; year >= oldest; --year) {
+            years.push_back(static_cast<int>(year));
         }
     }
     return years;

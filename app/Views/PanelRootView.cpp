@@ -195,6 +195,9 @@ PanelRootView::PanelRootView(PanelSession* session, SearchViewModel* searchModel
     connect(results_, &SearchResultsView::openRequested, this, &PanelRootView::open);
     connect(navigation_, &PanelNavigation::routeChanged, this, &PanelRootView::showRoute);
     connect(session_, &PanelSession::revisionChanged, this, &PanelRootView::runFocusSequence);
+    // Increase contrast changes the text colours of a material's own look.
+    connect(&WorkspaceSettings::notifier(), &WorkspaceSettingsNotifier::changed, this,
+            &PanelRootView::applyMaterialLook);
     connect(searchModel_, &SearchViewModel::queryChanged, this, [this] {
         if (!searchModel_->query().isEmpty() && showsHotkeyHint_) {
             dismissHint();
@@ -211,7 +214,17 @@ PanelRootView::~PanelRootView() {
 }
 
 void PanelRootView::setMaterial(Material material) {
+    material_ = material;
     background_->setMaterial(material);
+    applyMaterialLook();
+}
+
+void PanelRootView::applyMaterialLook() {
+    if (const std::optional<Appearance> look = Theme::materialAppearance(material_)) {
+        setPalette(Theme::palette(*look, WorkspaceSettings::shared().increaseContrast()));
+    } else if (testAttribute(Qt::WA_SetPalette)) {
+        setPalette(QPalette()); // the application's look again
+    }
 }
 
 HotkeyHintView* PanelRootView::hint() const {

@@ -101,7 +101,8 @@ public:
                   QString hotkeyDescription, QWidget* parent = nullptr);
     ~PanelRootView() override;
 
-    // The fill standing in for the requested material; menu unless the debug driver asks for another.
+    // The fill standing in for the requested material; menu unless the debug driver asks for another. A
+    // material with a fill of its own gives the panel the look whose text reads on it.
     void setMaterial(Material material);
 
     SearchFieldView* searchField() const { return field_; }
@@ -134,6 +135,7 @@ private:
     void runFocusSequence();
     void dismissHint();
     void updateHintVisibility();
+    void applyMaterialLook();
 
     PanelSession* session_;
     SearchViewModel* searchModel_;
@@ -144,6 +146,7 @@ private:
     std::function<void()> onReadyForInput_;
     bool showsHotkeyHint_;
 
+    Material material_ = Material::menu;
     PanelBackground* background_;
     PanelBorder* border_;
     SearchFieldView* field_;

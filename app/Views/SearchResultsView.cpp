@@ -11,6 +11,7 @@
 #include "ui/Symbols.h"
 
 #include <QAccessibleWidget>
+#include <QCursor>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -97,6 +98,7 @@ SearchResultRow::SearchResultRow(SearchResult result, QWidget* parent)
     installRowAccessibility();
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
+    setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -214,9 +216,27 @@ void SearchResultRow::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
-void SearchResultRow::enterEvent(QEnterEvent* event) {
-    QWidget::enterEvent(event);
-    emit hovered();
+void SearchResultRow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Qt sends enter and move events to a row that appears under the pointer; those are not motion.
+    restingPointer_ = QCursor::pos();
+    isHovered_ = false;
+}
+
+void SearchResultRow::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (restingPointer_ && event->globalPosition() == *restingPointer_) {
+        return;
+    }
+    restingPointer_.reset();
+    if (!std::exchange(isHovered_, true)) {
+        emit hovered();
+    }
+}
+
+void SearchResultRow::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    isHovered_ = false;
 }
 
 SearchResultsView::SearchResultsView(SearchViewModel* model, HomeViewModel* home, QWidget* parent)

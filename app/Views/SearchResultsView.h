@@ -8,6 +8,7 @@
 #include <QVariantAnimation>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 class QScrollArea;
@@ -50,20 +51,26 @@ public:
 
 signals:
     void clicked();
-    // The pointer entered the row.
+    // The pointer moved onto the row: once each time it comes over the row, and only for real motion. A row
+    // that comes on screen under a pointer at rest is not hovered until that pointer moves.
     void hovered();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     SearchResult result_;
     QString summary_;
     bool isSelected_ = false;
     bool pressed_ = false;
+    // Where the pointer rested when the row came on screen, until it is seen elsewhere.
+    std::optional<QPointF> restingPointer_;
+    bool isHovered_ = false;
 };
 
 class SearchResultsView : public QWidget {

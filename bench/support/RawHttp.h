@@ -21,7 +21,7 @@ struct RawRequest {
     httplib::Headers headers;
 };
 
-// What the app's client sends besides the request itself (Qt adds Accept-Encoding on its own).
+// What the app's client sends besides the request itself (its session adds Accept-Encoding).
 inline httplib::Headers appHeaders(const std::string& key) {
     return {{"apikey", key},
             {"Authorization", "Bearer " + key},

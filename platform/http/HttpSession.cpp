@@ -2,8 +2,11 @@
 #include "platform/http/HttpSession.h"
 
 #include "platform/async/AwaitState.h"
+#include "platform/http/ContentDecoding.h"
 #include "platform/http/TieredNetworkCache.h"
 
+#include <QAbstractNetworkCache>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -12,6 +15,8 @@
 #include <QTimer>
 
 #include <coroutine>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -25,15 +30,17 @@ struct DeleteLater {
     void operator()(QObject* object) const { object->deleteLater(); }
 };
 
-// The wait for a reply to finish, or to be stopped: by the caller's token, the deadline, a redirect away
-// from the origin or the session's end.
+constexpr int maximumRedirects = 10;
+
+// The wait for a reply to finish, or to be stopped: by the caller's token, the deadline or the session's
+// end.
 //
 // A stopped reply is never aborted: Qt may already have posted the error that ends it (a failed
 // connection, an error status), and abort() reports one of its own, so Qt would report a second error
 // and warn about it. The task lets go of the reply instead, and deleting it ends its transfer quietly.
 class ReplyFinished {
 public:
-    enum class Stop { none, cancelled, timedOut, redirectRefused, sessionEnded };
+    enum class Stop { none, cancelled, timedOut, sessionEnded };
 
     ReplyFinished(QNetworkReply* reply, CancellationToken token, CancellationToken sessionEnd)
         : m_reply(reply)
@@ -98,43 +105,6 @@ private:
     Stop m_stop = Stop::none;
 };
 
-// The error Qt gives a complete answer for its status alone (none for 1xx to 3xx). Any other error ends a
-// reply that is no answer, whatever status came first: a dropped connection, a body that fails its
-// Content-Encoding…
-QNetworkReply::NetworkError errorForStatus(int status) {
-    switch (status) {
-    case 400:
-    case 418:
-        return QNetworkReply::ProtocolInvalidOperationError;
-    case 401:
-        return QNetworkReply::AuthenticationRequiredError;
-    case 403:
-        return QNetworkReply::ContentAccessDenied;
-    case 404:
-        return QNetworkReply::ContentNotFoundError;
-    case 405:
-        return QNetworkReply::ContentOperationNotPermittedError;
-    case 407:
-        return QNetworkReply::ProxyAuthenticationRequiredError;
-    case 409:
-        return QNetworkReply::ContentConflictError;
-    case 410:
-        return QNetworkReply::ContentGoneError;
-    case 500:
-        return QNetworkReply::InternalServerError;
-    case 501:
-        return QNetworkReply::OperationNotImplementedError;
-    case 503:
-        return QNetworkReply::ServiceUnavailableError;
-    default:
-        if (status > 500)
-            return QNetworkReply::UnknownServerError;
-        if (status >= 400)
-            return QNetworkReply::UnknownContentError;
-        return QNetworkReply::NoError;
-    }
-}
-
 int defaultPort(const QUrl& url) {
     return url.port(url.scheme() == QLatin1String("https") ? 443 : 80);
 }
@@ -144,8 +114,20 @@ bool isSameOrigin(const QUrl& from, const QUrl& to) {
     return from.scheme() == to.scheme() && from.host() == to.host() && defaultPort(from) == defaultPort(to);
 }
 
-QCoro::Task<HttpResponse> awaitReply(QNetworkReply* started, std::chrono::milliseconds totalTimeout,
-                                     CancellationToken token, CancellationToken sessionEnd) {
+// An answer, or where it sends the request instead, or a stored copy that turned out broken (and is
+// gone now): then the network is asked.
+struct Answer {
+    HttpResponse response;
+    std::optional<QUrl> redirect;
+    bool brokenCopy = false;
+};
+
+bool isRedirect(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadlineTimer deadlineTime,
+                               CancellationToken token, CancellationToken sessionEnd) {
     const std::unique_ptr<QNetworkReply, DeleteLater> reply(started);
     ReplyFinished finished(reply.get(), std::move(token), std::move(sessionEnd));
     // Parented to the reply: the timer must outlive this frame, which may end inside its signal.
@@ -154,16 +136,7 @@ QCoro::Task<HttpResponse> awaitReply(QNetworkReply* started, std::chrono::millis
     finished.own(QObject::connect(deadline, &QTimer::timeout, reply.get(), [&finished] {
         finished.stop(ReplyFinished::Stop::timedOut, ReplyFinished::Release::later);
     }));
-    deadline->start(totalTimeout);
-    // Redirects wait for a verdict (see send()); one to another origin is the answer, with its own status.
-    finished.own(QObject::connect(
-        reply.get(), &QNetworkReply::redirected, reply.get(),
-        [&finished, replyPointer = reply.get(), origin = reply->url()](const QUrl& target) {
-            if (isSameOrigin(origin, target))
-                emit replyPointer->redirectAllowed();
-            else
-                finished.stop(ReplyFinished::Stop::redirectRefused, ReplyFinished::Release::later);
-        }));
+    deadline->start(std::chrono::milliseconds(deadlineTime.remainingTime()));
 
     co_await AwaitState{&finished};
     deadline->stop();
@@ -175,18 +148,45 @@ QCoro::Task<HttpResponse> awaitReply(QNetworkReply* started, std::chrono::millis
         throw HttpTransportError("The request timed out.");
     case ReplyFinished::Stop::sessionEnded:
         throw HttpTransportError(sessionEndedText);
-    case ReplyFinished::Stop::redirectRefused:
-        co_return HttpResponse{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), {}};
     case ReplyFinished::Stop::none:
         break;
     }
+    // Classified by the status, whatever error Qt adds to it; without a status there is no answer.
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid() && reply->error() == QNetworkReply::NoError)
-        throw HttpTransportError("Non-HTTP response");
-    if (!status.isValid() ||
-        (reply->error() != QNetworkReply::NoError && reply->error() != errorForStatus(status.toInt())))
-        throw HttpTransportError(reply->errorString().toStdString());
-    co_return HttpResponse{status.toInt(), reply->readAll()};
+    const QNetworkReply::NetworkError error = reply->error();
+    if (!status.isValid())
+        throw HttpTransportError(error == QNetworkReply::NoError ? "Non-HTTP response"
+                                                                 : reply->errorString().toStdString());
+    const int code = status.toInt();
+    const QVariant target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+    if (isRedirect(code) && target.isValid())
+        co_return Answer{HttpResponse{code, {}}, reply->url().resolved(target.toUrl())};
+    const QByteArray raw = reply->readAll();
+    const QByteArray encoding = reply->rawHeader("Content-Encoding");
+    std::optional<QByteArray> body =
+        method == "HEAD" ? std::optional(raw) : ContentDecoding::decode(raw, encoding);
+    if (code < 200 || code > 299)
+        co_return Answer{HttpResponse{code, body.value_or(QByteArray())}, {}}; // only its start is shown
+
+    // A success must have arrived whole: no error part-way, all the bytes it announced, and a body that
+    // decodes. A broken one is not kept for later either.
+    bool ok = false;
+    const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
+    std::string broken;
+    if (error != QNetworkReply::NoError)
+        broken = reply->errorString().toStdString();
+    else if (method != "HEAD" && ok && raw.size() < announced)
+        broken = "Connection closed";
+    else if (!body)
+        broken = "The answer does not decode as " + encoding.toStdString() + ".";
+    if (!broken.empty()) {
+        if (QAbstractNetworkCache* cache = reply->manager()->cache())
+            cache->remove(reply->url());
+        if (reply->attribute(QNetworkRequest::SourceIsFromCacheAttribute).toBool())
+            co_return Answer{{}, {}, true};
+        throw HttpTransportError(broken);
+    }
+    co_return Answer{HttpResponse{code, std::move(*body)}, {}};
 }
 
 } // namespace
@@ -221,18 +221,47 @@ QCoro::Task<HttpResponse> HttpSession::send(QNetworkRequest request, QByteArray 
     token.throwIfCancelled();
     if (m_ended.isCancelled())
         throw HttpTransportError(sessionEndedText);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
-    QNetworkReply* reply = nullptr;
-    if (method == "GET")
-        reply = m_manager->get(request);
-    else if (method == "HEAD")
-        reply = m_manager->head(request);
-    else if (method == "POST")
-        reply = m_manager->post(request, body);
-    else
-        reply = m_manager->sendCustomRequest(request, method, body);
-    co_return co_await awaitReply(reply, m_options.totalTimeout, std::move(token), m_ended.token());
+    // Redirects are followed here, one request at a time, so that each hop is checked and counted.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // Bodies come as sent, and are decoded here (see awaitReply).
+    if (!request.hasRawHeader("Accept-Encoding"))
+        request.setRawHeader("Accept-Encoding", ContentDecoding::acceptedEncodings);
+    const QUrl origin = request.url();
+    const QDeadlineTimer deadline(m_options.totalTimeout);
+    bool askedNetwork = false;
+    for (int redirects = 0;; ++redirects) {
+        QNetworkReply* reply = nullptr;
+        if (method == "GET")
+            reply = m_manager->get(request);
+        else if (method == "HEAD")
+            reply = m_manager->head(request);
+        else if (method == "POST")
+            reply = m_manager->post(request, body);
+        else
+            reply = m_manager->sendCustomRequest(request, method, body);
+        Answer answer = co_await awaitReply(reply, method, deadline, token, m_ended.token());
+        if (answer.brokenCopy && !askedNetwork) {
+            askedNetwork = true;
+            request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+            continue;
+        }
+        if (answer.brokenCopy)
+            throw HttpTransportError("The stored answer is broken.");
+        if (!answer.redirect)
+            co_return std::move(answer.response);
+        // A redirect elsewhere is the answer, unanswered: the request and its key stay with the origin.
+        if (!isSameOrigin(origin, *answer.redirect))
+            co_return std::move(answer.response);
+        if (redirects == maximumRedirects)
+            throw HttpTransportError("Too many redirects.");
+        request.setUrl(*answer.redirect);
+        const int status = answer.response.status;
+        if ((status == 303 && method != "HEAD") || ((status == 301 || status == 302) && method == "POST")) {
+            method = "GET";
+            body.clear();
+            request.setHeader(QNetworkRequest::ContentTypeHeader, QVariant());
+        }
+    }
 }
 
 } // namespace huddlepod

@@ -52,10 +52,12 @@ public:
     HttpSession(const HttpSession&) = delete;
     HttpSession& operator=(const HttpSession&) = delete;
 
-    // Sends `request` with `method` ("GET", "HEAD", "POST", …) and `body`, and awaits the whole answer.
-    // Any complete answer is returned, whatever its status. Throws HttpTransportError when there is no
-    // status, or when the reply ended in an error of its own (a connection failed or timed out part-way, a
-    // body that does not decode), and CancelledError when `token` is cancelled (the request ends at once).
+    // Sends `request` with `method` ("GET", "HEAD", "POST", …) and `body`, and awaits the whole answer,
+    // its Content-Encoding undone. An answer outside 200…299 is returned with its status whatever became
+    // of its body (empty when it does not decode). Throws HttpTransportError when there is no status, for
+    // a redirect loop and for a success that did not arrive whole (a connection that failed or timed out
+    // part-way, fewer bytes than its Content-Length, a body that does not decode), and CancelledError when
+    // `token` is cancelled (the request ends at once).
     // Redirects are followed within the request's scheme, host and port only; a redirect elsewhere is
     // returned as the answer. The request's own cache attributes apply; by default responses are stored
     // and reused as their caching headers allow.

@@ -96,6 +96,9 @@ bool UpdateFeed::check(const QString& currentVersion, std::function<void(UpdateC
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setRawHeader("Accept", "application/json");
     QNetworkReply* reply = network_->get(request);
+    // Qt buffers no more than one byte past the limit, so it stops taking data from the connection there
+    // however long the answer runs; and no more than that is ever read.
+    reply->setReadBufferSize(maximumSize + 1);
     reply_ = reply;
     auto* timer = new QTimer(reply);
     timer->setSingleShot(true);
@@ -103,13 +106,13 @@ bool UpdateFeed::check(const QString& currentVersion, std::function<void(UpdateC
             [this] { end(failed(QStringLiteral("The update server took too long to answer."))); });
     timer->start(timeLimit_);
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
-        body_ += reply->readAll();
+        readUpToLimit(*reply);
         if (body_.size() > maximumSize) {
             end(failed(QStringLiteral("The update information is too large.")));
         }
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
-        body_ += reply->readAll();
+        readUpToLimit(*reply);
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (body_.size() > maximumSize) {
             end(failed(QStringLiteral("The update information is too large.")));
@@ -124,6 +127,10 @@ bool UpdateFeed::check(const QString& currentVersion, std::function<void(UpdateC
         }
     });
     return true;
+}
+
+void UpdateFeed::readUpToLimit(QNetworkReply& reply) {
+    body_ += reply.read(maximumSize + 1 - body_.size());
 }
 
 void UpdateFeed::end(UpdateCheckResult result) {

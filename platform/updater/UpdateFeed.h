@@ -50,6 +50,8 @@ public:
     bool check(const QString& currentVersion, std::function<void(UpdateCheckResult)> done);
 
 private:
+    // Reads what has arrived, up to one byte past the limit.
+    void readUpToLimit(QNetworkReply& reply);
     // Closes the connection, and answers on a later turn.
     void end(UpdateCheckResult result);
     void finish(UpdateCheckResult result);

@@ -3,6 +3,7 @@
 #include "platform/x11/X11Native.h"
 
 #include <QGuiApplication>
+#include <QMargins>
 #include <QRegion>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
@@ -93,6 +94,30 @@ void setInputRegion(QWindow& window, const QRegion& region) {
         }
         xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, id,
                              0, 0, uint32_t(rectangles.size()), rectangles.data());
+    }
+    xcb_flush(connection);
+}
+
+void setFrameExtents(QWindow& window, const QMargins& extents) {
+    if (xcb_connection_t* connection = nativeConnection()) {
+        const qreal ratio = window.devicePixelRatio();
+        const auto device = [ratio](int length) { return qRound(length * ratio); };
+        setFrameExtents(connection, static_cast<xcb_window_t>(window.winId()),
+                        QMargins(device(extents.left()), device(extents.top()), device(extents.right()),
+                                 device(extents.bottom())));
+    }
+}
+
+void setFrameExtents(xcb_connection_t* connection, xcb_window_t window, const QMargins& extents) {
+    const xcb_atom_t atom = internAtom(connection, "_GTK_FRAME_EXTENTS");
+    if (extents.isNull()) {
+        xcb_delete_property(connection, window, atom);
+    } else {
+        const uint32_t values[4] = {
+            uint32_t(std::max(extents.left(), 0)), uint32_t(std::max(extents.right(), 0)),
+            uint32_t(std::max(extents.top(), 0)), uint32_t(std::max(extents.bottom(), 0))};
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom, XCB_ATOM_CARDINAL, 32, 4,
+                            values);
     }
     xcb_flush(connection);
 }

@@ -2,8 +2,11 @@
 // none) when the application does not run on X11.
 #pragma once
 
+#include <xcb/xcb.h>
+
 #include <optional>
 
+class QMargins;
 class QPoint;
 class QRegion;
 class QWindow;
@@ -16,6 +19,13 @@ void setOnAllDesktopsAndOffTaskbar(QWindow& window);
 // Where the window takes pointer input, in its own coordinates (device-independent pixels); an empty region
 // gives it back the whole window. Other areas pass presses to what lies below.
 void setInputRegion(QWindow& window, const QRegion& region);
+// The band around the window's visible part that is only shadow (_GTK_FRAME_EXTENTS), so that a window
+// manager keeping windows inside the work area, placing or snapping them goes by the visible part. Margins
+// are in device-independent pixels; no margins removes the hint. Set before the window is mapped and before
+// a change of size that follows the band.
+void setFrameExtents(QWindow& window, const QMargins& extents);
+// The same on any connection, in device pixels: left, right, top, bottom, as the hint lists them.
+void setFrameExtents(xcb_connection_t* connection, xcb_window_t window, const QMargins& extents);
 // Hands a drag of the window by the first button to the window manager (_NET_WM_MOVERESIZE), counted from
 // where the button went down (global, device-independent pixels), so the window catches up with the pointer
 // at once. False without a window manager that offers it; the caller then moves the window itself.

@@ -1,5 +1,5 @@
 // Real key presses from xdotool, through a private Xvfb, to the registry's actions.
-#include "tests/support/XServerHarness.h"
+#include "tests/support/XApplicationEnvironment.h"
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/Recorder.h"
@@ -26,32 +26,9 @@ namespace {
 using test::XServerHarness;
 using F = ModifierFlag;
 
-XServerHarness* server = nullptr;
-
-// The X server and a Qt application on it, for the whole run (not for test listing).
-class XEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        harness_ = std::make_unique<XServerHarness>();
-        ASSERT_TRUE(harness_->isRunning()) << "Xvfb did not start";
-        server = harness_.get();
-        qputenv("DISPLAY", harness_->display().toLocal8Bit());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override {
-        app_.reset();
-        server = nullptr;
-        harness_.reset();
-    }
-
-private:
-    std::unique_ptr<XServerHarness> harness_;
-    char arg0_[4] = "e2e";
-    char* argv_[2] = {arg0_, nullptr};
-    int argc_ = 1;
-    std::unique_ptr<QApplication> app_;
-};
+XServerHarness* server() {
+    return test::XApplicationEnvironment::server();
+}
 
 // Counts the presses of the S key (X keycode 39) the connection receives, repeats included.
 class RepeatCounter : public QAbstractNativeEventFilter {
@@ -69,7 +46,7 @@ public:
 class HotKeys : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NE(server, nullptr);
+        ASSERT_NE(server(), nullptr);
         registry = std::make_unique<Registry>(
             std::make_unique<QSettings>(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat),
             x11::makeKeyGrabber());
@@ -85,7 +62,7 @@ protected:
     // xdotool with space-separated arguments.
     void keys(const char* arguments) const {
         const QStringList list = QString::fromLatin1(arguments).split(u' ');
-        ASSERT_EQ(server->run(QStringLiteral("xdotool"), list), 0) << arguments;
+        ASSERT_EQ(server()->run(QStringLiteral("xdotool"), list), 0) << arguments;
     }
     // Sends the marker and waits for it, so that the presses sent before it have all been handled.
     void settle() {
@@ -139,7 +116,7 @@ TEST_F(HotKeys, holdingTheKeysFiresOnceAndReleasesOnce) {
 
 TEST_F(HotKeys, aCombinationAnotherClientHoldsFailsQuietlyAndIsReported) {
     QProcess& other =
-        server->start(QStringLiteral(GRAB_KEY_HELPER), {QStringLiteral("42"), QStringLiteral("12")});
+        server()->start(QStringLiteral(GRAB_KEY_HELPER), {QStringLiteral("42"), QStringLiteral("12")});
     ASSERT_TRUE(XServerHarness::waitFor([&] { return other.canReadLine(); })) << "helper did not grab";
 
     const Shortcut ctrlAltG(Key::g, F::control | F::option);
@@ -161,9 +138,9 @@ TEST_F(HotKeys, aCombinationAnotherClientHoldsFailsQuietlyAndIsReported) {
 // it and tells the user who has it.
 TEST_F(HotKeys, recordingACombinationAnotherClientHoldsShowsTheAlert) {
     // K is X keycode 45; Control and Mod1 (12), with Lock (2), Num Lock (16) and both.
-    QProcess& other = server->start(QStringLiteral(GRAB_KEY_HELPER),
-                                    {QStringLiteral("45"), QStringLiteral("12"), QStringLiteral("14"),
-                                     QStringLiteral("28"), QStringLiteral("30")});
+    QProcess& other = server()->start(QStringLiteral(GRAB_KEY_HELPER),
+                                      {QStringLiteral("45"), QStringLiteral("12"), QStringLiteral("14"),
+                                       QStringLiteral("28"), QStringLiteral("30")});
     ASSERT_TRUE(XServerHarness::waitFor([&] { return other.canReadLine(); })) << "helper did not grab";
     const Name name(QStringLiteral("recorded"));
     QWidget window;
@@ -213,6 +190,6 @@ TEST_F(HotKeys, anOpenMenuStillLetsTheShortcutThrough) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new huddlepod::GlobalShortcuts::XEnvironment);
+    ::testing::AddGlobalTestEnvironment(new huddlepod::test::XApplicationEnvironment);
     return RUN_ALL_TESTS();
 }

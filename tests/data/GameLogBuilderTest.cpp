@@ -3,35 +3,16 @@
 #include "data/GameLogBuilder.h"
 #include "data/JsonReader.h"
 #include "data/StatFormat.h"
+#include "tests/data/Careers.h"
 
 #include <gtest/gtest.h>
 
 using namespace huddlepod;
+using huddlepod::test::career;
 
 namespace {
 
 using Texts = std::vector<QString>;
-
-// A career holding one substantive season of each family named: P(assing), R(ushing), C(atching),
-// D(efense), K(icking), U (punting), T (returns).
-PlayerStats career(std::string_view families) {
-    PlayerStats stats;
-    const auto add = [&](char family, auto& seasons, auto field, int value) {
-        if (families.find(family) == std::string_view::npos)
-            return;
-        seasons.emplace_back();
-        seasons.back().id = QUuid::createUuid();
-        seasons.back().*field = value;
-    };
-    add('P', stats.passing, &PassingSeason::passAtt, 300);
-    add('R', stats.rushingReceiving, &RushingReceivingSeason::rushAtt, 40);
-    add('C', stats.rushingReceiving, &RushingReceivingSeason::rec, 50);
-    add('D', stats.defense, &DefenseSeason::defInt, 2);
-    add('K', stats.kicking, &KickingSeason::fga, 30);
-    add('U', stats.punting, &PuntingSeason::punt, 70);
-    add('T', stats.returns, &ReturnsSeason::kickRet, 20);
-    return stats;
-}
 
 GameLogEntry game(const char* week, SeasonType type = SeasonType::regular) {
     GameLogEntry e;

@@ -3,13 +3,17 @@
 #include "data/PostgRESTClient.h"
 
 #include "platform/http/HttpSession.h"
+#include "platform/http/TieredNetworkCache.h"
 #include "tests/support/AsyncTest.h"
 #include "tests/support/BackendError.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/QtMessages.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <string>
 
 using namespace huddlepod;
 using namespace std::chrono_literals;
@@ -168,9 +172,95 @@ TEST_F(PostgRESTClientTest, anAnswerThatEndsInAnErrorIsNoAnswer) {
     const std::string rows = R"([{"id":"c0ffee","full_name":"Joe Montana","position":"QB"}])";
     server.setDefault("/rest/v1/gzip",
                       LoopbackServer::Response(200, rows).withHeader("Content-Encoding", "gzip"));
-    EXPECT_EQ(errorOf(client->selectData("gzip", {})), PostgRESTError::transport("Decompression failed: "));
+    EXPECT_EQ(errorOf(client->selectData("gzip", {})),
+              PostgRESTError::transport("The answer does not decode as gzip."));
     server.setDefault("/rest/v1/cut", LoopbackServer::Response::cutShort(200, std::string(4000, 'x')));
     EXPECT_EQ(errorOf(client->selectData("cut", {})), PostgRESTError::transport("Connection closed"));
+}
+
+// What a read gave: its body, or its failure.
+std::string outcomeOf(QCoro::Task<QByteArray> task) {
+    try {
+        const QByteArray body = waitForTask(std::move(task));
+        return body.size() > 64 ? "body of " + std::to_string(body.size()) + " bytes"
+                                : "body " + body.toStdString();
+    } catch (const PostgRESTError& error) {
+        switch (error.kind()) {
+        case PostgRESTError::Kind::transport:
+            return "transport: " + error.description().toStdString();
+        case PostgRESTError::Kind::http:
+            return "http " + std::to_string(error.status()) + " \"" + error.body().toStdString() + "\"";
+        default:
+            return error.what();
+        }
+    }
+}
+
+TEST_F(PostgRESTClientTest, misbehavingServersFailAsTheirStatusOrAsNoAnswer) {
+    const test::QtMessages qtMessages;
+    const auto deflated = [](const std::string& text) {
+        return qCompress(QByteArray::fromStdString(text)).mid(4).toStdString(); // a zlib stream
+    };
+    const auto encoded = [](int status, std::string body, const char* encoding) {
+        return LoopbackServer::Response(status, std::move(body)).withHeader("Content-Encoding", encoding);
+    };
+    LoopbackServer::Response gzipped(200, R"([{"id":1}])");
+    gzipped.contentType = "application/json"; // the loopback server gzips it
+    struct Case {
+        const char* name;
+        LoopbackServer::Response response;
+        std::string outcome;
+    };
+    const Case cases[] = {
+        {"404 whose body fails its gzip", encoded(404, "not gzip", "gzip"), R"(http 404 "")"},
+        {"500 whose body fails its deflate", encoded(500, "not deflate", "deflate"), R"(http 500 "")"},
+        {"503 deflated", encoded(503, deflated("busy"), "deflate"), R"(http 503 "busy")"},
+        {"404 cut short", LoopbackServer::Response::cutShort(404, std::string(4000, 'x')),
+         "http 404 \"" + std::string(512, 'x') + "\""},
+        {"200 deflated", encoded(200, deflated("[2]"), "deflate"), "body [2]"},
+        {"200 gzipped", gzipped, R"(body [{"id":1}])"},
+        {"200 whose body fails its gzip", encoded(200, "[]", "gzip"),
+         "transport: The answer does not decode as gzip."},
+        {"200 expanding beyond all proportion",
+         encoded(200, deflated(std::string(20'000'000, ' ')), "deflate"),
+         "transport: The answer does not decode as deflate."},
+        {"200 in an encoding not asked for", encoded(200, "[]", "br"),
+         "transport: The answer does not decode as br."},
+        {"redirect loop", LoopbackServer::Response(302, "").withHeader("Location", "/rest/v1/t"),
+         "transport: Too many redirects."},
+    };
+    for (const Case& test : cases) {
+        server.setDefault("/rest/v1/t", test.response);
+        EXPECT_EQ(outcomeOf(client->selectData("t", {})), test.outcome) << test.name;
+    }
+    EXPECT_EQ(qtMessages.messages().join('\n').toStdString(), "");
+}
+
+TEST_F(PostgRESTClientTest, aSuccessShorterThanItsContentLengthIsNoAnswer) {
+    // Large answers cut short on the wire, again and again: never a success with half a body.
+    server.setDefault("/rest/v1/big", LoopbackServer::Response::cutShort(200, std::string(3'800'000, 'x')));
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(outcomeOf(client->selectData("big", {})), "transport: Connection closed") << i;
+
+    // A stored answer that lost its end is dropped, and the server asked instead.
+    HttpSession::Options options;
+    options.cacheDirectory = cacheDirectory.filePath("stored");
+    auto owned = std::make_unique<HttpSession>(options);
+    HttpSession& session = *owned;
+    PostgRESTClient storing(SupabaseConfiguration{server.baseUrl(), "anon-key"}, "1.2.3", std::move(owned));
+    server.setDefault(
+        "/rest/v1/stored",
+        LoopbackServer::Response(200, std::string(4000, 'y')).withHeader("Cache-Control", "max-age=600"));
+    EXPECT_EQ(waitForTask(storing.selectData("stored", {})).size(), 4000);
+    const QUrl stored(server.baseUrl().toString() + "/rest/v1/stored");
+    QIODevice* device = session.cache().prepare(session.cache().metaData(stored));
+    ASSERT_NE(device, nullptr);
+    device->write(std::string(2000, 'y').data(), 2000);
+    session.cache().insert(device);
+    EXPECT_EQ(outcomeOf(storing.selectData("stored", {})), "body of 4000 bytes");
+    EXPECT_EQ(server.requestsTo("/rest/v1/stored").size(), 2u);
+    EXPECT_EQ(outcomeOf(storing.selectData("stored", {})), "body of 4000 bytes");
+    EXPECT_EQ(server.requestsTo("/rest/v1/stored").size(), 2u) << "the new copy is stored";
 }
 
 TEST_F(PostgRESTClientTest, redirectsAreFollowedOnlyWithinTheSameOrigin) {

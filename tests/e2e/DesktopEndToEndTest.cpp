@@ -1,7 +1,14 @@
 // The program on the desktops users have, beyond the bare server: Openbox as the window manager (it moves the
-// panel itself once a drag begins) and xcompmgr started and stopped while the program runs. Screenshots go
-// to <build dir>/test-output/e2e/.
+// panel itself once a drag begins), xcompmgr started and stopped while the program runs, and xfwm4, which
+// keeps windows inside the work area, with its own compositor turned off and on. Screenshots go to
+// <build dir>/test-output/e2e/.
 #include "tests/e2e/ProgramUnderX.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
 
 namespace {
 
@@ -21,6 +28,23 @@ protected:
     bool waitPanelAt(QPoint topLeft) {
         return XServerHarness::waitFor([&] { return panel() && panel()->topLeft() == topLeft; });
     }
+
+    static constexpr unsigned root = 0x3366cc; // the root window's colour
+    unsigned at(QPoint point) const { return x.pixel(point.x(), point.y()).value_or(0x1000000); }
+    // The root's colour darkened by a shadow: every channel lower, none black.
+    static bool isShaded(unsigned colour) {
+        for (const int shift : {0, 8, 16}) {
+            const unsigned channel = (colour >> shift) & 0xff, backdrop = (root >> shift) & 0xff;
+            if (channel >= backdrop || channel < backdrop / 2) {
+                return false;
+            }
+        }
+        return true;
+    }
+    // The root's colour, shaded or not: what shows through a corner the panel leaves clear.
+    static bool isBackdrop(unsigned colour) { return colour == root || isShaded(colour); }
+    bool isShaded(QPoint point) const { return isShaded(at(point)); }
+    bool isBackdrop(QPoint point) const { return isBackdrop(at(point)); }
 };
 
 class UnderOpenbox : public Desktop {
@@ -102,26 +126,11 @@ TEST_F(UnderOpenbox, aClickOnTheBackgroundWithoutAMoveLeavesThePanelAlone) {
 
 class UnderCompositor : public Desktop {
 protected:
-    static constexpr unsigned root = 0x3366cc;
     static constexpr int shadow = 20; // the room the panel's window leaves for its shadow
 
     bool waitWindowSize(QSize size) {
         return XServerHarness::waitFor([&] { return panel() && panel()->size() == size; });
     }
-    unsigned at(QPoint point) const { return x.pixel(point.x(), point.y()).value_or(0x1000000); }
-    // The root's colour darkened by a shadow: every channel lower, none black.
-    bool isShaded(QPoint point) const {
-        const unsigned c = at(point);
-        for (const int shift : {0, 8, 16}) {
-            const unsigned channel = (c >> shift) & 0xff, backdrop = (root >> shift) & 0xff;
-            if (channel >= backdrop || channel < backdrop / 2) {
-                return false;
-            }
-        }
-        return true;
-    }
-    // The root's colour, shaded or not: what shows through a corner the panel leaves clear.
-    bool isBackdrop(QPoint point) const { return at(point) == root || isShaded(point); }
 };
 
 TEST_F(UnderCompositor, thePanelCastsAShadowWhileComposedAndIsMaskedOnceTheCompositorStops) {
@@ -161,5 +170,123 @@ TEST_F(UnderCompositor, thePanelCastsAShadowWhileComposedAndIsMaskedOnceTheCompo
     xdotool({"mousemove", QString::number(onShadow.x()), QString::number(onShadow.y()), "click", "1"});
     ASSERT_TRUE(waitPanel(false));
 }
+
+// Under a bar that reserves the top 26 pixels, on every desktop: the panel itself (the window without its
+// shadow band) sits 6 pixels under the bar and 8 from the screen's right edge, composited or not, and stays
+// there as compositing comes and goes while it is shown or hidden.
+struct DesktopCase {
+    const char* name;
+    bool xfwm; // else Openbox, with xcompmgr as the compositor
+    bool composedAtStart;
+};
+
+void PrintTo(const DesktopCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class UnderBar : public Desktop, public ::testing::WithParamInterface<DesktopCase> {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(Desktop::SetUp()); // the bar first, so the manager takes its strut in
+        ASSERT_TRUE(GetParam().xfwm ? x.startXfwm() : x.startWindowManager());
+        ASSERT_TRUE(x.setRootColour(root));
+        ASSERT_TRUE(XServerHarness::waitFor([this] { return x.workArea() == QRect(0, 26, 1280, 774); }))
+            << "work area: " << describe(x.workArea());
+        if (GetParam().xfwm != GetParam().composedAtStart) { // xfwm4 starts composing, Openbox does not
+            ASSERT_TRUE(setCompositing(GetParam().composedAtStart));
+        }
+        ASSERT_NO_FATAL_FAILURE(launch());
+        ASSERT_NO_FATAL_FAILURE(showPanel());
+    }
+    bool setCompositing(bool on) {
+        if (GetParam().xfwm) {
+            return x.setXfwmCompositing(on);
+        }
+        return on ? x.startCompositor() : x.stopCompositor();
+    }
+    void hidePanel() {
+        xdotool({"key", "ctrl+alt+s"});
+        ASSERT_TRUE(waitPanel(false));
+    }
+    // The panel at 832,32 (1280 - 8 - 440, 26 + 6), its window 20 pixels larger all round when composited,
+    // and drawn there in the screenshot `shot`: its rounded corners and the edge beside it show the backdrop,
+    // its middle does not. Shot again until it does: a compositor that has just started may not have painted.
+    ::testing::AssertionResult panelInPlace(bool composited, const QString& shot) {
+        const QRect expected = composited ? QRect(812, 12, 480, 600) : QRect(832, 32, 440, 560);
+        if (!XServerHarness::waitFor([&] { return panel() == expected; })) {
+            return ::testing::AssertionFailure()
+                   << "panel window " << describe(panel()) << ", expected " << describe(expected);
+        }
+        const QRect surface(832, 32, 440, 560);
+        QImage image;
+        const auto colour = [&](QPoint point) { return unsigned(image.pixel(point)) & 0xffffffu; };
+        const auto drawn = [&] {
+            image = QImage(screenshot(shot));
+            return !image.isNull() && isBackdrop(colour(surface.topLeft())) &&
+                   isBackdrop(colour(surface.bottomRight())) &&
+                   isBackdrop(colour(QPoint(surface.left() - 1, surface.center().y()))) &&
+                   !isBackdrop(colour(surface.center()));
+        };
+        if (!XServerHarness::waitFor(drawn)) {
+            return ::testing::AssertionFailure()
+                   << std::hex << "corners " << colour(surface.topLeft()) << " "
+                   << colour(surface.bottomRight()) << ", middle " << colour(surface.center());
+        }
+        return ::testing::AssertionSuccess();
+    }
+    static std::string describe(std::optional<QRect> rect) {
+        return rect ? QStringLiteral("%1,%2 %3x%4")
+                          .arg(rect->x())
+                          .arg(rect->y())
+                          .arg(rect->width())
+                          .arg(rect->height())
+                          .toStdString()
+                    : "none";
+    }
+};
+
+TEST_P(UnderBar, thePanelItselfSitsUnderTheBarWhetherCompositedOrNot) {
+    const std::optional<QRect> bar = window({"--classname", "^panel$"});
+    ASSERT_TRUE(bar.has_value());
+    EXPECT_EQ(bar->top(), 0);
+    EXPECT_EQ(bar->height(), 26);
+    EXPECT_EQ(bar->right(), 1279);
+
+    // Compositing turned the other way before each step but the first, with the panel shown or hidden.
+    enum class Toggle { none, whileShown, whileHidden };
+    const Toggle steps[] = {Toggle::none, Toggle::whileShown, Toggle::whileShown, Toggle::whileHidden,
+                            Toggle::whileHidden};
+    bool composited = GetParam().composedAtStart;
+    int index = 0;
+    for (const Toggle toggle : steps) {
+        if (toggle != Toggle::none) {
+            composited = !composited;
+            if (toggle == Toggle::whileHidden) {
+                ASSERT_NO_FATAL_FAILURE(hidePanel());
+            }
+            ASSERT_TRUE(setCompositing(composited));
+            if (toggle == Toggle::whileHidden) {
+                ASSERT_NO_FATAL_FAILURE(showPanel());
+            }
+        }
+        const QString label = QStringLiteral("%1-%2-%3%4")
+                                  .arg(QLatin1String(GetParam().name))
+                                  .arg(++index)
+                                  .arg(composited ? "composited" : "opaque")
+                                  .arg(toggle == Toggle::whileHidden ? "-reshown" : "");
+        EXPECT_TRUE(panelInPlace(composited, label)) << label.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, UnderBar,
+                         ::testing::Values(DesktopCase{"openbox", false, false},
+                                           DesktopCase{"openbox-xcompmgr", false, true},
+                                           DesktopCase{"xfwm4", true, true},
+                                           DesktopCase{"xfwm4-compositor-off", true, false}),
+                         [](const ::testing::TestParamInfo<DesktopCase>& row) {
+                             std::string name = row.param.name;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 } // namespace

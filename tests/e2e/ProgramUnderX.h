@@ -28,7 +28,9 @@ protected:
     }
     // The screen as the test left it, under its own name.
     void TearDown() override {
-        screenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // A parameterised test's name carries its row after a slash.
+        screenshot(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name())
+                       .replace(QLatin1Char('/'), QLatin1Char('-')));
         app.kill();
         app.waitForFinished();
     }
@@ -93,11 +95,13 @@ protected:
         const QVariant x = stored("panel.detachedOrigin/x"), y = stored("panel.detachedOrigin/y");
         return x.isValid() ? std::optional(QPointF(x.toDouble(), y.toDouble())) : std::nullopt;
     }
-    // The whole screen, under <build dir>/test-output/e2e/.
-    void screenshot(const QString& name) const {
+    // The whole screen, under <build dir>/test-output/e2e/; the file's path.
+    QString screenshot(const QString& name) const {
         const QString dir = QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e");
         QDir().mkpath(dir);
-        x.run("import", {"-window", "root", dir + "/" + name + ".png"});
+        const QString path = dir + "/" + name + ".png";
+        x.run("import", {"-window", "root", path});
+        return path;
     }
 
     XServerHarness x;

@@ -72,6 +72,22 @@ TEST_F(Feed, namesANewerVersionAndRefusesWhatItCannotTrust) {
     EXPECT_EQ(server.requestCount(), asked) << "plain http away from loopback is never sent";
 }
 
+TEST_F(Feed, anEndlessFeedIsReadNoFurtherThanTheLimit) {
+    server.enqueue("/feed.json", Response::endless(feed("99.1")));
+    UpdateFeed updateFeed(feedUrl(), network, std::chrono::seconds(30));
+    std::optional<UpdateCheckResult> result;
+    ASSERT_TRUE(
+        updateFeed.check(QStringLiteral("0.9.0"), [&](UpdateCheckResult r) { result = std::move(r); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 30000));
+    EXPECT_EQ(result->failureReason, QStringLiteral("The update information is too large."));
+    // The server stops once the connection is closed; until then it can only fill what the client took
+    // and the two sockets' buffers. The client takes the limit into the reply, at most as much again on
+    // its way there (Qt's HTTP layer), and the piece that crossed the limit.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.streamingCount() == 0; }, 30000));
+    const std::size_t read = 2 * UpdateFeed::maximumSize + 16 * 1024;
+    EXPECT_LE(server.streamedBytes(), read + server.largestStreamBuffers());
+}
+
 class Updater : public Feed {
 protected:
     UpdaterController& make(std::optional<QUrl> url,

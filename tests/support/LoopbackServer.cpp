@@ -235,11 +235,24 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
         ++m_streaming;
         response.set_chunked_content_provider(
             canned.contentType.c_str(),
-            [this, first = canned.body, filler = std::string(16 * 1024, ' ')](std::size_t offset,
-                                                                              httplib::DataSink& sink) {
-                if (offset == 0)
-                    return sink.write(first.data(), first.size());
-                return !m_stopping && sink.write(filler.data(), filler.size());
+            [this, first = canned.body, filler = std::string(16 * 1024, ' '), port = request.remote_port,
+             sockets = std::optional<std::pair<int, int>>()](std::size_t offset,
+                                                             httplib::DataSink& sink) mutable {
+                if (!sockets) {
+                    sockets.emplace(socketFor(port), clientSocketFor(port));
+                    // Fixed buffers on both ends (the kernel would grow them to megabytes on loopback):
+                    // what the client has taken shows in what the server could write.
+                    const int buffer = 64 * 1024;
+                    setsockopt(sockets->first, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
+                    if (sockets->second >= 0)
+                        setsockopt(sockets->second, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+                }
+                noteStreamBuffers(sockets->first, sockets->second);
+                const std::string& piece = offset == 0 ? first : filler;
+                if (m_stopping || !sink.write(piece.data(), piece.size()))
+                    return false;
+                m_streamed += piece.size();
+                return true;
             },
             [this](bool) { --m_streaming; });
         return;
@@ -264,8 +277,16 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
 }
 
 // cpp-httplib does not give a handler its socket: find it among ours (the server's port locally, the client's
-// on the peer side).
+// on the peer side). A client in this process has the other end among ours too.
 int LoopbackServer::socketFor(int remotePort) const {
+    return socketBetween(m_port, remotePort);
+}
+
+int LoopbackServer::clientSocketFor(int remotePort) const {
+    return socketBetween(remotePort, m_port);
+}
+
+int LoopbackServer::socketBetween(int localPort, int peerPort) {
     for (int fd = 3; fd < 4096; ++fd) {
         sockaddr_storage local{};
         sockaddr_storage peer{};
@@ -274,10 +295,22 @@ int LoopbackServer::socketFor(int remotePort) const {
         if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 ||
             getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0)
             continue;
-        if (portOf(local) == m_port && portOf(peer) == remotePort)
+        if (portOf(local) == localPort && portOf(peer) == peerPort)
             return fd;
     }
     return -1;
+}
+
+void LoopbackServer::noteStreamBuffers(int serverSocket, int clientSocket) {
+    const auto buffer = [](int fd, int option) {
+        int size = 0;
+        socklen_t length = sizeof size;
+        return fd >= 0 && getsockopt(fd, SOL_SOCKET, option, &size, &length) == 0 ? std::size_t(size) : 0;
+    };
+    const std::size_t room = buffer(serverSocket, SO_SNDBUF) + buffer(clientSocket, SO_RCVBUF);
+    std::size_t largest = m_streamBuffers;
+    while (room > largest && !m_streamBuffers.compare_exchange_weak(largest, room)) {
+    }
 }
 
 // cpp-httplib offers no way to close a connection from a handler; shutting its socket down makes the client

@@ -87,6 +87,12 @@ public:
     std::size_t heldCount() const;
     // Endless bodies still being sent.
     std::size_t streamingCount() const;
+    // The bytes of endless bodies the server has handed to its sockets, and the largest room the sockets'
+    // buffers of such a connection offered meanwhile (the server's send buffer and, for a client in this
+    // process, its receive buffer; both are kept small): whatever a client does not read, at most that
+    // much of it can be on its way.
+    std::size_t streamedBytes() const { return m_streamed; }
+    std::size_t largestStreamBuffers() const { return m_streamBuffers; }
 
     std::vector<Request> requests() const;
     std::size_t requestCount() const;
@@ -97,6 +103,11 @@ private:
     void handle(const void* request, void* response);
     // The server's socket for the client's port, or -1.
     int socketFor(int remotePort) const;
+    // The client's socket of that connection when the client runs in this process, or -1.
+    int clientSocketFor(int remotePort) const;
+    static int socketBetween(int localPort, int peerPort);
+    // Notes the room in both buffers of a streaming connection.
+    void noteStreamBuffers(int serverSocket, int clientSocket);
     void dropConnection(int remotePort) const;
 
     std::unique_ptr<httplib::Server> m_server;
@@ -109,6 +120,8 @@ private:
     std::size_t m_held = 0;
     std::atomic<bool> m_stopping = false;
     std::atomic<std::size_t> m_streaming = 0;
+    std::atomic<std::size_t> m_streamed = 0;
+    std::atomic<std::size_t> m_streamBuffers = 0;
     std::map<std::string, std::deque<Response>> m_queues;
     std::map<std::string, Response> m_defaults;
     std::optional<Response> m_fallback;

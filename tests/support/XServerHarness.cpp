@@ -3,11 +3,15 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <xcb/xcb.h>
@@ -33,6 +37,40 @@ QString readDisplay(int fd) {
     }
     return c == '\n' ? QStringLiteral(":") + QString::fromStdString(text) : QString();
 }
+
+// A connection of its own for a few questions to the server; every answer is none when it failed.
+struct Client {
+    explicit Client(const QString& display)
+        : connection(xcb_connect(display.toLocal8Bit().constData(), nullptr)) {}
+    ~Client() { xcb_disconnect(connection); }
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    bool isOpen() const { return xcb_connection_has_error(connection) == 0; }
+    xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root; }
+    xcb_atom_t atom(const QByteArray& name) const {
+        if (!isOpen()) {
+            return XCB_ATOM_NONE;
+        }
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
+            nullptr);
+        const xcb_atom_t value = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    }
+    bool hasProperty(xcb_window_t window, xcb_atom_t atom) const {
+        xcb_get_property_reply_t* property = xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, window, atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1),
+            nullptr);
+        const bool present = property != nullptr && property->type != XCB_NONE;
+        std::free(property);
+        return present;
+    }
+
+    xcb_connection_t* connection;
+};
 
 } // namespace
 
@@ -101,8 +139,13 @@ int XServerHarness::run(const QString& program, const QStringList& arguments,
 }
 
 QProcess& XServerHarness::start(const QString& program, const QStringList& arguments) {
+    return start(environment(), program, arguments);
+}
+
+QProcess& XServerHarness::start(const QProcessEnvironment& environment, const QString& program,
+                                const QStringList& arguments) {
     auto process = std::make_unique<QProcess>();
-    process->setProcessEnvironment(environment());
+    process->setProcessEnvironment(environment);
     process->start(program, arguments);
     clients_.push_back(std::move(process));
     return *clients_.back();
@@ -111,51 +154,70 @@ QProcess& XServerHarness::start(const QString& program, const QStringList& argum
 bool XServerHarness::startTrayHost() {
     start(QStringLiteral("trayer"),
           {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-           QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request")});
-    return waitFor([this] { return hasSelectionOwner("_NET_SYSTEM_TRAY_S0"); });
+           QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
+           QStringLiteral("--SetPartialStrut"), QStringLiteral("true")});
+    // A manager that starts later takes the strut in with the bar; one already running may miss it when it
+    // comes right after the bar is mapped.
+    return waitFor(
+        [this] { return hasSelectionOwner("_NET_SYSTEM_TRAY_S0") && hasTopLevelProperty("_NET_WM_STRUT"); });
 }
 
 bool XServerHarness::hasSelectionOwner(const QByteArray& selection) const {
-    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
-    bool owned = false;
-    if (xcb_connection_has_error(connection) == 0) {
-        xcb_intern_atom_reply_t* atom =
-            xcb_intern_atom_reply(connection,
-                                  xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(selection.size()),
-                                                  selection.constData()),
-                                  nullptr);
-        if (atom != nullptr) {
-            xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
-                connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
-            owned = owner != nullptr && owner->owner != XCB_NONE;
-            std::free(owner);
-        }
-        std::free(atom);
+    const Client client(display_);
+    const xcb_atom_t atom = client.atom(selection);
+    if (atom == XCB_ATOM_NONE) {
+        return false;
     }
-    xcb_disconnect(connection);
+    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+        client.connection, xcb_get_selection_owner(client.connection, atom), nullptr);
+    const bool owned = owner != nullptr && owner->owner != XCB_NONE;
+    std::free(owner);
     return owned;
 }
 
 bool XServerHarness::hasRootProperty(const QByteArray& name) const {
-    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
-    bool present = false;
-    if (xcb_connection_has_error(connection) == 0) {
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
-            nullptr);
-        if (atom != nullptr) {
-            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-            xcb_get_property_reply_t* property = xcb_get_property_reply(
-                connection,
-                xcb_get_property(connection, 0, root, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr);
-            present = property != nullptr && property->type != XCB_NONE;
-            std::free(property);
+    const Client client(display_);
+    const xcb_atom_t atom = client.atom(name);
+    return atom != XCB_ATOM_NONE && client.hasProperty(client.root(), atom);
+}
+
+bool XServerHarness::hasTopLevelProperty(const QByteArray& name) const {
+    const Client client(display_);
+    const xcb_atom_t atom = client.atom(name);
+    // The root's children, and theirs: a window a manager has framed is one level down.
+    const std::function<bool(xcb_window_t, int)> search = [&](xcb_window_t parent, int depth) {
+        xcb_query_tree_reply_t* tree =
+            xcb_query_tree_reply(client.connection, xcb_query_tree(client.connection, parent), nullptr);
+        bool found = false;
+        if (tree != nullptr) {
+            const xcb_window_t* children = xcb_query_tree_children(tree);
+            for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
+                found =
+                    client.hasProperty(children[i], atom) || (depth > 1 && search(children[i], depth - 1));
+            }
         }
-        std::free(atom);
+        std::free(tree);
+        return found;
+    };
+    return atom != XCB_ATOM_NONE && search(client.root(), 2);
+}
+
+std::optional<QRect> XServerHarness::workArea() const {
+    const Client client(display_);
+    const xcb_atom_t atom = client.atom("_NET_WORKAREA");
+    if (atom == XCB_ATOM_NONE) {
+        return std::nullopt;
     }
-    xcb_disconnect(connection);
-    return present;
+    xcb_get_property_reply_t* property = xcb_get_property_reply(
+        client.connection,
+        xcb_get_property(client.connection, 0, client.root(), atom, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+    std::optional<QRect> area;
+    if (property != nullptr && property->format == 32 && xcb_get_property_value_length(property) >= 16) {
+        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(property));
+        area = QRect(int(values[0]), int(values[1]), int(values[2]), int(values[3]));
+    }
+    std::free(property);
+    return area;
 }
 
 std::optional<unsigned> XServerHarness::pixel(int x, int y) const {
@@ -204,6 +266,49 @@ bool XServerHarness::startWindowManager() {
     start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), file});
     // A manager that follows the EWMH names itself through this root property once it manages the screen.
     return waitFor([this] { return hasRootProperty("_NET_SUPPORTING_WM_CHECK"); });
+}
+
+bool XServerHarness::startXfwm() {
+    if (busAddress_.isEmpty() && !startSessionBus()) {
+        return false;
+    }
+    desktopHome_ = std::make_unique<QTemporaryDir>();
+    if (!desktopHome_->isValid()) {
+        return false;
+    }
+    QProcessEnvironment env = environment();
+    for (const char* folder : {"CONFIG", "CACHE", "DATA"}) {
+        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(folder)),
+                   desktopHome_->filePath(QString::fromLatin1(folder).toLower()));
+    }
+    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1")); // no accessibility bus to look for
+    env.remove(QStringLiteral("SESSION_MANAGER"));
+    // The private bus starts no services: the settings daemon is started here, from its service file.
+    const QString service = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                   "dbus-1/services/org.xfce.Xfconf.service");
+    const QString daemon = QSettings(service, QSettings::IniFormat).value("D-BUS Service/Exec").toString();
+    if (daemon.isEmpty()) {
+        return false;
+    }
+    start(env, daemon, {});
+    QDBusConnectionInterface* bus = QDBusConnection(busAddress_).interface();
+    if (bus == nullptr ||
+        !waitFor([&] { return bus->isServiceRegistered(QStringLiteral("org.xfce.Xfconf")).value(); })) {
+        return false;
+    }
+    start(env, QStringLiteral("xfwm4"), {});
+    return waitFor(
+        [this] { return hasRootProperty("_NET_SUPPORTING_WM_CHECK") && hasSelectionOwner("_NET_WM_CM_S0"); },
+        std::chrono::seconds(20));
+}
+
+bool XServerHarness::setXfwmCompositing(bool on) {
+    const QString value = on ? QStringLiteral("true") : QStringLiteral("false");
+    if (run(QStringLiteral("xfconf-query"),
+            {"-c", "xfwm4", "-p", "/general/use_compositing", "-n", "-t", "bool", "-s", value}) != 0) {
+        return false;
+    }
+    return waitFor([&] { return hasSelectionOwner("_NET_WM_CM_S0") == on; });
 }
 
 bool XServerHarness::startCompositor() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class QTemporaryDir;
 struct xcb_connection_t;
 
 namespace huddlepod::test {
@@ -36,7 +38,9 @@ public:
             std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
     // Starts a client that keeps running; stopped when the harness ends.
     QProcess& start(const QString& program, const QStringList& arguments);
-    // Starts trayer as the XEmbed tray host and waits until it owns the screen's tray selection.
+    // Starts trayer as the XEmbed tray host, a bar 26 pixels high at the top right that reserves its strip of
+    // the screen (a strut) as desktop bars do, and waits until it owns the screen's tray selection and has
+    // reserved its strip. Start it before a window manager that is to take the strip in.
     bool startTrayHost();
     // Takes the screen's tray selection itself and never takes an icon in: a tray that has not got round to
     // embedding the icon yet.
@@ -58,6 +62,13 @@ public:
     // Openbox as the window manager (undecorated windows without a border), ready once it names itself on
     // the root window.
     bool startWindowManager();
+    // xfwm4 as the window manager, with its own compositor, as XFCE runs it: on the private session bus
+    // (started here when there is none yet), its settings daemon (xfconfd) keeping them in a folder of the
+    // harness's own. Ready once it manages the screen and composites.
+    bool startXfwm();
+    // Turns xfwm4's compositor on or off through its settings, as XFCE's settings dialog does, and waits
+    // until the compositing selection follows.
+    bool setXfwmCompositing(bool on);
     // xcompmgr as the compositing manager, ready once it owns _NET_WM_CM_S0; stopCompositor() ends it and
     // waits until the selection is free.
     bool startCompositor();
@@ -67,6 +78,8 @@ public:
     // Whether some client owns the selection now (_NET_WM_CM_S0, _NET_SYSTEM_TRAY_S0…).
     bool hasSelectionOwner(const QByteArray& selection) const;
     bool hasRootProperty(const QByteArray& name) const;
+    // The first desktop's work area as the window manager announces it (_NET_WORKAREA); none without one.
+    std::optional<QRect> workArea() const;
     // The colour (0xRRGGBB) on screen at a point, as the root window shows it; none when it cannot be read.
     std::optional<unsigned> pixel(int x, int y) const;
 
@@ -75,6 +88,10 @@ public:
                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 private:
+    // Whether a top-level window (a child of the root window, or of a frame a manager put it in) carries it.
+    bool hasTopLevelProperty(const QByteArray& name) const;
+    QProcess& start(const QProcessEnvironment& environment, const QString& program,
+                    const QStringList& arguments);
     QVariant watcherProperty(const QString& name) const;
     // Writes `contents` to a file of this server's own, removed with the harness; empty on failure.
     QString writeConfig(const QString& kind, const char* contents);
@@ -86,6 +103,7 @@ private:
     std::vector<std::unique_ptr<QProcess>> clients_;
     QProcess* compositor_ = nullptr;
     std::vector<QString> configFiles_;
+    std::unique_ptr<QTemporaryDir> desktopHome_; // a desktop's own settings and caches
 };
 
 } // namespace huddlepod::test

@@ -12,6 +12,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <utility>
 
 namespace huddlepod {
 
@@ -43,6 +44,7 @@ ListPickerBase::ListPickerBase(ListPickerOptions options, QWidget* parent)
 
 void ListPickerBase::setState(QStringList titles, std::optional<int> selectedIndex, QString selectionTitle,
                               QString selectionAccessibilityLabel, bool hasAction) {
+    const bool listChanged = titles != titles_ || selectedIndex != selectedIndex_;
     titles_ = std::move(titles);
     selectedIndex_ = selectedIndex;
     selectionTitle_ = std::move(selectionTitle);
@@ -51,9 +53,14 @@ void ListPickerBase::setState(QStringList titles, std::optional<int> selectedInd
     setAccessibleDescription(isInteractive() ? options_.accessibilityHint : QString());
     if (!isInteractive()) {
         setPresented(false);
+    } else if (listChanged && isPresented()) {
+        // The open list shows the values and the selection it was made with: make it anew.
+        setPresented(false);
+        setPresented(true);
     }
     updateGeometry();
     update();
+    openForDebugRequest();
 }
 
 std::optional<int> ListPickerBase::stepTarget(int offset) const {
@@ -213,12 +220,49 @@ void ListPickerBase::setPresented(bool presented) {
             this, [this, index] { choose(index); }, Qt::QueuedConnection);
         setPresented(false);
     });
-    connect(popover, &Popover::closed, this, [this] { update(); });
+    connect(popover, &Popover::closed, this, [this, popover] {
+        if (popover == popover_) {
+            followAnchor(false);
+        }
+        update();
+    });
+    popover->showAt(anchor());
+    followAnchor(true);
+}
 
+QRect ListPickerBase::anchor() const {
     const Layout current = layout();
-    const QRect anchor(mapToGlobal(QPointF(current.label.left(), 0)).toPoint(),
-                       QSize(int(std::ceil(current.label.width())), height()));
-    popover->showAt(anchor);
+    return {mapToGlobal(QPointF(current.label.left(), 0)).toPoint(),
+            QSize(int(std::ceil(current.label.width())), height())};
+}
+
+void ListPickerBase::followAnchor(bool follows) {
+    for (const QPointer<QWidget>& widget : followed_) {
+        if (widget) {
+            widget->removeEventFilter(this);
+        }
+    }
+    followed_.clear();
+    if (!follows) {
+        return;
+    }
+    // A list opened while the picker's window was still being laid out would otherwise hang where the
+    // picker first stood.
+    for (QWidget* widget = this; widget != nullptr; widget = widget->parentWidget()) {
+        widget->installEventFilter(this);
+        followed_.emplace_back(widget);
+        if (widget->isWindow()) {
+            break;
+        }
+    }
+}
+
+bool ListPickerBase::eventFilter(QObject* watched, QEvent* event) {
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && isPresented() &&
+        popover_->anchorGlobal() != anchor()) {
+        popover_->showAt(anchor());
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ListPickerBase::setPresentedPickerProvider(std::function<std::optional<QString>()> provider) {
@@ -227,14 +271,29 @@ void ListPickerBase::setPresentedPickerProvider(std::function<std::optional<QStr
 
 void ListPickerBase::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (options_.debugIdentity.isEmpty() || !isInteractive() || !presentedPicker_) {
+    opensForDebugRequest_ = !options_.debugIdentity.isEmpty() && presentedPicker_ &&
+                            presentedPicker_() == std::optional<QString>(options_.debugIdentity);
+    openForDebugRequest();
+}
+
+void ListPickerBase::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    opensForDebugRequest_ = false;
+}
+
+void ListPickerBase::openForDebugRequest() {
+    if (!opensForDebugRequest_ || !isInteractive()) {
         return;
     }
-    if (presentedPicker_() == std::optional<QString>(options_.debugIdentity)) {
-        // Open once the window that holds the picker is placed.
-        QMetaObject::invokeMethod(
-            this, [this] { setPresented(true); }, Qt::QueuedConnection);
-    }
+    // Open once the window that holds the picker is placed.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (std::exchange(opensForDebugRequest_, false) && isVisible()) {
+                setPresented(true);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace huddlepod

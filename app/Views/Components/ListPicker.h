@@ -91,11 +91,19 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     enum class Part { none, previous, label, next };
     Part partAt(QPointF position) const;
     void choose(int index);
+    // The label button on screen: where the list hangs from.
+    QRect anchor() const;
+    // Opens the list on a later turn if a debug run asked for it and the picker can open by then.
+    void openForDebugRequest();
+    // Keeps the open list under the label while the picker or anything around it moves.
+    void followAnchor(bool follows);
 
     ListPickerOptions options_;
     QStringList titles_;
@@ -105,6 +113,10 @@ private:
     Part pressedPart_ = Part::none;
     QPointer<Popover> popover_;
     std::function<std::optional<QString>()> presentedPicker_;
+    // A debug run asked for this picker to open while it is on screen, and it has not opened yet (a picker
+    // shown before it has its values opens once it has them).
+    bool opensForDebugRequest_ = false;
+    std::vector<QPointer<QWidget>> followed_;
 };
 
 template <typename T>

@@ -46,6 +46,8 @@ public:
 
     QWidget* content() const { return content_; }
     Placement placement() const { return placement_; }
+    // The anchor rectangle it was last shown for, in global coordinates.
+    QRect anchorGlobal() const { return anchorGlobal_; }
     // Translucent with a shadow, or opaque with a rounded mask. Decided from the desktop when the popover is
     // made; change it only before it is first shown.
     bool isComposited() const { return composited_; }

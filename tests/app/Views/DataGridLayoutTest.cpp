@@ -3,6 +3,7 @@
 #include "GridTables.h"
 #include "app/Views/DataGridView.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 
 #include <gtest/gtest.h>
@@ -125,9 +126,8 @@ TEST(DataGridLayout, contentSizedColumnFitsItsWidestTextButNotBeyondItsWidth) {
 
 TEST(DataGridLayout, extraValuesReuseTheLastColumnAndLongTextWraps) {
     std::vector<StatColumn> columns{column("Wk", 24), column("Award", 40, false)};
-    const DataTable table(
-        std::nullopt, columns, {},
-        {{std::nullopt, {row("x", {"1", "Offensive Player of the Year", "W", "31-20"})}, true}});
+    const DataTable table(std::nullopt, columns, {},
+                          {{std::nullopt, {row("x", {"1", "Top Player of the Year", "W", "31-20"})}, true}});
     const DataGridView grid(table, 100);
     const DataGridLayout& layout = grid.gridLayout();
     for (int column = 2; column < 4; ++column) {
@@ -149,4 +149,70 @@ TEST(DataGridLayout, degenerateTablesDoNotFail) {
     const DataGridView empty(DataTable(QStringLiteral("Empty"), {column("A", 20)}, {}, {}), 50);
     EXPECT_EQ(textsOf(empty.gridLayout(), Kind::title).size(), 1u);
     EXPECT_TRUE(empty.gridLayout().rows.empty());
+}
+
+TEST(DataGridLayout, aCellBreaksOnlyAtSpacesAndItsColumnGrowsToItsWidestWord) {
+    ASSERT_EQ(QFontInfo(DataGridLayout::font(11, FontWeight::regular)).family(), QStringLiteral("Lato"));
+    // The champions columns; their longest values in the demo league.
+    std::vector<StatColumn> champions{column("SB", 42, false),    column("Yr", 30, false),
+                                      column("W", 26, false),     column("L", 26, false),
+                                      column("Score", 36, false), column("MVP", 108, false)};
+    const double gaps[] = {24, 24, 16, 24, 24};
+    for (std::size_t index = 0; index < champions.size(); ++index) {
+        champions[index].isContentSized = index != 1;
+        champions[index].isFlexible = index == 1;
+        if (index < 5) {
+            champions[index].trailingGap = gaps[index];
+        }
+    }
+    // A narrow flexible text column: a hyphen is no place to break, a space is.
+    std::vector<StatColumn> narrow{column("Wk", 24), column("Name", 60, false)};
+    narrow[1].isFlexible = true;
+    const struct {
+        const char* name;
+        std::vector<StatColumn> columns;
+        std::vector<QString> values;
+        qreal offered;
+        qreal width;                             // of the grid
+        std::vector<std::vector<QString>> lines; // of each cell
+    } cases[] = {
+        {"champions",
+         champions,
+         {"XXXVIII", "1987", "MEM", "MEM", "27–19", "Isaiah Fairoings Jr."},
+         416,
+         416,
+         {{"XXXVIII"}, {"1987"}, {"MEM"}, {"MEM"}, {"27–19"}, {"Isaiah Fairoings Jr."}}},
+        {"hyphenated",
+         narrow,
+         {"1", "Larenman-Salstead Jr."},
+         130,
+         130,
+         {{"1"}, {"Larenman-Salstead", "Jr."}}},
+        // With no flexible column to give way the grid grows past the offer: 26.75 wide, rounded up, plus 1.
+        {"no room", {column("W", 26, false)}, {"MEM"}, 26, 28, {{"MEM"}}},
+    };
+    const QFontMetricsF regular(DataGridLayout::font(11, FontWeight::regular));
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        const DataTable table(std::nullopt, test.columns, {},
+                              {{std::nullopt, {row("r", test.values)}, true}});
+        const DataGridView grid(table, test.offered);
+        const DataGridLayout& layout = grid.gridLayout();
+        EXPECT_DOUBLE_EQ(layout.size.width(), test.width);
+        qreal lineHeight = 0;
+        for (std::size_t index = 0; index < test.values.size(); ++index) {
+            const DataGridLayout::Text* placed = cell(layout, 0, 0, int(index));
+            ASSERT_NE(placed, nullptr);
+            EXPECT_EQ(placed->lines, test.lines[index]) << index;
+            for (const QString& line : placed->lines) {
+                EXPECT_LE(regular.horizontalAdvance(line), placed->frame.width() + 0.5) << index;
+            }
+            if (placed->lines.size() == 1) {
+                lineHeight = placed->frame.height();
+            }
+        }
+        const std::size_t tallest =
+            std::ranges::max_element(test.lines, {}, &std::vector<QString>::size)->size();
+        EXPECT_DOUBLE_EQ(layout.rows[0].frame.height(), qreal(tallest) * lineHeight + 4);
+    }
 }

@@ -6,6 +6,10 @@
 #include "app/Views/Components/YearPicker.h"
 
 #include <QTest>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -146,6 +150,63 @@ TEST(ListPicker, debugRequestOpensTheNamedPickerOnly) {
     qputenv("HUDDLEPOD_DEBUG_PICKER", "");
     EXPECT_FALSE(ListPickerBase::environmentPresentedPicker().has_value()) << "set but empty: none";
     qunsetenv("HUDDLEPOD_DEBUG_PICKER");
+}
+
+TEST(ListPicker, aDebugRequestOpensOnceThePickerCanAndTheListKeepsToItsLabelAndSelection) {
+    QWidget row;
+    auto* column = new QVBoxLayout(&row);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* above = new QWidget; // what the window lays out above the picker after it came on screen
+    above->setFixedHeight(230);
+    above->hide();
+    column->addWidget(above);
+    ListPickerOptions options;
+    options.debugIdentity = QStringLiteral("week");
+    auto* picker = new ListPicker<int>({}, 1, number, number, options, [](const int&) {});
+    picker->setPresentedPickerProvider([] { return std::optional(QStringLiteral("week")); });
+    column->addWidget(picker, 0, Qt::AlignLeft);
+    column->addStretch(1);
+    row.resize(200, 400);
+
+    const auto hangsUnderTheLabel = [&] {
+        const QRectF label = picker->layout().label;
+        const QRect anchor(picker->mapToGlobal(QPoint(int(label.left()), 0)),
+                           QSize(int(std::ceil(label.width())), picker->height()));
+        return picker->popover()->anchorGlobal() == anchor &&
+               picker->popover()->placement().frame.top() == anchor.bottom() + 1;
+    };
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        bool presented;
+        std::optional<int> highlighted;
+    } steps[] = {
+        {"shown before it has its weeks", [&] { row.show(); }, false, {}},
+        {"given its weeks",
+         [&] {
+             picker->setValues({1, 2, 3, 4}, 1);
+         },
+         true, 0},
+        {"week 3 chosen elsewhere", [&] { picker->setSelection(3); }, true, 2},
+        {"the window lays out above it", [&] { above->show(); }, true, 2},
+        {"closed by the user", [&] { picker->setPresented(false); }, false, {}},
+        {"new weeks: the request was answered",
+         [&] {
+             picker->setValues({1, 2, 3, 4, 5}, 2);
+         },
+         false,
+         {}},
+        {"on screen again", [&] { row.hide(), row.show(); }, true, 1},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(picker->isPresented(), step.presented) << step.step;
+        if (step.presented) {
+            EXPECT_EQ(picker->presentedList()->selectedIndex(), step.highlighted) << step.step;
+            EXPECT_TRUE(hangsUnderTheLabel()) << step.step;
+        }
+    }
 }
 
 TEST(ListPicker, anActionThatRemovesThePickerRunsToItsEnd) {

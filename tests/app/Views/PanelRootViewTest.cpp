@@ -25,6 +25,8 @@
 #include "ui/Symbols.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QCursor>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -34,6 +36,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -221,6 +224,93 @@ TEST_F(PanelRootViewTest, hoverSelectsOnlyAfterARealMouseMovementAndAClickOpens)
 
     QTest::mouseClick(row(1), Qt::LeftButton);
     EXPECT_EQ(openCard(), listed[1]);
+}
+
+TEST_F(PanelRootViewTest, rowsBackOnScreenUnderAStillPointerTakeTheSelectionOnlyWhenItMoves) {
+    list(6);
+    model->setAllowsHoverSelection(true);
+    key(Qt::Key_Down);
+    const QPoint local = row(3)->rect().center();
+    const QPoint resting = row(3)->mapToGlobal(local);
+    key(Qt::Key_Return);
+    ASSERT_TRUE(openCard().has_value());
+    QCursor::setPos(resting); // over the card, level with the 4th row
+    navigation.setRoute(PanelRoute::search());
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(row(3)->isVisible());
+
+    const auto send = [this](QEvent&& event) { QCoreApplication::sendEvent(row(3), &event); };
+    const auto move = [&](QPoint by) {
+        send(QMouseEvent(QEvent::MouseMove, local + by, resting + by, Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier));
+    };
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        int selection;
+    } steps[] = {
+        {"the rows came back", [] {}, 1},
+        {"an enter where the pointer rests", [&] { send(QEnterEvent(local, local, resting)); }, 1},
+        {"a move where the pointer rests",
+         [&] {
+             move({0, 0});
+         },
+         1},
+        {"the pointer moves a pixel",
+         [&] {
+             move({1, 0});
+         },
+         3},
+        {"the keyboard moves away", [&] { key(Qt::Key_Up); }, 2},
+        {"more motion within the same row",
+         [&] {
+             move({2, 0});
+         },
+         2},
+        {"the pointer leaves and moves back onto the row",
+         [&] {
+             send(QEvent(QEvent::Leave)), move({1, 1});
+         },
+         3},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_EQ(model->selection(), step.selection) << step.step;
+    }
+}
+
+TEST_F(PanelRootViewTest, everyMaterialDrawsItsTextInColoursThatReadOnIt) {
+    list(2);
+    const QPalette application = QApplication::palette();
+    const struct {
+        Material material;
+        Appearance look;
+    } cases[] = {{Material::menu, Appearance::light},      {Material::menu, Appearance::dark},
+                 {Material::popover, Appearance::light},   {Material::popover, Appearance::dark},
+                 {Material::hudWindow, Appearance::light}, {Material::hudWindow, Appearance::dark},
+                 {Material::sidebar, Appearance::light},   {Material::sidebar, Appearance::dark}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(
+            QStringLiteral("material %1, look %2").arg(int(test.material)).arg(int(test.look)).toStdString());
+        QApplication::setPalette(Theme::palette(test.look));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
+        root->setMaterial(test.material);
+        const QImage panel = root->grab().toImage();
+        const QColor fill = panel.pixelColor(root->width() / 2, root->height() - 20);
+        // The strongest pixel of an unselected row's name: its text colour on the fill.
+        const QRect name =
+            row(1)->layoutFor(row(1)->width()).name.toRect().translated(row(1)->mapTo(root.get(), QPoint()));
+        double strongest = 0;
+        for (int y = name.top(); y <= name.bottom(); ++y) {
+            for (int x = name.left(); x <= name.right(); ++x) {
+                strongest = std::max(strongest, huddlepod::test::contrast(panel.pixelColor(x, y), fill));
+            }
+        }
+        EXPECT_GE(strongest, 4.5) << fill.name().toStdString();
+    }
+    root->setMaterial(Material::menu);
+    QApplication::setPalette(application);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
 }
 
 TEST_F(PanelRootViewTest, keyboardSelectionScrollsJustEnoughToShowTheRow) {

@@ -2,6 +2,7 @@
 #include "app/Views/PlayerCardView.h"
 
 #include "RenderOutput.h"
+#include "app/Views/Components/PopoverList.h"
 #include "app/Views/Components/StatusMessage.h"
 #include "app/Views/Components/YearPicker.h"
 #include "app/Views/ContentPane.h"
@@ -10,6 +11,7 @@
 #include "tests/app/Tables.h"
 
 #include <QAccessible>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -165,6 +167,21 @@ TEST_F(PlayerCardViewTest, aPlayerWithoutSeasonRecordsHasNoGameLogToWaitFor) {
     EXPECT_EQ(players->calls.count(), 0);
     view->resize(440, 300);
     huddlepod::testsupport::saveLooks(*view, QStringLiteral("card-game-log-without-seasons"));
+}
+
+TEST_F(PlayerCardViewTest, theGameLogsSeasonListAskedForByADebugRunOpensUnderItsPicker) {
+    qputenv("HUDDLEPOD_DEBUG_PICKER", "year");
+    view->resize(440, 508);
+    view->show();
+    model->setState(PlayerCardState::loaded(card(74, 215, {}, {}, 0, {2019, 2018, 2017})));
+    QCoreApplication::processEvents();
+    model->setTab(PlayerCardTab::gameLog);
+    YearPicker* picker = view->yearPicker();
+    QTRY_VERIFY(picker->isPresented());
+    qunsetenv("HUDDLEPOD_DEBUG_PICKER");
+    const QPoint below = picker->mapToGlobal(QPoint(0, picker->height()));
+    EXPECT_EQ(picker->popover()->placement().frame.top(), below.y());
+    EXPECT_EQ(picker->presentedList()->selectedIndex(), 0);
 }
 
 } // namespace

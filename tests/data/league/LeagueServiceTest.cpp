@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <regex>
 
 namespace huddlepod {
@@ -211,6 +212,80 @@ TEST_F(YearBoundsTest, rangeFromBothLookupsWhereTheLowerBoundDecides) {
     server.enqueue("/rest/v1/awards?select=seasons!inner(year)&order=seasons(year).desc&limit=1",
                    {200, R"([{"seasons":{"year":2023}}])"});
     EXPECT_EQ(waitForTask(service.awardsYearBounds()), (YearRange{1950, 2023}));
+}
+
+TEST_F(YearBoundsTest, yearsALeagueCannotHaveFailTheAnswerAsUndecodable) {
+    const auto flat = [](const std::string& year) { return "[{\"year\":" + year + "}]"; };
+    const auto nested = [](const std::string& year) { return "[{\"seasons\":{\"year\":" + year + "}}]"; };
+    // Each page's lookup, answered with `low` for the oldest year it asks and `high` for the newest.
+    const auto standings = [&](LeagueService& on, LoopbackServer& at, const std::string&,
+                               const std::string& high) {
+        at.enqueue(path("standings"), {200, nested(high)});
+        return waitForTask(on.latestStandingsYear()).value_or(-1);
+    };
+    const auto draft = [&](LeagueService& on, LoopbackServer& at, const std::string&,
+                           const std::string& high) {
+        at.enqueue(path("drafts"), {200, flat(high)});
+        return waitForTask(on.latestDraftYear()).value_or(-1);
+    };
+    const auto schedule = [&](LeagueService& on, LoopbackServer& at, const std::string& low,
+                              const std::string& high) {
+        answer(at, "asc", {200, flat(low)});
+        answer(at, "desc", {200, flat(high)});
+        const auto range = waitForTask(on.scheduleYearBounds());
+        return range ? int(range->upperBound - range->lowerBound + 1) : -1;
+    };
+    const auto awards = [&](LeagueService& on, LoopbackServer& at, const std::string& low,
+                            const std::string& high) {
+        at.enqueue("/rest/v1/awards?select=seasons!inner(year)&order=seasons(year).asc&limit=1",
+                   {200, nested(low)});
+        at.enqueue("/rest/v1/awards?select=seasons!inner(year)&order=seasons(year).desc&limit=1",
+                   {200, nested(high)});
+        const auto range = waitForTask(on.awardsYearBounds());
+        return range ? int(range->upperBound - range->lowerBound + 1) : -1;
+    };
+    using Lookup =
+        std::function<int(LeagueService&, LoopbackServer&, const std::string&, const std::string&)>;
+    struct Case {
+        const char* page;
+        Lookup lookup;
+        std::string low, high;
+        std::string outcome; // the newest year, the number of years in the range, or the failure's kind
+    };
+    const Case cases[] = {
+        {"standings", standings, "", "2147483647", "decoding"},
+        {"standings", standings, "", "-2147483648", "decoding"},
+        {"standings", standings, "", "20000000", "decoding"},
+        {"standings", standings, "", "2147483648", "decoding"},
+        {"standings", standings, "", "2500", "2500"},
+        {"draft", draft, "", "2147483647", "decoding"},
+        {"draft", draft, "", "-2147483648", "decoding"},
+        {"draft", draft, "", "20000000", "decoding"},
+        {"draft", draft, "", "2501", "decoding"},
+        {"draft", draft, "", "1800", "1800"},
+        {"schedule", schedule, "-2147483648", "2024", "decoding"},
+        {"schedule", schedule, "1950", "2147483647", "decoding"},
+        {"schedule", schedule, "1950", "20000000", "decoding"},
+        {"schedule", schedule, "1799", "2024", "decoding"},
+        {"schedule", schedule, "1900", "2199", "300"},
+        {"schedule", schedule, "1900", "2200", "decoding"}, // 301 years
+        {"awards", awards, "-2147483648", "2024", "decoding"},
+        {"awards", awards, "1950", "2147483647", "decoding"},
+        {"awards", awards, "20000000", "20000000", "decoding"},
+        {"awards", awards, "1800", "2099", "300"},
+        {"awards", awards, "1800", "2500", "decoding"},
+    };
+    for (const Case& test : cases) {
+        LoopbackServer caseServer;
+        LeagueService caseService{makeClient(caseServer)};
+        std::string outcome;
+        try {
+            outcome = std::to_string(test.lookup(caseService, caseServer, test.low, test.high));
+        } catch (const PostgRESTError& error) {
+            outcome = error.kind() == PostgRESTError::Kind::decoding ? "decoding" : error.what();
+        }
+        EXPECT_EQ(outcome, test.outcome) << test.page << " " << test.low << "…" << test.high;
+    }
 }
 
 TEST_F(YearBoundsTest, bothLookupsRunAtOnce) {
