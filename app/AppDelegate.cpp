@@ -272,6 +272,12 @@ void AppDelegate::toggle() {
     }
 }
 
+void AppDelegate::showPanel() {
+    if (panelController_ && !panelController_->isVisible()) {
+        panelController_->show();
+    }
+}
+
 std::unique_ptr<QMenu> AppDelegate::statusMenu() {
     auto menu = std::make_unique<QMenu>();
     menu->setWindowTitle(QStringLiteral("Huddlepod menu"));

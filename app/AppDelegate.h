@@ -64,6 +64,8 @@ public:
     // Built anew on each call: "Settings…", "Reset Panel Position", a separator, "Quit Huddlepod".
     std::unique_ptr<QMenu> statusMenu();
     void toggle();
+    // Shows the panel unless it is showing already (a later start of the program asks for it).
+    void showPanel();
 
     PanelController* panelController() const { return panelController_.get(); }
     StatusItemController* statusItemController() const { return statusItemController_.get(); }

@@ -1,6 +1,8 @@
 // The autostart entry: written whole through a temporary file, removed to turn launch at login off.
 #include "app/LoginItem.h"
 
+#include "platform/BundleInformation.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -195,13 +197,17 @@ std::optional<QString> LoginItem::set(bool enabled) const {
     if (!file.open(QIODevice::WriteOnly)) {
         return failure(true, errno != 0 ? systemReason(errno) : file.errorString());
     }
-    const QString entry = QStringLiteral("[Desktop Entry]\n"
-                                         "Type=Application\n"
-                                         "Name=Huddlepod\n"
-                                         "Exec=%1\n"
-                                         "Terminal=false\n"
-                                         "X-GNOME-Autostart-enabled=true\n")
-                              .arg(execValue(*program_));
+    // Named and drawn as the menu entry is.
+    const QString entry =
+        QStringLiteral("[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Name=Huddlepod\n"
+                       "Exec=%1\n"
+                       "Icon=%2\n"
+                       "Terminal=false\n"
+                       "X-GNOME-Autostart-enabled=true\n")
+            .arg(execValue(*program_),
+                 bundleValue(QStringLiteral("CFBundleIdentifier")).value_or(QStringLiteral("huddlepod")));
     file.write(entry.toUtf8());
     errno = 0;
     if (!file.commit()) {

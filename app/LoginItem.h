@@ -1,4 +1,5 @@
-// Launch at login through an XDG autostart entry: $XDG_CONFIG_HOME/autostart/huddlepod.desktop.
+// Launch at login through an XDG autostart entry: $XDG_CONFIG_HOME/autostart/huddlepod.desktop, named and
+// drawn as the installed menu entry is.
 #pragma once
 
 #include <QString>

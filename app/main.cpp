@@ -1,12 +1,14 @@
 // Huddlepod's entry point: a tray application with no main window, whose delegate builds the shell.
 #include "app/AppConfiguration.h"
 #include "app/AppDelegate.h"
+#include "platform/SingleInstance.h"
 #include "platform/UserDefaults.h"
 
 #include <QApplication>
 #include <QTimer>
 
 #include <clocale>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -17,10 +19,26 @@ int main(int argc, char** argv) {
     // Closing the settings window or hiding the panel never ends the process; only Quit does.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // One copy per user and desktop: a later start (from the menu, say) shows the running copy's panel.
+    huddlepod::SingleInstance instance(huddlepod::SingleInstance::standardSocketPath());
+    switch (instance.claim()) {
+    case huddlepod::SingleInstance::Claim::handedOver:
+        std::fputs("Huddlepod is already running here; showing its panel.\n", stderr);
+        return 0;
+    case huddlepod::SingleInstance::Claim::unguarded:
+        std::fprintf(stderr, "Huddlepod cannot tell whether it is already running (%s); starting anyway.\n",
+                     qPrintable(instance.errorString()));
+        break;
+    case huddlepod::SingleInstance::Claim::first:
+        break;
+    }
+
     const std::unique_ptr<QSettings> defaults = huddlepod::UserDefaults::openStandard();
     huddlepod::AppDelegate delegate(huddlepod::AppDelegate::LaunchServices::system(*defaults));
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      &huddlepod::AppDelegate::applicationWillTerminate);
+    QObject::connect(&instance, &huddlepod::SingleInstance::showRequested, &delegate,
+                     &huddlepod::AppDelegate::showPanel);
     QTimer::singleShot(0, &delegate, &huddlepod::AppDelegate::applicationDidFinishLaunching);
     return application.exec();
 }

@@ -7,7 +7,8 @@
 namespace huddlepod {
 
 // The value stored under `key` ("SupabaseURL", "SupabaseAnonKey", "CFBundleShortVersionString",
-// "CFBundleVersion", "SUFeedURL"), or nothing when the build left it empty or the key is unknown.
+// "CFBundleVersion", "SUFeedURL", "CFBundleIdentifier"), or nothing when the build left it empty or the key
+// is unknown.
 std::optional<QString> bundleValue(const QString& key);
 
 } // namespace huddlepod

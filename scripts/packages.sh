@@ -14,6 +14,8 @@ HUDDLEPOD_PACKAGES=(
     libxcb-xtest0-dev # XTest key presses for the hot-key benchmark
     # A StatusNotifier desktop for the tray's end-to-end tests: a private session bus, a watcher and a host
     dbus-daemon haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
+    librsvg2-bin # rsvg-convert draws the application icon's PNG sizes at build time
+    desktop-file-utils # desktop-file-validate checks the installed menu entry
 )
 
 huddlepod_install_packages() {

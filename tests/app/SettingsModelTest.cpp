@@ -37,7 +37,14 @@ TEST(LoginItem, turnsOnAndOffThroughItsOwnEntryOnly) {
     EXPECT_EQ(item.state(), State::disabled);
     ASSERT_FALSE(item.set(true));
     EXPECT_EQ(item.state(), State::enabled);
-    EXPECT_TRUE(contents(item.entryPath()).contains("\nExec=/usr/bin/huddlepod\n"));
+    // Named and drawn as the installed menu entry is.
+    EXPECT_EQ(contents(item.entryPath()), "[Desktop Entry]\n"
+                                          "Type=Application\n"
+                                          "Name=Huddlepod\n"
+                                          "Exec=/usr/bin/huddlepod\n"
+                                          "Icon=org.huddlepod.Huddlepod\n"
+                                          "Terminal=false\n"
+                                          "X-GNOME-Autostart-enabled=true\n");
 
     const QString otherEntry = autostart + QStringLiteral("/other.desktop");
     write(otherEntry, "[Desktop Entry]\nExec=other\n");

@@ -44,6 +44,12 @@ protected:
     }
     // Starts the program as launch() does, without waiting for an icon.
     void startProgram(const QMap<QString, QString>& extra = {}) {
+        app.setProcessEnvironment(programEnvironment(extra));
+        app.start(program, {});
+        ASSERT_TRUE(app.waitForStarted());
+    }
+    // The program's environment: this server, its own config and cache folders, and `extra`.
+    QProcessEnvironment programEnvironment(const QMap<QString, QString>& extra = {}) const {
         QProcessEnvironment env = x.environment();
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.remove("DBUS_SESSION_BUS_ADDRESS"); // the XEmbed tray, not a StatusNotifier watcher
@@ -52,9 +58,7 @@ protected:
         for (auto it = extra.begin(); it != extra.end(); ++it) {
             env.insert(it.key(), it.value());
         }
-        app.setProcessEnvironment(env);
-        app.start(QStringLiteral(HUDDLEPOD_PROGRAM), {});
-        ASSERT_TRUE(app.waitForStarted());
+        return env;
     }
 
     QString xdotool(const QStringList& arguments) const {
@@ -102,6 +106,7 @@ protected:
 
     XServerHarness x;
     QTemporaryDir home;
+    QString program = QStringLiteral(HUDDLEPOD_PROGRAM);
     QProcess app;
     QByteArray errors;
 };

@@ -147,3 +147,25 @@ TEST_F(LaunchTest, aClickOnTheIconJustAfterAClickElsewhereIsSwallowedOnlyWhereTh
         EXPECT_EQ(panel.isVisible(), opens) << after.count() << (icon ? " known" : " unknown");
     }
 }
+
+TEST_F(LaunchTest, aLaterStartShowsThePanelAndLeavesAnOpenOneAsItIs) {
+    AppDelegate delegate(services(std::nullopt));
+    delegate.showPanel(); // before the launch there is no panel yet
+    delegate.applicationDidFinishLaunching();
+    PanelController& panel = *delegate.panelController();
+    delegate.showPanel();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.session().revision(), 1);
+
+    // Shown again, it would lose what the user typed; toggled, it would hide.
+    panel.searchModel().setQuery(QStringLiteral("Smith"));
+    delegate.showPanel();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.searchModel().query(), QStringLiteral("Smith"));
+    EXPECT_EQ(panel.session().revision(), 1);
+
+    panel.hide();
+    delegate.showPanel();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.searchModel().query(), QString());
+}
