@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 namespace huddlepod::x11 {
@@ -28,11 +29,30 @@ xcb_window_t nativeRootWindow(xcb_connection_t* connection) {
 }
 
 xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
+    // An atom lasts as long as the connection: asked of the server once per name, not on every show.
+    static xcb_connection_t* cachedFor = nullptr;
+    static std::map<QByteArray, xcb_atom_t> cache;
+    if (connection != cachedFor) {
+        cache.clear();
+        cachedFor = connection;
+    }
+    if (const auto found = cache.find(name); found != cache.end()) {
+        return found->second;
+    }
     const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData());
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
+    if (atom != XCB_ATOM_NONE) {
+        cache.emplace(name, atom);
+    }
     return atom;
+}
+
+void sendQueuedRequests() {
+    if (xcb_connection_t* connection = nativeConnection()) {
+        xcb_flush(connection);
+    }
 }
 
 void setOnAllDesktopsAndOffTaskbar(QWindow& window) {
