@@ -37,7 +37,7 @@ start_backend() {
     "$build/backend/huddlepod-backend" --database "$work/league.sqlite" --league "$1" --seed 7 --port 0 \
         >"$work/backend.out" &
     pids+=($!)
-    wait_until 'grep -q "^HUDDLEPOD_SUPABASE_ANON_KEY=" "$work/backend.out"' 120
+    wait_until 'grep -qs "^HUDDLEPOD_SUPABASE_ANON_KEY=" "$work/backend.out"' 120
     HUDDLEPOD_SUPABASE_URL="$(sed -n 's/^HUDDLEPOD_SUPABASE_URL=//p' "$work/backend.out")"
     HUDDLEPOD_SUPABASE_ANON_KEY="$(sed -n 's/^HUDDLEPOD_SUPABASE_ANON_KEY=//p' "$work/backend.out")"
     export HUDDLEPOD_SUPABASE_URL HUDDLEPOD_SUPABASE_ANON_KEY
