@@ -127,7 +127,13 @@ std::optional<Shortcut> Registry::getShortcut(const Name& name) const {
     const QString text = value.typeId() == QMetaType::QStringList
                              ? value.toStringList().join(QLatin1Char(','))
                              : value.toString();
-    return Shortcut::fromJson(text.toUtf8());
+    auto found = parsed_.find(name.settingsKey());
+    if (found == parsed_.end() || found->second.first != text) {
+        found =
+            parsed_.insert_or_assign(name.settingsKey(), std::pair(text, Shortcut::fromJson(text.toUtf8())))
+                .first;
+    }
+    return found->second.second;
 }
 
 void Registry::registerShortcut(const Shortcut& shortcut) {

@@ -135,6 +135,9 @@ private:
     void installMenuTracking();
 
     std::unique_ptr<QSettings> settings_;
+    // The text last read for each settings key and what it stands for: a press reads the store but parses
+    // only a changed text.
+    mutable std::map<QString, std::pair<QString, std::optional<Shortcut>>> parsed_;
     HotKeyLayer hotKeys_;
     std::shared_ptr<Clock> clock_;
     std::optional<CancellationSource> retrying_;

@@ -103,7 +103,7 @@ PanelController::Environment PanelController::Environment::system(AnchorProvider
     env.isLeftButtonDown = [] {
         return x11::isLeftButtonDown().value_or(QGuiApplication::mouseButtons().testFlag(Qt::LeftButton));
     };
-    env.isCompositing = [] { return CompositingMonitor::shared().refresh(); };
+    env.isCompositing = [] { return CompositingMonitor::shared().current(); };
     env.followCompositing = [](QObject* context, std::function<void(bool)> handler) {
         QObject::connect(&CompositingMonitor::shared(), &CompositingMonitor::changed, context,
                          std::move(handler));
@@ -133,6 +133,8 @@ PanelController::PanelController(Environment environment, QObject* parent)
     , model_(std::make_unique<SearchViewModel>(env_.backend.search, env_.backend.client, env_.clock,
                                                env_.diagnostics))
     , homeModel_(std::make_unique<HomeViewModel>(env_.backend.league)) {
+    afterShow_.setSingleShot(true);
+    connect(&afterShow_, &QTimer::timeout, this, &PanelController::finishShow);
     model_->warmUp();
     if (env_.followCompositing) {
         env_.followCompositing(this, [this](bool composited) { compositingChanged(composited); });
@@ -222,6 +224,12 @@ SearchPanel& PanelController::existingOrNewPanel(bool composited) {
     };
     content_ = env_.content(parts);
     panel->setContent(content_.view);
+    // Once the panel is on screen and its first frame drawn.
+    connect(panel, &SearchPanel::exposed, this, [this] {
+        if (isShowUnfinished_) {
+            afterShow_.start(0);
+        }
+    });
     panel_ = panel;
     return *panel;
 }
@@ -231,25 +239,42 @@ bool PanelController::isVisible() const {
 }
 
 void PanelController::show() {
+    finishShow(); // what the last show left pending, before this one begins
     openedAt_ = env_.clock->now();
-    GlobalShortcuts::retryFailedRegistrations(); // a shortcut another program held may be free now
     // Asked at each show: a compositor may have come or gone unannounced.
     SearchPanel& panel = existingOrNewPanel(env_.isCompositing && env_.isCompositing());
+    // Before the map: the first frame shows the empty query and no stale results.
     model_->reset();
     session_.setRevision(session_.revision() + 1);
-    model_->warmUp();
     reposition();
     if (!panel.isVisible()) {
         panel.prepareToShow();
     }
+    // What the first frame does not need waits until the panel is on screen (or hidden again, or a moment
+    // has passed without it showing).
+    constexpr auto longestWait = std::chrono::milliseconds(100);
+    isShowUnfinished_ = true;
+    afterShow_.start(longestWait);
     panel.show();
     panel.raise();
     panel.activateWindow();
+    // The server maps the panel while the rest goes on here.
+    x11::sendQueuedRequests();
     startMonitors();
     DebugDriver::logCaptureRect(QStringLiteral("panel"), &panel, panel.surfaceGeometry());
 }
 
+void PanelController::finishShow() {
+    if (!std::exchange(isShowUnfinished_, false)) {
+        return;
+    }
+    afterShow_.stop();
+    model_->warmUp();
+    GlobalShortcuts::retryFailedRegistrations(); // a shortcut another program held may be free now
+}
+
 void PanelController::hide() {
+    finishShow();
     navigation_.setRoute(PanelRoute::search());
     stopMonitors();
     if (panel_) {
@@ -331,9 +356,11 @@ void PanelController::reposition() {
     }
     isRepositioningProgrammatically_ = true;
     PanelPlacement stored(*env_.defaults);
-    const Placement where =
-        placement(stored.detachedOrigin(), env_.screens(),
-                  env_.anchorProvider ? env_.anchorProvider() : std::nullopt, env_.cursor());
+    const std::vector<QRect> screens = env_.screens();
+    // The pointer only ever chooses between screens; asking where it is costs a trip to the server.
+    const std::optional<QPoint> cursor = screens.size() > 1 ? std::optional(env_.cursor()) : std::nullopt;
+    const Placement where = placement(stored.detachedOrigin(), screens,
+                                      env_.anchorProvider ? env_.anchorProvider() : std::nullopt, cursor);
     if (where.forgetStoredOrigin) {
         stored.removeDetachedOrigin();
     }

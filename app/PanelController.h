@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QSize>
+#include <QTimer>
 #include <QUuid>
 
 #include <functional>
@@ -151,6 +152,8 @@ private:
 
     // The panel, made on first use, with the look the compositor allows.
     SearchPanel& existingOrNewPanel(bool composited);
+    // The part of a show that may wait until the panel is on screen; nothing once done.
+    void finishShow();
     void startMonitors();
     void stopMonitors();
     void panelMoved(bool byUserDrag);
@@ -169,6 +172,8 @@ private:
     std::map<QUuid, PlayerCardViewModel*> playerModels_;
     std::vector<QUuid> playerModelOrder_;
     std::unique_ptr<Monitors> monitors_;
+    QTimer afterShow_; // runs finishShow() once the panel is on screen, or after a while without it
+    bool isShowUnfinished_ = false;
     bool isRepositioningProgrammatically_ = false;
     std::optional<QPoint> placedAt_;
     // A drag has been seen since the last placement: the window system's trailing moves belong to it.

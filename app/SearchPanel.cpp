@@ -92,12 +92,27 @@ void SearchPanel::updateShape() {
 }
 
 void SearchPanel::prepareToShow() {
+    const bool created = testAttribute(Qt::WA_WState_Created);
     winId(); // creates the native window, so it can carry the hints before it is mapped
-    if (QWindow* window = windowHandle()) {
+    QWindow* window = windowHandle();
+    if (window) {
         x11::setOnAllDesktopsAndOffTaskbar(*window);
     }
     announceShadow();
-    updateShape();
+    if (!created) {
+        // The input region needs the native window, and stays with it from show to show.
+        updateShape();
+        if (window) {
+            window->installEventFilter(this);
+        }
+    }
+}
+
+bool SearchPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+        emit exposed();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SearchPanel::paintEvent(QPaintEvent*) {

@@ -44,6 +44,9 @@ public:
     void prepareToShow();
 
 signals:
+    // The window system has put the window on screen (each time it is exposed, once prepared); its frame is
+    // drawn right after.
+    void exposed();
     // The window's position changed (by the program or the window manager) outside a drag.
     void moved();
     // The user drags the window (by hand, or through the window manager once a drag has begun); it is
@@ -51,6 +54,7 @@ signals:
     void dragged();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void hideEvent(QHideEvent* event) override;

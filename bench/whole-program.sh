@@ -1,11 +1,13 @@
 # Shared by the whole-program benchmarks (sourced): a Release build, a work folder cleaned on exit, the local
 # backend, and a private Xvfb with trayer as the tray host.
-# Builds Release into build/bench (or $HUDDLEPOD_BENCH_BUILD_DIR) unless HUDDLEPOD_BENCH_NO_BUILD is set.
+# Builds Release into build/bench (or $HUDDLEPOD_BENCH_BUILD_DIR) unless HUDDLEPOD_BENCH_NO_BUILD is set; a
+# sourcing script may add targets to whole_program_targets first.
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${HUDDLEPOD_BENCH_BUILD_DIR:-$root/build/bench}"
 if [ -z "${HUDDLEPOD_BENCH_NO_BUILD:-}" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHUDDLEPOD_SANITIZE=OFF -DHUDDLEPOD_WERROR=OFF >/dev/null
-    cmake --build "$build" --parallel "${HUDDLEPOD_BENCH_JOBS:-$(nproc)}" --target huddlepod huddlepod-backend
+    cmake --build "$build" --parallel "${HUDDLEPOD_BENCH_JOBS:-$(nproc)}" --target huddlepod huddlepod-backend \
+        "${whole_program_targets[@]}"
 fi
 
 work="$(mktemp -d)"
@@ -35,7 +37,7 @@ start_backend() {
     "$build/backend/huddlepod-backend" --database "$work/league.sqlite" --league "$1" --seed 7 --port 0 \
         >"$work/backend.out" &
     pids+=($!)
-    wait_until 'grep -q "^HUDDLEPOD_SUPABASE_ANON_KEY=" "$work/backend.out"' 120
+    wait_until 'grep -qs "^HUDDLEPOD_SUPABASE_ANON_KEY=" "$work/backend.out"' 120
     HUDDLEPOD_SUPABASE_URL="$(sed -n 's/^HUDDLEPOD_SUPABASE_URL=//p' "$work/backend.out")"
     HUDDLEPOD_SUPABASE_ANON_KEY="$(sed -n 's/^HUDDLEPOD_SUPABASE_ANON_KEY=//p' "$work/backend.out")"
     export HUDDLEPOD_SUPABASE_URL HUDDLEPOD_SUPABASE_ANON_KEY

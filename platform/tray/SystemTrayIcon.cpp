@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <memory>
 
 namespace huddlepod {
 
@@ -49,6 +50,9 @@ const QWidget* xembedIconWindow() {
     return nullptr;
 }
 
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
 // Where the tray has put an XEmbed icon, asked of the X server: until Qt hears that its window is embedded it
 // reports the corner of the screen. None while the window is not in a tray.
 std::optional<QRect> embeddedGeometry(const QWidget& icon) {
@@ -57,27 +61,31 @@ std::optional<QRect> embeddedGeometry(const QWidget& icon) {
     if (!connection || window == XCB_WINDOW_NONE) {
         return std::nullopt;
     }
-    xcb_query_tree_reply_t* tree =
-        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
-    const xcb_window_t root = tree && tree->parent != tree->root ? tree->root : xcb_window_t(XCB_WINDOW_NONE);
-    std::free(tree);
-    if (root == XCB_WINDOW_NONE) {
+    // Asked together, in one trip: the icon's root is the display's first unless the display has several.
+    const xcb_window_t likelyRoot = x11::nativeRootWindow(connection);
+    const auto treeCookie = xcb_query_tree(connection, window);
+    const auto sizeCookie = xcb_get_geometry(connection, window);
+    const auto originCookie = xcb_translate_coordinates(connection, window, likelyRoot, 0, 0);
+    const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection, treeCookie, nullptr),
+                                             &std::free);
+    const Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(connection, sizeCookie, nullptr),
+                                               &std::free);
+    Reply<xcb_translate_coordinates_reply_t> origin(
+        xcb_translate_coordinates_reply(connection, originCookie, nullptr), &std::free);
+    if (!tree || tree->parent == tree->root) {
         return std::nullopt;
     }
-    xcb_get_geometry_reply_t* size =
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
-    xcb_translate_coordinates_reply_t* origin = xcb_translate_coordinates_reply(
-        connection, xcb_translate_coordinates(connection, window, root, 0, 0), nullptr);
-    std::optional<QRect> rect;
-    if (size && origin) {
-        // X counts device pixels; Qt's global coordinates are device-independent.
-        const qreal ratio = qGuiApp->devicePixelRatio();
-        rect = QRect(qRound(origin->dst_x / ratio), qRound(origin->dst_y / ratio),
-                     qRound(size->width / ratio), qRound(size->height / ratio));
+    if (tree->root != likelyRoot) {
+        origin.reset(xcb_translate_coordinates_reply(
+            connection, xcb_translate_coordinates(connection, window, tree->root, 0, 0), nullptr));
     }
-    std::free(size);
-    std::free(origin);
-    return rect;
+    if (!size || !origin) {
+        return std::nullopt;
+    }
+    // X counts device pixels; Qt's global coordinates are device-independent.
+    const qreal ratio = qGuiApp->devicePixelRatio();
+    return QRect(qRound(origin->dst_x / ratio), qRound(origin->dst_y / ratio), qRound(size->width / ratio),
+                 qRound(size->height / ratio));
 }
 
 class SystemTrayIcon final : public QObject, public TrayIcon {

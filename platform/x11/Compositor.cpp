@@ -52,6 +52,13 @@ bool CompositingMonitor::refresh() {
     return active_;
 }
 
+bool CompositingMonitor::current() {
+    if (owner_ != nullptr && !owner_->followsChanges()) {
+        return refresh();
+    }
+    return active_;
+}
+
 void CompositingMonitor::set(bool active) {
     if (active != active_) {
         active_ = active;

@@ -26,6 +26,8 @@ public:
     bool isActive() const { return active_; }
     // Asks the server again (a change may not have been reported yet); emits changed() when it differs.
     bool refresh();
+    // The state as followed; asked of the server again only where its changes go unreported.
+    bool current();
 
 signals:
     void changed(bool active);

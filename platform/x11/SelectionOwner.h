@@ -25,6 +25,8 @@ public:
     ~SelectionOwnerWatcher() override;
 
     bool hasOwner() const { return owned_; }
+    // Whether the server reports changes (XFixes); otherwise only refresh() learns of them.
+    bool followsChanges() const { return xfixesEvent_ != 0; }
     // Asks the server again (a change may not have been reported yet); emits ownerChanged() when it differs.
     bool refresh();
 

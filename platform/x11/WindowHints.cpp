@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 namespace huddlepod::x11 {
@@ -29,11 +30,30 @@ xcb_window_t nativeRootWindow(xcb_connection_t* connection) {
 }
 
 xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
+    // An atom lasts as long as the connection: asked of the server once per name, not on every show.
+    static xcb_connection_t* cachedFor = nullptr;
+    static std::map<QByteArray, xcb_atom_t> cache;
+    if (connection != cachedFor) {
+        cache.clear();
+        cachedFor = connection;
+    }
+    if (const auto found = cache.find(name); found != cache.end()) {
+        return found->second;
+    }
     const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData());
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
+    if (atom != XCB_ATOM_NONE) {
+        cache.emplace(name, atom);
+    }
     return atom;
+}
+
+void sendQueuedRequests() {
+    if (xcb_connection_t* connection = nativeConnection()) {
+        xcb_flush(connection);
+    }
 }
 
 void setOnAllDesktopsAndOffTaskbar(QWindow& window) {
@@ -46,23 +66,13 @@ void setOnAllDesktopsAndOffTaskbar(QWindow& window) {
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, internAtom(connection, "_NET_WM_DESKTOP"),
                         XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
 
-    // Merged into what is there: Qt adds its own states (above) when it maps the window.
+    // Written whole, without asking what is there: the window manager drops the states of a withdrawn
+    // window, and Qt merges its own (above) into these when it maps the window.
     const xcb_atom_t stateAtom = internAtom(connection, "_NET_WM_STATE");
     std::vector<xcb_atom_t> states;
-    const auto cookie = xcb_get_property(connection, 0, id, stateAtom, XCB_ATOM_ATOM, 0, 64);
-    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr)) {
-        if (reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
-            const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-            states.assign(values, values + xcb_get_property_value_length(reply) / 4);
-        }
-        std::free(reply);
-    }
     for (const char* name :
          {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
-        const xcb_atom_t atom = internAtom(connection, name);
-        if (std::find(states.begin(), states.end(), atom) == states.end()) {
-            states.push_back(atom);
-        }
+        states.push_back(internAtom(connection, name));
     }
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, stateAtom, XCB_ATOM_ATOM, 32,
                         static_cast<uint32_t>(states.size()), states.data());

@@ -30,6 +30,9 @@ void setFrameExtents(xcb_connection_t* connection, xcb_window_t window, const QM
 // where the button went down (global, device-independent pixels), so the window catches up with the pointer
 // at once. False without a window manager that offers it; the caller then moves the window itself.
 bool startWindowManagerMove(QWindow& window, QPoint pressedAt);
+// Sends the requests queued on Qt's connection (a window's map among them) now, rather than when the event
+// loop next waits, so the server works on them while the caller goes on.
+void sendQueuedRequests();
 // Whether the first pointer button is held now; none off X11.
 std::optional<bool> isLeftButtonDown();
 

@@ -106,6 +106,22 @@ TEST_F(Registry, unreadableStoredValuesAreNoShortcutAndAreNeverGrabbed) {
     }
 }
 
+TEST_F(Registry, aStoredValueIsReadAfreshAtEveryAskEvenWhenOnlyItsTextChanged) {
+    const Name name(QStringLiteral("edited"));
+    const std::vector<std::pair<QString, std::optional<Shortcut>>> edits{
+        {QStringLiteral(R"({"carbonKeyCode":1,"carbonModifiers":6144})"), kCtrlAltS},
+        {QStringLiteral(R"({"carbonKeyCode":5,"carbonModifiers":6144})"), kCtrlAltG},
+        {QStringLiteral(R"({"carbonModifiers":6144,"carbonKeyCode":5})"), kCtrlAltG},
+        {QStringLiteral("{oops"), std::nullopt},
+        {QStringLiteral(R"({"carbonKeyCode":1,"carbonModifiers":6144})"), kCtrlAltS},
+    };
+    for (const auto& [text, expected] : edits) {
+        settingsFile->setValue(name.settingsKey(), text); // as by hand, past the registry
+        EXPECT_EQ(registry->getShortcut(name), expected) << text.toStdString();
+        EXPECT_EQ(registry->getShortcut(name), expected) << text.toStdString();
+    }
+}
+
 TEST_F(Registry, everyAttemptTakesAFreshIdentifier) {
     grabs->heldElsewhere.insert({kCtrlAltG.carbonKeyCode, kCtrlAltG.carbonModifiers});
     const Name a(QStringLiteral("a"), kCtrlAltS);

@@ -6,6 +6,7 @@
 #include "tests/e2e/ProgramUnderX.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 
 namespace {
 
@@ -59,6 +60,31 @@ TEST_F(ShellEndToEnd, theTrayIconTogglesThePanel) {
     xdotool({"key", "ctrl+alt+s"}); // had the click reopened it, this would hide it
     ASSERT_TRUE(waitLines(ready, 2));
     EXPECT_TRUE(panel().has_value());
+}
+
+TEST_F(ShellEndToEnd, everyShowPutsThePanelOnEveryDesktopOffTheTaskbarAndThePager) {
+    launch();
+    for (const int shows : {1, 2, 3}) {
+        xdotool({"key", "ctrl+alt+s"});
+        ASSERT_TRUE(waitLines(ready, shows));
+        QProcess xprop;
+        xprop.setProcessEnvironment(x.environment());
+        xprop.start("xprop", {"-id", xdotool({"search", "--onlyvisible", "--name", "^Huddlepod search$"}),
+                              "_NET_WM_DESKTOP", "_NET_WM_STATE"});
+        ASSERT_TRUE(xprop.waitForFinished(10000));
+        const QStringList lines = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed().split('\n');
+        ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+        EXPECT_EQ(lines[0].toStdString(), "_NET_WM_DESKTOP(CARDINAL) = 4294967295");
+        QStringList states = lines[1].section(" = ", 1).split(", ");
+        states.sort();
+        // Each once, however often the panel has been shown.
+        EXPECT_EQ(states.join(' ').toStdString(),
+                  "_NET_WM_STATE_ABOVE _NET_WM_STATE_SKIP_PAGER _NET_WM_STATE_SKIP_TASKBAR "
+                  "_NET_WM_STATE_STAYS_ON_TOP _NET_WM_STATE_STICKY")
+            << lines[1].toStdString();
+        xdotool({"key", "ctrl+alt+s"});
+        ASSERT_TRUE(waitPanel(false));
+    }
 }
 
 TEST_F(ShellEndToEnd, aDoubleClickOnTheIconOpensThePanelOnce) {

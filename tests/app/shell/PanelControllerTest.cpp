@@ -5,6 +5,8 @@
 #include "app/PanelPlacement.h"
 #include "app/PlayerCardViewModel.h"
 #include "tests/app/shell/ShellTestSupport.h"
+#include "tests/support/AsyncTest.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -193,4 +195,71 @@ TEST_F(PanelControllerTest, savesTheOriginOnlyForAMoveWithTheLeftButtonHeld) {
     controller->resetPosition();
     EXPECT_EQ(placement.detachedOrigin(), std::nullopt);
     EXPECT_EQ(controller->panel()->pos(), QPoint(832, 30));
+}
+
+TEST_F(PanelControllerTest, asksWhereThePointerIsOnlyWhenItCanChooseTheScreen) {
+    const std::vector<QRect> one{QRect(0, 0, 1280, 800)};
+    const std::vector<QRect> two{QRect(0, 0, 1280, 800), QRect(1280, 0, 1920, 1080)};
+    const QRect icon(1200, 0, 24, 24);
+    struct Case {
+        const char* name;
+        std::vector<QRect> screens;
+        std::optional<QRect> anchor;
+        int asked;
+        QPoint at;
+    };
+    const Case cases[] = {
+        {"one screen, under the icon", one, icon, 0, QPoint(832, 30)},
+        {"one screen, no icon: its top centre", one, std::nullopt, 0, QPoint(420, 6)},
+        {"two screens, no icon: the pointer's", two, std::nullopt, 1, QPoint(2020, 6)},
+    };
+    for (const Case& c : cases) {
+        fixture.screens = c.screens;
+        fixture.anchor = c.anchor;
+        int asked = 0;
+        PanelController::Environment env = fixture.environment();
+        env.cursor = [&asked] {
+            ++asked;
+            return QPoint(2000, 500);
+        };
+        PanelController shown(env);
+        shown.show();
+        EXPECT_EQ(asked, c.asked) << c.name;
+        EXPECT_EQ(shown.panel()->pos(), c.at) << c.name;
+    }
+}
+
+TEST_F(PanelControllerTest, everyShowSendsOneWarmUpWhetherThePanelGetsOnScreenOrIsHiddenFirst) {
+    test::LoopbackServer server;
+    PanelController::Environment env = fixture.environment();
+    env.backend = PanelController::Backend::connect(
+        SupabaseConfiguration{server.baseUrl(), QStringLiteral("anon-key")}, QStringLiteral("1.0"));
+    PanelController shown(env);
+    const auto waitForWarmUps = [&](std::size_t count) {
+        test::waitUntil([&] { return server.requestCount() >= count; });
+        for (int turn = 0; turn < 5; ++turn) { // a second warm-up for the same show would follow at once
+            QCoreApplication::processEvents();
+        }
+        return server.requestCount();
+    };
+    ASSERT_EQ(waitForWarmUps(1), 1u); // at launch
+
+    // What is done in one go ('s' show, 'h' hide), then how many warm-ups have reached the server since
+    // launch.
+    const std::vector<std::pair<std::string, std::size_t>> steps{
+        {"s", 2},  // stays open
+        {"h", 2},  // nothing more on hiding
+        {"sh", 3}, // hidden before it reached the screen
+        {"ss", 5}, // shown again while open
+        {"hsh", 6},
+    };
+    for (const auto& [actions, warmUps] : steps) {
+        for (const char action : actions) {
+            action == 's' ? shown.show() : shown.hide();
+        }
+        EXPECT_EQ(waitForWarmUps(warmUps), warmUps) << actions;
+    }
+    for (const test::LoopbackServer::Request& request : server.requests()) {
+        EXPECT_EQ(request.requestLine, "HEAD /rest/v1/players?select=id&limit=1 HTTP/1.1");
+    }
 }

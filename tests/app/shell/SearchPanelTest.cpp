@@ -5,6 +5,7 @@
 #include "app/Views/Components/Popover.h"
 #include "platform/x11/Compositor.h"
 #include "tests/app/shell/ShellTestSupport.h"
+#include "tests/support/AsyncTest.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -59,6 +60,20 @@ TEST(SearchPanel, aPressMovesNothingUntilThePointerGoesTheDragDistanceAndLateMov
     panel.move(5, 5);
     QCoreApplication::processEvents();
     EXPECT_EQ(dragged.count(), duringDrag + 1);
+}
+
+TEST(SearchPanel, aPreparedPanelSaysEachTimeItGetsOnScreen) {
+    SearchPanel panel({440, 560}, false);
+    panel.setContent(new QWidget);
+    QSignalSpy exposed(&panel, &SearchPanel::exposed);
+    for (const int shows : {1, 2}) {
+        panel.prepareToShow();
+        panel.show();
+        EXPECT_TRUE(test::waitUntil([&] { return exposed.count() >= shows; })) << shows;
+        panel.hide();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(exposed.count(), shows);
+    }
 }
 
 TEST(PanelCompositing, theOpenPanelFollowsTheCompositorAndEachShowAsksAgain) {
