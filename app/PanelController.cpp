@@ -116,7 +116,7 @@ PanelController::Environment PanelController::Environment::system(AnchorProvider
 }
 
 struct PanelController::Monitors {
-    std::unique_ptr<x11::OutsideClickMonitor> outsideClick;
+    std::unique_ptr<QObject> outsideClick;
     std::unique_ptr<EventFilter> keys;
     std::vector<QMetaObject::Connection> screenChanges;
     QMetaObject::Connection panelMove;
@@ -407,15 +407,15 @@ void PanelController::startMonitors() {
     auto monitors = std::make_unique<Monitors>();
     QPointer<PanelController> self(this);
 
-    monitors->outsideClick = std::make_unique<x11::OutsideClickMonitor>(
-        [self](QPoint at) { return self && self->isOnOurWindows(at); },
-        [self] {
-            // A panel the user has dragged away stays open.
-            if (self && !PanelPlacement(*self->env_.defaults).detachedOrigin()) {
-                self->hide();
-                self->hiddenByOutsideClickAt_ = self->env_.clock->now();
-            }
-        });
+    monitors->outsideClick =
+        watchOutsideClicks([self](QPoint at) { return self && self->isOnOurWindows(at); },
+                           [self] {
+                               // A panel the user has dragged away stays open.
+                               if (self && !PanelPlacement(*self->env_.defaults).detachedOrigin()) {
+                                   self->hide();
+                                   self->hiddenByOutsideClickAt_ = self->env_.clock->now();
+                               }
+                           });
 
     monitors->keys = std::make_unique<EventFilter>(
         [self](QObject* target, QEvent* event) {
@@ -472,6 +472,14 @@ void PanelController::startMonitors() {
     qApp->installEventFilter(monitors->mouseMoves.get());
 
     monitors_ = std::move(monitors);
+}
+
+std::unique_ptr<QObject> PanelController::watchOutsideClicks(std::function<bool(QPoint)> isOurs,
+                                                             std::function<void()> onOutsideClick) const {
+    if (env_.watchOutsideClicks) {
+        return env_.watchOutsideClicks(std::move(isOurs), std::move(onOutsideClick));
+    }
+    return std::make_unique<x11::OutsideClickMonitor>(std::move(isOurs), std::move(onOutsideClick));
 }
 
 void PanelController::stopMonitors() {
