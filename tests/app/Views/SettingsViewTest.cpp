@@ -148,6 +148,39 @@ TEST_F(SettingsForm, resetIsOfferedOnlyWhileThePanelIsDetached) {
               "The panel opens under the tray icon. Drag it anywhere to keep it open while you work.");
 }
 
+TEST_F(SettingsForm, eachOpeningShowsWhetherThePanelWasDraggedAwayWhileTheWindowWasClosed) {
+    build();
+    controller = std::make_unique<SettingsWindowController>(
+        *model, *updater, [] {}, store);
+    const char* attached =
+        "The panel opens under the tray icon. Drag it anywhere to keep it open while you work.";
+    const char* dragged =
+        "The panel has been dragged off the tray. While it's detached it stays put instead of "
+        "closing when you click away.";
+    // Whether the panel is detached when the window opens, then what the form shows.
+    const struct {
+        bool detachedMeanwhile;
+        bool resetOffered;
+        const char* detail;
+    } openings[] = {
+        {false, false, attached},
+        {true, true, dragged},    // dragged away while the window was closed
+        {true, true, dragged},    // opened again while still open
+        {false, false, attached}, // attached again from the tray menu
+    };
+    for (const auto& opening : openings) {
+        detached = opening.detachedMeanwhile;
+        controller->show();
+        ASSERT_NE(controller->view(), nullptr);
+        EXPECT_EQ(controller->view()->resetButton()->isEnabled(), opening.resetOffered);
+        EXPECT_EQ(controller->view()->panelPositionDetail()->text().toStdString(), opening.detail);
+        if (&opening != &openings[1]) {
+            controller->window()->close();
+            QCoreApplication::processEvents();
+        }
+    }
+}
+
 // The form speaks of this desktop (the tray icon, launchers), never of another system's parts or apps.
 TEST_F(SettingsForm, noTextNamesAnotherSystemOrItsApps) {
     build();
