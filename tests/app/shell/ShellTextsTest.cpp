@@ -4,7 +4,6 @@
 #include "app/PanelController.h"
 #include "app/StatusItemController.h"
 #include "app/Views/HotkeyHintView.h"
-#include "app/Views/PanelRootView.h"
 #include "platform/UserDefaults.h"
 #include "tests/GlobalShortcuts/FakeKeyGrabber.h"
 #include "tests/app/shell/ShellTestSupport.h"
@@ -99,12 +98,7 @@ TEST_F(ShortcutTexts, thePanelIsBuiltWithTheShortcutOfItsTimeAndItsHintSaysIt) {
         environment.hotkeyDescription =
             PanelController::Environment::system({}, {}, *fixture.defaults).hotkeyDescription;
         QPointer<PanelRootView> root;
-        environment.content = [&root](const PanelController::ContentParts& parts) {
-            root = new PanelRootView(parts.session, parts.searchModel, parts.navigation, parts.homeModel,
-                                     parts.playerModelProvider, parts.onDismiss, parts.onReadyForInput,
-                                     parts.hotkeyDescription);
-            return PanelController::Content{root, [] { return false; }};
-        };
+        environment.content = huddlepod::testing::rootViewContent(root);
         PanelController controller(std::move(environment));
         controller.show();
         ASSERT_FALSE(root.isNull());
