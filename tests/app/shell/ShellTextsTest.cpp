@@ -1,6 +1,7 @@
 // What the shell says in words: the tray icon's tool tip, the shortcut text the panel is built with and the
 // hint it shows with it.
 #include "GlobalShortcuts/GlobalShortcuts.h"
+#include "app/MainMenu.h"
 #include "app/PanelController.h"
 #include "app/StatusItemController.h"
 #include "app/Views/HotkeyHintView.h"
@@ -116,4 +117,16 @@ TEST_F(ShortcutTexts, thePanelIsBuiltWithTheShortcutOfItsTimeAndItsHintSaysIt) {
         EXPECT_EQ(root->hint()->hintText().toStdString(), c.hint);
         GlobalShortcuts::setShortcut(*name.defaultShortcut, name);
     }
+}
+
+TEST(MainMenuTexts, namesItsCommandsAndTheirKeysAsTheMenuBarWould) {
+    QStringList named;
+    for (const auto* items : {&MainMenu::applicationItems(), &MainMenu::editingCommands()}) {
+        for (const MainMenu::Item& item : *items) {
+            named << item.title + " " + item.keys.toString(QKeySequence::PortableText);
+        }
+    }
+    EXPECT_EQ(named.join(u'|').toStdString(),
+              "Settings… Ctrl+,|Quit Huddlepod Ctrl+Q|Undo Ctrl+Z|Redo Ctrl+Shift+Z|"
+              "Cut Ctrl+X|Copy Ctrl+C|Paste Ctrl+V|Select All Ctrl+A");
 }
