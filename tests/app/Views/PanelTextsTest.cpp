@@ -1,5 +1,6 @@
 // The words of the panel as a user reads them and a screen reader speaks them: the search row's, and the
 // messages of a panel without a backend.
+#include "Spoken.h"
 #include "app/HomeViewModel.h"
 #include "app/PanelNavigation.h"
 #include "app/PanelSession.h"
@@ -113,4 +114,16 @@ TEST(PanelTexts, aPanelWithoutABackendSaysSoOnEveryPage) {
         QWidget* content = step.card ? panel.root.card()->content() : panel.root.results()->content();
         EXPECT_EQ(said(content).toStdString(), step.expected) << step.step;
     }
+}
+
+TEST(PanelTexts, theCardsTabRowNamesItsViews) {
+    auto clock = std::make_shared<ManualClock>();
+    SearchResult result;
+    result.fullName = QStringLiteral("Joe Montana");
+    PlayerCardViewModel model(result, nullptr, clock);
+    PlayerCardView view(&model);
+    view.resize(440, 508);
+    view.show();
+    model.setState(PlayerCardState::loaded(PlayerCard(PlayerBio{}, PlayerStats{}, std::nullopt)));
+    EXPECT_EQ(testsupport::spoken(view.tabRow()), QStringList({"Player view", "Seasons", "Game Log"}));
 }
