@@ -117,7 +117,7 @@ PanelController::Environment PanelController::Environment::system(AnchorProvider
 }
 
 struct PanelController::Monitors {
-    std::unique_ptr<x11::OutsideClickMonitor> outsideClick;
+    std::unique_ptr<QObject> outsideClick;
     std::unique_ptr<EventFilter> keys;
     std::vector<QMetaObject::Connection> screenChanges;
     QMetaObject::Connection panelMove;
@@ -465,13 +465,13 @@ void PanelController::startMonitors() {
     auto monitors = std::make_unique<Monitors>();
     QPointer<PanelController> self(this);
 
-    monitors->outsideClick = std::make_unique<x11::OutsideClickMonitor>(
-        [self](QPoint at) { return self && self->isOnOurWindows(at); },
-        [self] {
-            if (self) {
-                self->hideAfterClickElsewhere();
-            }
-        });
+    monitors->outsideClick =
+        watchOutsideClicks([self](QPoint at) { return self && self->isOnOurWindows(at); },
+                           [self] {
+                               if (self) {
+                                   self->hideAfterClickElsewhere();
+                               }
+                           });
 
     monitors->keys = std::make_unique<EventFilter>(
         [self](QObject* target, QEvent* event) {
@@ -528,6 +528,14 @@ void PanelController::startMonitors() {
     qApp->installEventFilter(monitors->mouseMoves.get());
 
     monitors_ = std::move(monitors);
+}
+
+std::unique_ptr<QObject> PanelController::watchOutsideClicks(std::function<bool(QPoint)> isOurs,
+                                                             std::function<void()> onOutsideClick) const {
+    if (env_.watchOutsideClicks) {
+        return env_.watchOutsideClicks(std::move(isOurs), std::move(onOutsideClick));
+    }
+    return std::make_unique<x11::OutsideClickMonitor>(std::move(isOurs), std::move(onOutsideClick));
 }
 
 void PanelController::stopMonitors() {

@@ -94,6 +94,11 @@ public:
         // object's life) whenever that changes. Without them the panel is never translucent.
         std::function<bool()> isCompositing;
         std::function<void(QObject* context, std::function<void(bool)> handler)> followCompositing;
+        // Watches, while the panel shows, for presses outside our windows (`isOurs` tells whether a point
+        // lies on one) and calls `onOutsideClick` on a later turn; XInput2's raw presses when not given.
+        std::function<std::unique_ptr<QObject>(std::function<bool(QPoint)> isOurs,
+                                               std::function<void()> onOutsideClick)>
+            watchOutsideClicks;
         DiagnosticSink diagnostics = writeToStandardError;
 
         static Environment system(AnchorProvider anchorProvider, Backend backend, QSettings& defaults);
@@ -155,6 +160,8 @@ private:
     // The part of a show that may wait until the panel is on screen; nothing once done.
     void finishShow();
     void startMonitors();
+    std::unique_ptr<QObject> watchOutsideClicks(std::function<bool(QPoint)> isOurs,
+                                                std::function<void()> onOutsideClick) const;
     void stopMonitors();
     void panelMoved(bool byUserDrag);
     void compositingChanged(bool composited);

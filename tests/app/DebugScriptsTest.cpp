@@ -6,8 +6,11 @@
 #include "app/HomeViewModel.h"
 #include "app/PanelNavigation.h"
 #include "app/PlayerCardState.h"
+#include "app/PlayerCardViewModel.h"
 #include "app/SearchViewModel.h"
 #include "tests/app/FakeLeagueService.h"
+#include "tests/app/FakePlayerService.h"
+#include "tests/app/FakeSearchService.h"
 #include "tests/app/Tables.h"
 
 #include <QWidget>
@@ -25,21 +28,33 @@ QCoro::Task<> store(QCoro::Task<bool> task, std::optional<bool>& result) {
 
 using huddlepod::testing::CallLog;
 using huddlepod::testing::FakeLeagueService;
+using huddlepod::testing::FakePlayerService;
+using huddlepod::testing::FakeSearchService;
 
-// A script's world, without a backend unless given a league, writing its lines into a list.
+// A script's world, without a backend unless given a league or a search, writing its lines into a list.
+// A card model starts loading as it is handed out, as the card view that shows it does.
 struct ScriptWorld {
-    explicit ScriptWorld(std::shared_ptr<FakeLeagueService> fake = nullptr)
-        : league(std::move(fake)) {}
+    explicit ScriptWorld(std::shared_ptr<FakeLeagueService> fake = nullptr,
+                         std::shared_ptr<FakeSearchService> searching = nullptr)
+        : league(std::move(fake))
+        , searchService(std::move(searching)) {}
     ~ScriptWorld() {
         if (league)
             league->calls.abandonPending();
+        if (searchService)
+            searchService->calls.abandonPending();
+        cards.clear();
+        players->calls.abandonPending();
     }
 
     std::shared_ptr<FakeLeagueService> league;
+    std::shared_ptr<FakeSearchService> searchService;
+    std::shared_ptr<FakePlayerService> players = std::make_shared<FakePlayerService>();
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     PanelNavigation navigation;
-    SearchViewModel search{nullptr, nullptr, clock, [](const QByteArray&) {}};
+    SearchViewModel search{searchService, nullptr, clock, [](const QByteArray&) {}};
     HomeViewModel home{league};
+    std::vector<std::unique_ptr<PlayerCardViewModel>> cards;
     std::unique_ptr<QWidget> panel;
     bool makesPanel = true;
     QStringList lines;
@@ -52,6 +67,14 @@ struct ScriptWorld {
         c.navigation = &navigation;
         c.searchModel = &search;
         c.homeModel = &home;
+        c.playerModel = [this](const SearchResult& result) {
+            auto* card = cards
+                             .emplace_back(std::make_unique<PlayerCardViewModel>(result, players, clock,
+                                                                                 [](const QByteArray&) {}))
+                             .get();
+            card->load();
+            return card;
+        };
         c.clock = clock;
         c.log = [this](const QString& line) { lines.append(line); };
         c.logFootprint = [this](const QString& label) { lines.append(QStringLiteral("memory ") + label); };
@@ -248,4 +271,158 @@ TEST(DebugScripts, theLeaguePageNarrowsAsAskedAndAnnouncesThePageOnceItHasSettle
         EXPECT_LE(*announced, c.announced + 100ms);
         EXPECT_EQ(world.home.state().table().title(), QString::fromUtf8(c.shown));
     }
+}
+
+namespace {
+
+QUuid idOf(const QString& name) {
+    return QUuid::createUuidV5(QUuid(), name);
+}
+
+SearchResult found(const QString& name) {
+    SearchResult result;
+    result.id = idOf(name);
+    result.fullName = name;
+    return result;
+}
+
+// A card whose player played one season, with tables titled as given ("" for a table without a title).
+PlayerCard cardOf(const QString& name, const QStringList& tableTitles) {
+    PlayerBio bio;
+    bio.fullName = name;
+    PlayerStats stats;
+    stats.passing.resize(1);
+    stats.passing[0].year = 1985;
+    PlayerCard card(bio, std::move(stats), std::nullopt);
+    for (const QString& title : tableTitles)
+        card.tables.push_back(title.isEmpty() ? DataTable() : DataTable(title, {}, {}, {}));
+    return card;
+}
+
+// Answers the player service: a card for a player named in `cards` (none for "missing"; "never" is left
+// unanswered), and an empty game log for any season.
+void answerPlayers(CallLog& calls, const std::map<QString, QString>& cards) {
+    for (const QString& request : calls.pending()) {
+        if (request.startsWith("gameLog ")) {
+            calls.answer(request, std::vector<GameLogEntry>{});
+            continue;
+        }
+        for (const auto& [name, answer] : cards) {
+            if (request != "card " + idOf(name).toString(QUuid::WithoutBraces) || answer == "never")
+                continue;
+            calls.answer(request, answer == "missing"
+                                      ? std::optional<PlayerCard>()
+                                      : std::optional(cardOf(name, answer.split(u',', Qt::KeepEmptyParts))));
+        }
+    }
+}
+
+} // namespace
+
+TEST(DebugScripts, theQueryDriveWritesEachQuerysLinesWhole) {
+    struct Run {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> switches;
+        QStringList queries;
+        std::map<QString, QStringList> results; // what each query finds
+        std::map<QString, QString> cards;       // each card's table titles, or how it fails
+        QStringList expected;
+    };
+    // clang-format off
+    const Run runs[] = {
+        {"cards and game logs", {{"HUDDLEPOD_DEBUG_TAB", "gamelog"}}, {"jo", "zz", "ed"},
+         {{"jo", {"Joe Montana", "Joe Namath", "Jon Kitna", "Joe Greene"}}, {"zz", {}}, {"ed", {"Ed Reed"}}},
+         {{"Joe Montana", "Passing,,Rushing"}, {"Ed Reed", "missing"}},
+         {"memory at launch", "memory panel open, empty",
+          "memory results for jo", "query 'jo' -> Joe Montana | Joe Namath | Jon Kitna",
+          "game log: empty or failed", "card ready: Joe Montana — 3 sections [Passing, Rushing]",
+          "memory card 1/3 jo", "READY-TO-CAPTURE jo",
+          "no results for zz — skipping",
+          "memory results for ed", "query 'ed' -> Ed Reed", "game log: empty or failed",
+          "memory card 3/3 ed", "READY-TO-CAPTURE ed",
+          "READY-TO-CAPTURE back-from-card (query should be intact: 'ed')", "memory back at search", "(hidden)",
+          "memory panel closed (idle)", "DONE"}},
+        {"stopping at the results", {{"HUDDLEPOD_DEBUG_STOP", "Results"}}, {"jo"},
+         {{"jo", {"Joe Montana", "Joe Namath"}}}, {},
+         {"memory at launch", "memory panel open, empty",
+          "memory results for jo", "query 'jo' -> Joe Montana | Joe Namath", "READY-TO-CAPTURE results/jo (2 rows)",
+          "READY-TO-CAPTURE back-from-card (query should be intact: 'jo')", "memory back at search", "(hidden)",
+          "memory panel closed (idle)", "DONE"}},
+        {"a card that never settles", {}, {"jo"}, {{"jo", {"Joe Montana"}}}, {{"Joe Montana", "never"}},
+         {"memory at launch", "memory panel open, empty",
+          "memory results for jo", "query 'jo' -> Joe Montana", "card never settled for jo",
+          "READY-TO-CAPTURE back-from-card (query should be intact: 'jo')", "memory back at search", "(hidden)",
+          "memory panel closed (idle)", "DONE"}},
+    };
+    // clang-format on
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.name);
+        qputenv("HUDDLEPOD_DEBUG_HOLD", "0");
+        for (const auto& [name, value] : run.switches)
+            qputenv(name, value);
+        ScriptWorld world(nullptr, std::make_shared<FakeSearchService>());
+        auto drive = DebugScripts::drive(world.context(), run.queries);
+        for (auto elapsed = 0ms; elapsed < 60s && !world.lines.contains("DONE"); elapsed += 50ms) {
+            world.clock->advance(50ms);
+            for (const QString& query : world.searchService->calls.pending()) {
+                std::vector<SearchResult> rows;
+                for (const QString& name : run.results.at(query))
+                    rows.push_back(found(name));
+                world.searchService->calls.answer(query, rows);
+            }
+            answerPlayers(world.players->calls, run.cards);
+        }
+        for (const auto& [name, value] : run.switches)
+            qunsetenv(name);
+        qunsetenv("HUDDLEPOD_DEBUG_HOLD");
+        EXPECT_EQ(world.lines.join(u'\n').toStdString(), run.expected.join(u'\n').toStdString());
+    }
+}
+
+TEST(DebugScripts, theLeaguePageFollowsItsFirstLinkAndSaysHowThatWent) {
+    const PlayerLink montana{idOf("Joe Montana"), "Joe Montana", "QB"};
+    const DataTable linked(QString("Champions"), {StatColumn{"Year"}, StatColumn{"MVP"}}, {},
+                           {DataSection{std::nullopt, {linkedRow("1984", {{1, {montana}}})}}});
+    const QString following =
+        "following link: Joe Montana " + montana.id.toString(QUuid::WithoutBraces).toUpper();
+    const struct {
+        const char* name;
+        DataTable champions;
+        QString card; // its table titles, or how it fails
+        QStringList expected;
+    } cases[] = {
+        {"no links",
+         huddlepod::testing::tableWithRows("Champions"),
+         "",
+         {"LINK-NONE — no linked rows in this table", "READY-TO-CAPTURE home/Champions"}},
+        {"opened",
+         linked,
+         "Passing,",
+         {following, "LINK-OPENED Joe Montana — 2 tables", "READY-TO-CAPTURE home/Champions"}},
+        {"no such player",
+         linked,
+         "missing",
+         {following, "LINK-FAILED Joe Montana", "READY-TO-CAPTURE home/Champions"}},
+        {"a card that never comes",
+         linked,
+         "never",
+         {following, "LINK-FAILED Joe Montana", "READY-TO-CAPTURE home/Champions"}},
+    };
+    qputenv("HUDDLEPOD_DEBUG_OPEN_LINK", "1");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptWorld world(std::make_shared<FakeLeagueService>());
+        auto script = DebugScripts::leaguePage(world.context(), HomeTab::champions);
+        for (auto elapsed = 0ms; elapsed < 15s; elapsed += 50ms) {
+            world.clock->advance(50ms);
+            if (world.league->calls.pending().contains("champions 60"))
+                world.league->calls.answer("champions 60", c.champions);
+            answerPlayers(world.players->calls, {{"Joe Montana", c.card}});
+        }
+        EXPECT_EQ(world.lines.join(u'\n').toStdString(), c.expected.join(u'\n').toStdString());
+        if (world.navigation.route().isPlayer()) {
+            EXPECT_EQ(world.navigation.route().playerResult()->fullName, "Joe Montana");
+        }
+    }
+    qunsetenv("HUDDLEPOD_DEBUG_OPEN_LINK");
 }

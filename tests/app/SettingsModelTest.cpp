@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 #include <vector>
 
 namespace huddlepod {
@@ -144,6 +145,25 @@ TEST_F(Settings, appearanceIsStoredAndAppliedOnlyWhenItChanges) {
     EXPECT_EQ(settings.appearance(), AppearancePreference::dark);
     EXPECT_EQ(applied, (std::vector{AppearancePreference::light, AppearancePreference::system,
                                     AppearancePreference::system, AppearancePreference::dark}));
+}
+
+TEST_F(Settings, refreshReadsWhetherThePanelIsDetachedAgainAndTellsTheForm) {
+    detached = false;
+    SettingsModel& settings = makeModel();
+    int changes = 0;
+    QObject::connect(&settings, &SettingsModel::changed, [&changes] { ++changes; });
+    // The panel detached or not before the refresh, then the model's flag and the changes told so far.
+    const std::vector<std::tuple<bool, bool, int>> refreshes{
+        {true, true, 1},   // dragged away while the window was closed
+        {true, true, 1},   // nothing new: nothing told
+        {false, false, 2}, // attached again from the tray menu
+    };
+    for (const auto& [panel, shown, told] : refreshes) {
+        detached = panel;
+        settings.refresh();
+        EXPECT_EQ(settings.isPanelDetached(), shown);
+        EXPECT_EQ(changes, told);
+    }
 }
 
 TEST_F(Settings, aWriteTheFileRefusesIsReportedWithTheSystemsReasonAndOnceOnStandardError) {

@@ -2,6 +2,7 @@
 // league: the scripts' and launch switches' "[drive] " lines, with a screenshot of each screen they announce.
 #include "backend/BackendServer.h"
 #include "backend/LeagueDatabase.h"
+#include "backend/PlayerSearch.h"
 #include "tests/support/XServerHarness.h"
 
 #include <QDir>
@@ -9,10 +10,12 @@
 #include <QMap>
 #include <QProcess>
 #include <QRect>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <optional>
@@ -56,6 +59,32 @@ protected:
         app.start(QStringLiteral(HUDDLEPOD_PROGRAM), {});
         return app.waitForStarted() &&
                XServerHarness::waitFor([&] { return lines(line) > 0; }, std::chrono::seconds(40));
+    }
+    // How many "[drive] " lines say exactly this.
+    int wholeLines(const QString& text) {
+        lines(QString());
+        return static_cast<int>(errors.count("\n[drive] " + text + "\n"));
+    }
+    // The full names the backend's search answers for a query, best match first.
+    QStringList searched(const QString& query) const {
+        QStringList names;
+        for (const auto& row : nlohmann::json::parse(database->playerSearch().search(query.toStdString())))
+            names.append(QString::fromStdString(row.at("full_name").get<std::string>()));
+        return names;
+    }
+    // The "[drive] " lines written so far that begin with one of the starts, without the prefix.
+    QStringList driveLines(const QStringList& starts) {
+        lines(QString());
+        QStringList found;
+        for (const QString& line : errors.split(u'\n')) {
+            if (!line.startsWith("[drive] "))
+                continue;
+            const QString text = line.mid(8);
+            if (std::any_of(starts.begin(), starts.end(),
+                            [&](const QString& s) { return text.startsWith(s); }))
+                found.append(text);
+        }
+        return found;
     }
     void quit() {
         app.kill();
@@ -127,6 +156,21 @@ TEST_F(DebugDriverEndToEnd, theKeyboardWalkPassesEveryCheck) {
                               .value(0);
     ASSERT_TRUE(run({{"HUDDLEPOD_DEBUG_KEYS", query}}, "DONE")) << errors.toStdString();
     EXPECT_EQ(lines("KEY PASS "), 9) << errors.toStdString();
+    // Return opens the second row: Down twice, then Up once.
+    const QStringList found = searched(query);
+    ASSERT_GE(found.size(), 3);
+    const QString holds = "field holds '" + query + "'";
+    const QStringList walk{"KEY PASS panel opens and is key",
+                           "KEY PASS typing reaches the search field — " + holds,
+                           QStringLiteral("KEY PASS results arrive — %1 rows").arg(found.size()),
+                           "KEY PASS down arrow moves the selection — 0 -> 2",
+                           "KEY PASS up arrow moves it back — 2 -> 1",
+                           "KEY PASS return opens the player — " + found[1],
+                           "KEY PASS command-left-bracket goes back",
+                           "KEY PASS going back preserves the query — " + holds,
+                           "KEY PASS escape closes the panel",
+                           "DONE"};
+    EXPECT_EQ(driveLines({"KEY ", "DONE"}).join(u'\n').toStdString(), walk.join(u'\n').toStdString());
 }
 
 TEST_F(DebugDriverEndToEnd, theQueryDriveOpensEveryCardAndItsGameLog) {
@@ -139,6 +183,23 @@ TEST_F(DebugDriverEndToEnd, theQueryDriveOpensEveryCardAndItsGameLog) {
     EXPECT_EQ(lines("card ready: "), 3) << errors.toStdString();
     EXPECT_EQ(lines("game log: "), 3);
     EXPECT_EQ(lines("memory card 3/3 " + names[2]), 1);
+    // Each query names its first three results and opens the first one's card.
+    QStringList queried;
+    const QStringList cards = driveLines({"card ready: "});
+    ASSERT_EQ(cards.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const QStringList found = searched(names[i]);
+        ASSERT_FALSE(found.isEmpty());
+        queried.append("query '" + names[i] + "' -> " + found.mid(0, 3).join(" | "));
+        const QRegularExpression card("^card ready: " + QRegularExpression::escape(found[0]) +
+                                      " — \\d+ sections \\[[^]]*\\]$");
+        EXPECT_TRUE(card.match(cards[i]).hasMatch()) << cards[i].toStdString();
+        EXPECT_EQ(lines(QStringLiteral("memory card %1/3 ").arg(i + 1) + names[i]), 1);
+        EXPECT_EQ(lines("READY-TO-CAPTURE " + names[i] + "\n"), 1);
+    }
+    EXPECT_EQ(driveLines({"query '"}).join(u'\n').toStdString(), queried.join(u'\n').toStdString());
+    EXPECT_EQ(driveLines({"READY-TO-CAPTURE back-from-card"}),
+              QStringList{"READY-TO-CAPTURE back-from-card (query should be intact: '" + names[2] + "')"});
 }
 
 TEST_F(DebugDriverEndToEnd, eachLeaguePageIsAnnouncedAfterItsFirstLinkIsFollowed) {
@@ -154,6 +215,30 @@ TEST_F(DebugDriverEndToEnd, eachLeaguePageIsAnnouncedAfterItsFirstLinkIsFollowed
             << page << errors.toStdString();
         EXPECT_EQ(lines(link), 1) << page << errors.toStdString();
         screenshot(QStringLiteral("home-") + page);
+        const QString title = QString::fromUtf8(page).left(1).toUpper() + QString::fromUtf8(page).mid(1);
+        EXPECT_EQ(driveLines({"READY-TO-CAPTURE "}), QStringList{"READY-TO-CAPTURE home/" + title});
+        const QStringList linkLines = driveLines({"following link: ", "LINK-"});
+        if (QByteArray(link) == "LINK-NONE") {
+            EXPECT_EQ(linkLines, QStringList{"LINK-NONE — no linked rows in this table"}) << page;
+            continue;
+        }
+        // The player followed, by name and id in capitals, is the one whose card opened.
+        ASSERT_EQ(linkLines.size(), 2) << page;
+        const QRegularExpressionMatch followed =
+            QRegularExpression(
+                "^following link: (.+) ([0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12})$")
+                .match(linkLines[0]);
+        ASSERT_TRUE(followed.hasMatch()) << linkLines[0].toStdString();
+        const QStringList named =
+            column(("SELECT full_name FROM players WHERE upper(id) = '" + followed.captured(2) + "'")
+                       .toUtf8()
+                       .constData());
+        EXPECT_EQ(named, QStringList{followed.captured(1)}) << page;
+        EXPECT_TRUE(QRegularExpression("^LINK-OPENED " + QRegularExpression::escape(followed.captured(1)) +
+                                       " — \\d+ tables$")
+                        .match(linkLines[1])
+                        .hasMatch())
+            << linkLines[1].toStdString();
     }
 }
 
@@ -198,9 +283,9 @@ TEST_F(DebugDriverEndToEnd, theLaunchSwitchesAnnounceTheMenuItsRectangleAndTheUp
                      {"HUDDLEPOD_DEBUG_CHECK_UPDATES", "0.1"}},
                     "CAPTURE-RECT status-menu "))
         << errors.toStdString();
-    EXPECT_EQ(lines("READY-TO-CAPTURE status-menu"), 1);
+    EXPECT_EQ(wholeLines("READY-TO-CAPTURE status-menu"), 1);
     EXPECT_EQ(lines("launch status item visible "), 1);
-    EXPECT_EQ(lines("update check starting"), 1);
+    EXPECT_EQ(wholeLines("update check starting"), 1);
     EXPECT_EQ(pixel(screenshot("status-menu"), {250, 400}), "158,158,158") << "the mid-grey backdrop";
 }
 
@@ -208,7 +293,7 @@ TEST_F(DebugDriverEndToEnd, theSettingsSwitchesOpenFlipAndReachTheKeyEquivalent)
     ASSERT_TRUE(run({{"HUDDLEPOD_COMMA", "0.5"}}, "reopened: ")) << errors.toStdString();
     for (const char* answer : {"⌘, routed through the main menu: true", "settings window open: true",
                                "closed; still open: false", "⌘, again: true", "reopened: true"}) {
-        EXPECT_EQ(lines(answer), 1) << answer << errors.toStdString();
+        EXPECT_EQ(wholeLines(answer), 1) << answer << errors.toStdString();
     }
     // Each flip is stored ("system" as no entry) and applied: the settings window's background follows.
     const struct {
@@ -221,6 +306,7 @@ TEST_F(DebugDriverEndToEnd, theSettingsSwitchesOpenFlipAndReachTheKeyEquivalent)
                         "READY-TO-CAPTURE settings"))
             << flip << errors.toStdString();
         EXPECT_EQ(lines("CAPTURE-RECT settings "), 1);
+        EXPECT_EQ(wholeLines("READY-TO-CAPTURE settings"), 1);
         EXPECT_EQ(QSettings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat)
                       .value("appearance"),
                   stored)

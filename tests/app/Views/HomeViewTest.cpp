@@ -3,6 +3,7 @@
 #include "app/Views/HomeView.h"
 
 #include "RenderOutput.h"
+#include "Spoken.h"
 #include "app/Views/Components/ListPicker.h"
 #include "app/Views/Components/SegmentedToggle.h"
 #include "app/Views/Components/YearPicker.h"
@@ -165,3 +166,48 @@ TEST(GridScrollArea, aTableRunningPastThePaneScrollsSideways) {
 }
 
 } // namespace
+
+TEST_F(HomeViewTest, everyControlOfEveryPageSaysWhatItIs) {
+    view->resize(440, 508);
+    view->show();
+    const auto season = [this] {
+        model->setTab(HomeTab::schedule);
+        answer<std::optional<YearRange>>("scheduleYearBounds", YearRange{1950, 2024});
+        SeasonSchedule games;
+        games.weeks = {ScheduleWeek(QStringLiteral("1")), ScheduleWeek(QStringLiteral("2"))};
+        games.teams = {QStringLiteral("KC"), QStringLiteral("SF")};
+        answer<std::optional<SeasonSchedule>>("schedule 2024", games);
+    };
+    const struct {
+        const char* page;
+        std::function<void()> open;
+        QStringList said;
+    } pages[] = {
+        {"standings",
+         [this] { open(HomeTab::standings, true); },
+         {"Standings grouping", "Division", "Conference"}},
+        {"schedule by week",
+         season,
+         {"Schedule grouping", "Week", "Team", "Previous week", "Week 1 (Choose a week)", "Next week"}},
+        {"schedule by team",
+         [this] { model->setScheduleGrouping(ScheduleGrouping::team); },
+         {"Schedule grouping", "Week", "Team", "Previous team", "Team KC (Choose a team)", "Next team"}},
+        {"draft",
+         [this] {
+             open(HomeTab::draft, true, {1, 2, 3});
+         },
+         {"Draft round", "1", "2", "3"}},
+        {"awards",
+         [this] { open(HomeTab::awards, true); },
+         {"Awards section", "Winners", "All-Pro", "All-Rookie"}},
+    };
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.page);
+        page.open();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(testsupport::spoken(view->tabBar()),
+                  QStringList({"League view", "Standings", "Schedule", "Draft", "Awards", "Champions"}));
+        EXPECT_EQ(testsupport::spoken(view->narrowingControl()).join(u'|').toStdString(),
+                  page.said.join(u'|').toStdString());
+    }
+}

@@ -11,6 +11,7 @@
 #include "tests/support/LoopbackServer.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -146,6 +147,91 @@ TEST_F(SettingsForm, resetIsOfferedOnlyWhileThePanelIsDetached) {
     EXPECT_FALSE(view->resetButton()->isEnabled());
     EXPECT_EQ(view->panelPositionDetail()->text().toStdString(),
               "The panel opens under the tray icon. Drag it anywhere to keep it open while you work.");
+}
+
+TEST_F(SettingsForm, eachOpeningShowsWhetherThePanelWasDraggedAwayWhileTheWindowWasClosed) {
+    build();
+    controller = std::make_unique<SettingsWindowController>(
+        *model, *updater, [] {}, store);
+    const char* attached =
+        "The panel opens under the tray icon. Drag it anywhere to keep it open while you work.";
+    const char* dragged =
+        "The panel has been dragged off the tray. While it's detached it stays put instead of "
+        "closing when you click away.";
+    // Whether the panel is detached when the window opens, then what the form shows.
+    const struct {
+        bool detachedMeanwhile;
+        bool resetOffered;
+        const char* detail;
+    } openings[] = {
+        {false, false, attached},
+        {true, true, dragged},    // dragged away while the window was closed
+        {true, true, dragged},    // opened again while still open
+        {false, false, attached}, // attached again from the tray menu
+    };
+    for (const auto& opening : openings) {
+        detached = opening.detachedMeanwhile;
+        controller->show();
+        ASSERT_NE(controller->view(), nullptr);
+        EXPECT_EQ(controller->view()->resetButton()->isEnabled(), opening.resetOffered);
+        EXPECT_EQ(controller->view()->panelPositionDetail()->text().toStdString(), opening.detail);
+        if (&opening != &openings[1]) {
+            controller->window()->close();
+            QCoreApplication::processEvents();
+        }
+    }
+}
+
+// Every word of the form, top to bottom as shown, for a panel attached and a login item that works.
+TEST_F(SettingsForm, readsTopToBottomAsWritten) {
+    build();
+    view->resize(view->sizeHint());
+    view->show();
+    QCoreApplication::processEvents();
+    std::vector<std::pair<QPoint, QString>> placed;
+    for (QWidget* widget : view->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            text = button->text();
+        if (!text.isEmpty() && widget->isVisibleTo(view.get()))
+            placed.emplace_back(widget->mapTo(view.get(), QPoint(0, 0)), text);
+    }
+    std::ranges::sort(placed, [](const auto& a, const auto& b) {
+        return std::pair(a.first.y(), a.first.x()) < std::pair(b.first.y(), b.first.x());
+    });
+    QStringList texts;
+    for (const auto& [at, text] : placed)
+        texts << text;
+    EXPECT_EQ(
+        texts.join(u'\n').toStdString(),
+        QStringList({"Shortcut", "Open Huddlepod:",
+                     "Clearing the shortcut leaves the tray icon as the only way in. Some apps — launchers, "
+                     "clipboard managers — claim shortcuts the desktop can't report; if yours does nothing, "
+                     "try another.",
+                     "General", "Launch at login", "Appearance:", "Panel position", "Reset",
+                     "The panel opens under the tray icon. Drag it anywhere to keep it open while you work.",
+                     "About", "Huddlepod:", "Version 0.1.0 (7)", "Check for Updates…",
+                     "Check for updates automatically"})
+            .join(u'\n')
+            .toStdString());
+    EXPECT_EQ(view->resetButton()->accessibleName().toStdString(), "Reset panel position");
+    // The appearance picker's segments, as a screen reader names them.
+    QStringList segments;
+    for (QWidget* widget : view->findChildren<QWidget*>()) {
+        QAccessibleInterface* element = QAccessible::queryAccessibleInterface(widget);
+        if (element == nullptr || element->text(QAccessible::Name) != "Appearance")
+            continue;
+        for (int i = 0; i < element->childCount(); ++i)
+            segments << element->child(i)->text(QAccessible::Name);
+    }
+    EXPECT_EQ(segments, QStringList({"System", "Light", "Dark"}));
+
+    controller = std::make_unique<SettingsWindowController>(
+        *model, *updater, [] {}, store);
+    controller->show();
+    EXPECT_EQ(controller->window()->windowTitle().toStdString(), "Huddlepod Settings");
 }
 
 // The form speaks of this desktop (the tray icon, launchers), never of another system's parts or apps.

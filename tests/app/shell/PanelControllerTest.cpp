@@ -84,6 +84,7 @@ TEST_F(PanelControllerTest, evictsTheLeastRecentlyRequestedCardModelAndCancelsIt
     }
     models[1]->load(); // B is loading when it is evicted
     ASSERT_EQ(fixture.players->calls.pending(), QStringList{cardRequest(2)});
+    models[1]->setTab(PlayerCardTab::gameLog); // marks B: a fresh model starts on the seasons
 
     EXPECT_EQ(controller->playerModel(player(1)), models[0]); // A again: the same model, A refreshed
     QPointer<PlayerCardViewModel> evicted(models[1]);
@@ -97,9 +98,12 @@ TEST_F(PanelControllerTest, evictsTheLeastRecentlyRequestedCardModelAndCancelsIt
     EXPECT_TRUE(fixture.players->calls.token(cardRequest(2)).isCancelled());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(evicted.isNull());
-    // B again: a fresh model, which asks for its card anew.
+    // B again: a fresh model, not the evicted one kept on, which asks for its card anew.
     const QPointer<PlayerCardViewModel> fresh(controller->playerModel(player(2)));
     ASSERT_FALSE(fresh.isNull());
+    EXPECT_EQ(fresh->tab(), PlayerCardTab::seasons);
+    EXPECT_EQ(fresh->state().kind(), PlayerCardState::Kind::loading);
+    EXPECT_EQ(fixture.players->calls.requests().count(cardRequest(2)), 1) << "nothing asked before it shows";
     fresh->load();
     EXPECT_EQ(fixture.players->calls.requests().count(cardRequest(2)), 2);
 }
@@ -261,5 +265,51 @@ TEST_F(PanelControllerTest, everyShowSendsOneWarmUpWhetherThePanelGetsOnScreenOr
     }
     for (const test::LoopbackServer::Request& request : server.requests()) {
         EXPECT_EQ(request.requestLine, "HEAD /rest/v1/players?select=id&limit=1 HTTP/1.1");
+    }
+}
+
+TEST_F(PanelControllerTest, aClickElsewhereHidesAnAttachedPanelWhileADraggedAwayOneStaysOpen) {
+    std::function<bool(QPoint)> isOurs;
+    std::function<void()> clickElsewhere;
+    QPointer<QObject> watcher;
+    PanelController::Environment environment = fixture.environment();
+    environment.watchOutsideClicks = [&](std::function<bool(QPoint)> ours, std::function<void()> onClick) {
+        isOurs = std::move(ours);
+        clickElsewhere = std::move(onClick);
+        auto made = std::make_unique<QObject>();
+        watcher = made.get();
+        return made;
+    };
+    controller = std::make_unique<PanelController>(std::move(environment));
+    const auto drag = [this] {
+        fixture.leftButtonDown = true;
+        controller->panel()->move(200, 150);
+        QCoreApplication::processEvents();
+        fixture.leftButtonDown = false;
+    };
+    const struct {
+        const char* step;
+        std::function<void()> before; // after the show, before the click
+        bool visibleAfter;
+    } steps[] = {
+        {"attached under the icon", [] {}, false},
+        {"dragged away", drag, true},
+        {"shown again where it was left", [] {}, true},
+        {"attached again by a reset", [this] { controller->resetPosition(); }, false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        controller->show();
+        QCoreApplication::processEvents();
+        step.before();
+        ASSERT_FALSE(watcher.isNull());
+        // Presses on the tray icon and on the panel are ours; the rest of the screen is not.
+        EXPECT_TRUE(isOurs(QPoint(1212, 12)));
+        EXPECT_TRUE(isOurs(controller->panel()->surfaceGeometry().center()));
+        EXPECT_FALSE(isOurs(QPoint(5, 790)));
+        clickElsewhere();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(controller->isVisible(), step.visibleAfter);
+        EXPECT_EQ(watcher.isNull(), !step.visibleAfter) << "watched exactly while shown";
     }
 }

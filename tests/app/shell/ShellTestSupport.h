@@ -5,11 +5,13 @@
 #include "app/PanelController.h"
 #include "app/SearchViewModel.h"
 #include "app/StatusItemController.h"
+#include "app/Views/PanelRootView.h"
 #include "platform/UserDefaults.h"
 #include "tests/app/FakePlayerService.h"
 
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -88,6 +90,17 @@ public:
         return entries.join(QLatin1Char('|'));
     }
 };
+
+// Builds the panel's real root view, as the program does, and keeps a guarded pointer to it.
+inline PanelController::ContentFactory rootViewContent(QPointer<PanelRootView>& root) {
+    return [&root](const PanelController::ContentParts& parts) {
+        root = new PanelRootView(parts.session, parts.searchModel, parts.navigation, parts.homeModel,
+                                 parts.playerModelProvider, parts.onDismiss, parts.onReadyForInput,
+                                 parts.hotkeyDescription);
+        QPointer<PanelRootView> guarded(root);
+        return PanelController::Content{root, [guarded] { return guarded && guarded->closePopover(); }};
+    };
+}
 
 inline SearchResult player(int n, bool placeholder = false) {
     const QUuid id(0x1000u + static_cast<uint>(n), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
