@@ -67,9 +67,10 @@ public:
     QMenu* menu = nullptr;
     QStringList shownMenus; // each menu's entries, "-" for a separator, "(off)" after a disabled one
     QList<QPoint> menuPlaces;
+    QString toolTip;
 
     void setIcon(const QIcon&) override {}
-    void setToolTip(const QString&) override {}
+    void setToolTip(const QString& text) override { toolTip = text; }
     void setClickHandler(std::function<void(const Click&)> h) override { handler = std::move(h); }
     void setMenuRequestHandler(std::function<void(QPoint)> h) override { menuRequest = std::move(h); }
     void setMenu(QMenu* m) override { menu = m; }

@@ -19,23 +19,6 @@ using namespace huddlepod;
 
 namespace {
 
-class ToolTipTray final : public TrayIcon {
-public:
-    explicit ToolTipTray(QString& toolTip)
-        : toolTip_(toolTip) {}
-    void setIcon(const QIcon&) override {}
-    void setToolTip(const QString& text) override { toolTip_ = text; }
-    void setClickHandler(std::function<void(const Click&)>) override {}
-    void setMenu(QMenu*) override {}
-    void show() override {}
-    bool isHostAvailable() const override { return true; }
-    std::optional<QRect> geometry() const override { return std::nullopt; }
-    void popUpMenu(QMenu&, QPoint) override {}
-
-private:
-    QString& toolTip_;
-};
-
 // The standard shortcut registry over a store of the test's own.
 class ShortcutTexts : public ::testing::Test {
 protected:
@@ -56,11 +39,11 @@ protected:
 } // namespace
 
 TEST(StatusItemTexts, theIconsToolTipSaysWhatItIsForAndWhereTheSettingsAre) {
-    QString toolTip;
+    auto tray = std::make_unique<huddlepod::testing::FakeTray>();
+    const huddlepod::testing::FakeTray& fake = *tray;
     StatusItemController controller(
-        std::make_unique<ToolTipTray>(toolTip), [] {}, [] { return std::make_unique<QMenu>(); },
-        [](const QByteArray&) {});
-    EXPECT_EQ(toolTip.toStdString(), "Huddlepod — search NFL players (right-click for settings)");
+        std::move(tray), [] {}, [] { return std::make_unique<QMenu>(); }, [](const QByteArray&) {});
+    EXPECT_EQ(fake.toolTip.toStdString(), "Huddlepod — search NFL players (right-click for settings)");
 }
 
 TEST(ShortcutText, theRecordedShortcutsTextOrElseTheDefaultsGlyphs) {
