@@ -9,6 +9,7 @@
 #include <xcb/xinput.h>
 
 #include <cstdlib>
+#include <utility>
 
 namespace huddlepod::x11 {
 
@@ -75,11 +76,33 @@ bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* m
         return false;
     }
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_GE_GENERIC) {
+    const uint8_t type = event->response_type & 0x7f;
+    // X counts device pixels; Qt's global coordinates are device-independent.
+    const qreal ratio = qGuiApp->devicePixelRatio();
+    if (type == XCB_BUTTON_PRESS) {
+        const auto* core = reinterpret_cast<const xcb_button_press_event_t*>(event);
+        if (pending_ && pending_->time == core->time) {
+            pending_->at = QPoint(qRound(core->root_x / ratio), qRound(core->root_y / ratio));
+        }
+        return false;
+    }
+    if (type != XCB_GE_GENERIC) {
         return false;
     }
     const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
-    if (generic->extension != opcode_ || generic->event_type != XCB_INPUT_RAW_BUTTON_PRESS) {
+    if (generic->extension != opcode_) {
+        return false;
+    }
+    if (generic->event_type == XCB_INPUT_BUTTON_PRESS) {
+        const auto* device = reinterpret_cast<const xcb_input_button_press_event_t*>(event);
+        if (pending_ && pending_->time == device->time) {
+            // 16.16 fixed point
+            pending_->at =
+                QPoint(qRound(device->root_x / 65536.0 / ratio), qRound(device->root_y / 65536.0 / ratio));
+        }
+        return false;
+    }
+    if (generic->event_type != XCB_INPUT_RAW_BUTTON_PRESS) {
         return false;
     }
     const auto* raw = reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event);
@@ -87,8 +110,21 @@ bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* m
     if (raw->detail >= 4 && raw->detail <= 7) {
         return false;
     }
-    press(pointerPosition(nativeConnection()));
+    if (pending_) {
+        settle();
+    }
+    pending_ = PendingPress{raw->time, std::nullopt};
+    // Qt hands out the rest of what has arrived before it turns to timers.
+    QTimer::singleShot(0, this, [this] { settle(); });
     return false; // Qt never asked for raw events; let it see them anyway
+}
+
+void OutsideClickMonitor::settle() {
+    if (!pending_) {
+        return;
+    }
+    const std::optional<QPoint> at = std::exchange(pending_, std::nullopt)->at;
+    press(at.value_or(pointerPosition(nativeConnection())));
 }
 
 void OutsideClickMonitor::press(QPoint at) {
