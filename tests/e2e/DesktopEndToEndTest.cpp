@@ -112,6 +112,23 @@ TEST_F(UnderOpenbox, aDragDetachesThePanelWhereTheManagerLeftItUntilReset) {
     screenshot("openbox-reset");
 }
 
+// Down, past the drag distance and up in one go: all of it is over before the program hands the move on.
+TEST_F(UnderOpenbox, aFlickReleasedBeforeTheManagerTakesThePointerEndsWhereTheButtonWentUp) {
+    const QPoint up = grip + QPoint(-200, 60);
+    xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1", "mousemove",
+             QString::number(up.x()), QString::number(up.y()), "mouseup", "1"});
+    const QPoint dropped = attached.topLeft() + QPoint(-200, 60);
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return storedOrigin() == QPointF(dropped); }))
+        << "shown: " << panel().has_value();
+    // With the button up the panel no longer follows the pointer.
+    xdotool({"mousemove", QString::number(up.x() - 100), QString::number(up.y() + 100)});
+    xdotool({"mousemove", QString::number(up.x() - 110), QString::number(up.y() + 120)});
+    ASSERT_TRUE(windowManagerCaughtUp(2));
+    ASSERT_TRUE(panel());
+    EXPECT_EQ(panel()->topLeft(), dropped);
+    EXPECT_EQ(storedOrigin(), QPointF(dropped));
+}
+
 TEST_F(UnderOpenbox, aClickOnTheBackgroundWithoutAMoveLeavesThePanelAlone) {
     xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "click", "1"});
     xdotool({"mousemove", QString::number(grip.x() - 300), QString::number(grip.y() + 200)});
