@@ -110,9 +110,7 @@ bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* m
     if (raw->detail >= 4 && raw->detail <= 7) {
         return false;
     }
-    if (pending_) {
-        settle();
-    }
+    settle(); // one still waiting is decided first
     pending_ = PendingPress{raw->time, std::nullopt};
     // Qt hands out the rest of what has arrived before it turns to timers.
     QTimer::singleShot(0, this, [this] { settle(); });
