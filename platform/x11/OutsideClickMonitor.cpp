@@ -50,6 +50,9 @@ OutsideClickMonitor::OutsideClickMonitor(std::function<bool(QPoint)> isOurs,
         const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_input_id);
         if (extension && extension->present) {
             opcode_ = extension->major_opcode;
+            marker_ = xcb_generate_id(connection);
+            xcb_create_window(connection, XCB_COPY_FROM_PARENT, marker_, nativeRootWindow(connection), -1, -1,
+                              1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
             selectRawPresses(connection, true);
             QCoreApplication::instance()->installNativeEventFilter(this);
             return;
@@ -67,6 +70,8 @@ OutsideClickMonitor::~OutsideClickMonitor() {
         QCoreApplication::instance()->removeNativeEventFilter(this);
         if (xcb_connection_t* connection = nativeConnection()) {
             selectRawPresses(connection, false);
+            xcb_destroy_window(connection, marker_);
+            xcb_flush(connection);
         }
     }
 }
@@ -77,6 +82,16 @@ bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* m
     }
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     const uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_CLIENT_MESSAGE) {
+        const auto* client = reinterpret_cast<const xcb_client_message_event_t*>(event);
+        if (client->window != marker_) {
+            return false;
+        }
+        if (pending_ && pending_->time == client->data.data32[0]) {
+            settle();
+        }
+        return true; // ours alone
+    }
     // X counts device pixels; Qt's global coordinates are device-independent.
     const qreal ratio = qGuiApp->devicePixelRatio();
     if (type == XCB_BUTTON_PRESS) {
@@ -112,8 +127,17 @@ bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* m
     }
     settle(); // one still waiting is decided first
     pending_ = PendingPress{raw->time, std::nullopt};
-    // Qt hands out the rest of what has arrived before it turns to timers.
-    QTimer::singleShot(0, this, [this] { settle(); });
+    // A message to ourselves comes back after everything the server sent us before it, the press on our
+    // window included.
+    xcb_connection_t* connection = nativeConnection();
+    xcb_client_message_event_t marker{};
+    marker.response_type = XCB_CLIENT_MESSAGE;
+    marker.format = 32;
+    marker.window = marker_;
+    marker.type = internAtom(connection, "_HUDDLEPOD_PRESS_SEEN");
+    marker.data.data32[0] = raw->time;
+    xcb_send_event(connection, 0, marker_, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&marker));
+    xcb_flush(connection);
     return false; // Qt never asked for raw events; let it see them anyway
 }
 

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QPoint>
 
+#include <xcb/xcb.h>
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -28,7 +30,8 @@ public:
 
 private:
     // A raw press tells neither where nor on which window it happened; a press on one of our windows follows
-    // it with the same time and where the button went down. Without one, where the pointer is by then.
+    // it with the same time and where the button went down. Without one by the time a message we send
+    // ourselves on the raw press comes back, where the pointer is then.
     struct PendingPress {
         uint32_t time;
         std::optional<QPoint> at;
@@ -39,6 +42,7 @@ private:
     std::function<bool(QPoint)> isOurs_;
     std::function<void()> onOutsideClick_;
     uint8_t opcode_ = 0;
+    xcb_window_t marker_ = XCB_WINDOW_NONE; // unmapped, ours: the message goes there
     std::optional<PendingPress> pending_;
 };
 
