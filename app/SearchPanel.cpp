@@ -6,6 +6,7 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -155,12 +156,15 @@ void SearchPanel::hideEvent(QHideEvent* event) {
 // Presses that no child takes land here: the background moves the window once the pointer has gone the
 // drag distance with the button held. A click alone never starts a window manager's move.
 void SearchPanel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressedAt_.reset();
+        drag_ = Drag::none;
+    }
     if (event->button() != Qt::LeftButton || !surfaceRect().contains(event->position().toPoint())) {
         QWidget::mousePressEvent(event);
         return;
     }
     event->accept();
-    drag_ = Drag::none;
     pressedAt_ = event->globalPosition().toPoint();
     pressOffset_ = *pressedAt_ - pos();
 }
@@ -179,9 +183,15 @@ void SearchPanel::mouseMoveEvent(QMouseEvent* event) {
         // The window manager moves the window from here on, as if it had taken the drag from the press (off
         // X11, Qt's move starts where the pointer is now).
         drag_ = Drag::byWindowManager;
-        if (windowHandle() && (x11::startWindowManagerMove(*windowHandle(), *pressedAt_) ||
-                               windowHandle()->startSystemMove())) {
-            pressedAt_.reset(); // it has the pointer until the button is up
+        if (windowHandle() && x11::startWindowManagerMove(*windowHandle(), *pressedAt_)) {
+            // It has the pointer until the button is up, unless the button went up before it took it.
+            if (x11::isLeftButtonDown() == false) {
+                takeBackFromWindowManager(QCursor::pos());
+            }
+            return;
+        }
+        if (windowHandle() && windowHandle()->startSystemMove()) {
+            pressedAt_.reset();
             return;
         }
         drag_ = Drag::byHand; // no window manager takes it: follow the pointer ourselves
@@ -191,8 +201,20 @@ void SearchPanel::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
+// The drag ends at `releasedAt` as if it had been ours all along; what the manager began is called off first.
+void SearchPanel::takeBackFromWindowManager(QPoint releasedAt) {
+    x11::cancelWindowManagerMove(*windowHandle());
+    drag_ = Drag::byHand;
+    pressedAt_.reset();
+    move(releasedAt - pressOffset_);
+}
+
 void SearchPanel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
+        if (drag_ == Drag::byWindowManager && pressedAt_) {
+            // The release came to us: the manager never held the pointer.
+            takeBackFromWindowManager(event->globalPosition().toPoint());
+        }
         pressedAt_.reset();
     }
     QWidget::mouseReleaseEvent(event);

@@ -70,11 +70,13 @@ private:
     void layOut(QPoint surfaceTopLeft);
     void announceShadow();
     void updateShape();
+    void takeBackFromWindowManager(QPoint releasedAt);
 
     QSize surfaceSize_;
     bool composited_;
     QWidget* content_ = nullptr;
-    // The press on the background, while the button is held: where, and its offset from the window's corner.
+    // The press on the background, while the button is held and until the window manager has the pointer:
+    // where, and its offset from the window's corner.
     std::optional<QPoint> pressedAt_;
     QPoint pressOffset_;
     // Set once the pointer has gone the drag distance; lasts until the next press, hide or placement.

@@ -9,6 +9,7 @@
 #include <xcb/xinput.h>
 
 #include <cstdlib>
+#include <utility>
 
 namespace huddlepod::x11 {
 
@@ -49,6 +50,9 @@ OutsideClickMonitor::OutsideClickMonitor(std::function<bool(QPoint)> isOurs,
         const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_input_id);
         if (extension && extension->present) {
             opcode_ = extension->major_opcode;
+            marker_ = xcb_generate_id(connection);
+            xcb_create_window(connection, XCB_COPY_FROM_PARENT, marker_, nativeRootWindow(connection), -1, -1,
+                              1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
             selectRawPresses(connection, true);
             QCoreApplication::instance()->installNativeEventFilter(this);
             return;
@@ -66,6 +70,8 @@ OutsideClickMonitor::~OutsideClickMonitor() {
         QCoreApplication::instance()->removeNativeEventFilter(this);
         if (xcb_connection_t* connection = nativeConnection()) {
             selectRawPresses(connection, false);
+            xcb_destroy_window(connection, marker_);
+            xcb_flush(connection);
         }
     }
 }
@@ -75,11 +81,43 @@ bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* m
         return false;
     }
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_GE_GENERIC) {
+    const uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_CLIENT_MESSAGE) {
+        const auto* client = reinterpret_cast<const xcb_client_message_event_t*>(event);
+        if (client->window != marker_) {
+            return false;
+        }
+        if (pending_ && pending_->time == client->data.data32[0]) {
+            settle();
+        }
+        return true; // ours alone
+    }
+    // X counts device pixels; Qt's global coordinates are device-independent.
+    const qreal ratio = qGuiApp->devicePixelRatio();
+    if (type == XCB_BUTTON_PRESS) {
+        const auto* core = reinterpret_cast<const xcb_button_press_event_t*>(event);
+        if (pending_ && pending_->time == core->time) {
+            pending_->at = QPoint(qRound(core->root_x / ratio), qRound(core->root_y / ratio));
+        }
+        return false;
+    }
+    if (type != XCB_GE_GENERIC) {
         return false;
     }
     const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
-    if (generic->extension != opcode_ || generic->event_type != XCB_INPUT_RAW_BUTTON_PRESS) {
+    if (generic->extension != opcode_) {
+        return false;
+    }
+    if (generic->event_type == XCB_INPUT_BUTTON_PRESS) {
+        const auto* device = reinterpret_cast<const xcb_input_button_press_event_t*>(event);
+        if (pending_ && pending_->time == device->time) {
+            // 16.16 fixed point
+            pending_->at =
+                QPoint(qRound(device->root_x / 65536.0 / ratio), qRound(device->root_y / 65536.0 / ratio));
+        }
+        return false;
+    }
+    if (generic->event_type != XCB_INPUT_RAW_BUTTON_PRESS) {
         return false;
     }
     const auto* raw = reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event);
@@ -87,8 +125,28 @@ bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* m
     if (raw->detail >= 4 && raw->detail <= 7) {
         return false;
     }
-    press(pointerPosition(nativeConnection()));
+    settle(); // one still waiting is decided first
+    pending_ = PendingPress{raw->time, std::nullopt};
+    // A message to ourselves comes back after everything the server sent us before it, the press on our
+    // window included.
+    xcb_connection_t* connection = nativeConnection();
+    xcb_client_message_event_t marker{};
+    marker.response_type = XCB_CLIENT_MESSAGE;
+    marker.format = 32;
+    marker.window = marker_;
+    marker.type = internAtom(connection, "_HUDDLEPOD_PRESS_SEEN");
+    marker.data.data32[0] = raw->time;
+    xcb_send_event(connection, 0, marker_, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&marker));
+    xcb_flush(connection);
     return false; // Qt never asked for raw events; let it see them anyway
+}
+
+void OutsideClickMonitor::settle() {
+    if (!pending_) {
+        return;
+    }
+    const std::optional<QPoint> at = std::exchange(pending_, std::nullopt)->at;
+    press(at.value_or(pointerPosition(nativeConnection())));
 }
 
 void OutsideClickMonitor::press(QPoint at) {

@@ -6,7 +6,11 @@
 #include <QObject>
 #include <QPoint>
 
+#include <xcb/xcb.h>
+
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace huddlepod::x11 {
 
@@ -25,11 +29,21 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
+    // A raw press tells neither where nor on which window it happened; a press on one of our windows follows
+    // it with the same time and where the button went down. Without one by the time a message we send
+    // ourselves on the raw press comes back, where the pointer is then.
+    struct PendingPress {
+        uint32_t time;
+        std::optional<QPoint> at;
+    };
+    void settle();
     void press(QPoint at);
 
     std::function<bool(QPoint)> isOurs_;
     std::function<void()> onOutsideClick_;
     uint8_t opcode_ = 0;
+    xcb_window_t marker_ = XCB_WINDOW_NONE; // unmapped, ours: the message goes there
+    std::optional<PendingPress> pending_;
 };
 
 } // namespace huddlepod::x11

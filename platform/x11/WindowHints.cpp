@@ -148,6 +148,26 @@ bool isSupportedByWindowManager(xcb_connection_t* connection, xcb_atom_t atom) {
     return found;
 }
 
+// A _NET_WM_MOVERESIZE request for the window, with the first button, to the manager through the root.
+void sendMoveResize(xcb_connection_t* connection, xcb_atom_t moveResize, QWindow& window, QPoint at,
+                    uint32_t action) {
+    const qreal ratio = window.devicePixelRatio();
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(window.winId());
+    message.type = moveResize;
+    message.data.data32[0] = uint32_t(qRound(at.x() * ratio));
+    message.data.data32[1] = uint32_t(qRound(at.y() * ratio));
+    message.data.data32[2] = action;
+    message.data.data32[3] = XCB_BUTTON_INDEX_1;
+    message.data.data32[4] = 1; // a normal application
+    xcb_send_event(connection, 0, nativeRootWindow(connection),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+}
+
 } // namespace
 
 bool startWindowManagerMove(QWindow& window, QPoint pressedAt) {
@@ -157,24 +177,17 @@ bool startWindowManagerMove(QWindow& window, QPoint pressedAt) {
     if (moveResize == XCB_ATOM_NONE || !isSupportedByWindowManager(connection, moveResize)) {
         return false;
     }
-    const qreal ratio = window.devicePixelRatio();
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = static_cast<xcb_window_t>(window.winId());
-    message.type = moveResize;
-    message.data.data32[0] = uint32_t(qRound(pressedAt.x() * ratio));
-    message.data.data32[1] = uint32_t(qRound(pressedAt.y() * ratio));
-    message.data.data32[2] = 8; // _NET_WM_MOVERESIZE_MOVE
-    message.data.data32[3] = XCB_BUTTON_INDEX_1;
-    message.data.data32[4] = 1; // a normal application
     // The press grabbed the pointer for us; the manager needs it.
     xcb_ungrab_pointer(connection, XCB_CURRENT_TIME);
-    xcb_send_event(connection, 0, nativeRootWindow(connection),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(connection);
+    sendMoveResize(connection, moveResize, window, pressedAt, 8); // _NET_WM_MOVERESIZE_MOVE
     return true;
+}
+
+void cancelWindowManagerMove(QWindow& window) {
+    if (xcb_connection_t* connection = nativeConnection()) {
+        sendMoveResize(connection, internAtom(connection, "_NET_WM_MOVERESIZE"), window, QPoint(),
+                       11); // _NET_WM_MOVERESIZE_CANCEL
+    }
 }
 
 std::optional<bool> isLeftButtonDown() {

@@ -30,6 +30,10 @@ void setFrameExtents(xcb_connection_t* connection, xcb_window_t window, const QM
 // where the button went down (global, device-independent pixels), so the window catches up with the pointer
 // at once. False without a window manager that offers it; the caller then moves the window itself.
 bool startWindowManagerMove(QWindow& window, QPoint pressedAt);
+// Ends a move handed to the window manager that it has not finished; it puts the window back where the move
+// began. For a button that went up before the manager took the pointer, which it would otherwise keep until
+// the next click.
+void cancelWindowManagerMove(QWindow& window);
 // Sends the requests queued on Qt's connection (a window's map among them) now, rather than when the event
 // loop next waits, so the server works on them while the caller goes on.
 void sendQueuedRequests();

@@ -72,13 +72,17 @@ protected:
 };
 
 TEST_F(UnderOpenbox, aDragDetachesThePanelWhereTheManagerLeftItUntilReset) {
-    pointer("mousedown", grip);
-    // Past the drag distance the manager takes the move over.
-    xdotool({"mousemove", QString::number(grip.x() - 200), QString::number(grip.y() - 10)});
+    // Past the drag distance the manager takes the move over. The pointer is off the panel before the program
+    // sees the press: the press was still on it.
+    xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1", "mousemove",
+             QString::number(grip.x() - 200), QString::number(grip.y() - 10)});
     const QPoint target = grip + QPoint(-400, 100);
+    int nudges = 0;
     ASSERT_TRUE(XServerHarness::waitFor([&] {
-        // Nudged until the manager, once it holds the pointer, has seen a motion towards the target.
-        xdotool({"mousemove", QString::number(target.x() + 1), QString::number(target.y())});
+        // Nudged until the manager, once it holds the pointer, has seen a motion towards the target: it may
+        // take the pointer only after a nudge, and a move to where the pointer already is is no motion.
+        const QPoint to = target + QPoint(++nudges % 2, 0);
+        xdotool({"mousemove", QString::number(to.x()), QString::number(to.y())});
         return panel() && panel()->left() <= attached.left() - 150;
     }));
     pointer("mouseup", target);
@@ -110,6 +114,23 @@ TEST_F(UnderOpenbox, aDragDetachesThePanelWhereTheManagerLeftItUntilReset) {
     xdotool({"key", "Down", "Down", "Return"});
     ASSERT_TRUE(XServerHarness::waitFor([&] { return !storedOrigin() && panel() && *panel() == attached; }));
     screenshot("openbox-reset");
+}
+
+// Down, past the drag distance and up in one go: all of it is over before the program hands the move on.
+TEST_F(UnderOpenbox, aFlickReleasedBeforeTheManagerTakesThePointerEndsWhereTheButtonWentUp) {
+    const QPoint up = grip + QPoint(-200, 60);
+    xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1", "mousemove",
+             QString::number(up.x()), QString::number(up.y()), "mouseup", "1"});
+    const QPoint dropped = attached.topLeft() + QPoint(-200, 60);
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return storedOrigin() == QPointF(dropped); }))
+        << "shown: " << panel().has_value();
+    // With the button up the panel no longer follows the pointer.
+    xdotool({"mousemove", QString::number(up.x() - 100), QString::number(up.y() + 100)});
+    xdotool({"mousemove", QString::number(up.x() - 110), QString::number(up.y() + 120)});
+    ASSERT_TRUE(windowManagerCaughtUp(2));
+    ASSERT_TRUE(panel());
+    EXPECT_EQ(panel()->topLeft(), dropped);
+    EXPECT_EQ(storedOrigin(), QPointF(dropped));
 }
 
 TEST_F(UnderOpenbox, aClickOnTheBackgroundWithoutAMoveLeavesThePanelAlone) {
