@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #ifdef HUDDLEPOD_TEST_GUI
 #include <QApplication>
@@ -30,10 +33,23 @@ extern "C" const char* __ubsan_default_options() {
 
 namespace {
 
-void setTestEnvironment() {
+// A home of the process's own: ctest runs tests side by side, and a setting one writes must not reach
+// another.
+std::string makeTestHome() {
+    const std::filesystem::path root = HUDDLEPOD_TEST_BINARY_DIR "/test-home";
+    std::filesystem::create_directories(root);
+    std::string home = (root / "run-XXXXXX").string();
+    if (!mkdtemp(home.data())) {
+        std::perror("test home");
+        std::abort();
+    }
+    return home;
+}
+
+void setTestEnvironment(const std::string& home) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("XDG_CACHE_HOME", HUDDLEPOD_TEST_BINARY_DIR "/test-home/cache", 1);
-    setenv("XDG_CONFIG_HOME", HUDDLEPOD_TEST_BINARY_DIR "/test-home/config", 1);
+    setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
     setenv("LC_ALL", "C.UTF-8", 1);
     setenv("HUDDLEPOD_TEST_OUTPUT", HUDDLEPOD_TEST_BINARY_DIR "/test-output", 1);
 }
@@ -41,9 +57,16 @@ void setTestEnvironment() {
 } // namespace
 
 int main(int argc, char** argv) {
-    setTestEnvironment();
+    const std::string home = makeTestHome();
+    setTestEnvironment(home);
     ::testing::InitGoogleMock(&argc, argv);
-    TestApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        TestApplication app(argc, argv);
+        std::setlocale(LC_NUMERIC, "C");
+        result = RUN_ALL_TESTS();
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(home, ignored);
+    return result;
 }
