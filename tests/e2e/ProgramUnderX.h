@@ -6,11 +6,13 @@
 #include "tests/support/XServerHarness.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QRect>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
@@ -88,8 +90,20 @@ protected:
     bool waitPanel(bool shown) {
         return XServerHarness::waitFor([&] { return panel().has_value() == shown; });
     }
+    // Read from a copy under a new name each time: QSettings keeps what it last read of a file and reads it
+    // again only when its size or modification time changes, which two quick writes of the same length may
+    // not.
     QVariant stored(const char* key) const {
-        return QSettings(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat).value(key);
+        QTemporaryFile copy(home.filePath("stored-XXXXXX.ini"));
+        if (!copy.open()) {
+            return {};
+        }
+        QFile file(home.filePath("config/Huddlepod/Huddlepod.ini"));
+        if (file.open(QIODevice::ReadOnly)) {
+            copy.write(file.readAll());
+        }
+        copy.close();
+        return QSettings(copy.fileName(), QSettings::IniFormat).value(key);
     }
     std::optional<QPointF> storedOrigin() const {
         const QVariant x = stored("panel.detachedOrigin/x"), y = stored("panel.detachedOrigin/y");
