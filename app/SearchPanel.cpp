@@ -99,9 +99,10 @@ void SearchPanel::prepareToShow() {
     if (window) {
         x11::setOnAllDesktopsAndOffTaskbar(*window);
     }
-    announceShadow();
     if (!created) {
-        // The input region needs the native window, and stays with it from show to show.
+        // The input region and the shadow's band need the native window, and stay with it from show to show
+        // (a change of compositor lays the window out anew).
+        announceShadow();
         updateShape();
         if (window) {
             window->installEventFilter(this);

@@ -50,9 +50,6 @@ OutsideClickMonitor::OutsideClickMonitor(std::function<bool(QPoint)> isOurs,
         const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_input_id);
         if (extension && extension->present) {
             opcode_ = extension->major_opcode;
-            marker_ = xcb_generate_id(connection);
-            xcb_create_window(connection, XCB_COPY_FROM_PARENT, marker_, nativeRootWindow(connection), -1, -1,
-                              1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
             selectRawPresses(connection, true);
             QCoreApplication::instance()->installNativeEventFilter(this);
             return;
@@ -70,7 +67,9 @@ OutsideClickMonitor::~OutsideClickMonitor() {
         QCoreApplication::instance()->removeNativeEventFilter(this);
         if (xcb_connection_t* connection = nativeConnection()) {
             selectRawPresses(connection, false);
-            xcb_destroy_window(connection, marker_);
+            if (marker_ != XCB_WINDOW_NONE) {
+                xcb_destroy_window(connection, marker_);
+            }
             xcb_flush(connection);
         }
     }
@@ -130,6 +129,11 @@ bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* m
     // A message to ourselves comes back after everything the server sent us before it, the press on our
     // window included.
     xcb_connection_t* connection = nativeConnection();
+    if (marker_ == XCB_WINDOW_NONE) { // made at the first press, so that a show does not wait for it
+        marker_ = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, marker_, nativeRootWindow(connection), -1, -1, 1,
+                          1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    }
     xcb_client_message_event_t marker{};
     marker.response_type = XCB_CLIENT_MESSAGE;
     marker.format = 32;
