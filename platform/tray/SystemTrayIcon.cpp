@@ -50,9 +50,6 @@ const QWidget* xembedIconWindow() {
     return nullptr;
 }
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
 // Where the tray has put an XEmbed icon, asked of the X server: until Qt hears that its window is embedded it
 // reports the corner of the screen. None while the window is not in a tray.
 std::optional<QRect> embeddedGeometry(const QWidget& icon) {
@@ -66,12 +63,10 @@ std::optional<QRect> embeddedGeometry(const QWidget& icon) {
     const auto treeCookie = xcb_query_tree(connection, window);
     const auto sizeCookie = xcb_get_geometry(connection, window);
     const auto originCookie = xcb_translate_coordinates(connection, window, likelyRoot, 0, 0);
-    const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection, treeCookie, nullptr),
-                                             &std::free);
-    const Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(connection, sizeCookie, nullptr),
-                                               &std::free);
-    Reply<xcb_translate_coordinates_reply_t> origin(
-        xcb_translate_coordinates_reply(connection, originCookie, nullptr), &std::free);
+    const x11::Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection, treeCookie, nullptr));
+    const x11::Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(connection, sizeCookie, nullptr));
+    x11::Reply<xcb_translate_coordinates_reply_t> origin(
+        xcb_translate_coordinates_reply(connection, originCookie, nullptr));
     if (!tree || tree->parent == tree->root) {
         return std::nullopt;
     }

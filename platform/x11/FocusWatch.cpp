@@ -7,37 +7,27 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <cstdlib>
-
 namespace huddlepod::x11 {
 
 namespace {
 
-template <typename Reply>
-struct Freed {
-    Reply* reply;
-    ~Freed() { std::free(reply); }
-    Reply* operator->() const { return reply; }
-    explicit operator bool() const { return reply != nullptr; }
-};
-
 xcb_window_t windowManagersOwnWindow(xcb_connection_t* connection, xcb_window_t root) {
-    const Freed<xcb_get_property_reply_t> check{xcb_get_property_reply(
+    const Reply<xcb_get_property_reply_t> check(xcb_get_property_reply(
         connection,
         xcb_get_property(connection, 0, root, internAtom(connection, "_NET_SUPPORTING_WM_CHECK"),
                          XCB_ATOM_WINDOW, 0, 1),
-        nullptr)};
-    if (!check || xcb_get_property_value_length(check.reply) < int(sizeof(xcb_window_t))) {
+        nullptr));
+    if (!check || xcb_get_property_value_length(check.get()) < int(sizeof(xcb_window_t))) {
         return XCB_WINDOW_NONE;
     }
-    return *static_cast<const xcb_window_t*>(xcb_get_property_value(check.reply));
+    return *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
 }
 
 // The child of the root window that holds `window`.
 xcb_window_t topLevelOf(xcb_connection_t* connection, xcb_window_t window, xcb_window_t root) {
     for (int depth = 0; depth < 64; ++depth) {
-        const Freed<xcb_query_tree_reply_t> tree{
-            xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr)};
+        const Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
         if (!tree || tree->parent == root || tree->parent == XCB_WINDOW_NONE) {
             return window;
         }
@@ -54,8 +44,8 @@ std::optional<FocusHolder> focusHolder() {
         return std::nullopt;
     }
     const xcb_window_t root = nativeRootWindow(connection);
-    const Freed<xcb_get_input_focus_reply_t> focus{
-        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)};
+    const Reply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     if (!focus) {
         return std::nullopt;
     }
@@ -72,8 +62,8 @@ std::optional<FocusHolder> focusHolder() {
     if (top == windowManagersOwnWindow(connection, root)) {
         return FocusHolder::nobody;
     }
-    const Freed<xcb_get_window_attributes_reply_t> attributes{
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, top), nullptr)};
+    const Reply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, top), nullptr));
     return attributes && attributes->override_redirect ? FocusHolder::popup : FocusHolder::otherWindow;
 }
 
@@ -94,8 +84,8 @@ FocusWatch::FocusWatch(std::function<void(FocusHolder)> changed, QObject* parent
     }
     // Focus moving to or from the root window itself (or to no window) is told only to the root window.
     const xcb_window_t root = nativeRootWindow(connection);
-    const Freed<xcb_get_window_attributes_reply_t> attributes{
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root), nullptr)};
+    const Reply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root), nullptr));
     const uint32_t wanted = XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_PROPERTY_CHANGE;
     const uint32_t current = attributes ? attributes->your_event_mask : 0;
     addedRootMask_ = wanted & ~current;
@@ -117,8 +107,8 @@ FocusWatch::~FocusWatch() {
     QCoreApplication::instance()->removeNativeEventFilter(this);
     if (addedRootMask_ != 0) {
         const xcb_window_t root = nativeRootWindow(connection);
-        const Freed<xcb_get_window_attributes_reply_t> attributes{xcb_get_window_attributes_reply(
-            connection, xcb_get_window_attributes(connection, root), nullptr)};
+        const Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, root), nullptr));
         if (attributes) {
             const uint32_t mask = attributes->your_event_mask & ~addedRootMask_;
             xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
