@@ -17,6 +17,12 @@ namespace huddlepod::backend {
 
 namespace {
 
+// A thread per open connection (the library's default is one per core, at least 8): Qt alone keeps six per
+// host open, and another client's connection would otherwise wait for one of them to close.
+constexpr int workerThreads = 32;
+// Room in the listen queue for at least as many new connections at once as there are threads.
+constexpr int listenBacklog = SOMAXCONN > workerThreads ? SOMAXCONN : workerThreads;
+
 int portOf(const sockaddr_storage& address) {
     if (address.ss_family == AF_INET) {
         return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
@@ -93,9 +99,11 @@ BackendServer::BackendServer(std::shared_ptr<const LeagueDatabase> database, Opt
     server_->set_tcp_nodelay(true); // answers leave at once instead of waiting on delayed acknowledgements
     server_->set_payload_max_length(1 << 20);
     server_->set_keep_alive_timeout(5);
-    // A thread per open connection (the library's default is one per core, at least 8): Qt alone keeps six
-    // per host open, and another client's connection would otherwise wait for one of them to close.
-    server_->new_task_queue = [] { return new httplib::ThreadPool(32); };
+    server_->new_task_queue = [] { return new httplib::ThreadPool(workerThreads); };
+    server_->set_socket_options([this](int socket) {
+        httplib::default_socket_options(socket);
+        listeningSocket_ = socket;
+    });
     auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         HttpResponse answer = service_.handle(convert(request));
         if (answer.delay.count() > 0) {
@@ -122,6 +130,12 @@ BackendServer::BackendServer(std::shared_ptr<const LeagueDatabase> database, Opt
                               : (server_->bind_to_port(host_, options.port) ? options.port : -1);
     if (port_ <= 0) {
         throw std::runtime_error("cannot listen on " + host_ + ":" + std::to_string(options.port));
+    }
+    // The library listens with a backlog of 5: a burst of new connections (a proxy opens one upstream per
+    // request) overflows it, and each connection past it waits a second for the client's SYN to be sent
+    // again. Listening once more on a listening socket only changes the backlog.
+    if (::listen(listeningSocket_, listenBacklog) != 0) {
+        throw std::runtime_error("cannot size the listen backlog on " + host_ + ":" + std::to_string(port_));
     }
     thread_ = std::thread([this] {
         server_->listen_after_bind();

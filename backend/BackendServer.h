@@ -59,6 +59,7 @@ private:
     std::unique_ptr<httplib::Server> server_;
     std::string host_;
     int port_ = 0;
+    int listeningSocket_ = -1; // owned by the library's server
     std::atomic<bool> listenEnded_ = false;
     std::thread thread_;
     std::mutex stopMutex_;

@@ -12,6 +12,7 @@ HUDDLEPOD_PACKAGES=(
     xfwm4 xfconf # XFCE's window manager with its own compositor, and the settings daemon that turns it off and on
     libxcb-xfixes0-dev libxcb-shape0-dev # compositor changes; the panel's input shape
     libxcb-xtest0-dev # XTest key presses for the hot-key benchmark
+    iproute2 # ss reads back the local backend's listen queue
     # A StatusNotifier desktop for the tray's end-to-end tests: a private session bus, a watcher and a host
     dbus-daemon haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
     librsvg2-bin # rsvg-convert draws the application icon's PNG sizes at build time

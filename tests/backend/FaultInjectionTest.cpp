@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <future>
+#include <memory>
+#include <sstream>
+#include <string>
 #include <thread>
 
 namespace huddlepod::backend::testing {
@@ -109,6 +113,25 @@ TEST(BackendServer, servesManyKeepAliveClientsAtOnce) {
         ASSERT_TRUE(result) << "client " << i << " got no answer";
         EXPECT_EQ(result->status, 200);
     }
+}
+
+// A burst of new connections (a proxy in front opens one upstream connection per request) must all be taken
+// at once: a connection past the listen queue waits a second for the client to send its SYN again. The
+// queue's size is read back from the kernel, as `ss` reports a listening socket's.
+TEST(BackendServer, queuesAtLeastAsManyNewConnectionsAsItHasThreads) {
+    BackendServer server(tinyLeague());
+    const std::string command = "ss -ltnH 'sport = :" + std::to_string(server.port()) + "' 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> ss(popen(command.c_str(), "r"), pclose);
+    ASSERT_TRUE(ss);
+    char line[512] = {};
+    ASSERT_TRUE(fgets(line, sizeof line, ss.get())) << "ss lists no listening socket on " << server.port();
+    std::istringstream fields(line);
+    std::string state;
+    long queued = -1;
+    long queueSize = -1;
+    fields >> state >> queued >> queueSize;
+    EXPECT_EQ(state, "LISTEN");
+    EXPECT_GE(queueSize, 32) << line;
 }
 
 } // namespace
