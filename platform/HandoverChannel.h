@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <chrono>
+#include <vector>
 
 class QLocalServer;
 class QLocalSocket;
