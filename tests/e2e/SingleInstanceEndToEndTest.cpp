@@ -19,12 +19,6 @@ using huddlepod::test::XServerHarness;
 class SingleInstanceEndToEnd : public huddlepod::test::ProgramUnderX {
 protected:
     // Starts another copy as the first was started.
-    std::unique_ptr<QProcess> startAnother(const QProcessEnvironment& environment) {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(environment);
-        process->start(program, {});
-        return process;
-    }
     std::unique_ptr<QProcess> startAnother() {
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(programEnvironment());
@@ -121,40 +115,6 @@ TEST_F(SingleInstanceEndToEnd, underAWindowManagerTheShownPanelTakesTheKeyboard)
     ASSERT_TRUE(XServerHarness::waitFor([this] { return readyLines() == 1; })) << errors.toStdString();
     EXPECT_TRUE(XServerHarness::waitFor([&] { return active() == "Huddlepod search"; }))
         << active().toStdString();
-}
-
-// One display, whatever it is called, and whatever the runtime or temp folder: one copy.
-TEST_F(SingleInstanceEndToEnd, oneCopyWhateverTheDisplayIsCalledOrTheEnvironmentSays) {
-    // The first copy starts without a runtime folder.
-    QTemporaryDir temp;
-    QProcessEnvironment firstEnvironment = programEnvironment({{"TMPDIR", temp.path()}});
-    firstEnvironment.remove("XDG_RUNTIME_DIR");
-    app.setProcessEnvironment(firstEnvironment);
-    app.start(program, {});
-    ASSERT_TRUE(XServerHarness::waitFor([this] { return trayIcon().has_value(); })) << errors.toStdString();
-
-    QTemporaryDir runtime;
-    const QString number = x.display().mid(1);
-    struct Row {
-        QString what;
-        QMap<QString, QString> environment;
-    };
-    const std::vector<Row> rows{
-        {"unix:N", {{"DISPLAY", "unix:" + number}}},
-        {":N.0", {{"DISPLAY", ":" + number + ".0"}}},
-        {"unix:N.0", {{"DISPLAY", "unix:" + number + ".0"}}},
-        {"a runtime folder", {{"XDG_RUNTIME_DIR", runtime.path()}}},
-        {"no runtime folder, the same temp folder", {{"TMPDIR", temp.path()}}},
-    };
-    for (const Row& row : rows) {
-        const std::unique_ptr<QProcess> later = startAnother(programEnvironment(row.environment));
-        ASSERT_TRUE(later->waitForFinished(60000)) << row.what.toStdString();
-        EXPECT_EQ(later->exitCode(), 0) << row.what.toStdString();
-        EXPECT_TRUE(later->readAllStandardError().endsWith(handedOver)) << row.what.toStdString();
-    }
-    ASSERT_TRUE(XServerHarness::waitFor([this] { return readyLines() == 1; })) << errors.toStdString();
-    EXPECT_EQ(trayIcons(), 1);
-    EXPECT_EQ(app.state(), QProcess::Running);
 }
 
 // A stopped copy whose backlog is full cannot be asked for its panel: a later start says so at once and does
