@@ -19,12 +19,17 @@ int main(int argc, char** argv) {
     // Closing the settings window or hiding the panel never ends the process; only Quit does.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // One copy per user and desktop: a later start (from the menu, say) shows the running copy's panel.
-    huddlepod::SingleInstance instance(huddlepod::SingleInstance::standardSocketPath());
+    // One copy per user and X display: a later start (from the menu, say) shows the running copy's panel.
+    huddlepod::SingleInstance instance(huddlepod::SingleInstance::standardDisplay());
     switch (instance.claim()) {
     case huddlepod::SingleInstance::Claim::handedOver:
         std::fputs("Huddlepod is already running here; showing its panel.\n", stderr);
         return 0;
+    case huddlepod::SingleInstance::Claim::unreachable:
+        std::fprintf(stderr,
+                     "Huddlepod is already running here but cannot be asked to show its panel (%s).\n",
+                     qPrintable(instance.errorString()));
+        return 1;
     case huddlepod::SingleInstance::Claim::unguarded:
         std::fprintf(stderr, "Huddlepod cannot tell whether it is already running (%s); starting anyway.\n",
                      qPrintable(instance.errorString()));

@@ -1,148 +1,156 @@
-// The single-instance guard: a local socket per user and display, claimed under a lock file.
+// The single-instance guard: the X display carries who runs (a selection per user, held for the process's
+// life and dropped by the server when it ends), the handover channel carries the request for the panel.
 #include "platform/SingleInstance.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QLockFile>
+#include <QSocketNotifier>
 
-#include <memory>
+#include <xcb/xcb.h>
 
+#include <cstdlib>
 #include <unistd.h>
 
 namespace huddlepod {
 
 namespace {
 
-constexpr int answerTimeoutMs = 2000;
-constexpr int lockTimeoutMs = 10000;
+template <typename Reply>
+struct Freed {
+    Reply* reply;
+    ~Freed() { std::free(reply); }
+    Reply* operator->() const { return reply; }
+    explicit operator bool() const { return reply != nullptr; }
+};
 
-std::optional<QString> nonEmpty(const QString& value) {
-    return value.isEmpty() ? std::nullopt : std::optional(value);
+xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name) {
+    const Freed<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData()),
+        nullptr)};
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-// ":1.0" and ":1" name the same desktop; only the screen differs.
-QString withoutScreen(const QString& display) {
-    const qsizetype colon = display.lastIndexOf(QLatin1Char(':'));
-    const qsizetype dot = display.indexOf(QLatin1Char('.'), colon + 1);
-    return colon >= 0 && dot > colon ? display.left(dot) : display;
+xcb_window_t selectionOwner(xcb_connection_t* connection, xcb_atom_t selection) {
+    const Freed<xcb_get_selection_owner_reply_t> reply{
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr)};
+    return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
+}
+
+QByteArray stringProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
+    const Freed<xcb_get_property_reply_t> reply{xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_STRING, 0, 64), nullptr)};
+    if (!reply || reply->format != 8) {
+        return {};
+    }
+    return {static_cast<const char*>(xcb_get_property_value(reply.reply)),
+            xcb_get_property_value_length(reply.reply)};
 }
 
 } // namespace
 
-QString SingleInstance::socketPath(const Location& location) {
-    QString desktop;
-    if (location.display && !location.display->isEmpty()) {
-        desktop = withoutScreen(*location.display);
-    } else if (location.waylandDisplay) {
-        desktop = *location.waylandDisplay;
-    }
-    desktop.replace(QLatin1Char('/'), QLatin1Char('_'));
-    const QString name = desktop.isEmpty() ? QStringLiteral("huddlepod.socket")
-                                           : QStringLiteral("huddlepod-%1.socket").arg(desktop);
-    QString folder;
-    if (location.runtimeDirectory && QDir::isAbsolutePath(*location.runtimeDirectory)) {
-        folder = *location.runtimeDirectory;
-    } else {
-        folder = location.tempDirectory + QStringLiteral("/huddlepod-%1").arg(location.userId);
-    }
-    return QDir::cleanPath(folder + QLatin1Char('/') + name);
-}
+SingleInstance::SingleInstance(QByteArray display, QObject* parent)
+    : SingleInstance(std::move(display), HandoverChannel::Limits{}, parent) {}
 
-QString SingleInstance::standardSocketPath() {
-    Location location;
-    location.runtimeDirectory = nonEmpty(qEnvironmentVariable("XDG_RUNTIME_DIR"));
-    location.display = nonEmpty(qEnvironmentVariable("DISPLAY"));
-    location.waylandDisplay = nonEmpty(qEnvironmentVariable("WAYLAND_DISPLAY"));
-    location.tempDirectory = QDir::tempPath();
-    location.userId = geteuid();
-    return socketPath(location);
-}
-
-SingleInstance::SingleInstance(QString socketPath, QObject* parent)
+SingleInstance::SingleInstance(QByteArray display, HandoverChannel::Limits limits, QObject* parent)
     : QObject(parent)
-    , path_(std::move(socketPath)) {}
+    , display_(std::move(display))
+    , channel_(limits) {
+    connect(&channel_, &HandoverChannel::showRequested, this, &SingleInstance::showRequested);
+}
 
-SingleInstance::~SingleInstance() = default; // the server, a child, closes and removes its socket
+SingleInstance::~SingleInstance() {
+    events_.reset();
+    if (connection_) {
+        xcb_disconnect(connection_); // the server gives the selection up
+    }
+}
+
+QByteArray SingleInstance::standardDisplay() {
+    return qgetenv("DISPLAY");
+}
 
 SingleInstance::Claim SingleInstance::claim() {
-    if (server_) {
+    if (claimed_) {
         return Claim::first;
     }
-    // Anyone who may write into the folder could stand in for us there.
-    const QString folder = QFileInfo(path_).absolutePath();
-    if (!QFileInfo(folder).isDir() &&
-        !QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
-        error_ = QStringLiteral("cannot create %1").arg(folder);
+    if (display_.isEmpty()) {
+        error_ = QStringLiteral("no X display");
         return Claim::unguarded;
     }
-    const QFileInfo info(folder);
-    if (info.ownerId() != geteuid() || (info.permissions() & (QFile::WriteGroup | QFile::WriteOther))) {
-        error_ = QStringLiteral("%1 is open to other users").arg(folder);
+    if (!connection_) {
+        connection_ = xcb_connect(display_.constData(), nullptr);
+    }
+    if (xcb_connection_has_error(connection_) != 0) {
+        error_ = QStringLiteral("cannot open X display %1").arg(QString::fromLocal8Bit(display_));
+        xcb_disconnect(connection_);
+        connection_ = nullptr;
         return Claim::unguarded;
     }
+    // Named for the user: other users on the display run copies of their own.
+    const xcb_atom_t selection = atom(connection_, "_HUDDLEPOD_S" + QByteArray::number(::geteuid()));
+    const xcb_atom_t channelProperty = atom(connection_, QByteArrayLiteral("_HUDDLEPOD_HANDOVER"));
+    if (selection == XCB_ATOM_NONE || channelProperty == XCB_ATOM_NONE) {
+        error_ = QStringLiteral("the X display does not answer");
+        return Claim::unguarded;
+    }
+    // Without a channel this copy still runs and holds the display; later starts then say they cannot reach
+    // it.
+    const bool listening = channel_.listen();
 
-    QLockFile lock(path_ + QStringLiteral(".lock"));
-    lock.setStaleLockTime(0); // stale only once its holder has gone, however slow a start is
-    if (!lock.tryLock(lockTimeoutMs)) {
-        error_ = QStringLiteral("cannot lock %1").arg(path_ + QStringLiteral(".lock"));
+    xcb_grab_server(connection_);
+    const xcb_window_t owner = selectionOwner(connection_, selection);
+    if (owner != XCB_WINDOW_NONE) {
+        const QByteArray channelName = stringProperty(connection_, owner, channelProperty);
+        xcb_ungrab_server(connection_);
+        xcb_flush(connection_);
+        return handOver(channelName);
+    }
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+    const xcb_window_t window = xcb_generate_id(connection_);
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen->root, -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    if (listening) {
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, channelProperty, XCB_ATOM_STRING, 8,
+                            static_cast<uint32_t>(channel_.name().size()), channel_.name().constData());
+    }
+    xcb_set_selection_owner(connection_, window, selection, XCB_CURRENT_TIME);
+    xcb_ungrab_server(connection_);
+    if (selectionOwner(connection_, selection) != window) {
+        error_ = QStringLiteral("the X display did not give this copy its selection");
         return Claim::unguarded;
     }
-
-    QLocalSocket socket;
-    socket.connectToServer(path_);
-    if (socket.waitForConnected(answerTimeoutMs)) {
-        socket.write("show\n");
-        const bool sent = socket.waitForBytesWritten(answerTimeoutMs) || socket.bytesToWrite() == 0;
-        socket.disconnectFromServer();
-        if (socket.state() != QLocalSocket::UnconnectedState) {
-            socket.waitForDisconnected(answerTimeoutMs);
-        }
-        if (sent) {
-            return Claim::handedOver;
-        }
-    } else if (socket.error() != QLocalSocket::ServerNotFoundError &&
-               socket.error() != QLocalSocket::ConnectionRefusedError) {
-        // Something may listen there that we cannot reach: leave it be.
-        error_ = socket.errorString();
-        return Claim::unguarded;
+    claimed_ = true;
+    if (!listening) {
+        error_ = channel_.errorString();
     }
-    return listen();
-}
-
-SingleInstance::Claim SingleInstance::listen() {
-    // Nobody answers there: whatever the path holds was left by a copy that has gone.
-    QLocalServer::removeServer(path_);
-    auto server = std::make_unique<QLocalServer>(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(path_)) {
-        error_ = server->errorString();
-        return Claim::unguarded;
-    }
-    server_ = server.release();
-    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    // The server queues a few events for the selection's owner; read them so none pile up.
+    events_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_), QSocketNotifier::Read);
+    connect(events_.get(), &QSocketNotifier::activated, this, &SingleInstance::readEvents);
     return Claim::first;
 }
 
-void SingleInstance::acceptConnections() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        const auto readRequests = [this, socket] {
-            while (socket->canReadLine()) {
-                if (socket->readLine() == "show\n") {
-                    emit showRequested();
-                }
-            }
-            if (socket->bytesAvailable() > 64) {
-                socket->abort(); // no request is that long
-            }
-        };
-        connect(socket, &QLocalSocket::readyRead, this, readRequests);
-        connect(socket, &QLocalSocket::disconnected, this, [socket, readRequests] {
-            readRequests();
-            socket->deleteLater();
-        });
-        readRequests(); // what came with the connection
+SingleInstance::Claim SingleInstance::handOver(const QByteArray& channelName) {
+    if (channelName.isEmpty()) {
+        error_ = QStringLiteral("it does not say where to reach it");
+        return Claim::unreachable;
+    }
+    switch (HandoverChannel::sendShow(channelName)) {
+    case HandoverChannel::Delivery::sent:
+        return Claim::handedOver;
+    case HandoverChannel::Delivery::notOurs:
+        error_ = QStringLiteral("what answers belongs to another user");
+        return Claim::unreachable;
+    case HandoverChannel::Delivery::busy:
+        error_ = QStringLiteral("it takes no connections now");
+        return Claim::unreachable;
+    case HandoverChannel::Delivery::gone:
+        break;
+    }
+    error_ = QStringLiteral("it does not listen");
+    return Claim::unreachable;
+}
+
+void SingleInstance::readEvents() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+        std::free(event);
     }
 }
 

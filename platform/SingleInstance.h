@@ -1,13 +1,17 @@
-// One running copy per user and desktop: the first start listens on a local socket, a later start asks it to
-// show its panel and exits.
+// One running copy per user and X display: the running copy owns a selection of the display named for the
+// user, and a later start asks it, over its handover channel, to show its panel.
 #pragma once
 
+#include "platform/HandoverChannel.h"
+
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
-#include <optional>
+#include <memory>
 
-class QLocalServer;
+struct xcb_connection_t;
+class QSocketNotifier;
 
 namespace huddlepod {
 
@@ -16,33 +20,25 @@ class SingleInstance : public QObject {
 
 public:
     enum class Claim {
-        first,      // this process listens; later starts reach it
-        handedOver, // another copy runs here and was asked to show its panel
-        unguarded,  // neither could be done (see errorString()); run without the guard
+        first,       // this process runs; later starts on the display reach it
+        handedOver,  // another copy runs on the display and was asked to show its panel
+        unreachable, // another copy runs on the display but could not be asked (see errorString())
+        unguarded,   // the display could not be asked (see errorString()); run without the guard
     };
 
-    // Where the socket goes: the user's runtime folder, else a folder of the user's own in the temp folder.
-    struct Location {
-        std::optional<QString> runtimeDirectory; // $XDG_RUNTIME_DIR
-        std::optional<QString> display;          // $DISPLAY
-        std::optional<QString> waylandDisplay;   // $WAYLAND_DISPLAY
-        QString tempDirectory;
-        unsigned userId = 0;
-    };
-    // <runtime dir>/huddlepod-<display>.socket, or <temp>/huddlepod-<uid>/huddlepod-<display>.socket. Each
-    // X display (its screen number dropped), else each Wayland display, is a desktop of its own.
-    static QString socketPath(const Location& location);
-    // socketPath() for this process's environment.
-    static QString standardSocketPath();
-
-    explicit SingleInstance(QString socketPath, QObject* parent = nullptr);
+    // `display` as X clients name it (":0", "unix:0.0", "host:1"…): the display itself tells its spellings
+    // apart.
+    explicit SingleInstance(QByteArray display, QObject* parent = nullptr);
+    SingleInstance(QByteArray display, HandoverChannel::Limits limits, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // Asks a copy already listening to show its panel, or else starts listening; decided under a lock file
-    // beside the socket, so that of two copies started at once exactly one listens. A socket left behind by
-    // a copy that ended without closing it is replaced.
+    // $DISPLAY, the display this process's windows go to.
+    static QByteArray standardDisplay();
+
+    // Asks the display whether a copy of this user's runs there, under a server grab so that of copies
+    // started at once exactly one runs: if none does, this one takes the display's selection; else it is
+    // asked for its panel. Nothing here reads or writes a file.
     Claim claim();
-    // Why the claim came out unguarded.
     QString errorString() const { return error_; }
 
 signals:
@@ -50,11 +46,14 @@ signals:
     void showRequested();
 
 private:
-    Claim listen();
-    void acceptConnections();
+    Claim handOver(const QByteArray& channelName);
+    void readEvents();
 
-    QString path_;
-    QLocalServer* server_ = nullptr;
+    QByteArray display_;
+    HandoverChannel channel_;
+    xcb_connection_t* connection_ = nullptr;
+    std::unique_ptr<QSocketNotifier> events_;
+    bool claimed_ = false;
     QString error_;
 };
 
