@@ -7,6 +7,7 @@
 #include "platform/x11/X11Native.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMetaObject>
 
 #include <xcb/xcb.h>
@@ -43,7 +44,9 @@ XSettingsValues valuesOf(const xsettings::Settings& settings) {
 
 XSettingsClient::XSettingsClient(Connection connection, QObject* parent)
     : QObject(parent) {
-    xcb_connection_t* x = connection == Connection::qt ? x11::qtConnection() : nullptr;
+    // Qt's X connection belongs to a GUI application; a core application has none to ask for.
+    const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    xcb_connection_t* x = connection == Connection::qt && gui ? x11::qtConnection() : nullptr;
     if (x == nullptr) {
         return;
     }
