@@ -75,19 +75,32 @@ GtkSettingsFileWatcher::GtkSettingsFileWatcher(QString configDirectory, QObject*
 }
 
 void GtkSettingsFileWatcher::watchWhatExists() {
-    // A file renamed over the old one is another file: its watch is made afresh. A folder or file created
-    // later is watched from then on.
-    if (!watcher_.files().isEmpty()) {
-        watcher_.removePaths(watcher_.files());
+    // Until the configuration folder exists, the nearest folder above it that does.
+    QString nearest = configDirectory_;
+    while (!QFileInfo::exists(nearest) && QFileInfo(nearest).path() != nearest) {
+        nearest = QFileInfo(nearest).path();
     }
-    QStringList paths{configDirectory_};
+    QStringList directories{nearest};
+    QStringList files;
     for (const char* file : settingsFiles) {
         const QString path = configDirectory_ + QLatin1String(file);
-        paths << QFileInfo(path).path() << path;
+        directories << QFileInfo(path).path();
+        files << path;
     }
-    const QStringList directories = watcher_.directories();
-    for (const QString& path : paths) {
-        if (!directories.contains(path) && QFileInfo::exists(path)) {
+    // A folder no longer wanted (the one above, once the configuration folder exists) is dropped. A file
+    // renamed over the old one is another file: its watch is made afresh.
+    QStringList stale = watcher_.files();
+    for (const QString& directory : watcher_.directories()) {
+        if (!directories.contains(directory)) {
+            stale << directory;
+        }
+    }
+    if (!stale.isEmpty()) {
+        watcher_.removePaths(stale);
+    }
+    const QStringList watched = watcher_.directories();
+    for (const QString& path : directories + files) {
+        if (!watched.contains(path) && QFileInfo::exists(path)) {
             watcher_.addPath(path);
         }
     }

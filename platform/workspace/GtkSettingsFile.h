@@ -24,7 +24,8 @@ QString gtkSettingsPath(const QString& configDirectory);
 GtkFileSettings readGtkSettingsFile(const QString& path);
 
 // Follows the file while the app runs: an edit in place, a new file renamed over it, a file (or its folder)
-// created later, and removal. Watches the files and their folders, up to configDirectory.
+// created later (the configuration folder too), and removal. Watches the files and their folders, up to
+// configDirectory, or the nearest folder above it that exists.
 class GtkSettingsFileWatcher : public QObject {
     Q_OBJECT
 public:

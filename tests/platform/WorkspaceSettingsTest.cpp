@@ -215,7 +215,9 @@ TEST(SystemWorkspaceSettings, xsettingsBeforeTheFileAndThePortalBeforeBoth) {
 }
 
 TEST(GtkSettingsFileWatcher, followsEditsRenamesAndFilesCreatedLater) {
-    QTemporaryDir config;
+    // The configuration folder itself does not exist yet.
+    QTemporaryDir home;
+    const QDir config(home.filePath("config"));
     GtkSettingsFileWatcher watcher(config.path());
     const SystemWorkspaceSettings settings(config.path(), QStringLiteral(" "), nullptr, nullptr, &watcher);
     QSignalSpy changed(&watcher, &GtkSettingsFileWatcher::changed);
@@ -234,7 +236,7 @@ TEST(GtkSettingsFileWatcher, followsEditsRenamesAndFilesCreatedLater) {
         std::function<void()> change;
         bool dark;
     } steps[] = {
-        {"gtk-3.0 created with its file",
+        {"the folder created with gtk-3.0 and its file",
          [&] { replace("gtk-3.0/settings.ini", "[Settings]\ngtk-application-prefer-dark-theme=1\n"); }, true},
         {"renamed over",
          [&] { replace("gtk-3.0/settings.ini", "[Settings]\ngtk-application-prefer-dark-theme=0\n"); },

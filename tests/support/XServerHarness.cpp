@@ -485,3 +485,83 @@ bool XServerHarness::waitFor(const std::function<bool()>& condition, std::chrono
 }
 
 } // namespace huddlepod::test
+
+namespace huddlepod::test {
+
+bool XServerHarness::startXsettingsManager() {
+    if (busAddress_.isEmpty() && !startSessionBus()) {
+        return false;
+    }
+    if (!desktopHome_) {
+        desktopHome_ = std::make_unique<QTemporaryDir>();
+    }
+    if (!desktopHome_->isValid()) {
+        return false;
+    }
+    QProcessEnvironment env = environment();
+    for (const char* folder : {"CONFIG", "CACHE", "DATA"}) {
+        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(folder)),
+                   desktopHome_->filePath(QString::fromLatin1(folder).toLower()));
+    }
+    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    env.remove(QStringLiteral("SESSION_MANAGER"));
+    QDBusConnectionInterface* bus = QDBusConnection(busAddress_).interface();
+    if (bus == nullptr) {
+        return false;
+    }
+    const QString xfconf = QStringLiteral("org.xfce.Xfconf");
+    if (!bus->isServiceRegistered(xfconf).value()) {
+        // The private bus starts no services: the settings daemon is started here, from its service file.
+        const QString service = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                       "dbus-1/services/org.xfce.Xfconf.service");
+        const QString daemon =
+            QSettings(service, QSettings::IniFormat).value("D-BUS Service/Exec").toString();
+        if (daemon.isEmpty()) {
+            return false;
+        }
+        start(env, daemon, {});
+        if (!waitFor([&] { return bus->isServiceRegistered(xfconf).value(); })) {
+            return false;
+        }
+    }
+    // Without waiting for a window manager, which a bare server may never get.
+    start(env, QStringLiteral("xfsettingsd"), {QStringLiteral("--disable-wm-check")});
+    return waitFor([this] { return !xsettingsBlob().isEmpty(); }, std::chrono::seconds(20));
+}
+
+bool XServerHarness::setXsettingsTheme(const QString& name) {
+    if (run(QStringLiteral("xfconf-query"),
+            {"-c", "xsettings", "-p", "/Net/ThemeName", "-n", "-t", "string", "-s", name}) != 0) {
+        return false;
+    }
+    return waitFor([&] { return xsettingsBlob().contains(name.toUtf8()); });
+}
+
+QByteArray XServerHarness::xsettingsBlob() const {
+    const Client client(display_);
+    const xcb_atom_t selection = client.atom("_XSETTINGS_S0");
+    const xcb_atom_t settings = client.atom("_XSETTINGS_SETTINGS");
+    if (selection == XCB_ATOM_NONE || settings == XCB_ATOM_NONE) {
+        return {};
+    }
+    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+        client.connection, xcb_get_selection_owner(client.connection, selection), nullptr);
+    const xcb_window_t window = owner != nullptr ? owner->owner : xcb_window_t(XCB_NONE);
+    std::free(owner);
+    if (window == XCB_NONE) {
+        return {};
+    }
+    xcb_get_property_reply_t* property = xcb_get_property_reply(
+        client.connection,
+        xcb_get_property(client.connection, 0, window, settings, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 18),
+        nullptr);
+    QByteArray blob;
+    if (property != nullptr && property->format == 8) {
+        blob = QByteArray(static_cast<const char*>(xcb_get_property_value(property)),
+                          xcb_get_property_value_length(property));
+    }
+    std::free(property);
+    return blob;
+}
+
+} // namespace huddlepod::test

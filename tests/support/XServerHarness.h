@@ -83,6 +83,16 @@ public:
     // The colour (0xRRGGBB) on screen at a point, as the root window shows it; none when it cannot be read.
     std::optional<unsigned> pixel(int x, int y) const;
 
+    // XFCE's XSETTINGS manager (xfsettingsd) on the private session bus (started here when there is none
+    // yet) with its own settings daemon, as startXfwm() runs it (start xfwm4 first when both are wanted).
+    // Ready once it owns _XSETTINGS_S0 and publishes its settings there.
+    bool startXsettingsManager();
+    // Sets Net/ThemeName through xfconf, as XFCE's Appearance dialog does, and waits until the manager
+    // publishes it.
+    bool setXsettingsTheme(const QString& name);
+    // The XSETTINGS manager's published settings as they now read (empty without one).
+    QByteArray xsettingsBlob() const;
+
     // Processes Qt events until the condition holds or the timeout passes; returns the condition.
     static bool waitFor(const std::function<bool()>& condition,
                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
