@@ -5,6 +5,7 @@
 
 #include <QSaveFile>
 
+#include <cstdint>
 #include <ostream>
 
 namespace {
@@ -104,6 +105,48 @@ TEST_F(Appearance, followsGtkSettingsWrittenWhileItRuns) {
         EXPECT_TRUE(turns(step.look)) << step.body;
     }
     screenshot(QStringLiteral("gtk-settings-dark"));
+}
+
+// An XSETTINGS blob with Net/ThemeName alone, least significant byte first: the header (byte order, 3
+// unused, serial, count 1), then the string setting (type 1, 1 unused, name length 13, the name and 3 bytes
+// of padding, its serial, the value's length, the value and its padding).
+QByteArray themeBlob(const QByteArray& theme) {
+    const auto card32 = [](std::uint32_t value) {
+        QByteArray bytes;
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes.append(char((value >> shift) & 0xff));
+        }
+        return bytes;
+    };
+    QByteArray blob = QByteArray(4, '\0') + card32(1) + card32(1);
+    blob += QByteArray("\x01\x00\x0d\x00", 4) + "Net/ThemeName" + QByteArray(3, '\0') + card32(1);
+    blob += card32(std::uint32_t(theme.size())) + theme + QByteArray((4 - theme.size() % 4) % 4, '\0');
+    return blob;
+}
+
+TEST_F(Appearance, followsAManagerThatStartsChangesAndGoesWhileItRuns) {
+    // Before any manager, the settings file decides: light.
+    ASSERT_TRUE(saveGtkSettings("[Settings]\ngtk-theme-name=Adwaita\n"));
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(showPanel());
+    EXPECT_TRUE(turns(Look::light));
+
+    const struct {
+        const char* step;
+        const char* theme; // none: the manager goes away
+        Look look;
+    } steps[] = {
+        {"a manager announces itself", "Arc-Dark", Look::dark},
+        {"its settings change", "Greybird", Look::light},
+        {"and change again", "Mint-Y-Dark", Look::dark},
+        {"it goes away: the file again", nullptr, Look::light},
+        {"another one comes", "Yaru-dark", Look::dark},
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE(step.theme != nullptr ? x.ownXsettings(themeBlob(step.theme)) : x.releaseXsettings())
+            << step.step;
+        EXPECT_TRUE(turns(step.look)) << step.step;
+    }
 }
 
 } // namespace

@@ -565,3 +565,66 @@ QByteArray XServerHarness::xsettingsBlob() const {
 }
 
 } // namespace huddlepod::test
+
+namespace huddlepod::test {
+
+void XServerHarness::CloseConnection::operator()(xcb_connection_t* connection) const {
+    xcb_disconnect(connection);
+}
+
+bool XServerHarness::ownXsettings(const QByteArray& blob) {
+    const bool first = !xsettingsOwner_;
+    if (first) {
+        xsettingsOwner_.reset(xcb_connect(display_.toLocal8Bit().constData(), nullptr));
+        if (xcb_connection_has_error(xsettingsOwner_.get()) != 0) {
+            xsettingsOwner_.reset();
+            return false;
+        }
+    }
+    xcb_connection_t* connection = xsettingsOwner_.get();
+    const auto atom = [connection](const QByteArray& name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
+            nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    };
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_atom_t selection = atom("_XSETTINGS_S0");
+    const xcb_atom_t settings = atom("_XSETTINGS_SETTINGS");
+    if (first) {
+        xsettingsWindow_ = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, xsettingsWindow_, root, -1, -1, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    }
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xsettingsWindow_, settings, settings, 8,
+                        static_cast<std::uint32_t>(blob.size()), blob.constData());
+    if (first) {
+        xcb_set_selection_owner(connection, xsettingsWindow_, selection, XCB_CURRENT_TIME);
+        xcb_client_message_event_t manager{};
+        manager.response_type = XCB_CLIENT_MESSAGE;
+        manager.format = 32;
+        manager.window = root;
+        manager.type = atom("MANAGER");
+        manager.data.data32[0] = XCB_CURRENT_TIME;
+        manager.data.data32[1] = selection;
+        manager.data.data32[2] = xsettingsWindow_;
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&manager));
+    }
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = owner != nullptr && owner->owner == xsettingsWindow_;
+    std::free(owner);
+    return owned;
+}
+
+bool XServerHarness::releaseXsettings() {
+    xsettingsOwner_.reset();
+    xsettingsWindow_ = 0;
+    return waitFor([this] { return !hasSelectionOwner("_XSETTINGS_S0"); });
+}
+
+} // namespace huddlepod::test

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -93,6 +94,12 @@ public:
     // The XSETTINGS manager's published settings as they now read (empty without one).
     QByteArray xsettingsBlob() const;
 
+    // A small XSETTINGS manager of the harness's own: the first call takes _XSETTINGS_S0 with a window
+    // holding `blob` as its settings and announces itself (MANAGER on the root window), later calls replace
+    // the blob; releaseXsettings() destroys the window, freeing the selection, and waits until it is free.
+    bool ownXsettings(const QByteArray& blob);
+    bool releaseXsettings();
+
     // Processes Qt events until the condition holds or the timeout passes; returns the condition.
     static bool waitFor(const std::function<bool()>& condition,
                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -114,6 +121,11 @@ private:
     QProcess* compositor_ = nullptr;
     std::vector<QString> configFiles_;
     std::unique_ptr<QTemporaryDir> desktopHome_; // a desktop's own settings and caches
+    struct CloseConnection {
+        void operator()(xcb_connection_t* connection) const;
+    };
+    std::unique_ptr<xcb_connection_t, CloseConnection> xsettingsOwner_; // ownXsettings()'s connection
+    std::uint32_t xsettingsWindow_ = 0;
 };
 
 } // namespace huddlepod::test
