@@ -12,6 +12,8 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdlib>
+
 namespace huddlepod {
 
 namespace {
@@ -118,20 +120,30 @@ void XSettingsClient::refresh() {
         return;
     }
     if (window != owner_) {
-        // Its property changes and its end. Checked: the manager may be gone already, and its error is ours.
-        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        // Its property changes and its end, added to what this connection (Qt's too) already selects there.
+        // Checked: the manager may be gone already, and the error is ours.
+        xcb_generic_error_t* gone = nullptr;
+        const x11::Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(x, xcb_get_window_attributes(x, window), &gone));
+        std::free(gone);
+        const std::uint32_t mask = (attributes ? attributes->your_event_mask : 0u) |
+                                   XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
         const x11::Reply<xcb_generic_error_t> error(
-            xcb_request_check(x, xcb_change_window_attributes_checked(x, window, XCB_CW_EVENT_MASK, &mask)));
-        if (error) {
+            attributes ? xcb_request_check(
+                             x, xcb_change_window_attributes_checked(x, window, XCB_CW_EVENT_MASK, &mask))
+                       : nullptr);
+        if (!attributes || error) {
             owner_ = 0;
             update(std::nullopt); // a later manager announces itself
             return;
         }
         owner_ = window;
     }
+    xcb_generic_error_t* gone = nullptr;
     const x11::Reply<xcb_get_property_reply_t> property(xcb_get_property_reply(
         x, xcb_get_property(x, 0, window, settingsAtom_, XCB_GET_PROPERTY_TYPE_ANY, 0, maximumBytes / 4),
-        nullptr));
+        &gone));
+    std::free(gone); // gone since: its DestroyNotify follows
     if (!property || property->type == XCB_ATOM_NONE || property->format != 8 || property->bytes_after != 0) {
         update(QByteArrayView()); // gone, unset, or not a settings blob: no settings
         return;
