@@ -80,6 +80,15 @@ TEST_F(Appearance, followsTheThemeXfceSettingsPublishWhileThePanelIsShown) {
                 .arg(QLatin1String(step.theme), QLatin1String(step.look == Look::dark ? "dark" : "light")));
         EXPECT_TRUE(panel().has_value()) << step.theme;
     }
+    // The dark-variant flag, where the manager publishes it, counts with a light theme too.
+    ASSERT_TRUE(x.setXsettingsTheme(QStringLiteral("Greybird")));
+    EXPECT_TRUE(turns(Look::light));
+    for (const bool prefer : {true, false}) {
+        ASSERT_EQ(x.run("xfconf-query", {"-c", "xsettings", "-p", "/Gtk/ApplicationPreferDarkTheme", "-n",
+                                         "-t", "bool", "-s", prefer ? "true" : "false"}),
+                  0);
+        EXPECT_TRUE(turns(prefer ? Look::dark : Look::light)) << prefer;
+    }
     // A settings file that says otherwise does not outweigh the manager's theme.
     ASSERT_TRUE(saveGtkSettings("[Settings]\ngtk-theme-name=Adwaita\n"));
     ASSERT_TRUE(x.setXsettingsTheme(QStringLiteral("Greybird-dark")));
