@@ -89,10 +89,6 @@ TEST_F(Appearance, followsTheThemeXfceSettingsPublishWhileThePanelIsShown) {
                   0);
         EXPECT_TRUE(turns(prefer ? Look::dark : Look::light)) << prefer;
     }
-    // A settings file that says otherwise does not outweigh the manager's theme.
-    ASSERT_TRUE(saveGtkSettings("[Settings]\ngtk-theme-name=Adwaita\n"));
-    ASSERT_TRUE(x.setXsettingsTheme(QStringLiteral("Greybird-dark")));
-    EXPECT_TRUE(turns(Look::dark));
 }
 
 TEST_F(Appearance, followsGtkSettingsWrittenWhileItRuns) {
