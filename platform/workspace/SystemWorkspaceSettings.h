@@ -1,8 +1,11 @@
-// The desktop's settings: the freedesktop settings portal where it states them, else GTK's settings.ini.
+// The desktop's settings: the freedesktop settings portal where it states them, else the XSETTINGS manager's
+// (XFCE, MATE, Cinnamon), else GTK's settings.ini.
 #pragma once
 
 #include "platform/workspace/DesktopSettingsPortal.h"
+#include "platform/workspace/GtkSettingsFile.h"
 #include "platform/workspace/WorkspaceSettings.h"
+#include "platform/workspace/XSettingsClient.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -10,39 +13,49 @@
 
 namespace huddlepod {
 
-// Reads [Settings] of $XDG_CONFIG_HOME/gtk-4.0/settings.ini, then gtk-3.0 (the first file that exists wins):
-// gtk-enable-animations=false means reduce motion; a HighContrast theme means increase contrast;
-// gtk-application-prefer-dark-theme or a dark theme name means dark. GTK_THEME overrides the theme name.
-// Parsed answers are kept until the file's modification time changes. What the portal states (current
-// desktops keep these settings there) wins over the file.
+// GTK's theme settings come from the XSETTINGS manager where it publishes them, else from [Settings] of
+// $XDG_CONFIG_HOME/gtk-4.0/settings.ini, then gtk-3.0 (the first file that exists wins), key by key as GTK
+// takes them; GTK_THEME overrides the theme name. Animations off means reduce motion; a HighContrast theme
+// means increase contrast; prefer-dark or a dark theme name means dark. What the portal states (current
+// desktops keep these settings there) wins over both.
 class SystemWorkspaceSettings : public WorkspaceSettings {
 public:
     // configDirectory empty: $XDG_CONFIG_HOME, else ~/.config. themeOverride empty: the GTK_THEME variable
-    // (blank: no override). portal: none means the file alone.
+    // (blank: no override). portal and xsettings: none means without that source. file: the file as
+    // followed; none means it is read when asked, again whenever its modification time changes.
     explicit SystemWorkspaceSettings(QString configDirectory = {}, QString themeOverride = {},
-                                     const DesktopSettingsPortal* portal = nullptr);
+                                     const DesktopSettingsPortal* portal = nullptr,
+                                     const XSettingsClient* xsettings = nullptr,
+                                     const GtkSettingsFileWatcher* file = nullptr);
 
     bool reduceMotion() const override;
     bool increaseContrast() const override;
     bool prefersDarkAppearance() const override;
 
+    // $XDG_CONFIG_HOME, else ~/.config.
+    static QString defaultConfigDirectory();
+
 private:
-    struct Values {
-        bool reduceMotion = false;
-        bool increaseContrast = false;
-        bool prefersDark = false;
+    // The theme name and flags GTK would use.
+    struct GtkValues {
+        QString themeName;
+        bool preferDark = false;
+        bool enableAnimations = true;
     };
 
-    const Values& current() const;
-    Values read(const QString& path) const;
+    GtkValues gtk() const;
+    const GtkFileSettings& fileSettings() const;
 
     QPointer<const DesktopSettingsPortal> portal_;
+    QPointer<const XSettingsClient> xsettings_;
+    QPointer<const GtkSettingsFileWatcher> file_;
     QString configDirectory_;
     QString themeOverride_;
     mutable QString cachedPath_;
     mutable QDateTime cachedModified_;
+    mutable qint64 cachedSize_ = -1;
     mutable bool cacheValid_ = false;
-    mutable Values cached_;
+    mutable GtkFileSettings cached_;
 };
 
 } // namespace huddlepod

@@ -24,9 +24,16 @@ const WorkspaceSettings& WorkspaceSettings::shared() {
         }
         auto* portal =
             new DesktopSettingsPortal(DesktopSettingsPortal::Connection::sessionBus, 1000, application);
+        auto* xsettings = new XSettingsClient(XSettingsClient::Connection::qt, application);
+        auto* file =
+            new GtkSettingsFileWatcher(SystemWorkspaceSettings::defaultConfigDirectory(), application);
         QObject::connect(portal, &DesktopSettingsPortal::changed, &notifier(),
                          &WorkspaceSettingsNotifier::changed);
-        return SystemWorkspaceSettings({}, {}, portal);
+        QObject::connect(xsettings, &XSettingsClient::changed, &notifier(),
+                         &WorkspaceSettingsNotifier::changed);
+        QObject::connect(file, &GtkSettingsFileWatcher::changed, &notifier(),
+                         &WorkspaceSettingsNotifier::changed);
+        return SystemWorkspaceSettings({}, {}, portal, xsettings, file);
     }();
     return system;
 }

@@ -1,10 +1,12 @@
-// The desktop settings: the settings portal's answers over GTK's settings files, the fallback without a bus,
-// following changes, and test replacements.
+// The desktop settings: the settings portal's answers over XSETTINGS and GTK's settings files, the fallback
+// without a bus, following changes, and test replacements.
 #include "platform/workspace/SystemWorkspaceSettings.h"
+#include "platform/workspace/ThemeName.h"
 
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -28,6 +30,24 @@ struct Answers {
 
 Answers answers(const WorkspaceSettings& settings) {
     return {settings.reduceMotion(), settings.increaseContrast(), settings.prefersDarkAppearance()};
+}
+
+// An XSETTINGS blob (least significant byte first) with the string settings given, each with its padding.
+QByteArray xsettingsBlob(const std::vector<std::pair<QByteArray, QByteArray>>& strings) {
+    const auto card32 = [](std::uint32_t value) {
+        QByteArray bytes;
+        for (int i = 0; i < 4; ++i) {
+            bytes.append(char((value >> (8 * i)) & 0xff));
+        }
+        return bytes;
+    };
+    const auto padded = [](QByteArray bytes) { return bytes.append((4 - bytes.size() % 4) % 4, '\0'); };
+    QByteArray blob = QByteArray(4, '\0') + card32(1) + card32(std::uint32_t(strings.size()));
+    for (const auto& [name, value] : strings) {
+        blob += QByteArray("\x01\x00", 2) + char(name.size()) + '\0' + padded(name) + card32(0) +
+                card32(std::uint32_t(value.size())) + padded(value);
+    }
+    return blob;
 }
 
 } // namespace
@@ -118,4 +138,129 @@ TEST(WorkspaceSettings, scopedReplacementIsSharedAnnouncedAndRestored) {
     }
     EXPECT_EQ(&WorkspaceSettings::shared(), system);
     EXPECT_EQ(changed.count(), 2);
+}
+
+TEST(ThemeName, darkWhenAWordOfItsNameIsDark) {
+    const struct {
+        const char* name;
+        bool dark;
+        bool highContrast;
+    } cases[] = {
+        {"Greybird-dark", true, false},      {"Adwaita-dark", true, false},
+        {"Arc-Dark", true, false},           {"Yaru-dark", true, false},
+        {"Mint-Y-Dark", true, false},        {"Mint-Y-Dark-Aqua", true, false},
+        {"Adwaita:dark", true, false}, // GTK_THEME's variant
+        {"BreezeDark", true, false},         {"Materia_dark compact", true, false},
+        {"HighContrastInverse", true, true}, {"Greybird", false, false},
+        {"Adwaita", false, false},           {"Arc-Darker", false, false}, // dark title bars on light content
+        {"Darkroom", false, false},          {"Nordark", false, false},
+        {"HighContrast", false, true},       {"", false, false},
+    };
+    for (const auto& row : cases) {
+        EXPECT_EQ(isDarkThemeName(QString::fromUtf8(row.name)), row.dark) << row.name;
+        EXPECT_EQ(isHighContrastThemeName(QString::fromUtf8(row.name)), row.highContrast) << row.name;
+    }
+}
+
+TEST(SystemWorkspaceSettings, xsettingsBeforeTheFileAndThePortalBeforeBoth) {
+    QTemporaryDir config;
+    writeSettings(config.filePath("gtk-3.0/settings.ini"),
+                  "[Settings]\ngtk-theme-name=Adwaita\ngtk-enable-animations=false\n");
+    DesktopSettingsPortal portal(DesktopSettingsPortal::Connection::none);
+    XSettingsClient xsettings(XSettingsClient::Connection::none);
+    const SystemWorkspaceSettings settings(config.path(), QStringLiteral(" "), &portal, &xsettings);
+    const SystemWorkspaceSettings overridden(config.path(), QStringLiteral("Adwaita"), &portal, &xsettings);
+    const struct {
+        const char* name;
+        std::optional<QByteArray> blob; // none: no manager
+        std::optional<uint> colorScheme;
+        Answers expected;
+        bool overriddenDark;
+    } steps[] = {
+        {"the file alone", std::nullopt, std::nullopt, {true, false, false}, false},
+        {"the manager's dark theme",
+         xsettingsBlob({{"Net/ThemeName", "Greybird-dark"}}),
+         std::nullopt,
+         {true, false, true},
+         false},
+        {"the portal says light",
+         xsettingsBlob({{"Net/ThemeName", "Greybird-dark"}}),
+         2u,
+         {true, false, false},
+         false},
+        {"the portal has no preference",
+         xsettingsBlob({{"Net/ThemeName", "Greybird-dark"}}),
+         0u,
+         {true, false, true},
+         false},
+        {"the manager's light theme",
+         xsettingsBlob({{"Net/ThemeName", "Greybird"}}),
+         0u,
+         {true, false, false},
+         false},
+        {"a high-contrast theme",
+         xsettingsBlob({{"Net/ThemeName", "HighContrastInverse"}}),
+         0u,
+         {true, true, true},
+         false},
+        {"the manager gone", std::nullopt, 0u, {true, false, false}, false},
+    };
+    for (const auto& step : steps) {
+        xsettings.update(step.blob ? std::optional<QByteArrayView>(*step.blob) : std::nullopt);
+        portal.update(QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"),
+                      step.colorScheme ? QVariant(*step.colorScheme) : QVariant());
+        EXPECT_EQ(answers(settings), step.expected) << step.name;
+        EXPECT_EQ(overridden.prefersDarkAppearance(), step.overriddenDark) << step.name; // GTK_THEME holds
+    }
+}
+
+TEST(GtkSettingsFileWatcher, followsEditsRenamesAndFilesCreatedLater) {
+    // The configuration folder itself does not exist yet.
+    QTemporaryDir home;
+    const QDir config(home.filePath("config"));
+    GtkSettingsFileWatcher watcher(config.path());
+    const SystemWorkspaceSettings settings(config.path(), QStringLiteral(" "), nullptr, nullptr, &watcher);
+    QSignalSpy changed(&watcher, &GtkSettingsFileWatcher::changed);
+    EXPECT_FALSE(settings.prefersDarkAppearance());
+
+    const auto replace = [&](const char* file, const QByteArray& body) {
+        // As editors and GTK's own tools save: a new file renamed over the old one.
+        QDir().mkpath(QFileInfo(config.filePath(file)).path());
+        QSaveFile save(config.filePath(file));
+        ASSERT_TRUE(save.open(QIODevice::WriteOnly));
+        save.write(body);
+        ASSERT_TRUE(save.commit());
+    };
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool dark;
+    } steps[] = {
+        {"the folder created with gtk-3.0 and its file",
+         [&] { replace("gtk-3.0/settings.ini", "[Settings]\ngtk-application-prefer-dark-theme=1\n"); }, true},
+        {"renamed over",
+         [&] { replace("gtk-3.0/settings.ini", "[Settings]\ngtk-application-prefer-dark-theme=0\n"); },
+         false},
+        {"edited in place",
+         [&] {
+             writeSettings(config.filePath("gtk-3.0/settings.ini"), "[Settings]\ngtk-theme-name=Yaru-dark\n");
+         },
+         true},
+        {"gtk-4.0's file wins once it exists",
+         [&] { replace("gtk-4.0/settings.ini", "[Settings]\ngtk-theme-name=Yaru\n"); }, false},
+        {"gtk-4.0's file removed", [&] { QFile::remove(config.filePath("gtk-4.0/settings.ini")); }, true},
+    };
+    int announcements = 0;
+    for (const auto& step : steps) {
+        step.change();
+        EXPECT_TRUE(changed.wait(5000)) << step.name;
+        EXPECT_EQ(settings.prefersDarkAppearance(), step.dark) << step.name;
+        announcements = changed.count();
+    }
+    // A file elsewhere in the folder announces nothing: the next announcement is the next real change.
+    writeSettings(config.filePath("other.ini"), "[Settings]\ngtk-application-prefer-dark-theme=1\n");
+    writeSettings(config.filePath("gtk-3.0/settings.ini"), "[Settings]\n");
+    EXPECT_TRUE(changed.wait(5000));
+    EXPECT_FALSE(settings.prefersDarkAppearance());
+    EXPECT_EQ(changed.count(), announcements + 1);
 }

@@ -485,3 +485,146 @@ bool XServerHarness::waitFor(const std::function<bool()>& condition, std::chrono
 }
 
 } // namespace huddlepod::test
+
+namespace huddlepod::test {
+
+bool XServerHarness::startXsettingsManager() {
+    if (busAddress_.isEmpty() && !startSessionBus()) {
+        return false;
+    }
+    if (!desktopHome_) {
+        desktopHome_ = std::make_unique<QTemporaryDir>();
+    }
+    if (!desktopHome_->isValid()) {
+        return false;
+    }
+    QProcessEnvironment env = environment();
+    for (const char* folder : {"CONFIG", "CACHE", "DATA"}) {
+        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(folder)),
+                   desktopHome_->filePath(QString::fromLatin1(folder).toLower()));
+    }
+    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    env.remove(QStringLiteral("SESSION_MANAGER"));
+    QDBusConnectionInterface* bus = QDBusConnection(busAddress_).interface();
+    if (bus == nullptr) {
+        return false;
+    }
+    const QString xfconf = QStringLiteral("org.xfce.Xfconf");
+    if (!bus->isServiceRegistered(xfconf).value()) {
+        // The private bus starts no services: the settings daemon is started here, from its service file.
+        const QString service = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                       "dbus-1/services/org.xfce.Xfconf.service");
+        const QString daemon =
+            QSettings(service, QSettings::IniFormat).value("D-BUS Service/Exec").toString();
+        if (daemon.isEmpty()) {
+            return false;
+        }
+        start(env, daemon, {});
+        if (!waitFor([&] { return bus->isServiceRegistered(xfconf).value(); })) {
+            return false;
+        }
+    }
+    // Without waiting for a window manager, which a bare server may never get.
+    start(env, QStringLiteral("xfsettingsd"), {QStringLiteral("--disable-wm-check")});
+    return waitFor([this] { return !xsettingsBlob().isEmpty(); }, std::chrono::seconds(20));
+}
+
+bool XServerHarness::setXsettingsTheme(const QString& name) {
+    if (run(QStringLiteral("xfconf-query"),
+            {"-c", "xsettings", "-p", "/Net/ThemeName", "-n", "-t", "string", "-s", name}) != 0) {
+        return false;
+    }
+    return waitFor([&] { return xsettingsBlob().contains(name.toUtf8()); });
+}
+
+QByteArray XServerHarness::xsettingsBlob() const {
+    const Client client(display_);
+    const xcb_atom_t selection = client.atom("_XSETTINGS_S0");
+    const xcb_atom_t settings = client.atom("_XSETTINGS_SETTINGS");
+    if (selection == XCB_ATOM_NONE || settings == XCB_ATOM_NONE) {
+        return {};
+    }
+    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+        client.connection, xcb_get_selection_owner(client.connection, selection), nullptr);
+    const xcb_window_t window = owner != nullptr ? owner->owner : xcb_window_t(XCB_NONE);
+    std::free(owner);
+    if (window == XCB_NONE) {
+        return {};
+    }
+    xcb_get_property_reply_t* property = xcb_get_property_reply(
+        client.connection,
+        xcb_get_property(client.connection, 0, window, settings, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 18),
+        nullptr);
+    QByteArray blob;
+    if (property != nullptr && property->format == 8) {
+        blob = QByteArray(static_cast<const char*>(xcb_get_property_value(property)),
+                          xcb_get_property_value_length(property));
+    }
+    std::free(property);
+    return blob;
+}
+
+} // namespace huddlepod::test
+
+namespace huddlepod::test {
+
+void XServerHarness::CloseConnection::operator()(xcb_connection_t* connection) const {
+    xcb_disconnect(connection);
+}
+
+bool XServerHarness::ownXsettings(const QByteArray& blob) {
+    const bool first = !xsettingsOwner_;
+    if (first) {
+        xsettingsOwner_.reset(xcb_connect(display_.toLocal8Bit().constData(), nullptr));
+        if (xcb_connection_has_error(xsettingsOwner_.get()) != 0) {
+            xsettingsOwner_.reset();
+            return false;
+        }
+    }
+    xcb_connection_t* connection = xsettingsOwner_.get();
+    const auto atom = [connection](const QByteArray& name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
+            nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    };
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_atom_t selection = atom("_XSETTINGS_S0");
+    const xcb_atom_t settings = atom("_XSETTINGS_SETTINGS");
+    if (first) {
+        xsettingsWindow_ = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, xsettingsWindow_, root, -1, -1, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    }
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xsettingsWindow_, settings, settings, 8,
+                        static_cast<std::uint32_t>(blob.size()), blob.constData());
+    if (first) {
+        xcb_set_selection_owner(connection, xsettingsWindow_, selection, XCB_CURRENT_TIME);
+        xcb_client_message_event_t manager{};
+        manager.response_type = XCB_CLIENT_MESSAGE;
+        manager.format = 32;
+        manager.window = root;
+        manager.type = atom("MANAGER");
+        manager.data.data32[0] = XCB_CURRENT_TIME;
+        manager.data.data32[1] = selection;
+        manager.data.data32[2] = xsettingsWindow_;
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&manager));
+    }
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = owner != nullptr && owner->owner == xsettingsWindow_;
+    std::free(owner);
+    return owned;
+}
+
+bool XServerHarness::releaseXsettings() {
+    xsettingsOwner_.reset();
+    xsettingsWindow_ = 0;
+    return waitFor([this] { return !hasSelectionOwner("_XSETTINGS_S0"); });
+}
+
+} // namespace huddlepod::test

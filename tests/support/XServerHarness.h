@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -83,6 +84,22 @@ public:
     // The colour (0xRRGGBB) on screen at a point, as the root window shows it; none when it cannot be read.
     std::optional<unsigned> pixel(int x, int y) const;
 
+    // XFCE's XSETTINGS manager (xfsettingsd) on the private session bus (started here when there is none
+    // yet) with its own settings daemon, as startXfwm() runs it (start xfwm4 first when both are wanted).
+    // Ready once it owns _XSETTINGS_S0 and publishes its settings there.
+    bool startXsettingsManager();
+    // Sets Net/ThemeName through xfconf, as XFCE's Appearance dialog does, and waits until the manager
+    // publishes it.
+    bool setXsettingsTheme(const QString& name);
+    // The XSETTINGS manager's published settings as they now read (empty without one).
+    QByteArray xsettingsBlob() const;
+
+    // A small XSETTINGS manager of the harness's own: the first call takes _XSETTINGS_S0 with a window
+    // holding `blob` as its settings and announces itself (MANAGER on the root window), later calls replace
+    // the blob; releaseXsettings() destroys the window, freeing the selection, and waits until it is free.
+    bool ownXsettings(const QByteArray& blob);
+    bool releaseXsettings();
+
     // Processes Qt events until the condition holds or the timeout passes; returns the condition.
     static bool waitFor(const std::function<bool()>& condition,
                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -104,6 +121,11 @@ private:
     QProcess* compositor_ = nullptr;
     std::vector<QString> configFiles_;
     std::unique_ptr<QTemporaryDir> desktopHome_; // a desktop's own settings and caches
+    struct CloseConnection {
+        void operator()(xcb_connection_t* connection) const;
+    };
+    std::unique_ptr<xcb_connection_t, CloseConnection> xsettingsOwner_; // ownXsettings()'s connection
+    std::uint32_t xsettingsWindow_ = 0;
 };
 
 } // namespace huddlepod::test
