@@ -1,6 +1,7 @@
 // The panel window, its shadow and its background drag.
 #include "app/SearchPanel.h"
 
+#include "platform/x11/InputShape.h"
 #include "platform/x11/WindowHints.h"
 #include "ui/Shadow.h"
 #include "ui/Theme.h"
@@ -86,9 +87,9 @@ void SearchPanel::updateShape() {
     } else {
         setMask(surface);
     }
-    // Presses on the shadow go to the windows below.
-    if (testAttribute(Qt::WA_WState_Created) && windowHandle()) {
-        x11::setInputRegion(*windowHandle(), composited_ ? surface : QRegion());
+    // Presses on the shadow go to the windows below, through whatever frame the window manager adds.
+    if (inputShape_) {
+        inputShape_->set(composited_ ? surface : QRegion());
     }
 }
 
@@ -102,11 +103,12 @@ void SearchPanel::prepareToShow() {
     if (!created) {
         // The input region and the shadow's band need the native window, and stay with it from show to show
         // (a change of compositor lays the window out anew).
-        announceShadow();
-        updateShape();
         if (window) {
+            inputShape_ = new x11::InputShape(*window, this);
             window->installEventFilter(this);
         }
+        announceShadow();
+        updateShape();
     }
 }
 

@@ -14,6 +14,10 @@
 
 namespace huddlepod {
 
+namespace x11 {
+class InputShape;
+}
+
 class SearchPanel : public QWidget {
     Q_OBJECT
 
@@ -75,6 +79,7 @@ private:
     QSize surfaceSize_;
     bool composited_;
     QWidget* content_ = nullptr;
+    x11::InputShape* inputShape_ = nullptr; // a child, made with the native window
     // The press on the background, while the button is held and until the window manager has the pointer:
     // where, and its offset from the window's corner.
     std::optional<QPoint> pressedAt_;

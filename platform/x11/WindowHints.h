@@ -17,7 +17,8 @@ namespace huddlepod::x11 {
 // the pager.
 void setOnAllDesktopsAndOffTaskbar(QWindow& window);
 // Where the window takes pointer input, in its own coordinates (device-independent pixels); an empty region
-// gives it back the whole window. Other areas pass presses to what lies below.
+// gives it back the whole window. Other areas pass presses to what lies below. Set once, it does not reach
+// the frame a window manager puts around the window: InputShape keeps it there.
 void setInputRegion(QWindow& window, const QRegion& region);
 // The band around the window's visible part that is only shadow (_GTK_FRAME_EXTENTS), so that a window
 // manager keeping windows inside the work area, placing or snapping them goes by the visible part. Margins

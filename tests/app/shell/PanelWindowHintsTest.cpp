@@ -1,14 +1,17 @@
 // The panel's window on a private X server, as a window manager sees it: the band of shadow it announces
-// (_GTK_FRAME_EXTENTS) with and without a compositor and as that changes, told before the new size.
+// (_GTK_FRAME_EXTENTS) with and without a compositor and as that changes, told before the new size; and where
+// it takes input, told again to a manager that puts it in a frame.
 #include "app/SearchPanel.h"
 #include "platform/x11/WindowHints.h"
 #include "platform/x11/X11Native.h"
 #include "tests/support/XApplicationEnvironment.h"
 
+#include <QCoreApplication>
 #include <QMargins>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -162,6 +165,79 @@ TEST(PanelWindowHints, theBandIsListedLeftRightTopBottomAndNoMarginsRemoveIt) {
         x11::setFrameExtents(connection, window, row.margins);
         EXPECT_EQ(client.frameExtents(window), row.expected)
             << row.margins.left() << "," << row.margins.top();
+    }
+}
+
+// A manager that frames a window asks for its shape changes only as it takes the window in, and copies the
+// input shape to the frame only when told of a change: the panel tells it again on each show.
+TEST(PanelWindowHints, aManagerThatFramesThePanelIsToldWhereItTakesInputOnEveryShow) {
+    Observer manager;
+    xcb_connection_t* connection = manager.connection();
+    const uint8_t shapeNotify = xcb_get_extension_data(connection, &xcb_shape_id)->first_event;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+    xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &redirect);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+
+    // As a manager does on a map request: asks for shape changes, reparents the window into a frame of its
+    // own and maps both. Then collects the input shapes it is told of until one comes, as "x,y WxH".
+    const auto takeIn = [&](xcb_window_t window) {
+        xcb_shape_select_input(connection, window, 1);
+        const xcb_window_t frame = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, frame, root, 812, 12, 480, 600, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_reparent_window(connection, window, frame, 0, 0);
+        xcb_map_window(connection, window);
+        xcb_map_window(connection, frame);
+        xcb_flush(connection);
+    };
+    const auto mapRequested = [&] {
+        bool requested = false;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            requested = requested || (event->response_type & 0x7f) == XCB_MAP_REQUEST;
+            std::free(event);
+        }
+        return requested;
+    };
+    std::vector<std::string> told;
+    const auto inputShapeTold = [&] {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            const auto* shape = reinterpret_cast<xcb_shape_notify_event_t*>(event);
+            if ((event->response_type & 0x7f) == shapeNotify && shape->shape_kind == XCB_SHAPE_SK_INPUT) {
+                told.push_back(std::to_string(shape->extents_x) + "," + std::to_string(shape->extents_y) +
+                               " " + std::to_string(shape->extents_width) + "x" +
+                               std::to_string(shape->extents_height));
+            }
+            std::free(event);
+        }
+        return !told.empty();
+    };
+
+    SearchPanel panel({440, 560}, true);
+    panel.setContent(new QWidget);
+    panel.moveSurfaceTo({832, 32});
+    const auto window = [&] { return static_cast<xcb_window_t>(panel.winId()); };
+    const auto isUnmapped = [&] {
+        const x11::Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, window()), nullptr));
+        return attributes && attributes->map_state == XCB_MAP_STATE_UNMAPPED;
+    };
+    // The panel's own 440x560 inside its 20-pixel band, nothing of the band.
+    const std::vector<std::string> surface{"20,20 440x560"};
+    for (const char* show : {"first show", "second show"}) {
+        SCOPED_TRACE(show);
+        panel.prepareToShow();
+        panel.show();
+        ASSERT_TRUE(XServerHarness::waitFor(mapRequested));
+        takeIn(window());
+        told.clear();
+        XServerHarness::waitFor(inputShapeTold);
+        EXPECT_EQ(told, surface);
+        // Hidden, the window leaves its frame, as a manager lets a withdrawn window go.
+        panel.hide();
+        ASSERT_TRUE(XServerHarness::waitFor(isUnmapped));
+        xcb_reparent_window(connection, window(), root, 812, 12);
+        xcb_flush(connection);
     }
 }
 
