@@ -60,12 +60,12 @@ PanelController::Content rootView(const PanelController::ContentParts& parts) {
     return {view, [guarded] { return guarded && guarded->closePopover(); }};
 }
 
-std::vector<QRect> availableScreenAreas() {
-    std::vector<QRect> areas;
+std::vector<PanelController::Screen> currentScreens() {
+    std::vector<PanelController::Screen> screens;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        areas.push_back(screen->availableGeometry());
+        screens.push_back({screen->geometry(), screen->availableGeometry()});
     }
-    return areas;
+    return screens;
 }
 
 bool isBackKey(const QKeyEvent& key) {
@@ -98,7 +98,7 @@ PanelController::Environment PanelController::Environment::system(AnchorProvider
     env.clock = std::make_shared<SystemClock>();
     env.defaults = &defaults;
     env.content = rootView;
-    env.screens = availableScreenAreas;
+    env.screens = currentScreens;
     env.cursor = [] { return QCursor::pos(); };
     env.isLeftButtonDown = [] {
         return x11::isLeftButtonDown().value_or(QGuiApplication::mouseButtons().testFlag(Qt::LeftButton));
@@ -150,14 +150,14 @@ PanelController::~PanelController() {
 }
 
 PanelController::Placement PanelController::placement(std::optional<QPointF> storedOrigin,
-                                                      const std::vector<QRect>& screens,
+                                                      const std::vector<Screen>& screens,
                                                       std::optional<QRect> anchor,
                                                       std::optional<QPoint> cursor) {
     Placement result;
     if (storedOrigin) {
         const QRectF stored(*storedOrigin, QSizeF(panelSize));
-        for (const QRect& screen : screens) {
-            if (stored.intersects(QRectF(screen))) {
+        for (const Screen& screen : screens) {
+            if (stored.intersects(QRectF(screen.available))) {
                 result.topLeft = storedOrigin->toPoint();
                 return result;
             }
@@ -165,9 +165,10 @@ PanelController::Placement PanelController::placement(std::optional<QPointF> sto
         // With no screen at all (a display change in progress) the origin is kept for when one returns.
         result.forgetStoredOrigin = !screens.empty();
     }
-    std::vector<UpRect> frames;
-    for (const QRect& screen : screens) {
-        frames.push_back(PanelPositioner::fromQt(QRectF(screen)));
+    std::vector<ScreenArea> areas;
+    for (const Screen& screen : screens) {
+        areas.push_back({PanelPositioner::fromQt(QRectF(screen.geometry)),
+                         PanelPositioner::fromQt(QRectF(screen.available))});
     }
     std::optional<UpRect> anchorUp;
     if (anchor) {
@@ -178,7 +179,7 @@ PanelController::Placement PanelController::placement(std::optional<QPointF> sto
         // The centre of the pixel under the pointer.
         mouse = PanelPositioner::fromQt(QPointF(*cursor) + QPointF(0.5, 0.5));
     }
-    const UpRect visible = PanelPositioner::screenFrame(anchorUp, frames, mouse).value_or(UpRect{});
+    const UpRect visible = PanelPositioner::screenFrame(anchorUp, areas, mouse).value_or(UpRect{});
     const QRectF frame = PanelPositioner::toQt(PanelPositioner::frame(QSizeF(panelSize), anchorUp, visible));
     result.topLeft = frame.topLeft().toPoint();
     return result;
@@ -356,7 +357,7 @@ void PanelController::reposition() {
     }
     isRepositioningProgrammatically_ = true;
     PanelPlacement stored(*env_.defaults);
-    const std::vector<QRect> screens = env_.screens();
+    const std::vector<Screen> screens = env_.screens();
     // The pointer only ever chooses between screens; asking where it is costs a trip to the server.
     const std::optional<QPoint> cursor = screens.size() > 1 ? std::optional(env_.cursor()) : std::nullopt;
     const Placement where = placement(stored.detachedOrigin(), screens,

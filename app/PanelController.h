@@ -45,6 +45,13 @@ public:
     static constexpr QSize panelSize{440, 560};
     static constexpr int playerModelLimit = 8;
 
+    // A screen in global coordinates: all of it, and the part windows may use (without bars and docks).
+    struct Screen {
+        QRect geometry;
+        QRect available;
+        bool operator==(const Screen&) const = default;
+    };
+
     // The tray icon's rectangle in global coordinates, when known.
     using AnchorProvider = std::function<std::optional<QRect>()>;
     using PlayerModelProvider = std::function<PlayerCardViewModel*(const SearchResult&)>;
@@ -85,8 +92,8 @@ public:
         std::shared_ptr<Clock> clock;
         QSettings* defaults = nullptr; // the settings store; outlives the controller
         ContentFactory content;
-        // Every screen's available area, the main screen first.
-        std::function<std::vector<QRect>()> screens;
+        // Every screen, the main screen first.
+        std::function<std::vector<Screen>()> screens;
         std::function<QPoint()> cursor;
         std::function<bool()> isLeftButtonDown;
         std::function<QString()> hotkeyDescription;
@@ -110,7 +117,7 @@ public:
         bool forgetStoredOrigin = false;
         bool operator==(const Placement&) const = default;
     };
-    static Placement placement(std::optional<QPointF> storedOrigin, const std::vector<QRect>& screens,
+    static Placement placement(std::optional<QPointF> storedOrigin, const std::vector<Screen>& screens,
                                std::optional<QRect> anchor, std::optional<QPoint> cursor);
 
     explicit PanelController(Environment environment, QObject* parent = nullptr);

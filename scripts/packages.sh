@@ -18,6 +18,7 @@ HUDDLEPOD_PACKAGES=(
     dbus-daemon haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
     librsvg2-bin # rsvg-convert draws the application icon's PNG sizes at build time
     desktop-file-utils # desktop-file-validate checks the installed menu entry
+    x11-xserver-utils # xrandr splits the test screen into two monitors, xrdb sets Xft.dpi for a 2x desktop
 )
 
 huddlepod_install_packages() {

@@ -47,26 +47,26 @@ UpRect frame(QSizeF panelSize, std::optional<UpRect> anchor, UpRect screenVisibl
     return {at.x(), at.y(), panelSize.width(), panelSize.height()};
 }
 
-std::optional<UpRect> screenFrame(std::optional<UpRect> containing, const std::vector<UpRect>& screens,
+std::optional<UpRect> screenFrame(std::optional<UpRect> containing, const std::vector<ScreenArea>& screens,
                                   std::optional<QPointF> mouseLocation) {
     if (screens.empty()) {
         return std::nullopt;
     }
     if (containing) {
-        for (const UpRect& screen : screens) {
-            if (screen.intersects(*containing)) {
-                return screen;
+        for (const ScreenArea& screen : screens) {
+            if (screen.frame.intersects(*containing)) {
+                return screen.visibleFrame;
             }
         }
     }
     if (mouseLocation) {
-        for (const UpRect& screen : screens) {
-            if (screen.contains(*mouseLocation)) {
-                return screen;
+        for (const ScreenArea& screen : screens) {
+            if (screen.frame.contains(*mouseLocation)) {
+                return screen.visibleFrame;
             }
         }
     }
-    return screens.front();
+    return screens.front().visibleFrame;
 }
 
 UpRect fromQt(const QRectF& rect) {

@@ -31,6 +31,14 @@ struct UpRect {
     bool operator==(const UpRect&) const = default;
 };
 
+// A screen's whole frame and the part of it windows may use (without the bars and docks on it).
+struct ScreenArea {
+    UpRect frame;
+    UpRect visibleFrame;
+
+    bool operator==(const ScreenArea&) const = default;
+};
+
 namespace PanelPositioner {
 
 // Between the anchor's bottom edge and the panel's top edge.
@@ -41,9 +49,10 @@ inline constexpr double edgeInset = 8.0;
 // The panel's bottom-left corner: centred under the anchor (or the frame without one), kept inside the frame.
 QPointF origin(QSizeF panelSize, std::optional<UpRect> anchor, UpRect screenVisibleFrame);
 UpRect frame(QSizeF panelSize, std::optional<UpRect> anchor, UpRect screenVisibleFrame);
-// The first screen meeting the anchor, else the first holding the mouse, else the first; none without
-// screens.
-std::optional<UpRect> screenFrame(std::optional<UpRect> containing, const std::vector<UpRect>& screens,
+// The visible frame of the first screen whose whole frame meets the anchor, else of the first whose frame
+// holds the mouse, else of the first; none without screens. The whole frame, since the bar that holds the
+// anchor lies outside every visible frame.
+std::optional<UpRect> screenFrame(std::optional<UpRect> containing, const std::vector<ScreenArea>& screens,
                                   std::optional<QPointF> mouseLocation);
 
 // Qt's global coordinates grow downwards; these flip about y = 0, which keeps every distance the same.

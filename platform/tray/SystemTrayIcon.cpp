@@ -1,5 +1,6 @@
 // The tray icon over QSystemTrayIcon.
 #include "platform/tray/TrayIcon.h"
+#include "platform/x11/DevicePixels.h"
 #include "platform/x11/SelectionOwner.h"
 #include "platform/x11/X11Native.h"
 
@@ -78,9 +79,7 @@ std::optional<QRect> embeddedGeometry(const QWidget& icon) {
         return std::nullopt;
     }
     // X counts device pixels; Qt's global coordinates are device-independent.
-    const qreal ratio = qGuiApp->devicePixelRatio();
-    return QRect(qRound(origin->dst_x / ratio), qRound(origin->dst_y / ratio), qRound(size->width / ratio),
-                 qRound(size->height / ratio));
+    return x11::toLogical(QRect(origin->dst_x, origin->dst_y, size->width, size->height));
 }
 
 class SystemTrayIcon final : public QObject, public TrayIcon {

@@ -1,5 +1,6 @@
 // Raw button presses through XInput2 on Qt's connection.
 #include "platform/x11/OutsideClickMonitor.h"
+#include "platform/x11/DevicePixels.h"
 #include "platform/x11/X11Native.h"
 
 #include <QCoreApplication>
@@ -33,8 +34,7 @@ QPoint pointerPosition(xcb_connection_t* connection) {
         return {};
     }
     // X counts device pixels; Qt's global coordinates are device-independent.
-    const qreal ratio = qGuiApp->devicePixelRatio();
-    const QPoint at(qRound(reply->root_x / ratio), qRound(reply->root_y / ratio));
+    const QPoint at = toLogical(QPoint(reply->root_x, reply->root_y));
     std::free(reply);
     return at;
 }
@@ -92,11 +92,10 @@ bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* m
         return true; // ours alone
     }
     // X counts device pixels; Qt's global coordinates are device-independent.
-    const qreal ratio = qGuiApp->devicePixelRatio();
     if (type == XCB_BUTTON_PRESS) {
         const auto* core = reinterpret_cast<const xcb_button_press_event_t*>(event);
         if (pending_ && pending_->time == core->time) {
-            pending_->at = QPoint(qRound(core->root_x / ratio), qRound(core->root_y / ratio));
+            pending_->at = toLogical(QPoint(core->root_x, core->root_y));
         }
         return false;
     }
@@ -112,7 +111,7 @@ bool OutsideClickMonitor::nativeEventFilter(const QByteArray& eventType, void* m
         if (pending_ && pending_->time == device->time) {
             // 16.16 fixed point
             pending_->at =
-                QPoint(qRound(device->root_x / 65536.0 / ratio), qRound(device->root_y / 65536.0 / ratio));
+                toLogical(QPoint(qRound(device->root_x / 65536.0), qRound(device->root_y / 65536.0)));
         }
         return false;
     }

@@ -1,5 +1,6 @@
 // EWMH hints, the input shape and the pointer query.
 #include "platform/x11/WindowHints.h"
+#include "platform/x11/DevicePixels.h"
 #include "platform/x11/X11Native.h"
 
 #include <QGuiApplication>
@@ -151,14 +152,14 @@ bool isSupportedByWindowManager(xcb_connection_t* connection, xcb_atom_t atom) {
 // A _NET_WM_MOVERESIZE request for the window, with the first button, to the manager through the root.
 void sendMoveResize(xcb_connection_t* connection, xcb_atom_t moveResize, QWindow& window, QPoint at,
                     uint32_t action) {
-    const qreal ratio = window.devicePixelRatio();
+    const QPoint device = toDevice(at);
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = static_cast<xcb_window_t>(window.winId());
     message.type = moveResize;
-    message.data.data32[0] = uint32_t(qRound(at.x() * ratio));
-    message.data.data32[1] = uint32_t(qRound(at.y() * ratio));
+    message.data.data32[0] = uint32_t(device.x());
+    message.data.data32[1] = uint32_t(device.y());
     message.data.data32[2] = action;
     message.data.data32[3] = XCB_BUTTON_INDEX_1;
     message.data.data32[4] = 1; // a normal application

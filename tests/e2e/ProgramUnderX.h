@@ -22,6 +22,11 @@ namespace huddlepod::test {
 
 class ProgramUnderX : public ::testing::Test {
 protected:
+    ProgramUnderX() = default;
+    // On an X screen of that size.
+    explicit ProgramUnderX(QSize screen)
+        : x(screen) {}
+
     void SetUp() override {
         ASSERT_TRUE(x.isRunning());
         ASSERT_TRUE(x.startTrayHost());

@@ -74,7 +74,9 @@ struct Client {
 
 } // namespace
 
-XServerHarness::XServerHarness() {
+XServerHarness::XServerHarness(QSize screen) {
+    const QByteArray geometry =
+        QByteArray::number(screen.width()) + 'x' + QByteArray::number(screen.height()) + "x24";
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         return;
@@ -82,7 +84,7 @@ XServerHarness::XServerHarness() {
     pid_ = fork();
     if (pid_ == 0) {
         dup2(fds[1], 3); // dup2 clears close-on-exec on the copy
-        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", geometry.constData(), "-nolisten", "tcp",
                "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -482,6 +484,41 @@ bool XServerHarness::waitFor(const std::function<bool()>& condition, std::chrono
         QThread::yieldCurrentThread();
     }
     return true;
+}
+
+bool XServerHarness::splitIntoMonitors(const std::vector<QRect>& monitors) {
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const QRect& m = monitors[i];
+        // Size in pixels and millimetres (at 96 dpi), then the offset.
+        const auto size = [](int pixels) {
+            return QStringLiteral("%1/%2").arg(pixels).arg(pixels * 254 / 960);
+        };
+        const QString geometry =
+            QStringLiteral("%1x%2+%3+%4").arg(size(m.width()), size(m.height())).arg(m.x()).arg(m.y());
+        const QString output = i == 0 ? QStringLiteral("screen") : QStringLiteral("none");
+        if (run(QStringLiteral("xrandr"),
+                {"--setmonitor", QStringLiteral("monitor-%1").arg(i), geometry, output}) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool XServerHarness::setXftDpi(int dpi) {
+    const QByteArray line = "Xft.dpi: " + QByteArray::number(dpi) + "\n";
+    const QString file = writeConfig(QStringLiteral("xresources"), line.constData());
+    return !file.isEmpty() &&
+           run(QStringLiteral("xrdb"), {QStringLiteral("-nocpp"), QStringLiteral("-merge"), file}) == 0;
+}
+
+bool XServerHarness::startTrayHostOnMonitor(int monitor) {
+    start(QStringLiteral("trayer"),
+          {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+           QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
+           QStringLiteral("--SetPartialStrut"), QStringLiteral("true"), QStringLiteral("--monitor"),
+           QString::number(monitor)});
+    return waitFor(
+        [this] { return hasSelectionOwner("_NET_SYSTEM_TRAY_S0") && hasTopLevelProperty("_NET_WM_STRUT"); });
 }
 
 } // namespace huddlepod::test

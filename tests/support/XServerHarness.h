@@ -3,6 +3,7 @@
 
 #include <QProcess>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -22,8 +23,8 @@ namespace huddlepod::test {
 class XServerHarness {
 public:
     // Starts Xvfb with -displayfd and waits until it names its display; isRunning() is false when it could
-    // not.
-    XServerHarness();
+    // not. The screen is 1280x800 unless given another size.
+    explicit XServerHarness(QSize screen = QSize(1280, 800));
     ~XServerHarness();
     XServerHarness(const XServerHarness&) = delete;
     XServerHarness& operator=(const XServerHarness&) = delete;
@@ -99,6 +100,14 @@ public:
     // the blob; releaseXsettings() destroys the window, freeing the selection, and waits until it is free.
     bool ownXsettings(const QByteArray& blob);
     bool releaseXsettings();
+    // Several monitors on the one screen (xrandr --setmonitor), each a rectangle of it in device pixels, the
+    // first on the screen's output, which Qt and GTK read as that many screens. Before the clients that are
+    // to see them start.
+    bool splitIntoMonitors(const std::vector<QRect>& monitors);
+    // Sets Xft.dpi in the server's resources (xrdb), which Qt takes as its scale (192: 2x) when it starts.
+    bool setXftDpi(int dpi);
+    // As startTrayHost(), on the given monitor (counted from 0) instead of the first.
+    bool startTrayHostOnMonitor(int monitor);
 
     // Processes Qt events until the condition holds or the timeout passes; returns the condition.
     static bool waitFor(const std::function<bool()>& condition,

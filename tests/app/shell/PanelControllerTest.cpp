@@ -23,10 +23,12 @@ using huddlepod::testing::player;
 
 namespace {
 
+using huddlepod::testing::wholeScreen;
+
 struct PlacementCase {
     const char* name;
     std::optional<QPointF> stored;
-    std::vector<QRect> screens;
+    std::vector<PanelController::Screen> screens;
     std::optional<QRect> anchor;
     PanelController::Placement expected;
 };
@@ -56,7 +58,7 @@ protected:
 } // namespace
 
 TEST(PanelPlacementDecision, honoursAStoredOriginOnAScreenAndOtherwisePlacesUnderTheAnchor) {
-    const std::vector<QRect> desktop{QRect(0, 0, 1280, 800)};
+    const std::vector<PanelController::Screen> desktop{wholeScreen(QRect(0, 0, 1280, 800))};
     const QRect icon(1200, 0, 24, 24);
     const PlacementCase cases[] = {
         {"attached", std::nullopt, desktop, icon, {QPoint(832, 30), false}},
@@ -67,13 +69,46 @@ TEST(PanelPlacementDecision, honoursAStoredOriginOnAScreenAndOtherwisePlacesUnde
         {"no screens", QPointF(3000, 200), {}, icon, {QPoint(8, -568), false}},
         {"no anchor: top of the mouse's screen",
          std::nullopt,
-         {QRect(0, 0, 1280, 800), QRect(1280, 0, 1920, 1080)},
+         {wholeScreen(QRect(0, 0, 1280, 800)), wholeScreen(QRect(1280, 0, 1920, 1080))},
          std::nullopt,
          {QPoint(1280 + 960 - 220, 6), false}},
     };
     for (const PlacementCase& c : cases) {
         const auto cursor = c.screens.size() > 1 ? std::optional(QPoint(2000, 500)) : std::nullopt;
         EXPECT_EQ(PanelController::placement(c.stored, c.screens, c.anchor, cursor), c.expected) << c.name;
+    }
+}
+
+TEST(PanelPlacementDecision, opensOnTheScreenWhoseBarHoldsTheIconOrThePointer) {
+    // A bar 26 px high at the top of the right screen; the window manager keeps the strip free on both.
+    const std::vector<PanelController::Screen> bar{{QRect(0, 0, 1280, 800), QRect(0, 26, 1280, 774)},
+                                                   {QRect(1280, 0, 1920, 1080), QRect(1280, 26, 1920, 1054)}};
+    // Two 2x screens of 2880x1800 and 3840x2160 device pixels side by side: the second keeps its device
+    // origin, x 2880, as its origin in global coordinates, and its bar is 13 px high there.
+    const std::vector<PanelController::Screen> doubled{
+        {QRect(0, 0, 1440, 900), QRect(0, 13, 1440, 887)},
+        {QRect(2880, 0, 1920, 1080), QRect(2880, 13, 1920, 1067)}};
+    struct Case {
+        const char* name;
+        std::vector<PanelController::Screen> screens;
+        std::optional<QRect> anchor;
+        QPoint cursor;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {"icon in the right screen's bar", bar, QRect(3150, 0, 24, 26), QPoint(3160, 12), QPoint(2752, 32)},
+        {"no icon, pointer in the right screen's bar", bar, std::nullopt, QPoint(3160, 12), QPoint(2020, 32)},
+        {"icon on the left, pointer on the right", bar, QRect(1200, 0, 24, 26), QPoint(3160, 500),
+         QPoint(832, 32)},
+        {"icon in the second 2x screen's bar", doubled, QRect(4772, 0, 24, 13), QPoint(4780, 6),
+         QPoint(4352, 19)},
+        {"no icon, pointer in the second 2x screen's bar", doubled, std::nullopt, QPoint(4780, 6),
+         QPoint(3620, 19)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PanelController::placement(std::nullopt, c.screens, c.anchor, c.cursor),
+                  (PanelController::Placement{c.expected, false}))
+            << c.name;
     }
 }
 
@@ -202,12 +237,13 @@ TEST_F(PanelControllerTest, savesTheOriginOnlyForAMoveWithTheLeftButtonHeld) {
 }
 
 TEST_F(PanelControllerTest, asksWhereThePointerIsOnlyWhenItCanChooseTheScreen) {
-    const std::vector<QRect> one{QRect(0, 0, 1280, 800)};
-    const std::vector<QRect> two{QRect(0, 0, 1280, 800), QRect(1280, 0, 1920, 1080)};
+    const std::vector<PanelController::Screen> one{wholeScreen(QRect(0, 0, 1280, 800))};
+    const std::vector<PanelController::Screen> two{wholeScreen(QRect(0, 0, 1280, 800)),
+                                                   wholeScreen(QRect(1280, 0, 1920, 1080))};
     const QRect icon(1200, 0, 24, 24);
     struct Case {
         const char* name;
-        std::vector<QRect> screens;
+        std::vector<PanelController::Screen> screens;
         std::optional<QRect> anchor;
         int asked;
         QPoint at;

@@ -42,11 +42,25 @@ TEST(PanelPositioner, placesTheOriginUnderTheAnchorWithinTheVisibleFrame) {
 TEST(PanelPositioner, choosesTheScreenMeetingTheAnchorThenTheMouseThenTheFirst) {
     const UpRect left{0, 0, 1440, 900};
     const UpRect right{1440, 0, 1920, 1080};
-    const std::vector<UpRect> screens{left, right};
+    const std::vector<ScreenArea> screens{{left, left}, {right, right}};
     EXPECT_EQ(PanelPositioner::screenFrame(UpRect{2000, 1050, 20, 20}, screens, QPointF(10, 10)), right);
     EXPECT_EQ(PanelPositioner::screenFrame(UpRect{-500, 0, 20, 20}, screens, QPointF(1500, 10)), right);
     EXPECT_EQ(PanelPositioner::screenFrame(std::nullopt, screens, std::nullopt), left);
     // An anchor that only touches a screen's edge does not meet it.
     EXPECT_EQ(PanelPositioner::screenFrame(UpRect{1440, 0, 20, 20}, screens, std::nullopt), right);
     EXPECT_EQ(PanelPositioner::screenFrame(UpRect{0, 0, 20, 20}, {}, QPointF(1, 1)), std::nullopt);
+}
+
+TEST(PanelPositioner, choosesByTheWholeFrameAndGivesItsVisibleFrame) {
+    // A bar 24 high along the top of each screen, outside its visible frame.
+    const ScreenArea left{{0, 0, 1440, 900}, {0, 0, 1440, 876}};
+    const ScreenArea right{{1440, 0, 1920, 1080}, {1440, 0, 1920, 1056}};
+    const std::vector<ScreenArea> screens{left, right};
+    const UpRect leftVisible{0, 0, 1440, 876};
+    const UpRect rightVisible{1440, 0, 1920, 1056};
+    EXPECT_EQ(PanelPositioner::screenFrame(UpRect{3300, 1056, 24, 24}, screens, std::nullopt), rightVisible);
+    EXPECT_EQ(PanelPositioner::screenFrame(std::nullopt, screens, QPointF(3310, 1070)), rightVisible);
+    EXPECT_EQ(PanelPositioner::screenFrame(UpRect{1400, 880, 24, 20}, screens, QPointF(3310, 1070)),
+              leftVisible);
+    EXPECT_EQ(PanelPositioner::screenFrame(std::nullopt, screens, QPointF(5000, 10)), leftVisible);
 }

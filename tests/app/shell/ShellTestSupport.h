@@ -18,12 +18,17 @@
 
 namespace huddlepod::testing {
 
+// A screen without bars: windows may use all of it.
+inline PanelController::Screen wholeScreen(const QRect& geometry) {
+    return {geometry, geometry};
+}
+
 struct ShellFixture {
     QTemporaryDir dir;
     std::unique_ptr<QSettings> defaults = UserDefaults::open(dir.filePath(QStringLiteral("Huddlepod.ini")));
     std::shared_ptr<FakePlayerService> players = std::make_shared<FakePlayerService>();
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
-    std::vector<QRect> screens{QRect(0, 0, 1280, 800)};
+    std::vector<PanelController::Screen> screens{wholeScreen(QRect(0, 0, 1280, 800))};
     std::optional<QRect> anchor = QRect(1200, 0, 24, 24);
     bool leftButtonDown = false;
     bool popoverOpen = false;
