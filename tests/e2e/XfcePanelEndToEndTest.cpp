@@ -80,12 +80,17 @@ protected:
         }
         return lines;
     }
-    // The next show's place once it has come, and the panel is on screen.
+    // The next show's place once it has come, and the panel is on screen and painted (the root is black).
     QString nextShow(qsizetype before) {
         if (!XServerHarness::waitFor([&] { return shows().size() > before; }) || !waitPanel(true)) {
             return QStringLiteral("none");
         }
-        return shows().back();
+        const QString place = shows().back();
+        const QPoint middle(place.section(',', 0, 0).toInt() + 220, place.section(',', 1, 1).toInt() + 280);
+        if (!XServerHarness::waitFor([&] { return x.pixel(middle.x(), middle.y()).value_or(0) != 0; })) {
+            return QStringLiteral("unpainted");
+        }
+        return place;
     }
     void hidePanel() {
         xdotool({"key", "Escape"});
