@@ -116,9 +116,12 @@ AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defau
             DebugDriver::logCaptureRect(QStringLiteral("settings"), (*settingsController)->window());
         }
     };
-    services.makeStatusItem = [](std::function<void()> onClick, StatusItemController::MenuProvider menu) {
-        return std::make_unique<StatusItemController>(makeSystemTrayIcon(), std::move(onClick),
-                                                      std::move(menu));
+    services.makeStatusItem = [&defaults](std::function<void()> onClick,
+                                          StatusItemController::MenuProvider menu) {
+        auto item =
+            std::make_unique<StatusItemController>(makeSystemTrayIcon(), std::move(onClick), std::move(menu));
+        item->setSurroundings(StatusItemController::Surroundings::system(defaults));
+        return item;
     };
     services.logLaunchMilestone = [](const QString& name) { DebugDriver::logLaunchMilestone(name); };
     services.registerToggleShortcut = [](std::function<void()> action) {

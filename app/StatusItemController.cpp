@@ -1,6 +1,8 @@
 // The tray icon's look, clicks, menu and anchor.
 #include "app/StatusItemController.h"
 
+#include "app/IconPlaceMemory.h"
+
 #include "app/Views/DebugCapture.h"
 #include "ui/Symbols.h"
 
@@ -59,6 +61,7 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
     tray_->setClickHandler([this](const TrayIcon::Click& click) { handleClick(click); });
     tray_->setMenuRequestHandler([this](QPoint cursor) {
         lastPointer_ = cursor;
+        rememberPlace();
         emit menuRequested();
     });
     tray_->setMenu(menu_.get());
@@ -90,6 +93,27 @@ QImage StatusItemController::iconImage(int size) {
     return canvas;
 }
 
+StatusItemController::Surroundings StatusItemController::Surroundings::system(QSettings& defaults) {
+    Surroundings surroundings;
+    surroundings.barAt = [](QPoint point) { return x11::barAt(point); };
+    surroundings.likelyTrayPlace = [] {
+        return x11::likelyTrayPlace(x11::readDesktopBars().strips, reportedIconSize.width());
+    };
+    surroundings.screenLayout = [] {
+        std::vector<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            screens.push_back(screen->geometry());
+        }
+        return screens;
+    };
+    surroundings.defaults = &defaults;
+    return surroundings;
+}
+
+void StatusItemController::setSurroundings(Surroundings surroundings) {
+    surroundings_ = std::move(surroundings);
+}
+
 void StatusItemController::handleClick(const TrayIcon::Click& click) {
     lastPointer_ = click.cursor;
     if (click.button == TrayIcon::Button::right ||
@@ -98,6 +122,8 @@ void StatusItemController::handleClick(const TrayIcon::Click& click) {
     } else if (click.button == TrayIcon::Button::left && onClick_) {
         onClick_();
     }
+    // Written once the panel or the menu is up, so the write never delays them.
+    rememberPlace();
 }
 
 void StatusItemController::popUpMenuForVerification() {
@@ -185,7 +211,7 @@ bool StatusItemController::knowsIconPlace() const {
     return icon && isOnAScreen(*icon);
 }
 
-std::optional<QRect> StatusItemController::anchorFrame() const {
+std::optional<QRect> StatusItemController::toldPlace() const {
     if (knowsIconPlace()) {
         return tray_->geometry();
     }
@@ -193,6 +219,40 @@ std::optional<QRect> StatusItemController::anchorFrame() const {
         QRect around(QPoint(), reportedIconSize);
         around.moveCenter(*lastPointer_);
         return around;
+    }
+    return std::nullopt;
+}
+
+QRect StatusItemController::acrossItsBar(const QRect& icon) const {
+    if (surroundings_.barAt) {
+        if (const std::optional<x11::Bar> bar = surroundings_.barAt(icon.center())) {
+            return x11::acrossBar(icon, *bar);
+        }
+    }
+    return icon;
+}
+
+void StatusItemController::rememberPlace() {
+    if (!surroundings_.defaults || !surroundings_.screenLayout) {
+        return;
+    }
+    if (const std::optional<QRect> told = toldPlace()) {
+        IconPlaceMemory(*surroundings_.defaults).remember(acrossItsBar(*told), surroundings_.screenLayout());
+    }
+}
+
+std::optional<QRect> StatusItemController::anchorFrame() const {
+    if (const std::optional<QRect> told = toldPlace()) {
+        return acrossItsBar(*told);
+    }
+    if (surroundings_.defaults && surroundings_.screenLayout) {
+        if (const std::optional<QRect> remembered =
+                IconPlaceMemory(*surroundings_.defaults).place(surroundings_.screenLayout())) {
+            return remembered;
+        }
+    }
+    if (surroundings_.likelyTrayPlace) {
+        return surroundings_.likelyTrayPlace();
     }
     return std::nullopt;
 }

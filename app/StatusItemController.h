@@ -4,6 +4,7 @@
 
 #include "app/TimingLine.h"
 #include "platform/tray/TrayIcon.h"
+#include "platform/x11/DesktopBars.h"
 
 #include <QImage>
 #include <QObject>
@@ -12,8 +13,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QMenu;
+class QSettings;
 
 namespace huddlepod {
 
@@ -26,13 +29,32 @@ public:
     // A place the tray gives away is widened to this size to stand for the icon.
     static constexpr QSize reportedIconSize{24, 24};
 
+    // What the desktop tells about where the icon can be; without it the icon's place is only what the tray
+    // gives away.
+    struct Surroundings {
+        // The bar holding a point in global coordinates (none off a bar).
+        std::function<std::optional<x11::Bar>(QPoint)> barAt;
+        // Where trays most likely sit, when nothing better is known.
+        std::function<std::optional<QRect>()> likelyTrayPlace;
+        // Every screen's rectangle: the layout a remembered place belongs to.
+        std::function<std::vector<QRect>()> screenLayout;
+        QSettings* defaults = nullptr; // where the last place is kept; outlives the controller
+
+        static Surroundings system(QSettings& defaults);
+    };
+
     StatusItemController(std::unique_ptr<TrayIcon> tray, std::function<void()> onClick,
                          MenuProvider menuProvider, DiagnosticSink diagnostics = writeToStandardError,
                          QObject* parent = nullptr);
     ~StatusItemController() override;
 
+    void setSurroundings(Surroundings surroundings);
+
     // The icon's rectangle while the tray has placed it on a screen; else the icon's size centred on the
-    // last place the tray gave away (a click, or the pointer as it asked for the menu); else none.
+    // last place the tray gave away (a click, or the pointer as it asked for the menu). Either, in a bar,
+    // spans the bar's thickness, so that its edge towards the screen is the bar's. Before the tray has told
+    // anything: the place remembered from an earlier run while the screens stand as they were, else where
+    // trays most likely sit, else none.
     std::optional<QRect> anchorFrame() const;
     // Whether the tray tells where the icon is (and it lies on a screen): a press on it is then never taken
     // for a click elsewhere.
@@ -58,6 +80,10 @@ private:
     // Brings the icon's menu up to date with a freshly built one: the same entries keep their actions (a
     // tray showing the menu over D-Bus keeps them while it is open), others replace them.
     void refreshMenu();
+    // The icon's rectangle as the tray tells or gives away; none before it has.
+    std::optional<QRect> toldPlace() const;
+    QRect acrossItsBar(const QRect& icon) const;
+    void rememberPlace();
 
     // The icon's menu outlives the icon, which only refers to it.
     std::unique_ptr<QMenu> menu_;
@@ -66,6 +92,7 @@ private:
     std::function<void()> onClick_;
     MenuProvider menuProvider_;
     std::optional<QPoint> lastPointer_;
+    Surroundings surroundings_;
 };
 
 } // namespace huddlepod

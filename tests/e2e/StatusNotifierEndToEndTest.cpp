@@ -263,9 +263,9 @@ TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePan
     ASSERT_TRUE(openHostMenu());
     xdotool({"key", "Down", "Down", "Return"}); // "Reset Panel Position"
     ASSERT_TRUE(XServerHarness::waitFor([this] { return !storedOrigin(); }));
-    // The icon taken as 24×24 around where the pointer was as the host asked for the menu (x 1254–1277,
-    // y 4–27); the panel 6 below it, held 8 from the screen's right edge.
-    EXPECT_TRUE(XServerHarness::waitFor([this] { return panel() && panel()->topLeft() == QPoint(832, 34); }))
+    // The icon taken as 24 wide around where the pointer was as the host asked for the menu (x 1254–1277),
+    // across the host's 30-pixel bar; the panel 6 below the bar, held 8 from the screen's right edge.
+    EXPECT_TRUE(XServerHarness::waitFor([this] { return panel() && panel()->topLeft() == QPoint(832, 36); }))
         << (panel() ? panel()->x() : -1) << "," << (panel() ? panel()->y() : -1);
     screenshot("status-notifier-reset-under-the-icon");
 
@@ -274,7 +274,7 @@ TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePan
     ASSERT_TRUE(waitPanel(false));
     xdotool({"key", "ctrl+alt+s"});
     ASSERT_TRUE(XServerHarness::waitFor([this] { return shows().size() == 2; }));
-    EXPECT_EQ(shows().back().toStdString(), "832,34,440,560");
+    EXPECT_EQ(shows().back().toStdString(), "832,36,440,560");
 }
 
 TEST_F(StatusNotifierEndToEnd, thePanelTakesTheKeyboardBackWhenTheHostsMenuClosesOverIt) {

@@ -665,3 +665,80 @@ bool XServerHarness::releaseXsettings() {
 }
 
 } // namespace huddlepod::test
+
+namespace huddlepod::test {
+
+bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
+    if (!desktopHome_ && !startXfwm()) {
+        return false;
+    }
+    // The panel's settings, written before the panel first asks the settings daemon for them: one bar
+    // along the top (p=6), the whole width, 28 pixels plus its border; expanding separators push the tray.
+    const QString separator = QStringLiteral(R"(
+    <property name="plugin-%1" type="string" value="separator">
+      <property name="expand" type="bool" value="true"/>
+      <property name="style" type="uint" value="0"/>
+    </property>)");
+    QStringList ids;
+    QString plugins;
+    const auto addPlugin = [&](const QString& definition) {
+        ids << QString::number(ids.size() + 1);
+        plugins += definition.arg(ids.size());
+    };
+    addPlugin(separator);
+    addPlugin(QStringLiteral(R"(
+    <property name="plugin-%1" type="string" value="systray"/>)"));
+    if (tray == XfceTrayPlace::aThirdAlong) {
+        addPlugin(separator);
+        addPlugin(separator);
+    }
+    QString idValues;
+    for (const QString& id : ids) {
+        idValues += QStringLiteral(R"(
+        <value type="int" value="%1"/>)")
+                        .arg(id);
+    }
+    const QString channel = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="28"/>
+      <property name="plugin-ids" type="array">%1
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">%2
+  </property>
+</channel>
+)")
+                                .arg(idValues, plugins);
+    const QString folder = desktopHome_->filePath(QStringLiteral("config/xfce4/xfconf/xfce-perchannel-xml"));
+    QFile file(folder + QStringLiteral("/xfce4-panel.xml"));
+    if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || file.write(channel.toUtf8()) < 0) {
+        return false;
+    }
+    file.close();
+
+    QProcessEnvironment env = environment();
+    for (const char* kind : {"CONFIG", "CACHE", "DATA"}) {
+        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(kind)),
+                   desktopHome_->filePath(QString::fromLatin1(kind).toLower()));
+    }
+    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    env.remove(QStringLiteral("SESSION_MANAGER"));
+    start(env, QStringLiteral("xfce4-panel"), {});
+    return waitFor(
+        [this] {
+            const std::optional<QRect> area = workArea();
+            return watcherProperty(QStringLiteral("IsStatusNotifierHostRegistered")).toBool() &&
+                   hasSelectionOwner("_NET_SYSTEM_TRAY_S0") && area && area->top() > 0;
+        },
+        std::chrono::seconds(20));
+}
+
+} // namespace huddlepod::test

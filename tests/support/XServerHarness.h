@@ -68,6 +68,13 @@ public:
     // (started here when there is none yet), its settings daemon (xfconfd) keeping them in a folder of the
     // harness's own. Ready once it manages the screen and composites.
     bool startXfwm();
+    // XFCE's own panel (xfce4-panel) under xfwm4 (started here when not yet running), on the private bus
+    // with xfwm4's settings daemon: a bar 29 pixels high along the top that reserves its strip, holding the
+    // status tray plugin (a StatusNotifier host and watcher, and the XEmbed tray) at its right end, or a
+    // third of the way along. Ready once the tray is a registered StatusNotifier host, owns the screen's
+    // tray selection and the work area starts below the bar.
+    enum class XfceTrayPlace { rightEnd, aThirdAlong };
+    bool startXfcePanel(XfceTrayPlace tray = XfceTrayPlace::rightEnd);
     // Turns xfwm4's compositor on or off through its settings, as XFCE's settings dialog does, and waits
     // until the compositing selection follows.
     bool setXfwmCompositing(bool on);

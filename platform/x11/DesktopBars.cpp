@@ -1,0 +1,260 @@
+// Reserved strips: the geometry, and reading them from the X server.
+#include "platform/x11/DesktopBars.h"
+
+#include "platform/x11/X11Native.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+#include <cstring>
+
+namespace huddlepod::x11 {
+
+int Bar::innerEdge() const {
+    switch (edge) {
+    case ScreenEdge::top:
+        return strip.y() + strip.height();
+    case ScreenEdge::bottom:
+        return strip.y();
+    case ScreenEdge::left:
+        return strip.x() + strip.width();
+    case ScreenEdge::right:
+        return strip.x();
+    }
+    return 0;
+}
+
+Strut Strut::partial(const std::uint32_t (&values)[12]) {
+    int v[12];
+    for (int i = 0; i < 12; ++i) {
+        v[i] = static_cast<int>(std::min<std::uint32_t>(values[i], 1u << 20));
+    }
+    return {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11]};
+}
+
+Strut Strut::whole(const std::uint32_t (&values)[4], QSize root) {
+    const std::uint32_t all[12] = {values[0], values[1],
+                                   values[2], values[3],
+                                   0,         std::uint32_t(root.height() - 1),
+                                   0,         std::uint32_t(root.height() - 1),
+                                   0,         std::uint32_t(root.width() - 1),
+                                   0,         std::uint32_t(root.width() - 1)};
+    return partial(all);
+}
+
+std::vector<Bar> reservedStrips(const Strut& strut, QSize root) {
+    std::vector<Bar> strips;
+    // A start past its end reserves nothing; neither does a strip thicker than the screen.
+    const auto add = [&](ScreenEdge edge, int thickness, int start, int end, int length) {
+        if (thickness <= 0 || end < start || thickness >= length) {
+            return;
+        }
+        switch (edge) {
+        case ScreenEdge::top:
+            strips.push_back({edge, QRect(start, 0, end - start + 1, thickness)});
+            break;
+        case ScreenEdge::bottom:
+            strips.push_back({edge, QRect(start, root.height() - thickness, end - start + 1, thickness)});
+            break;
+        case ScreenEdge::left:
+            strips.push_back({edge, QRect(0, start, thickness, end - start + 1)});
+            break;
+        case ScreenEdge::right:
+            strips.push_back({edge, QRect(root.width() - thickness, start, thickness, end - start + 1)});
+            break;
+        }
+    };
+    add(ScreenEdge::top, strut.top, strut.topStartX, strut.topEndX, root.height());
+    add(ScreenEdge::bottom, strut.bottom, strut.bottomStartX, strut.bottomEndX, root.height());
+    add(ScreenEdge::left, strut.left, strut.leftStartY, strut.leftEndY, root.width());
+    add(ScreenEdge::right, strut.right, strut.rightStartY, strut.rightEndY, root.width());
+    return strips;
+}
+
+std::optional<Bar> barAt(QPoint point, const std::vector<Bar>& strips, std::optional<QRect> workArea,
+                         const QRect& screen) {
+    for (const Bar& bar : strips) {
+        if (bar.strip.contains(point)) {
+            return bar;
+        }
+    }
+    if (!workArea || !screen.contains(point) || workArea->contains(point)) {
+        return std::nullopt;
+    }
+    const QRect area = *workArea;
+    if (point.y() < area.top() && area.top() > screen.top()) {
+        return Bar{ScreenEdge::top,
+                   QRect(screen.left(), screen.top(), screen.width(), area.top() - screen.top())};
+    }
+    if (point.y() > area.bottom() && area.bottom() < screen.bottom()) {
+        return Bar{ScreenEdge::bottom,
+                   QRect(screen.left(), area.bottom() + 1, screen.width(), screen.bottom() - area.bottom())};
+    }
+    if (point.x() < area.left() && area.left() > screen.left()) {
+        return Bar{ScreenEdge::left,
+                   QRect(screen.left(), screen.top(), area.left() - screen.left(), screen.height())};
+    }
+    if (point.x() > area.right() && area.right() < screen.right()) {
+        return Bar{ScreenEdge::right,
+                   QRect(area.right() + 1, screen.top(), screen.right() - area.right(), screen.height())};
+    }
+    return std::nullopt;
+}
+
+QRect acrossBar(const QRect& icon, const Bar& bar) {
+    switch (bar.edge) {
+    case ScreenEdge::top:
+    case ScreenEdge::bottom:
+        return QRect(icon.x(), bar.strip.y(), icon.width(), bar.strip.height());
+    case ScreenEdge::left:
+    case ScreenEdge::right:
+        return QRect(bar.strip.x(), icon.y(), bar.strip.width(), icon.height());
+    }
+    return icon;
+}
+
+std::optional<QRect> likelyTrayPlace(const std::vector<Bar>& strips, int iconWidth) {
+    for (const ScreenEdge edge : {ScreenEdge::top, ScreenEdge::bottom}) {
+        for (const Bar& bar : strips) {
+            if (bar.edge == edge) {
+                const int width = std::min(iconWidth, bar.strip.width());
+                return acrossBar(QRect(bar.strip.x() + bar.strip.width() - width, 0, width, 1), bar);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// X counts device pixels; Qt places each screen's logical rectangle at its device origin.
+QRect toLogical(const QRect& device) {
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const qreal ratio = screen->devicePixelRatio();
+        const QRect logical = screen->geometry();
+        const QRect native(logical.topLeft(), logical.size() * ratio);
+        if (native.contains(device.center()) && ratio > 0) {
+            const QPoint origin = logical.topLeft();
+            const QPointF topLeft = QPointF(origin) + QPointF(device.topLeft() - origin) / ratio;
+            return QRect(topLeft.toPoint(), (QSizeF(device.size()) / ratio).toSize());
+        }
+    }
+    return device;
+}
+
+std::vector<xcb_window_t> windowsOf(const xcb_get_property_reply_t* list) {
+    std::vector<xcb_window_t> windows;
+    if (list && list->format == 32 && list->type == XCB_ATOM_WINDOW) {
+        const auto* values = static_cast<const xcb_window_t*>(xcb_get_property_value(list));
+        windows.assign(values, values + xcb_get_property_value_length(list) / 4);
+    }
+    return windows;
+}
+
+template <std::size_t count>
+bool readCardinals(const xcb_get_property_reply_t* reply, std::uint32_t (&values)[count]) {
+    if (!reply || reply->format != 32 || reply->type != XCB_ATOM_CARDINAL ||
+        xcb_get_property_value_length(reply) < int(count * 4)) {
+        return false;
+    }
+    std::memcpy(values, xcb_get_property_value(reply), count * 4);
+    return true;
+}
+
+} // namespace
+
+DesktopBars readDesktopBars() {
+    DesktopBars bars;
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return bars;
+    }
+    const xcb_window_t root = nativeRootWindow(connection);
+    const xcb_atom_t clientListAtom = internAtom(connection, "_NET_CLIENT_LIST");
+    const xcb_atom_t workAreaAtom = internAtom(connection, "_NET_WORKAREA");
+    const xcb_atom_t desktopAtom = internAtom(connection, "_NET_CURRENT_DESKTOP");
+    const xcb_atom_t partialAtom = internAtom(connection, "_NET_WM_STRUT_PARTIAL");
+    const xcb_atom_t strutAtom = internAtom(connection, "_NET_WM_STRUT");
+
+    // Asked together: the root's children (bars without a window manager), the manager's clients (bars it
+    // has framed), the root's size and the work area.
+    const auto treeCookie = xcb_query_tree(connection, root);
+    const auto clientsCookie =
+        xcb_get_property(connection, 0, root, clientListAtom, XCB_ATOM_WINDOW, 0, 4096);
+    const auto sizeCookie = xcb_get_geometry(connection, root);
+    const auto desktopCookie = xcb_get_property(connection, 0, root, desktopAtom, XCB_ATOM_CARDINAL, 0, 1);
+    const auto areaCookie = xcb_get_property(connection, 0, root, workAreaAtom, XCB_ATOM_CARDINAL, 0, 4 * 64);
+    const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection, treeCookie, nullptr));
+    const Reply<xcb_get_property_reply_t> clients(xcb_get_property_reply(connection, clientsCookie, nullptr));
+    const Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(connection, sizeCookie, nullptr));
+    const Reply<xcb_get_property_reply_t> desktop(xcb_get_property_reply(connection, desktopCookie, nullptr));
+    const Reply<xcb_get_property_reply_t> area(xcb_get_property_reply(connection, areaCookie, nullptr));
+    if (!size) {
+        return bars;
+    }
+    const QSize rootSize(size->width, size->height);
+
+    std::uint32_t current[1] = {0};
+    readCardinals(desktop.get(), current);
+    if (area && area->format == 32 && area->type == XCB_ATOM_CARDINAL &&
+        std::uint32_t(xcb_get_property_value_length(area.get())) >= (current[0] + 1) * 16) {
+        const auto* values =
+            static_cast<const std::uint32_t*>(xcb_get_property_value(area.get())) + current[0] * 4;
+        bars.workArea = toLogical(QRect(int(values[0]), int(values[1]), int(values[2]), int(values[3])));
+    }
+
+    std::vector<xcb_window_t> windows = windowsOf(clients.get());
+    if (tree) {
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        windows.insert(windows.end(), children, children + xcb_query_tree_children_length(tree.get()));
+    }
+    std::sort(windows.begin(), windows.end());
+    windows.erase(std::unique(windows.begin(), windows.end()), windows.end());
+
+    struct Asked {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_property_cookie_t partial;
+        xcb_get_property_cookie_t strut;
+    };
+    std::vector<Asked> asked;
+    asked.reserve(windows.size());
+    for (const xcb_window_t window : windows) {
+        asked.push_back({xcb_get_window_attributes(connection, window),
+                         xcb_get_property(connection, 0, window, partialAtom, XCB_ATOM_CARDINAL, 0, 12),
+                         xcb_get_property(connection, 0, window, strutAtom, XCB_ATOM_CARDINAL, 0, 4)});
+    }
+    for (const Asked& each : asked) {
+        const Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(connection, each.attributes, nullptr));
+        const Reply<xcb_get_property_reply_t> partial(
+            xcb_get_property_reply(connection, each.partial, nullptr));
+        const Reply<xcb_get_property_reply_t> strut(xcb_get_property_reply(connection, each.strut, nullptr));
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) {
+            continue;
+        }
+        std::optional<Strut> reserved;
+        std::uint32_t twelve[12];
+        std::uint32_t four[4];
+        if (readCardinals(partial.get(), twelve)) {
+            reserved = Strut::partial(twelve);
+        } else if (readCardinals(strut.get(), four)) {
+            reserved = Strut::whole(four, rootSize);
+        }
+        if (reserved) {
+            for (Bar bar : reservedStrips(*reserved, rootSize)) {
+                bar.strip = toLogical(bar.strip);
+                bars.strips.push_back(bar);
+            }
+        }
+    }
+    return bars;
+}
+
+std::optional<Bar> barAt(QPoint point) {
+    const DesktopBars bars = readDesktopBars();
+    const QScreen* screen = QGuiApplication::screenAt(point);
+    return barAt(point, bars.strips, bars.workArea, screen ? screen->geometry() : QRect());
+}
+
+} // namespace huddlepod::x11

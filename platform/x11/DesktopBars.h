@@ -1,0 +1,73 @@
+// The bars along the screen's edges that reserve a strip of it (a desktop panel, a tray's bar): where they
+// are and which of their edges faces the rest of the screen, so that the panel is placed from the bar and
+// not from a guess at the icon.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace huddlepod::x11 {
+
+enum class ScreenEdge { left, right, top, bottom };
+
+// A strip reserved along one edge of the screen.
+struct Bar {
+    ScreenEdge edge = ScreenEdge::top;
+    QRect strip;
+
+    // The first row (or column) of the rest of the screen: below a top bar, the bar's own top row for a
+    // bottom bar; likewise across for side bars.
+    int innerEdge() const;
+    bool operator==(const Bar&) const = default;
+};
+
+// What one window reserves, as _NET_WM_STRUT_PARTIAL's twelve values say: each thickness counts from the
+// root window's edge, each start and end is inclusive.
+struct Strut {
+    int left = 0;
+    int right = 0;
+    int top = 0;
+    int bottom = 0;
+    int leftStartY = 0;
+    int leftEndY = 0;
+    int rightStartY = 0;
+    int rightEndY = 0;
+    int topStartX = 0;
+    int topEndX = 0;
+    int bottomStartX = 0;
+    int bottomEndX = 0;
+
+    static Strut partial(const std::uint32_t (&values)[12]);
+    // _NET_WM_STRUT's four values: each strip runs along the whole edge.
+    static Strut whole(const std::uint32_t (&values)[4], QSize root);
+};
+
+// The strips a window reserves on a root window of this size, one per edge it reserves anything on.
+std::vector<Bar> reservedStrips(const Strut& strut, QSize root);
+// The bar a point lies in: a reserved strip that holds it, else the band between `screen`'s edge and the
+// work area's (top and bottom before the sides); none when the point lies in the work area or off the
+// screen.
+std::optional<Bar> barAt(QPoint point, const std::vector<Bar>& strips, std::optional<QRect> workArea,
+                         const QRect& screen);
+// The icon stretched over the bar's thickness: its edge towards the screen becomes the bar's inner edge.
+QRect acrossBar(const QRect& icon, const Bar& bar);
+// Where a tray most likely sits when nothing tells: the right end of the first bar along the top, else of
+// the first along the bottom, as an icon `iconWidth` wide across the bar.
+std::optional<QRect> likelyTrayPlace(const std::vector<Bar>& strips, int iconWidth);
+
+// The desktop's bars as the X server tells now, in Qt's global coordinates.
+struct DesktopBars {
+    std::vector<Bar> strips;
+    std::optional<QRect> workArea;
+};
+// Reads every mapped top-level window's strut and the current desktop's work area; empty off X.
+DesktopBars readDesktopBars();
+// The bar holding a point given in Qt's global coordinates, asked of the X server; none off X.
+std::optional<Bar> barAt(QPoint point);
+
+} // namespace huddlepod::x11

@@ -1,0 +1,87 @@
+// The strips bars reserve, the bar a point lies in, its inner edge, and where trays likely sit.
+#include "platform/x11/DesktopBars.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <tuple>
+
+namespace huddlepod::x11 {
+void PrintTo(const Bar& bar, std::ostream* out) {
+    static const char* edges[] = {"left", "right", "top", "bottom"};
+    *out << edges[int(bar.edge)] << " " << bar.strip.x() << "," << bar.strip.y() << " " << bar.strip.width()
+         << "x" << bar.strip.height();
+}
+} // namespace huddlepod::x11
+
+using namespace huddlepod::x11;
+
+namespace {
+const QSize root(1280, 800);
+}
+
+TEST(DesktopBars, readsOneStripPerReservedEdgeWithTheEdgeThatFacesTheScreen) {
+    // A strut (partial: twelve values, whole: four) and the strips it reserves, with their inner edges.
+    const std::uint32_t xfceTop[12] = {0, 0, 29, 0, 0, 0, 0, 0, 0, 1279, 0, 0};
+    const std::uint32_t dockBottom[12] = {0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 100, 899};
+    const std::uint32_t sides[12] = {50, 30, 0, 0, 0, 399, 200, 799, 0, 0, 0, 0};
+    const std::uint32_t backwards[12] = {0, 0, 26, 0, 0, 0, 0, 0, 500, 499, 0, 0};
+    const std::uint32_t trayerTop[4] = {0, 0, 26, 0};
+    const std::vector<std::tuple<const char*, Strut, std::vector<Bar>, std::vector<int>>> cases{
+        {"XFCE's top bar", Strut::partial(xfceTop), {{ScreenEdge::top, {0, 0, 1280, 29}}}, {29}},
+        {"a short dock at the bottom",
+         Strut::partial(dockBottom),
+         {{ScreenEdge::bottom, {100, 760, 800, 40}}},
+         {760}},
+        {"bars on both sides",
+         Strut::partial(sides),
+         {{ScreenEdge::left, {0, 0, 50, 400}}, {ScreenEdge::right, {1250, 200, 30, 600}}},
+         {50, 1250}},
+        {"a strip that ends before it starts", Strut::partial(backwards), {}, {}},
+        {"a strut without ends", Strut::whole(trayerTop, root), {{ScreenEdge::top, {0, 0, 1280, 26}}}, {26}},
+    };
+    for (const auto& [what, strut, strips, inner] : cases) {
+        EXPECT_EQ(reservedStrips(strut, root), strips) << what;
+        std::vector<int> edges;
+        for (const Bar& bar : reservedStrips(strut, root)) {
+            edges.push_back(bar.innerEdge());
+        }
+        EXPECT_EQ(edges, inner) << what;
+    }
+}
+
+TEST(DesktopBars, findsTheBarUnderAPointInAStripOrBeyondTheWorkAreasEdge) {
+    const std::vector<Bar> xfce{{ScreenEdge::top, {0, 0, 1280, 29}}};
+    const QRect screen(0, 0, 1280, 800);
+    const QRect right(1280, 0, 1280, 800);
+    // The point, the strips, the work area, the screen holding the point, and the bar found.
+    const std::vector<std::tuple<QPoint, std::vector<Bar>, std::optional<QRect>, QRect, std::optional<Bar>>>
+        cases{
+            {{1265, 4}, xfce, std::nullopt, screen, xfce[0]},
+            {{1265, 28}, xfce, std::nullopt, screen, xfce[0]},
+            {{1265, 29}, xfce, std::nullopt, screen, std::nullopt}, // the first row below the bar
+            {{600, 10}, {}, QRect(0, 44, 1280, 756), screen, Bar{ScreenEdge::top, {0, 0, 1280, 44}}},
+            {{600, 60}, {}, QRect(0, 44, 1280, 756), screen, std::nullopt},
+            {{600, 780}, {}, QRect(0, 0, 1280, 760), screen, Bar{ScreenEdge::bottom, {0, 760, 1280, 40}}},
+            {{600, 900}, {}, QRect(0, 0, 1280, 760), screen, std::nullopt}, // off every screen
+            {{1500, 10}, {}, QRect(0, 30, 2560, 770), right, Bar{ScreenEdge::top, {1280, 0, 1280, 30}}},
+        };
+    for (const auto& [point, strips, workArea, holder, bar] : cases) {
+        EXPECT_EQ(barAt(point, strips, workArea, holder), bar) << point.x() << "," << point.y();
+    }
+}
+
+TEST(DesktopBars, stretchesTheIconOverTheBarAndGuessesTheTrayAtTheRightEndOfATopOrBottomBar) {
+    const Bar top{ScreenEdge::top, {0, 0, 1280, 44}};
+    const Bar bottom{ScreenEdge::bottom, {0, 770, 1280, 30}};
+    const Bar left{ScreenEdge::left, {0, 0, 50, 800}};
+    EXPECT_EQ(acrossBar(QRect(1250, 10, 24, 24), top), QRect(1250, 0, 24, 44));
+    EXPECT_EQ(acrossBar(QRect(600, 773, 24, 24), bottom), QRect(600, 770, 24, 30));
+    EXPECT_EQ(acrossBar(QRect(10, 300, 24, 24), left), QRect(0, 300, 50, 24));
+
+    EXPECT_EQ(likelyTrayPlace({left, bottom}, 24), QRect(1256, 770, 24, 30));
+    EXPECT_EQ(likelyTrayPlace({left, bottom, Bar{ScreenEdge::top, {0, 0, 1000, 29}}}, 24),
+              QRect(976, 0, 24, 29));
+    EXPECT_EQ(likelyTrayPlace({left}, 24), std::nullopt);
+    EXPECT_EQ(likelyTrayPlace({}, 24), std::nullopt);
+}
