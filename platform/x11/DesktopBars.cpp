@@ -1,6 +1,7 @@
 // Reserved strips: the geometry, and reading them from the X server.
 #include "platform/x11/DesktopBars.h"
 
+#include "platform/x11/DevicePixels.h"
 #include "platform/x11/X11Native.h"
 
 #include <QGuiApplication>
@@ -127,21 +128,6 @@ std::optional<QRect> likelyTrayPlace(const std::vector<Bar>& strips, int iconWid
 }
 
 namespace {
-
-// X counts device pixels; Qt places each screen's logical rectangle at its device origin.
-QRect toLogical(const QRect& device) {
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const qreal ratio = screen->devicePixelRatio();
-        const QRect logical = screen->geometry();
-        const QRect native(logical.topLeft(), logical.size() * ratio);
-        if (native.contains(device.center()) && ratio > 0) {
-            const QPoint origin = logical.topLeft();
-            const QPointF topLeft = QPointF(origin) + QPointF(device.topLeft() - origin) / ratio;
-            return QRect(topLeft.toPoint(), (QSizeF(device.size()) / ratio).toSize());
-        }
-    }
-    return device;
-}
 
 std::vector<xcb_window_t> windowsOf(const xcb_get_property_reply_t* list) {
     std::vector<xcb_window_t> windows;

@@ -36,7 +36,8 @@ struct TrayOnDesktop {
     void click(QPoint at) { tray->handler({TrayIcon::Button::left, false, at}); }
     // Where the panel opens: its top-left corner, with the work area (`available`) read or not yet.
     QPoint panelAt(QRect available = screen) const {
-        return PanelController::placement(std::nullopt, {available}, controller->anchorFrame(), std::nullopt)
+        const std::vector<PanelController::Screen> screens{{screen, available}};
+        return PanelController::placement(std::nullopt, screens, controller->anchorFrame(), std::nullopt)
             .topLeft;
     }
 
