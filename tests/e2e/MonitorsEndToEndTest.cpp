@@ -99,9 +99,9 @@ TEST_P(TwoMonitors, theIconsMenuOpensUnderTheIcon) {
     ASSERT_TRUE(XServerHarness::waitFor([&] { return window({"--name", "^Huddlepod menu$"}).has_value(); }));
     screenshot(shotName("menu"));
     const QRect menu = *window({"--name", "^Huddlepod menu$"});
-    // 5 px under the icon (a device pixel either way where the icon's edge falls between two at 2x), starting
-    // at the icon's left edge unless moved left to stay on the icon's monitor.
-    EXPECT_NEAR(menu.top(), icon.bottom() + 1 + 5 * r, r - 1);
+    // 5 px under the icon's bar (a device pixel either way where the bar's edge falls between two at 2x),
+    // starting at the icon's left edge unless moved left to stay on the icon's monitor.
+    EXPECT_NEAR(menu.top(), barHeight + 5 * r, r - 1);
     EXPECT_TRUE(rightMonitor.contains(menu)) << menu.x() << "," << menu.y();
     EXPECT_LE(menu.left(), icon.left());
     EXPECT_GT(menu.right(), icon.left());
