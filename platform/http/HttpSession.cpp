@@ -161,6 +161,11 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
     // meanwhile: past the ceiling nothing more is read, and the connection goes with the reply.
     const qint64 ceiling = options.maximumAnswerSize;
     reply->setReadBufferSize(readBufferSize);
+    // A request with a body starts on a later turn, and Qt's network thread hears of the size only from
+    // then on: it is said again once the request has started.
+    QMetaObject::invokeMethod(
+        reply.get(), [started = reply.get()] { started->setReadBufferSize(readBufferSize); },
+        Qt::QueuedConnection);
     QByteArray received;
     const auto tooLarge = [&finished] {
         finished.stop(ReplyFinished::Stop::tooLarge, ReplyFinished::Release::later);
