@@ -216,7 +216,7 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
         throw HttpTransportError(error == QNetworkReply::NoError ? "Non-HTTP response"
                                                                  : reply->errorString().toStdString());
     const int code = status.toInt();
-    // A success must arrive whole, and this one never will; of an error only the start is shown.
+    // A success past the ceiling is refused; of an error, only the start of what was read is shown.
     take();
     const QByteArray raw = std::move(received);
     if (isSuccess(code) && (finished.stopped() == ReplyFinished::Stop::tooLarge || raw.size() > ceiling)) {
