@@ -11,9 +11,32 @@ namespace huddlepod::ContentDecoding {
 // What requests offer: the encodings decode() undoes.
 inline constexpr const char* acceptedEncodings = "gzip, deflate";
 
+// More encodings than this on one answer are refused.
+inline constexpr int maximumLayers = 4;
+
+struct Limits {
+    // The most bytes all layers together may produce, whatever arrived.
+    qsizetype ceiling = 0;
+    // Decoding stops once the body has this many bytes, and succeeds with them even when the rest would
+    // not decode (the start of an error answer is all that is shown). Negative: the whole body.
+    qsizetype wanted = -1;
+};
+
+struct Decoded {
+    std::optional<QByteArray> body;
+    // The bytes all layers produced together, the last one's included.
+    qsizetype produced = 0;
+};
+
+// How much decoding may produce for a body of `arrived` bytes: up to 10 MB, or 40 times what arrived,
+// and never more than `ceiling`.
+qsizetype allowance(qsizetype arrived, qsizetype ceiling);
+
 // The body with the encodings of a Content-Encoding value undone, last applied first ("identity" and an
-// empty value leave it as it is). None when an encoding is unknown, the data do not decode or end early,
-// or a small body would expand beyond all proportion (more than 10 MB at over 40 times its size).
-std::optional<QByteArray> decode(const QByteArray& body, const QByteArray& contentEncoding);
+// empty value leave it as it is), one piece at a time through all layers, so that no layer's whole output
+// is ever held but the last. No body when an encoding is unknown, there are too many, the data do not
+// decode, end early or go on after a stream's end, or all layers together would produce more than
+// allowance(body size, ceiling).
+Decoded decode(const QByteArray& body, const QByteArray& contentEncoding, Limits limits);
 
 } // namespace huddlepod::ContentDecoding

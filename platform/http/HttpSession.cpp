@@ -3,6 +3,7 @@
 
 #include "platform/async/AwaitState.h"
 #include "platform/http/ContentDecoding.h"
+#include "platform/http/JsonShape.h"
 #include "platform/http/TieredNetworkCache.h"
 
 #include <QAbstractNetworkCache>
@@ -32,6 +33,9 @@ struct DeleteLater {
 
 constexpr int maximumRedirects = 10;
 
+// What Qt may hold of a body that has not been taken yet.
+constexpr qint64 readBufferSize = 256 * 1024;
+
 // The wait for a reply to finish, or to be stopped: by the caller's token, the deadline or the session's
 // end.
 //
@@ -40,7 +44,7 @@ constexpr int maximumRedirects = 10;
 // and warn about it. The task lets go of the reply instead, and deleting it ends its transfer quietly.
 class ReplyFinished {
 public:
-    enum class Stop { none, cancelled, timedOut, sessionEnded };
+    enum class Stop { none, cancelled, timedOut, sessionEnded, tooLarge };
 
     ReplyFinished(QNetworkReply* reply, CancellationToken token, CancellationToken sessionEnd)
         : m_reply(reply)
@@ -126,10 +130,63 @@ bool isRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+bool isSuccess(int status) {
+    return status >= 200 && status <= 299;
+}
+
+// Where a redirect sends the request: none without a Location, or with an empty one.
+std::optional<QUrl> redirectTarget(const QNetworkReply& reply) {
+    const QUrl target = reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+    if (reply.rawHeader("Location").trimmed().isEmpty() || target.isEmpty())
+        return std::nullopt;
+    return reply.url().resolved(target);
+}
+
+// Qt ends a body without a length (chunked, or until the connection closes) at a closed connection as
+// if it were whole, so a JSON one that ends early is told by its own shape.
+bool endsEarly(const QNetworkReply& reply, const QByteArray& body) {
+    const QByteArray type = reply.header(QNetworkRequest::ContentTypeHeader).toByteArray().toLower();
+    const QByteArray mediaType = type.left(type.indexOf(';')).trimmed();
+    const bool json = mediaType == "application/json" || mediaType.endsWith("+json");
+    const bool chunked = reply.rawHeader("Transfer-Encoding").toLower().contains("chunked");
+    return json && (chunked || !body.isEmpty()) && !JsonShape::isWhole(body);
+}
+
 QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadlineTimer deadlineTime,
-                               CancellationToken token, CancellationToken sessionEnd) {
+                               const HttpSession::Options& options, CancellationToken token,
+                               CancellationToken sessionEnd) {
     const std::unique_ptr<QNetworkReply, DeleteLater> reply(started);
     ReplyFinished finished(reply.get(), std::move(token), std::move(sessionEnd));
+    // The body is taken as it comes, and Qt takes no more than a small buffer from the connection
+    // meanwhile: past the ceiling nothing more is read, and the connection goes with the reply.
+    const qint64 ceiling = options.maximumAnswerSize;
+    reply->setReadBufferSize(readBufferSize);
+    // A request with a body starts on a later turn, and Qt's network thread hears of the size only from
+    // then on: it is said again once the request has started.
+    QMetaObject::invokeMethod(
+        reply.get(), [started = reply.get()] { started->setReadBufferSize(readBufferSize); },
+        Qt::QueuedConnection);
+    QByteArray received;
+    const auto tooLarge = [&finished] {
+        finished.stop(ReplyFinished::Stop::tooLarge, ReplyFinished::Release::later);
+    };
+    const auto take = [&reply, &received, ceiling] {
+        if (reply->isOpen())
+            received += reply->read(ceiling + 1 - received.size());
+        return received.size() > ceiling;
+    };
+    finished.own(QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [take, tooLarge] {
+        if (take())
+            tooLarge();
+    }));
+    finished.own(QObject::connect(
+        reply.get(), &QNetworkReply::metaDataChanged, reply.get(), [&reply, ceiling, tooLarge] {
+            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            bool known = false;
+            const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+            if (isSuccess(status) && known && announced > ceiling)
+                tooLarge();
+        }));
     // Parented to the reply: the timer must outlive this frame, which may end inside its signal.
     auto* deadline = new QTimer(reply.get());
     deadline->setSingleShot(true);
@@ -148,6 +205,7 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
         throw HttpTransportError("The request timed out.");
     case ReplyFinished::Stop::sessionEnded:
         throw HttpTransportError(sessionEndedText);
+    case ReplyFinished::Stop::tooLarge:
     case ReplyFinished::Stop::none:
         break;
     }
@@ -158,15 +216,28 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
         throw HttpTransportError(error == QNetworkReply::NoError ? "Non-HTTP response"
                                                                  : reply->errorString().toStdString());
     const int code = status.toInt();
-    const QVariant target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
-    if (isRedirect(code) && target.isValid())
-        co_return Answer{HttpResponse{code, {}}, reply->url().resolved(target.toUrl())};
-    const QByteArray raw = reply->readAll();
+    // A success past the ceiling is refused; of an error, only the start of what was read is shown.
+    take();
+    const QByteArray raw = std::move(received);
+    if (isSuccess(code) && (finished.stopped() == ReplyFinished::Stop::tooLarge || raw.size() > ceiling)) {
+        if (QAbstractNetworkCache* cache = reply->manager()->cache())
+            cache->remove(reply->url());
+        throw HttpTransportError("The answer is too large.");
+    }
+    if (isRedirect(code)) {
+        if (std::optional<QUrl> target = redirectTarget(*reply))
+            co_return Answer{HttpResponse{code, {}}, std::move(target)};
+    }
     const QByteArray encoding = reply->rawHeader("Content-Encoding");
+    if (!isSuccess(code)) {
+        ContentDecoding::Limits start{ceiling, options.errorBodyStart};
+        const std::optional<QByteArray> shown = method == "HEAD"
+                                                    ? std::optional(raw.left(options.errorBodyStart))
+                                                    : ContentDecoding::decode(raw, encoding, start).body;
+        co_return Answer{HttpResponse{code, shown.value_or(QByteArray())}, {}};
+    }
     std::optional<QByteArray> body =
-        method == "HEAD" ? std::optional(raw) : ContentDecoding::decode(raw, encoding);
-    if (code < 200 || code > 299)
-        co_return Answer{HttpResponse{code, body.value_or(QByteArray())}, {}}; // only its start is shown
+        method == "HEAD" ? std::optional(raw) : ContentDecoding::decode(raw, encoding, {ceiling}).body;
 
     // A success must have arrived whole: no error part-way, all the bytes it announced, and a body that
     // decodes. A broken one is not kept for later either.
@@ -179,6 +250,8 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
         broken = "Connection closed";
     else if (!body)
         broken = "The answer does not decode as " + encoding.toStdString() + ".";
+    else if (method != "HEAD" && !ok && endsEarly(*reply, *body))
+        broken = "Connection closed";
     if (!broken.empty()) {
         if (QAbstractNetworkCache* cache = reply->manager()->cache())
             cache->remove(reply->url());
@@ -239,7 +312,7 @@ QCoro::Task<HttpResponse> HttpSession::send(QNetworkRequest request, QByteArray 
             reply = m_manager->post(request, body);
         else
             reply = m_manager->sendCustomRequest(request, method, body);
-        Answer answer = co_await awaitReply(reply, method, deadline, token, m_ended.token());
+        Answer answer = co_await awaitReply(reply, method, deadline, m_options, token, m_ended.token());
         if (answer.brokenCopy && !askedNetwork) {
             askedNetwork = true;
             request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);

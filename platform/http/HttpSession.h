@@ -40,7 +40,15 @@ public:
         QString cacheDirectory;
         qint64 memoryCacheCapacity = 20'000'000;
         qint64 diskCacheCapacity = 100'000'000;
+        // The most bytes an answer may bring, as sent and as decoded (over all its encodings together):
+        // far above the largest answer a full league gives (some 64 KB, a season's schedule). Reading stops
+        // there.
+        qint64 maximumAnswerSize = defaultMaximumAnswerSize;
+        // How much of an error answer's body is decoded and returned: its start is all that is shown.
+        qsizetype errorBodyStart = 512;
     };
+
+    static constexpr qint64 defaultMaximumAnswerSize = 16 * 1024 * 1024;
 
     // $XDG_CACHE_HOME/Huddlepod/http (~/.cache/Huddlepod/http by default).
     static QString defaultCacheDirectory();
@@ -54,13 +62,15 @@ public:
 
     // Sends `request` with `method` ("GET", "HEAD", "POST", …) and `body`, and awaits the whole answer,
     // its Content-Encoding undone. An answer outside 200…299 is returned with its status whatever became
-    // of its body (empty when it does not decode). Throws HttpTransportError when there is no status, for
-    // a redirect loop and for a success that did not arrive whole (a connection that failed or timed out
-    // part-way, fewer bytes than its Content-Length, a body that does not decode), and CancelledError when
-    // `token` is cancelled (the request ends at once).
-    // Redirects are followed within the request's scheme, host and port only; a redirect elsewhere is
-    // returned as the answer. The request's own cache attributes apply; by default responses are stored
-    // and reused as their caching headers allow.
+    // of its body: only its first errorBodyStart bytes, empty when they do not decode. Throws
+    // HttpTransportError when there is no status, for a redirect loop, for a success larger than
+    // maximumAnswerSize (read no further) and for a success that did not arrive whole (a connection that
+    // failed or timed out part-way, fewer bytes than its Content-Length, a JSON body without a length
+    // that ends early, a body that does not decode), and CancelledError when `token` is cancelled (the
+    // request ends at once).
+    // Redirects are followed within the request's scheme, host and port only; a redirect elsewhere, or
+    // one without a Location, is returned as the answer. The request's own cache attributes apply; by default
+    // responses are stored and reused as their caching headers allow.
     QCoro::Task<HttpResponse> send(QNetworkRequest request, QByteArray method, QByteArray body = {},
                                    CancellationToken token = {});
 

@@ -9,7 +9,9 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <stdexcept>
 
 namespace huddlepod::test {
@@ -65,6 +67,18 @@ LoopbackServer::Response LoopbackServer::Response::endless(std::string first) {
     return response;
 }
 
+LoopbackServer::Response LoopbackServer::Response::chunkedCutShort(std::string first, std::string second) {
+    Response response(200, std::move(first));
+    response.cutChunk = std::move(second);
+    return response;
+}
+
+LoopbackServer::Response LoopbackServer::Response::huge(std::size_t length) {
+    Response response;
+    response.hugeLength = length;
+    return response;
+}
+
 std::optional<std::string> LoopbackServer::Request::header(const std::string& name) const {
     for (const auto& [key, value] : headers) {
         if (strcasecmp(key.c_str(), name.c_str()) == 0)
@@ -92,12 +106,19 @@ LoopbackServer::LoopbackServer()
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         throw std::runtime_error("LoopbackServer: cannot bind to 127.0.0.1");
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    m_thread = std::thread([this] {
+        m_server->listen_after_bind();
+        m_listening = false;
+    });
 }
 
 LoopbackServer::~LoopbackServer() {
     m_stopping = true;
     release();
+    // cpp-httplib's stop() does nothing until its accept loop has begun, and the loop would then run for
+    // ever: stop only once it runs, or once it ended by itself.
+    while (m_listening && !m_server->is_running())
+        std::this_thread::yield();
     m_server->stop();
     m_thread.join();
 }
@@ -255,6 +276,48 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
                 return true;
             },
             [this](bool) { --m_streaming; });
+        return;
+    }
+    if (canned.hugeLength > 0) {
+        ++m_streaming;
+        response.set_content_provider(
+            canned.hugeLength, canned.contentType.c_str(),
+            [this, filler = std::string(16 * 1024, ' '), port = request.remote_port,
+             sockets = std::optional<std::pair<int, int>>()](std::size_t, std::size_t length,
+                                                             httplib::DataSink& sink) mutable {
+                if (!sockets) {
+                    sockets.emplace(socketFor(port), clientSocketFor(port));
+                    // Small fixed buffers, as for endless bodies.
+                    const int buffer = 64 * 1024;
+                    setsockopt(sockets->first, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
+                    if (sockets->second >= 0)
+                        setsockopt(sockets->second, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+                }
+                noteStreamBuffers(sockets->first, sockets->second);
+                const std::size_t size = std::min(length, filler.size());
+                if (m_stopping || !sink.write(filler.data(), size))
+                    return false;
+                m_streamed += size;
+                return true;
+            },
+            [this](bool) { --m_streaming; });
+        return;
+    }
+    if (canned.cutChunk) {
+        // cpp-httplib writes whole chunks only: the broken one goes straight to the socket.
+        response.set_chunked_content_provider(
+            canned.contentType.c_str(), [this, first = canned.body, second = *canned.cutChunk,
+                                         port = request.remote_port](std::size_t, httplib::DataSink& sink) {
+                sink.write(first.data(), first.size());
+                const int fd = socketFor(port);
+                char size[32];
+                const int sizeLength = std::snprintf(size, sizeof size, "%zx\r\n", second.size());
+                const std::string part =
+                    std::string(size, std::size_t(sizeLength)) + second.substr(0, second.size() / 2);
+                if (fd >= 0 && send(fd, part.data(), part.size(), MSG_NOSIGNAL) >= 0)
+                    shutdown(fd, SHUT_RDWR);
+                return false;
+            });
         return;
     }
     if (canned.rest) {

@@ -39,6 +39,12 @@ public:
         static Response chunked(std::string first, std::string rest);
         // Sends `first` as a chunk, then spaces in chunks without end, until the client closes.
         static Response endless(std::string first);
+        // Sends `first` as a whole chunk, then announces `second` as the next chunk but sends only half of
+        // it, and closes.
+        static Response chunkedCutShort(std::string first, std::string second);
+        // Announces `length` bytes of spaces in its Content-Length and sends them until done or until the
+        // client closes (counted in streamedBytes()).
+        static Response huge(std::size_t length);
 
         int status = 200;
         std::string body;
@@ -48,6 +54,8 @@ public:
         std::string contentType = "application/json; charset=utf-8";
         bool hold = false, drop = false, cut = false, endlessBody = false; // see the factories above
         std::optional<std::string> rest;
+        std::optional<std::string> cutChunk;
+        std::size_t hugeLength = 0;
     };
 
     struct Request {
@@ -119,6 +127,7 @@ private:
     bool m_releasing = false;
     std::size_t m_held = 0;
     std::atomic<bool> m_stopping = false;
+    std::atomic<bool> m_listening = true; // until the accept loop ends
     std::atomic<std::size_t> m_streaming = 0;
     std::atomic<std::size_t> m_streamed = 0;
     std::atomic<std::size_t> m_streamBuffers = 0;
