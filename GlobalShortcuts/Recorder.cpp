@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -143,7 +145,10 @@ void RecorderCocoa::setKeyboardGrab(std::shared_ptr<x11::KeyboardGrab> grab) {
 }
 
 QSize RecorderCocoa::sizeHint() const {
-    return {minimumWidth, QLineEdit::sizeHint().height()};
+    // Wide enough to show the whole shortcut beside the clear button ("Ctrl+Alt+Shift+Super+Page Down").
+    const int room =
+        int(std::ceil(ShortcutText::width(text(), font()))) + 2 * (clearButtonSize + textMargin) + 2;
+    return {std::clamp(room, minimumWidth, maximumWidth), QLineEdit::sizeHint().height()};
 }
 
 void RecorderCocoa::refreshText() {
@@ -152,6 +157,7 @@ void RecorderCocoa::refreshText() {
 
 void RecorderCocoa::showTextOf(const std::optional<Shortcut>& shortcut) {
     setText(shortcut ? shortcut->description() : QString());
+    updateGeometry();
     updateClearButton();
 }
 

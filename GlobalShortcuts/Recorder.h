@@ -33,6 +33,8 @@ public:
     using MenuLookup = std::function<std::optional<QString>(const Shortcut&)>;
 
     static constexpr int minimumWidth = 130;
+    // A longer shortcut widens the field up to this; beyond it the text is cut short.
+    static constexpr int maximumWidth = 280;
 
     explicit RecorderCocoa(Name name, ChangeAction onChange = {}, QWidget* parent = nullptr);
     ~RecorderCocoa() override;

@@ -85,7 +85,7 @@ protected:
                     .emplace_back(std::make_unique<PlayerCardViewModel>(result, players, clock, silent))
                     .get();
             },
-            [this] { ++dismissals; }, [this] { ++readyCalls; }, QStringLiteral("⌃⌥S"));
+            [this] { ++dismissals; }, [this] { ++readyCalls; }, QStringLiteral("Ctrl+Alt+S"));
         root->resize(440, 560);
         root->show();
         root->activateWindow();
