@@ -2,6 +2,7 @@
 // global shortcut recorded with real key presses, taking over from the old one and surviving a restart.
 #include "tests/e2e/ProgramUnderX.h"
 
+#include <QImage>
 #include <QRegularExpression>
 #include <QRgb>
 
@@ -90,6 +91,15 @@ TEST_F(SettingsEndToEnd, everyWindowCarriesTheApplicationsIconAndTheClassItsMenu
         const IconImage& largest =
             images.back().width >= images.front().width ? images.back() : images.front();
         EXPECT_GE(largest.width, 32);
+        // Saved beside the screenshots, to look at.
+        QImage shown(largest.width, largest.height, QImage::Format_ARGB32);
+        for (int y = 0; y < largest.height; ++y) {
+            for (int x = 0; x < largest.width; ++x) {
+                shown.setPixel(x, y, largest.pixels[std::size_t(y * largest.width + x)]);
+            }
+        }
+        shown.save(
+            QStringLiteral(HUDDLEPOD_TEST_BINARY_DIR "/test-output/e2e/window-icon-%1.png").arg(window));
         int opaque = 0;
         int leather = 0;
         for (const quint32 argb : largest.pixels) {
