@@ -111,7 +111,7 @@ RecorderCocoa::RecorderCocoa(Name name, ChangeAction onChange, QWidget* parent)
     setReadOnly(true);
     setContextMenuPolicy(Qt::NoContextMenu);
     setFocusPolicy(Qt::StrongFocus);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     setAccessibleName(QStringLiteral("Shortcut"));
     clearButton_ = new ClearButton(this);
     connect(clearButton_, &QAbstractButton::clicked, this, &RecorderCocoa::clearClicked);
@@ -148,7 +148,11 @@ QSize RecorderCocoa::sizeHint() const {
     // Wide enough to show the whole shortcut beside the clear button ("Ctrl+Alt+Shift+Super+Page Down").
     const int room =
         int(std::ceil(ShortcutText::width(text(), font()))) + 2 * (clearButtonSize + textMargin) + 2;
-    return {std::clamp(room, minimumWidth, maximumWidth), QLineEdit::sizeHint().height()};
+    return {std::max(room, minimumWidth), QLineEdit::sizeHint().height()};
+}
+
+QSize RecorderCocoa::minimumSizeHint() const {
+    return {minimumWidth, QLineEdit::sizeHint().height()};
 }
 
 void RecorderCocoa::refreshText() {

@@ -32,9 +32,9 @@ public:
     // The title of the application's menu item that uses the combination, if any.
     using MenuLookup = std::function<std::optional<QString>(const Shortcut&)>;
 
+    // The field is never narrower; a longer shortcut widens it as far as its row has room, beyond which the
+    // text is cut short.
     static constexpr int minimumWidth = 130;
-    // A longer shortcut widens the field up to this; beyond it the text is cut short.
-    static constexpr int maximumWidth = 280;
 
     explicit RecorderCocoa(Name name, ChangeAction onChange = {}, QWidget* parent = nullptr);
     ~RecorderCocoa() override;
@@ -58,7 +58,7 @@ public:
     QString shownText() const;
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize minimumSizeHint() const override;
 
 signals:
     void recordingChanged(bool recording);

@@ -228,7 +228,8 @@ TEST_F(Recording, placeholdersAndShortcutsAreShownWhole) {
     startRecording();
     EXPECT_EQ(field().shownText().toStdString(), "Type Shortcut");
     press(Qt::Key_Escape);
-    // The field widens for a longer shortcut once the window lays it out again.
+    // The field widens for a longer shortcut once the window lays it out again (as wide as the settings).
+    window.resize(460, window.height());
     const struct {
         Shortcut shortcut;
         const char* text;
@@ -243,10 +244,21 @@ TEST_F(Recording, placeholdersAndShortcutsAreShownWhole) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return field().width() == field().sizeHint().width(); })) << c.text;
         EXPECT_EQ(field().shownText().toStdString(), c.text);
         EXPECT_GE(field().width(), RecorderCocoa::minimumWidth) << c.text;
+        EXPECT_LE(field().geometry().right(), recorder->width()) << c.text;
+        if (c.shortcut.key() == Key::pageDown) {
+            testsupport::saveLooks(*recorder, QStringLiteral("shortcut-recorder-long"));
+        }
     }
     registry->setShortcut(Shortcut(Key::keypad1, F::control | F::option), *name);
     ASSERT_TRUE(QTest::qWaitFor([&] { return field().width() == field().sizeHint().width(); }));
     testsupport::saveLooks(*recorder, QStringLiteral("shortcut-recorder-keypad"));
+    // Where the row has no room for all of it, the field keeps its least width and cuts the text short.
+    window.resize(300, window.height());
+    registry->setShortcut(Shortcut(Key::pageDown, F::control | F::option | F::shift | F::command), *name);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder->width() <= 300; }));
+    EXPECT_GE(field().width(), RecorderCocoa::minimumWidth);
+    EXPECT_LE(field().geometry().right(), recorder->width());
+    EXPECT_TRUE(field().shownText().endsWith(QChar(0x2026))) << field().shownText().toStdString();
 }
 
 // Quitting (the tray menu's Quit) ends the program even while an alert of the recorder waits for an answer.
