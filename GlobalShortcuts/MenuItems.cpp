@@ -26,6 +26,10 @@ public:
 
 void setShortcut(QAction& action, const std::optional<Shortcut>& shortcut) {
     action.setShortcut(shortcut ? shortcut->keySequence() : QKeySequence());
+    // A menu draws what follows a tab in the title as the item's keys, in place of Qt's own naming of the
+    // key sequence ("Meta+K" for Super+K), so a menu names the keys as the hint and the settings do.
+    const QString title = action.text().section(QLatin1Char('\t'), 0, 0);
+    action.setText(shortcut ? title + QLatin1Char('\t') + shortcut->description() : title);
 }
 
 void setShortcut(QAction& action, const std::optional<Name>& name) {

@@ -15,7 +15,8 @@ class QWidget;
 
 namespace huddlepod::GlobalShortcuts {
 
-// Shows the shortcut as the action's key sequence (cleared with nothing).
+// Gives the action the shortcut's key sequence and shows its text ("Ctrl+Alt+S") as the menu item's keys
+// (both cleared with nothing).
 void setShortcut(QAction& action, const std::optional<Shortcut>& shortcut);
 // Follows the name: the action shows its stored shortcut and updates whenever it changes; nothing stops
 // following (and clears the key sequence). Following a new name replaces the earlier one.

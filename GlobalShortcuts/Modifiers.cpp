@@ -1,6 +1,8 @@
 // Conversions between the modifier encodings.
 #include "GlobalShortcuts/Modifiers.h"
 
+#include <QStringList>
+
 #include <array>
 #include <utility>
 
@@ -45,23 +47,20 @@ ModifierFlags modifierFlagsFromCarbon(std::int64_t carbonModifiers) {
 }
 
 QString description(ModifierFlags flags) {
-    QString text;
-    if (flags.testFlag(ModifierFlag::control)) {
-        text += QChar(0x2303);
+    static const std::array<std::pair<ModifierFlag, QString>, 5> names{{
+        {ModifierFlag::control, QStringLiteral("Ctrl")},
+        {ModifierFlag::option, QStringLiteral("Alt")},
+        {ModifierFlag::shift, QStringLiteral("Shift")},
+        {ModifierFlag::command, QStringLiteral("Super")},
+        {ModifierFlag::function, QStringLiteral("Fn")},
+    }};
+    QStringList parts;
+    for (const auto& [flag, name] : names) {
+        if (flags.testFlag(flag)) {
+            parts += name;
+        }
     }
-    if (flags.testFlag(ModifierFlag::option)) {
-        text += QChar(0x2325);
-    }
-    if (flags.testFlag(ModifierFlag::shift)) {
-        text += QChar(0x21E7);
-    }
-    if (flags.testFlag(ModifierFlag::command)) {
-        text += QChar(0x2318);
-    }
-    if (flags.testFlag(ModifierFlag::function)) {
-        text += QString::fromUtf8("\U0001F310\uFE0E");
-    }
-    return text;
+    return parts.join(QLatin1Char('+'));
 }
 
 ModifierFlags modifierFlagsFromQt(Qt::KeyboardModifiers modifiers) {

@@ -33,7 +33,8 @@ constexpr std::int64_t all = command | shift | option | control;
 std::int64_t carbon(ModifierFlags flags);
 ModifierFlags modifierFlagsFromCarbon(std::int64_t carbonModifiers);
 
-// "⌃⌥⇧⌘" in that order, then the globe for the function flag; no separators.
+// The desktop's names of the set modifiers in the order Ctrl, Alt, Shift, Super, Fn, joined by "+"
+// ("Ctrl+Alt"); empty for none.
 QString description(ModifierFlags flags);
 
 // Qt's modifiers: Ctrl is control, Alt option, Shift shift and Meta (Super on X11) command.

@@ -33,7 +33,7 @@ inline size_t qHash(const Name& name, size_t seed = 0) {
     return qHash(name.rawValue, seed);
 }
 
-// The app's one name: the panel toggle, Ctrl+Alt+S (⌃⌥S) unless the user records another.
+// The app's one name: the panel toggle, Ctrl+Alt+S unless the user records another.
 Name toggleSearchName();
 
 } // namespace huddlepod::GlobalShortcuts

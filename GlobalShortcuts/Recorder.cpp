@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -109,7 +111,7 @@ RecorderCocoa::RecorderCocoa(Name name, ChangeAction onChange, QWidget* parent)
     setReadOnly(true);
     setContextMenuPolicy(Qt::NoContextMenu);
     setFocusPolicy(Qt::StrongFocus);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     setAccessibleName(QStringLiteral("Shortcut"));
     clearButton_ = new ClearButton(this);
     connect(clearButton_, &QAbstractButton::clicked, this, &RecorderCocoa::clearClicked);
@@ -143,6 +145,13 @@ void RecorderCocoa::setKeyboardGrab(std::shared_ptr<x11::KeyboardGrab> grab) {
 }
 
 QSize RecorderCocoa::sizeHint() const {
+    // Wide enough to show the whole shortcut beside the clear button ("Ctrl+Alt+Shift+Super+Page Down").
+    const int room =
+        int(std::ceil(ShortcutText::width(text(), font()))) + 2 * (clearButtonSize + textMargin) + 2;
+    return {std::max(room, minimumWidth), QLineEdit::sizeHint().height()};
+}
+
+QSize RecorderCocoa::minimumSizeHint() const {
     return {minimumWidth, QLineEdit::sizeHint().height()};
 }
 
@@ -152,6 +161,7 @@ void RecorderCocoa::refreshText() {
 
 void RecorderCocoa::showTextOf(const std::optional<Shortcut>& shortcut) {
     setText(shortcut ? shortcut->description() : QString());
+    updateGeometry();
     updateClearButton();
 }
 

@@ -32,6 +32,8 @@ public:
     // The title of the application's menu item that uses the combination, if any.
     using MenuLookup = std::function<std::optional<QString>(const Shortcut&)>;
 
+    // The field is never narrower; a longer shortcut widens it as far as its row has room, beyond which the
+    // text is cut short.
     static constexpr int minimumWidth = 130;
 
     explicit RecorderCocoa(Name name, ChangeAction onChange = {}, QWidget* parent = nullptr);
@@ -56,7 +58,7 @@ public:
     QString shownText() const;
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize minimumSizeHint() const override;
 
 signals:
     void recordingChanged(bool recording);

@@ -69,6 +69,53 @@ std::optional<QString> specialKeyText(Key key) {
     return std::nullopt;
 }
 
+// What the desktop calls the keys the layout gives no character for, and the keypad's keys (whose
+// characters alone would read like the main keys'). The Mac's help and keypad-clear keys sit where Insert
+// and Num Lock are.
+std::optional<QString> namedKeyText(Key key) {
+    static const std::array<std::pair<Key, QString>, 33> table{{
+        {Key::return_, QStringLiteral("Return")},
+        {Key::delete_, QStringLiteral("Backspace")},
+        {Key::deleteForward, QStringLiteral("Delete")},
+        {Key::end, QStringLiteral("End")},
+        {Key::escape, QStringLiteral("Escape")},
+        {Key::help, QStringLiteral("Insert")},
+        {Key::home, QStringLiteral("Home")},
+        {Key::space, QStringLiteral("Space")},
+        {Key::tab, QStringLiteral("Tab")},
+        {Key::pageUp, QStringLiteral("Page Up")},
+        {Key::pageDown, QStringLiteral("Page Down")},
+        {Key::upArrow, QStringLiteral("Up")},
+        {Key::rightArrow, QStringLiteral("Right")},
+        {Key::downArrow, QStringLiteral("Down")},
+        {Key::leftArrow, QStringLiteral("Left")},
+        {Key::keypad0, QStringLiteral("Keypad 0")},
+        {Key::keypad1, QStringLiteral("Keypad 1")},
+        {Key::keypad2, QStringLiteral("Keypad 2")},
+        {Key::keypad3, QStringLiteral("Keypad 3")},
+        {Key::keypad4, QStringLiteral("Keypad 4")},
+        {Key::keypad5, QStringLiteral("Keypad 5")},
+        {Key::keypad6, QStringLiteral("Keypad 6")},
+        {Key::keypad7, QStringLiteral("Keypad 7")},
+        {Key::keypad8, QStringLiteral("Keypad 8")},
+        {Key::keypad9, QStringLiteral("Keypad 9")},
+        {Key::keypadClear, QStringLiteral("Num Lock")},
+        {Key::keypadDecimal, QStringLiteral("Keypad .")},
+        {Key::keypadDivide, QStringLiteral("Keypad /")},
+        {Key::keypadEnter, QStringLiteral("Keypad Enter")},
+        {Key::keypadEquals, QStringLiteral("Keypad =")},
+        {Key::keypadMinus, QStringLiteral("Keypad -")},
+        {Key::keypadMultiply, QStringLiteral("Keypad *")},
+        {Key::keypadPlus, QStringLiteral("Keypad +")},
+    }};
+    for (const auto& [k, text] : table) {
+        if (k == key) {
+            return text;
+        }
+    }
+    return std::nullopt;
+}
+
 constexpr std::array<Key, 20> kFunctionKeys{
     Key::f1,  Key::f2,  Key::f3,  Key::f4,  Key::f5,  Key::f6,  Key::f7,  Key::f8,  Key::f9,  Key::f10,
     Key::f11, Key::f12, Key::f13, Key::f14, Key::f15, Key::f16, Key::f17, Key::f18, Key::f19, Key::f20};
@@ -190,10 +237,24 @@ std::optional<QString> Shortcut::keyToCharacter() const {
     return x11::layoutCharacterForKeyCode(carbonKeyCode);
 }
 
+std::optional<QString> Shortcut::keyName() const {
+    if (std::optional<QString> named = namedKeyText(key())) {
+        return named;
+    }
+    if (const std::optional<int> number = functionKeyNumber(key())) {
+        return QStringLiteral("F%1").arg(*number);
+    }
+    const std::optional<QString> character = x11::layoutCharacterForKeyCode(carbonKeyCode);
+    if (!character || character->isEmpty()) {
+        return std::nullopt;
+    }
+    return capitalized(*character);
+}
+
 QString Shortcut::description() const {
-    const std::optional<QString> character = keyToCharacter();
-    return GlobalShortcuts::description(modifiers()) +
-           (character ? capitalized(*character) : QString(QChar(0xFFFD)));
+    const QString modifierText = GlobalShortcuts::description(modifiers());
+    const QString keyText = keyName().value_or(QString(QChar(0xFFFD)));
+    return modifierText.isEmpty() ? keyText : modifierText + QLatin1Char('+') + keyText;
 }
 
 QString Shortcut::keyEquivalent() const {

@@ -38,8 +38,12 @@ struct Shortcut {
     ModifierFlags modifiers() const { return modifierFlagsFromCarbon(carbonModifiers); }
     bool hasOnlyKnownModifiers() const { return (carbonModifiers & ~CarbonModifier::all) == 0; }
 
-    // Modifier glyphs then the key's character capitalized; U+FFFD when the key has no character.
+    // The desktop's names of the modifiers and the key joined by "+" ("Ctrl+Alt+S", "Shift+Super+Page Up");
+    // U+FFFD in place of a key that has no name.
     QString description() const;
+    // The key as shown: its name for keys without a character ("Return", "Left", "F5") and for the keypad's
+    // ("Keypad 5"), else its character on the current layout capitalized; nothing when it has none.
+    std::optional<QString> keyName() const;
     // The key's text for a menu: its character when it is one grapheme, else a space or a function-key
     // character.
     QString keyEquivalent() const;

@@ -189,7 +189,7 @@ QString PanelController::hotkeyDescription(const std::optional<QString>& recorde
     if (recorded && !recorded->isEmpty()) {
         return *recorded;
     }
-    return QStringLiteral("⌃⌥S");
+    return QStringLiteral("Ctrl+Alt+S");
 }
 
 SearchPanel& PanelController::existingOrNewPanel(bool composited) {

@@ -156,7 +156,7 @@ public:
     // The ids of the cached card models, least recently requested first.
     const std::vector<QUuid>& playerModelOrder() const { return playerModelOrder_; }
 
-    // The recorded shortcut's text, "⌃⌥S" when none has one.
+    // The recorded shortcut's text, "Ctrl+Alt+S" when none has one.
     static QString hotkeyDescription(const std::optional<QString>& recorded);
 
 private:

@@ -1,6 +1,7 @@
 // Huddlepod's entry point: a tray application with no main window, whose delegate builds the shell.
 #include "app/AppConfiguration.h"
 #include "app/AppDelegate.h"
+#include "app/desktop/ApplicationIdentity.h"
 #include "platform/SingleInstance.h"
 #include "platform/UserDefaults.h"
 
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Huddlepod"));
     QApplication::setApplicationVersion(huddlepod::AppConfiguration::version());
+    // Every window gets the menu entry's icon, and WM_CLASS's class part is the application's name.
+    huddlepod::applyApplicationIdentity();
     // Closing the settings window or hiding the panel never ends the process; only Quit does.
     QApplication::setQuitOnLastWindowClosed(false);
 

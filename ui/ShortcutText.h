@@ -1,6 +1,6 @@
-// Text that may hold the modifier glyphs ⌃⌥⇧⌘ ("Press ⌃⌥S from anywhere…"): Lato has none of them and a
-// fallback font draws them at another weight and with gaps, so we draw those four ourselves, and the keycap
-// and circle that enclose keypad keys and help ("⌃⌥1⃣"), which no font we ship has; the rest in the given
+// The shortcut hint's and recorder's text ("Press Ctrl+Alt+S from anywhere…"): measured, cut and drawn as one
+// line. Shortcuts are shown by the desktop's key names; should a text still hold one of the modifier glyphs
+// ⌃⌥⇧⌘ or a keycap or circle mark ("1⃣"), which Lato lacks, we draw those ourselves, the rest in the given
 // font.
 #pragma once
 

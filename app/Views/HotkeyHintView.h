@@ -27,7 +27,7 @@ public:
     explicit HotkeyHintView(QString shortcut, QWidget* parent = nullptr);
 
     QString shortcut() const { return shortcut_; }
-    // "Press ⌃⌥S from anywhere to open Huddlepod."
+    // "Press Ctrl+Alt+S from anywhere to open Huddlepod."
     QString hintText() const;
     Layout layoutFor(int width) const;
 

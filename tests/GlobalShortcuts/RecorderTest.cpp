@@ -109,17 +109,17 @@ TEST_F(Recording, keysAreSpecialRefusedOrTaken) {
         std::optional<Shortcut> taken;
         const char* text;
     } cases[] = {
-        {Qt::Key_Escape, Qt::NoModifier, false, {}, "⌃⌥G"},
-        {Qt::Key_Tab, Qt::NoModifier, false, {}, "⌃⌥G"},
-        {Qt::Key_A, Qt::NoModifier, true, {}, "⌃⌥G"},
-        {Qt::Key_A, Qt::ShiftModifier, true, {}, "⌃⌥G"},
-        {Qt::Key_Backtab, Qt::ShiftModifier, true, {}, "⌃⌥G"},
-        {Qt::Key_Backspace, Qt::ShiftModifier, true, {}, "⌃⌥G"},
-        {Qt::Key_Control, Qt::ControlModifier, true, {}, "⌃⌥G"},
+        {Qt::Key_Escape, Qt::NoModifier, false, {}, "Ctrl+Alt+G"},
+        {Qt::Key_Tab, Qt::NoModifier, false, {}, "Ctrl+Alt+G"},
+        {Qt::Key_A, Qt::NoModifier, true, {}, "Ctrl+Alt+G"},
+        {Qt::Key_A, Qt::ShiftModifier, true, {}, "Ctrl+Alt+G"},
+        {Qt::Key_Backtab, Qt::ShiftModifier, true, {}, "Ctrl+Alt+G"},
+        {Qt::Key_Backspace, Qt::ShiftModifier, true, {}, "Ctrl+Alt+G"},
+        {Qt::Key_Control, Qt::ControlModifier, true, {}, "Ctrl+Alt+G"},
         {Qt::Key_J, Qt::ControlModifier | Qt::AltModifier, false, Shortcut(Key::j, F::control | F::option),
-         "⌃⌥J"},
+         "Ctrl+Alt+J"},
         {Qt::Key_F5, Qt::NoModifier, false, Shortcut(Key::f5), "F5"},
-        {Qt::Key_F6, Qt::ShiftModifier, false, Shortcut(Key::f6, F::shift), "⇧F6"},
+        {Qt::Key_F6, Qt::ShiftModifier, false, Shortcut(Key::f6, F::shift), "Shift+F6"},
     };
     const WId windowId = window.windowHandle()->winId();
     for (const auto& c : cases) {
@@ -146,7 +146,7 @@ TEST_F(Recording, backspaceAndTheClearButtonClearWhileRecordingAndWhileNot) {
     EXPECT_FALSE(field().clearButton()->isVisible());
 
     registry->setShortcut(Shortcut(Key::k, F::control), *name);
-    EXPECT_EQ(field().text(), QStringLiteral("⌃K"));
+    EXPECT_EQ(field().text(), QStringLiteral("Ctrl+K"));
     EXPECT_TRUE(field().clearButton()->isVisible());
     press(Qt::Key_Delete);
     EXPECT_FALSE(registry->getShortcut(*name));
@@ -228,9 +228,37 @@ TEST_F(Recording, placeholdersAndShortcutsAreShownWhole) {
     startRecording();
     EXPECT_EQ(field().shownText().toStdString(), "Type Shortcut");
     press(Qt::Key_Escape);
+    // The field widens for a longer shortcut once the window lays it out again (as wide as the settings).
+    window.resize(460, window.height());
+    const struct {
+        Shortcut shortcut;
+        const char* text;
+    } cases[] = {
+        {Shortcut(Key::keypad1, F::control | F::option), "Ctrl+Alt+Keypad 1"},
+        {Shortcut(Key::pageDown, F::control | F::option | F::shift | F::command),
+         "Ctrl+Alt+Shift+Super+Page Down"},
+        {Shortcut(Key::s, F::control | F::option), "Ctrl+Alt+S"},
+    };
+    for (const auto& c : cases) {
+        registry->setShortcut(c.shortcut, *name);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return field().width() == field().sizeHint().width(); })) << c.text;
+        EXPECT_EQ(field().shownText().toStdString(), c.text);
+        EXPECT_GE(field().width(), RecorderCocoa::minimumWidth) << c.text;
+        EXPECT_LE(field().geometry().right(), recorder->width()) << c.text;
+        if (c.shortcut.key() == Key::pageDown) {
+            testsupport::saveLooks(*recorder, QStringLiteral("shortcut-recorder-long"));
+        }
+    }
     registry->setShortcut(Shortcut(Key::keypad1, F::control | F::option), *name);
-    EXPECT_EQ(field().shownText().toStdString(), "⌃⌥1\u20E3");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return field().width() == field().sizeHint().width(); }));
     testsupport::saveLooks(*recorder, QStringLiteral("shortcut-recorder-keypad"));
+    // Where the row has no room for all of it, the field keeps its least width and cuts the text short.
+    window.resize(300, window.height());
+    registry->setShortcut(Shortcut(Key::pageDown, F::control | F::option | F::shift | F::command), *name);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder->width() <= 300; }));
+    EXPECT_GE(field().width(), RecorderCocoa::minimumWidth);
+    EXPECT_LE(field().geometry().right(), recorder->width());
+    EXPECT_TRUE(field().shownText().endsWith(QChar(0x2026))) << field().shownText().toStdString();
 }
 
 // Quitting (the tray menu's Quit) ends the program even while an alert of the recorder waits for an answer.

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QStyleOptionMenuItem>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -258,16 +259,32 @@ TEST_F(Registry, streamsHoldTheirShortcutUntilTheyEnd) {
     EXPECT_EQ(releases, 1);
 }
 
-TEST_F(Registry, aMenuActionFollowsItsName) {
+// What a menu draws for an item: its title, then after a tab its keys.
+class ShownMenu : public QMenu {
+public:
+    QString shownText(const QAction& action) const {
+        QStyleOptionMenuItem option;
+        initStyleOption(&option, &action);
+        return option.text;
+    }
+};
+
+TEST_F(Registry, aMenuActionFollowsItsNameAndNamesItsKeysAsTheDesktopDoes) {
     const Name name = toggleSearchName();
-    QAction action;
-    setShortcut(action, std::optional(name));
-    EXPECT_EQ(action.shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    ShownMenu menu;
+    QAction* action = menu.addAction(QStringLiteral("Open Huddlepod"));
+    setShortcut(*action, std::optional(name));
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    EXPECT_EQ(menu.shownText(*action).toStdString(), "Open Huddlepod\tCtrl+Alt+S");
     name.setShortcut(Shortcut(Key::f5, F::shift));
-    EXPECT_EQ(action.shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
-    setShortcut(action, std::optional<Name>());
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    EXPECT_EQ(menu.shownText(*action).toStdString(), "Open Huddlepod\tShift+F5");
+    name.setShortcut(Shortcut(Key::k, F::command));
+    EXPECT_EQ(menu.shownText(*action).toStdString(), "Open Huddlepod\tSuper+K");
+    setShortcut(*action, std::optional<Name>());
     name.setShortcut(kCtrlAltS);
-    EXPECT_TRUE(action.shortcut().isEmpty());
+    EXPECT_TRUE(action->shortcut().isEmpty());
+    EXPECT_EQ(menu.shownText(*action).toStdString(), "Open Huddlepod");
 }
 
 } // namespace

@@ -102,6 +102,7 @@ TEST_F(InstallEndToEnd, putsTheProgramItsEntryAndItsIconWhereDesktopsLookAndStar
               "Categories=Utility;\n"
               "Keywords=football;player;league;standings;schedule;draft;stats;\n"
               "StartupNotify=false\n"
+              "StartupWMClass=Huddlepod\n"
               "X-GNOME-SingleWindow=true\n");
     const auto [valid, complaints] = run(QStringLiteral("desktop-file-validate"), {entry});
     EXPECT_EQ(valid, 0);

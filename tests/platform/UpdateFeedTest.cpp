@@ -72,6 +72,41 @@ TEST_F(Feed, namesANewerVersionAndRefusesWhatItCannotTrust) {
     EXPECT_EQ(server.requestCount(), asked) << "plain http away from loopback is never sent";
 }
 
+// Versions of unequal length: a missing number counts as 0, and numbers compare as numbers, not text.
+TEST(VersionOrder, comparesNumberByNumberWhateverTheLengths) {
+    const struct {
+        const char* left;
+        const char* right;
+        int order;
+    } cases[] = {
+        {"0.9.1", "0.9", 1}, {"0.9", "0.9.1", -1}, {"0.9", "0.9.0", 0},   {"0.9.0", "0.9", 0},
+        {"1.10", "1.9", 1},  {"1.9", "1.10", -1},  {"1.0.0.1", "1", 1},   {"2", "1.99.99", 1},
+        {"1.2", "1.2", 0},   {"0.10", "0.9.9", 1}, {"0.9.0.0", "0.9", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(compareVersions(QString::fromLatin1(c.left), QString::fromLatin1(c.right)), c.order)
+            << c.left << " vs " << c.right;
+    }
+}
+
+TEST_F(Feed, aLongerVersionWithAnotherNumberIsNewerThanTheRunningOne) {
+    const struct {
+        const char* running;
+        const char* offered;
+        Kind kind;
+    } cases[] = {
+        {"0.9", "0.9.1", Kind::available},
+        {"0.9", "0.9.0", Kind::upToDate},
+        {"0.9.1", "0.9", Kind::upToDate},
+        {"1.9", "1.10", Kind::available},
+    };
+    for (const auto& c : cases) {
+        server.enqueue("/feed.json", {200, feed(c.offered)});
+        EXPECT_EQ(check(feedUrl(), QString::fromLatin1(c.running)).kind, c.kind)
+            << c.offered << " offered to " << c.running;
+    }
+}
+
 TEST_F(Feed, anEndlessFeedIsReadNoFurtherThanTheLimit) {
     server.enqueue("/feed.json", Response::endless(feed("99.1")));
     UpdateFeed updateFeed(feedUrl(), network, std::chrono::seconds(30));

@@ -67,7 +67,7 @@ TEST(Accessibility, eachComponentsElementHasItsRoleNameAndPress) {
                                                QStringLiteral("questionmark.circle"));
     };
     const auto hint = [](Done done) -> Made {
-        auto view = std::make_unique<HotkeyHintView>(QStringLiteral("⌃⌥S"));
+        auto view = std::make_unique<HotkeyHintView>(QStringLiteral("Ctrl+Alt+S"));
         QObject::connect(view.get(), &HotkeyHintView::dismissed, [done] { done("dismissed"); });
         return view;
     };

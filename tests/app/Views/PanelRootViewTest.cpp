@@ -23,6 +23,7 @@
 #include "tests/support/Contrast.h"
 #include "ui/Preferences.h"
 #include "ui/Symbols.h"
+#include "ui/Theme.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -85,7 +86,7 @@ protected:
                     .emplace_back(std::make_unique<PlayerCardViewModel>(result, players, clock, silent))
                     .get();
             },
-            [this] { ++dismissals; }, [this] { ++readyCalls; }, QStringLiteral("⌃⌥S"));
+            [this] { ++dismissals; }, [this] { ++readyCalls; }, QStringLiteral("Ctrl+Alt+S"));
         root->resize(440, 560);
         root->show();
         root->activateWindow();
@@ -323,6 +324,67 @@ TEST_F(PanelRootViewTest, keyboardSelectionScrollsJustEnoughToShowTheRow) {
     const int scrolled = bar->value();
     key(Qt::Key_Up);
     EXPECT_EQ(bar->value(), scrolled) << "a row already in view does not scroll";
+}
+
+// The first row is drawn selected the moment the rows arrive, before any key: Return opens what is shown.
+TEST_F(PanelRootViewTest, theFirstRowIsDrawnSelectedAsSoonAsTheRowsArrive) {
+    list(3);
+    ASSERT_EQ(root->results()->rows().size(), 3U);
+    const QImage shown = root->results()->grab().toImage();
+    const QColor selection = Theme::selectedContentBackground(Theme::appearanceOf(root->palette()));
+    // A point of each row's fill left of its text, halfway down.
+    const auto fill = [&](int index) {
+        return shown.pixelColor(row(index)->mapTo(root->results(), QPoint(3, row(index)->height() / 2)));
+    };
+    EXPECT_EQ(fill(0).name().toStdString(), selection.name().toStdString());
+    EXPECT_NE(fill(1).name().toStdString(), selection.name().toStdString());
+    EXPECT_NE(fill(2).name().toStdString(), selection.name().toStdString());
+    EXPECT_TRUE(row(0)->isSelected());
+}
+
+// Up and Down past either edge of the visible rows scroll the selection back into view by the smallest
+// amount. Rows are at least 44 high (as high as their two lines need), 1 apart, under 6 of padding.
+TEST_F(PanelRootViewTest, aSelectionMovedPastTheTopOrBottomOfTheVisibleRowsIsKeptInView) {
+    list(25);
+    QScrollBar* bar = root->results()->list()->verticalScrollBar();
+    const int visible = root->results()->list()->viewport()->height();
+    const int height = row(0)->height();
+    ASSERT_GE(height, 44);
+    ASSERT_EQ(row(0)->geometry().top(), 6);
+    ASSERT_EQ(row(24)->geometry().top(), 6 + 24 * (height + 1));
+    ASSERT_LT(visible, 6 + 25 * (height + 1)) << "the rows overflow the list";
+    const auto top = [&](int index) { return 6 + (height + 1) * index; };
+    const auto bottom = [&](int index) { return top(index) + height; };
+    // The first and the last row wholly in view at the list's scroll now.
+    const auto firstInView = [&] { return (bar->value() - 6 + height) / (height + 1); };
+    const auto lastInView = [&] { return (bar->value() + visible - 6 - height) / (height + 1); };
+    const auto press = [&](Qt::Key pressed, int times) {
+        for (int i = 0; i < times; ++i)
+            key(pressed);
+    };
+    const auto expectInView = [&](int selected, int scroll) {
+        EXPECT_EQ(model->selection(), selected);
+        EXPECT_TRUE(row(selected)->isSelected());
+        // Once the animation, if any, has run.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() == scroll; }))
+            << bar->value() << " for " << scroll;
+        EXPECT_GE(row(selected)->geometry().top(), bar->value());
+        EXPECT_LE(row(selected)->geometry().bottom() + 1, bar->value() + visible);
+    };
+    for (const bool animated : {false, true}) {
+        SCOPED_TRACE(animated ? "animated" : "reduced motion");
+        motion.reduceMotionValue = !animated;
+        int below = lastInView() + 1;
+        press(Qt::Key_Down, below - model->selection());
+        expectInView(below, bottom(below) - visible); // at the bottom edge
+        press(Qt::Key_Down, 40);
+        expectInView(24, bottom(24) - visible); // the last row stays selected and in view
+        const int above = firstInView() - 1;
+        press(Qt::Key_Up, 24 - above);
+        expectInView(above, top(above)); // at the top edge
+        press(Qt::Key_Up, 40);
+        expectInView(0, top(0));
+    }
 }
 
 TEST_F(PanelRootViewTest, pagesPushBothWaysAndARouteChangeCancelsTheCardLoadInFlight) {

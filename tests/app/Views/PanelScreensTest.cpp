@@ -111,7 +111,7 @@ protected:
                 return cards.emplace_back(std::make_unique<PlayerCardViewModel>(result, players, clock))
                     .get();
             },
-            [] {}, [] {}, QStringLiteral("⌃⌥S"));
+            [] {}, [] {}, QStringLiteral("Ctrl+Alt+S"));
         root->resize(440, 560);
         root->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(root.get()));

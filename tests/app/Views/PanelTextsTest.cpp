@@ -35,7 +35,7 @@ struct Panel {
                   return cards.emplace_back(std::make_unique<PlayerCardViewModel>(result, nullptr, clock))
                       .get();
               },
-              [] {}, [] {}, QStringLiteral("⌃⌥S")) {
+              [] {}, [] {}, QStringLiteral("Ctrl+Alt+S")) {
         motion.reduceMotionValue = true;
         root.resize(440, 560);
         root.show();

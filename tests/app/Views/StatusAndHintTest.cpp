@@ -40,7 +40,7 @@ TEST(StatusMessage, symbolAboveTextAsOneCentredBlockAndLongTextWraps) {
 }
 
 TEST(HotkeyHintView, aLongShortcutShrinksThenTruncatesBeforeTheButton) {
-    HotkeyHintView hint(QStringLiteral("⌃⌥⇧⌘ Page Down"));
+    HotkeyHintView hint(QStringLiteral("Ctrl+Alt+Shift+Super+Page Down"));
     const qreal natural = hint.sizeHint().width();
     const HotkeyHintView::Layout fits = hint.layoutFor(int(natural));
     EXPECT_DOUBLE_EQ(fits.textScale, 1.0);
@@ -62,7 +62,7 @@ TEST(HotkeyHintView, aLongShortcutShrinksThenTruncatesBeforeTheButton) {
 
 TEST(HotkeyHintView, onlyTheDismissButtonDismissesAndTheOwnerMayThenRemoveTheHint) {
     QWidget panel;
-    QPointer<HotkeyHintView> hint = new HotkeyHintView(QStringLiteral("⌃⌥S"), &panel);
+    QPointer<HotkeyHintView> hint = new HotkeyHintView(QStringLiteral("Ctrl+Alt+S"), &panel);
     hint->resize(416, hint->sizeHint().height());
     panel.show();
     const QPoint button = hint->layoutFor(416).button.center().toPoint();

@@ -45,7 +45,7 @@ struct ShellFixture {
         env.screens = [this] { return screens; };
         env.cursor = [] { return QPoint(10, 10); };
         env.isLeftButtonDown = [this] { return leftButtonDown; };
-        env.hotkeyDescription = [] { return QStringLiteral("⌃⌥S"); };
+        env.hotkeyDescription = [] { return QStringLiteral("Ctrl+Alt+S"); };
         env.diagnostics = [this](const QByteArray& line) { lines << line; };
         env.content = [this](const PanelController::ContentParts& parts) {
             auto* field = new QLineEdit;

@@ -46,34 +46,34 @@ TEST(StatusItemTexts, theIconsToolTipSaysWhatItIsForAndWhereTheSettingsAre) {
     EXPECT_EQ(fake.toolTip.toStdString(), "Huddlepod — search NFL players (right-click for settings)");
 }
 
-TEST(ShortcutText, theRecordedShortcutsTextOrElseTheDefaultsGlyphs) {
+TEST(ShortcutText, theRecordedShortcutsTextOrElseTheDefaultsKeyNames) {
     const std::vector<std::pair<std::optional<QString>, const char*>> cases{
-        {std::nullopt, "⌃⌥S"},
-        {QString(), "⌃⌥S"}, // recorded, with no text to show
-        {QStringLiteral("⌘K"), "⌘K"},
+        {std::nullopt, "Ctrl+Alt+S"},
+        {QString(), "Ctrl+Alt+S"}, // recorded, with no text to show
+        {QStringLiteral("Super+K"), "Super+K"},
     };
     for (const auto& [recorded, shown] : cases) {
         EXPECT_EQ(PanelController::hotkeyDescription(recorded).toStdString(), shown)
             << recorded.value_or("(none)").toStdString();
     }
     ASSERT_TRUE(GlobalShortcuts::toggleSearchName().defaultShortcut.has_value());
-    EXPECT_EQ(GlobalShortcuts::toggleSearchName().defaultShortcut->description().toStdString(), "⌃⌥S");
+    EXPECT_EQ(GlobalShortcuts::toggleSearchName().defaultShortcut->description().toStdString(), "Ctrl+Alt+S");
 }
 
 TEST_F(ShortcutTexts, thePanelIsBuiltWithTheShortcutOfItsTimeAndItsHintSaysIt) {
     const GlobalShortcuts::Name name = GlobalShortcuts::toggleSearchName();
-    const GlobalShortcuts::Shortcut commandK(40, 0x100); // K with Super, the Command of the glyphs
+    const GlobalShortcuts::Shortcut commandK(40, 0x100); // K with Super
     // What is stored under the shortcut's name when the panel is built, then what its hint says.
     const struct {
         const char* stored;
         std::function<void()> store;
         const char* hint;
     } cases[] = {
-        {"nothing: the default", [] {}, "Press ⌃⌥S from anywhere to open Huddlepod."},
+        {"nothing: the default", [] {}, "Press Ctrl+Alt+S from anywhere to open Huddlepod."},
         {"cleared", [&] { GlobalShortcuts::setShortcut(std::nullopt, name); },
-         "Press ⌃⌥S from anywhere to open Huddlepod."},
+         "Press Ctrl+Alt+S from anywhere to open Huddlepod."},
         {"recorded", [&] { GlobalShortcuts::setShortcut(commandK, name); },
-         "Press ⌘K from anywhere to open Huddlepod."},
+         "Press Super+K from anywhere to open Huddlepod."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);

@@ -1,0 +1,40 @@
+// The application's icon from the PNGs drawn from huddlepod.svg at build time, and its desktop file name.
+#include "app/desktop/ApplicationIdentity.h"
+
+#include "app/StatusItemController.h"
+#include "platform/BundleInformation.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
+
+namespace huddlepod {
+
+QIcon applicationIcon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString path = QStringLiteral(":/huddlepod/icon/%1x%1/%2.png").arg(size).arg(desktopFileName());
+        if (QFileInfo::exists(path)) {
+            icon.addFile(path, QSize(size, size));
+        }
+    }
+    if (icon.isNull()) {
+        // Built without rsvg-convert: the football the tray shows.
+        for (const int size : {16, 22, 24, 32, 48}) {
+            icon.addPixmap(QPixmap::fromImage(StatusItemController::iconImage(size)));
+        }
+    }
+    return icon;
+}
+
+QString desktopFileName() {
+    return bundleValue(QStringLiteral("CFBundleIdentifier"))
+        .value_or(QStringLiteral("org.huddlepod.Huddlepod"));
+}
+
+void applyApplicationIdentity() {
+    QGuiApplication::setDesktopFileName(desktopFileName());
+    QGuiApplication::setWindowIcon(applicationIcon());
+}
+
+} // namespace huddlepod
