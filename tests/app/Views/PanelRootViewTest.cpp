@@ -91,7 +91,7 @@ protected:
         root->show();
         root->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(root.get()));
-        QTRY_VERIFY(field()->hasFocus());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return field()->hasFocus(); }, 5000));
     }
 
     QLineEdit* field() const { return root->searchField()->textField(); }
@@ -393,7 +393,7 @@ TEST_F(PanelRootViewTest, pagesPushBothWaysAndARouteChangeCancelsTheCardLoadInFl
     key(Qt::Key_Return);
     ASSERT_TRUE(root->isTransitioning());
     EXPECT_GT(root->card()->x(), 0) << "the card comes in from the trailing edge";
-    QTRY_VERIFY(!root->isTransitioning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !root->isTransitioning(); }, 5000));
     EXPECT_EQ(root->card()->x(), 0);
     EXPECT_TRUE(root->results()->isHidden());
     const auto cardLoad = [&](int index) {
@@ -410,7 +410,7 @@ TEST_F(PanelRootViewTest, pagesPushBothWaysAndARouteChangeCancelsTheCardLoadInFl
     QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
     EXPECT_TRUE(cardLoad(1).isCancelled());
     EXPECT_LT(root->results()->x(), 0) << "the results come back from the leading edge";
-    QTRY_VERIFY(!root->isTransitioning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !root->isTransitioning(); }, 5000));
     EXPECT_EQ(root->results()->x(), 0);
     EXPECT_EQ(root->card(), nullptr);
 }
@@ -421,9 +421,11 @@ TEST_F(PanelRootViewTest, everyShowFocusesTheFieldWithTheCaretAtTheEnd) {
     model->setQuery(QStringLiteral("joe"));
     field()->setSelection(0, 2);
     session.setRevision(session.revision() + 1);
-    QTRY_COMPARE(readyCalls, 2);
+    static_cast<void>(QTest::qWaitFor([&] { return readyCalls == 2; }, 5000));
+    ASSERT_EQ(readyCalls, 2);
     EXPECT_TRUE(field()->hasFocus());
-    QTRY_COMPARE(field()->cursorPosition(), 3);
+    static_cast<void>(QTest::qWaitFor([&] { return field()->cursorPosition() == 3; }, 5000));
+    ASSERT_EQ(field()->cursorPosition(), 3);
     EXPECT_FALSE(field()->hasSelectedText());
 }
 

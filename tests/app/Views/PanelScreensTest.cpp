@@ -91,7 +91,7 @@ protected:
         home.reset();
         search.reset();
         if (backend_) {
-            QTRY_VERIFY_WITH_TIMEOUT(backend_->client.use_count() == 1, slow);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return backend_->client.use_count() == 1; }, slow));
             backend_.reset();
         }
     }
@@ -131,7 +131,8 @@ protected:
 
 TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
     build(true);
-    QTRY_VERIFY_WITH_TIMEOUT(home->state().kind() != HomeContentState::Kind::loading, slow);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return home->state().kind() != HomeContentState::Kind::loading; }, slow));
     save(QStringLiteral("idle"));
 
     // A player link in a league table opens a stand-in card for that player.
@@ -142,7 +143,7 @@ TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
             grids, [](DataGridView* grid) { return grid->isVisible() && !grid->gridLayout().links.empty(); });
         return found != grids.end() ? *found : nullptr;
     };
-    QTRY_VERIFY_WITH_TIMEOUT(linked() != nullptr, slow);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return linked() != nullptr; }, slow));
     linked()->activateLink(0);
     ASSERT_TRUE(navigation.route().isPlayer());
     EXPECT_TRUE(navigation.route().playerResult()->isPlaceholder);
@@ -153,13 +154,17 @@ TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
         "SELECT last_name FROM players GROUP BY last_name ORDER BY MAX(is_hof) DESC, COUNT(*) DESC LIMIT 1");
     QTest::keyClicks(root->searchField()->textField(),
                      QString::fromStdString(names.at(0).at("last_name").get<std::string>()));
-    QTRY_COMPARE_WITH_TIMEOUT(search->state().kind(), SearchState::Kind::results, slow);
+    static_cast<void>(
+        QTest::qWaitFor([&] { return search->state().kind() == SearchState::Kind::results; }, slow));
+    ASSERT_EQ(search->state().kind(), SearchState::Kind::results);
     search->moveSelection(1);
     save(QStringLiteral("results"));
 
     QTest::keyClick(root->searchField()->textField(), Qt::Key_Return);
     ASSERT_NE(root->card(), nullptr);
-    QTRY_COMPARE_WITH_TIMEOUT(root->card()->model()->state().kind(), PlayerCardState::Kind::loaded, slow);
+    static_cast<void>(QTest::qWaitFor(
+        [&] { return root->card()->model()->state().kind() == PlayerCardState::Kind::loaded; }, slow));
+    ASSERT_EQ(root->card()->model()->state().kind(), PlayerCardState::Kind::loaded);
     save(QStringLiteral("card"));
     QTest::mouseClick(root->searchField()->leadingGlyph(), Qt::LeftButton);
 
@@ -169,15 +174,20 @@ TEST_F(PanelScreensTest, everySearchStateFromTheDemoLeague) {
             {backend::faultRuleFromJson({{"route", "rpc/search_players"}, {key, value}})});
     };
     search->setQuery(QStringLiteral("zzqx"));
-    QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::empty(QStringLiteral("zzqx")), slow);
+    static_cast<void>(
+        QTest::qWaitFor([&] { return search->state() == SearchState::empty(QStringLiteral("zzqx")); }, slow));
+    ASSERT_EQ(search->state(), SearchState::empty(QStringLiteral("zzqx")));
     save(QStringLiteral("empty"));
     fault("status", 500);
     search->setQuery(QStringLiteral("zzqy"));
-    QTRY_COMPARE_WITH_TIMEOUT(search->state().kind(), SearchState::Kind::failed, slow);
+    static_cast<void>(
+        QTest::qWaitFor([&] { return search->state().kind() == SearchState::Kind::failed; }, slow));
+    ASSERT_EQ(search->state().kind(), SearchState::Kind::failed);
     save(QStringLiteral("failed"));
     fault("delay_ms", 2000);
     search->setQuery(QStringLiteral("zzqz"));
-    QTRY_COMPARE_WITH_TIMEOUT(search->state(), SearchState::loading(), slow);
+    static_cast<void>(QTest::qWaitFor([&] { return search->state() == SearchState::loading(); }, slow));
+    ASSERT_EQ(search->state(), SearchState::loading());
     save(QStringLiteral("loading"));
     search->reset();
     backend().server.faults().clear();
@@ -227,7 +237,9 @@ TEST_F(PanelScreensTest, playerCards) {
                                   std::make_shared<SystemClock>(), [](const QByteArray&) {});
         PlayerCardView view(&model);
         present(view);
-        QTRY_COMPARE_WITH_TIMEOUT(model.state().kind(), PlayerCardState::Kind::loaded, slow);
+        static_cast<void>(
+            QTest::qWaitFor([&] { return model.state().kind() == PlayerCardState::Kind::loaded; }, slow));
+        ASSERT_EQ(model.state().kind(), PlayerCardState::Kind::loaded);
         saveScreen(view, QString::fromUtf8(entry.name) + QStringLiteral("-seasons"));
         model.setTab(PlayerCardTab::gameLog);
         // Settled: loaded, empty or failed, the kinds before idle.

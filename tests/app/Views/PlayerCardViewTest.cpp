@@ -177,7 +177,7 @@ TEST_F(PlayerCardViewTest, theGameLogsSeasonListAskedForByADebugRunOpensUnderIts
     QCoreApplication::processEvents();
     model->setTab(PlayerCardTab::gameLog);
     YearPicker* picker = view->yearPicker();
-    QTRY_VERIFY(picker->isPresented());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker->isPresented(); }, 5000));
     qunsetenv("HUDDLEPOD_DEBUG_PICKER");
     const QPoint below = picker->mapToGlobal(QPoint(0, picker->height()));
     EXPECT_EQ(picker->popover()->placement().frame.top(), below.y());
