@@ -10,6 +10,7 @@ HUDDLEPOD_PACKAGES=(
     xvfb xauth trayer xdotool imagemagick x11-utils
     openbox xcompmgr # a window manager and a compositor for the end-to-end desktops
     xfwm4 xfconf # XFCE's window manager with its own compositor, and the settings daemon that turns it off and on
+    i3-wm x11-xserver-utils # i3 with i3bar's tray for the end-to-end desktops; xrandr names the primary output it wants
     libxcb-xfixes0-dev libxcb-shape0-dev # compositor changes; the panel's input shape
     libxcb-xtest0-dev # XTest key presses for the hot-key benchmark
     # A StatusNotifier desktop for the tray's end-to-end tests: a private session bus, a watcher and a host
