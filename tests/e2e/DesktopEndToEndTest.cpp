@@ -133,6 +133,26 @@ TEST_F(UnderOpenbox, aFlickReleasedBeforeTheManagerTakesThePointerEndsWhereTheBu
     EXPECT_EQ(storedOrigin(), QPointF(dropped));
 }
 
+// Down and past the drag distance, then up only once the manager holds the pointer, with no motion in between
+// for it to follow: the panel is where the button went up, not where the manager took over.
+TEST_F(UnderOpenbox, aFlickReleasedAfterTheManagerTakesThePointerEndsWhereTheButtonWentUp) {
+    const QPoint up = grip + QPoint(-200, 60);
+    xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1", "mousemove",
+             QString::number(up.x()), QString::number(up.y())});
+    const QPoint dropped = attached.topLeft() + QPoint(-200, 60);
+    // Handed over: the manager has handled everything the program sent before the panel got there.
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return panel() && panel()->topLeft() == dropped; }));
+    ASSERT_TRUE(windowManagerCaughtUp(2));
+    pointer("mouseup", up);
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return storedOrigin() == QPointF(dropped); }))
+        << "shown at " << panel().value_or(QRect()).x() << "," << panel().value_or(QRect()).y();
+    xdotool({"mousemove", QString::number(up.x() - 100), QString::number(up.y() + 100)});
+    xdotool({"mousemove", QString::number(up.x() - 110), QString::number(up.y() + 120)});
+    ASSERT_TRUE(windowManagerCaughtUp(1));
+    EXPECT_EQ(panel()->topLeft(), dropped);
+    EXPECT_EQ(storedOrigin(), QPointF(dropped));
+}
+
 TEST_F(UnderOpenbox, aClickOnTheBackgroundWithoutAMoveLeavesThePanelAlone) {
     xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "click", "1"});
     xdotool({"mousemove", QString::number(grip.x() - 300), QString::number(grip.y() + 200)});
