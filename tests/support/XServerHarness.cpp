@@ -518,4 +518,13 @@ bool XServerHarness::startI3() {
         std::chrono::seconds(20));
 }
 
+std::optional<qint64> XServerHarness::processId(const QString& program) const {
+    for (const auto& client : clients_) {
+        if (client->program() == program && client->state() == QProcess::Running) {
+            return client->processId();
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace huddlepod::test
