@@ -100,9 +100,6 @@ PanelController::Environment PanelController::Environment::system(AnchorProvider
     env.content = rootView;
     env.screens = currentScreens;
     env.cursor = [] { return QCursor::pos(); };
-    env.isLeftButtonDown = [] {
-        return x11::isLeftButtonDown().value_or(QGuiApplication::mouseButtons().testFlag(Qt::LeftButton));
-    };
     env.isCompositing = [] { return CompositingMonitor::shared().current(); };
     env.followCompositing = [](QObject* context, std::function<void(bool)> handler) {
         QObject::connect(&CompositingMonitor::shared(), &CompositingMonitor::changed, context,
@@ -365,8 +362,7 @@ void PanelController::reposition() {
     if (where.forgetStoredOrigin) {
         stored.removeDetachedOrigin();
     }
-    placedAt_ = where.topLeft;
-    isUserDragging_ = false;
+    moves_.placed(where.topLeft);
     panel_->moveSurfaceTo(where.topLeft);
     // The moves this placement causes arrive before the next turn and are not the user's.
     QTimer::singleShot(0, this, [this] { isRepositioningProgrammatically_ = false; });
@@ -380,20 +376,23 @@ void PanelController::compositingChanged(bool composited) {
 }
 
 void PanelController::panelMoved(bool byUserDrag) {
-    if (!panel_ || isRepositioningProgrammatically_) {
+    if (!panel_ || (byUserDrag && isRepositioningProgrammatically_)) {
         return;
     }
     const QPoint at = panel_->surfaceGeometry().topLeft();
-    if (at == placedAt_) {
-        return;
+    // A button held elsewhere (on the tray icon, say) makes no drag of the window manager's move. Its move
+    // can come before this turn's end, while the placement's own moves are still arriving.
+    const PanelMoves::Decision decision = byUserDrag ? moves_.dragged(at) : moves_.moved(at);
+    switch (decision.kind) {
+    case PanelMoves::Kind::none:
+        break;
+    case PanelMoves::Kind::keepAsDetachedOrigin:
+        PanelPlacement(*env_.defaults).setDetachedOrigin(QPointF(decision.to));
+        break;
+    case PanelMoves::Kind::moveBack:
+        panel_->moveSurfaceTo(decision.to);
+        break;
     }
-    // The last move of a drag can arrive after the button is up; it still belongs to the drag.
-    if (!byUserDrag && !isUserDragging_ && !env_.isLeftButtonDown()) {
-        return;
-    }
-    isUserDragging_ = true;
-    placedAt_.reset();
-    PanelPlacement(*env_.defaults).setDetachedOrigin(QPointF(at));
 }
 
 void PanelController::reportReadyForInput() {

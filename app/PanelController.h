@@ -2,6 +2,7 @@
 // the player-card cache, placement and the monitors that make the panel behave like a tray popover.
 #pragma once
 
+#include "app/PanelMoves.h"
 #include "app/PanelNavigation.h"
 #include "app/PanelSession.h"
 #include "app/SearchPanel.h"
@@ -95,7 +96,6 @@ public:
         // Every screen, the main screen first.
         std::function<std::vector<Screen>()> screens;
         std::function<QPoint()> cursor;
-        std::function<bool()> isLeftButtonDown;
         std::function<QString()> hotkeyDescription;
         // Whether a compositor runs, asked at each show, and a hook that calls the handler (in the context
         // object's life) whenever that changes. Without them the panel is never translucent.
@@ -189,9 +189,7 @@ private:
     QTimer afterShow_; // runs finishShow() once the panel is on screen, or after a while without it
     bool isShowUnfinished_ = false;
     bool isRepositioningProgrammatically_ = false;
-    std::optional<QPoint> placedAt_;
-    // A drag has been seen since the last placement: the window system's trailing moves belong to it.
-    bool isUserDragging_ = false;
+    PanelMoves moves_;
     std::optional<Clock::Instant> openedAt_;
     std::optional<Clock::Instant> hiddenByOutsideClickAt_;
 };

@@ -7,7 +7,6 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -183,13 +182,17 @@ void SearchPanel::mouseMoveEvent(QMouseEvent* event) {
         if ((global - *pressedAt_).manhattanLength() < QApplication::startDragDistance()) {
             return;
         }
-        // The window manager moves the window from here on, as if it had taken the drag from the press (off
-        // X11, Qt's move starts where the pointer is now).
+        // The window manager moves the window from here on, from where the pointer is now: it moves the
+        // window only by the motion it sees once it holds the pointer, and a flick may have none left. So the
+        // window catches up with the pointer first.
         drag_ = Drag::byWindowManager;
-        if (windowHandle() && x11::startWindowManagerMove(*windowHandle(), *pressedAt_)) {
-            // It has the pointer until the button is up, unless the button went up before it took it.
+        move(global - pressOffset_);
+        if (windowHandle() && x11::startWindowManagerMove(*windowHandle(), global)) {
+            // It has the pointer until the button is up, unless the button went up before it took it: then
+            // the drag is ours again, from here (the pointer may be elsewhere by now; what it did while the
+            // button was down is still on its way to us).
             if (x11::isLeftButtonDown() == false) {
-                takeBackFromWindowManager(QCursor::pos());
+                takeBackFromWindowManager(global);
             }
             return;
         }
@@ -204,19 +207,22 @@ void SearchPanel::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-// The drag ends at `releasedAt` as if it had been ours all along; what the manager began is called off first.
-void SearchPanel::takeBackFromWindowManager(QPoint releasedAt) {
+// The drag goes on by hand from `at` as if it had been ours all along; what the manager began is called off
+// first.
+void SearchPanel::takeBackFromWindowManager(QPoint at) {
     x11::cancelWindowManagerMove(*windowHandle());
     drag_ = Drag::byHand;
-    pressedAt_.reset();
-    move(releasedAt - pressOffset_);
+    move(at - pressOffset_);
 }
 
 void SearchPanel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        if (drag_ == Drag::byWindowManager && pressedAt_) {
+    if (event->button() == Qt::LeftButton && pressedAt_) {
+        const QPoint releasedAt = event->globalPosition().toPoint();
+        if (drag_ == Drag::byWindowManager) {
             // The release came to us: the manager never held the pointer.
-            takeBackFromWindowManager(event->globalPosition().toPoint());
+            takeBackFromWindowManager(releasedAt);
+        } else if (drag_ == Drag::byHand) {
+            move(releasedAt - pressOffset_);
         }
         pressedAt_.reset();
     }

@@ -80,8 +80,8 @@ private:
     bool composited_;
     QWidget* content_ = nullptr;
     x11::InputShape* inputShape_ = nullptr; // a child, made with the native window
-    // The press on the background, while the button is held and until the window manager has the pointer:
-    // where, and its offset from the window's corner.
+    // The press on the background while the button is held (the window manager, once it has the pointer,
+    // ends the drag itself): where, and its offset from the window's corner.
     std::optional<QPoint> pressedAt_;
     QPoint pressOffset_;
     // Set once the pointer has gone the drag distance; lasts until the next press, hide or placement.

@@ -12,6 +12,7 @@ HUDDLEPOD_PACKAGES=(
     xfwm4 xfconf # XFCE's window manager with its own compositor, and the settings daemon that turns it off and on
     xfce4-settings # xfsettingsd, XFCE's XSETTINGS manager, publishing the theme the appearance tests change
     xfce4-panel # XFCE's own bar with its status tray (StatusNotifier and XEmbed), for where the panel opens under it
+    i3-wm # i3 with i3bar's tray for the end-to-end desktops
     libxcb-xfixes0-dev libxcb-shape0-dev # compositor changes; the panel's input shape
     libxcb-xtest0-dev # XTest key presses for the hot-key benchmark
     iproute2 # ss reads back the local backend's listen queue

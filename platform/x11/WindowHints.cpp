@@ -171,7 +171,7 @@ void sendMoveResize(xcb_connection_t* connection, xcb_atom_t moveResize, QWindow
 
 } // namespace
 
-bool startWindowManagerMove(QWindow& window, QPoint pressedAt) {
+bool startWindowManagerMove(QWindow& window, QPoint from) {
     xcb_connection_t* connection = nativeConnection();
     const xcb_atom_t moveResize =
         connection ? internAtom(connection, "_NET_WM_MOVERESIZE") : xcb_atom_t(XCB_ATOM_NONE);
@@ -180,7 +180,7 @@ bool startWindowManagerMove(QWindow& window, QPoint pressedAt) {
     }
     // The press grabbed the pointer for us; the manager needs it.
     xcb_ungrab_pointer(connection, XCB_CURRENT_TIME);
-    sendMoveResize(connection, moveResize, window, pressedAt, 8); // _NET_WM_MOVERESIZE_MOVE
+    sendMoveResize(connection, moveResize, window, from, 8); // _NET_WM_MOVERESIZE_MOVE
     return true;
 }
 

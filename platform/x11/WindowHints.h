@@ -28,9 +28,9 @@ void setFrameExtents(QWindow& window, const QMargins& extents);
 // The same on any connection, in device pixels: left, right, top, bottom, as the hint lists them.
 void setFrameExtents(xcb_connection_t* connection, xcb_window_t window, const QMargins& extents);
 // Hands a drag of the window by the first button to the window manager (_NET_WM_MOVERESIZE), counted from
-// where the button went down (global, device-independent pixels), so the window catches up with the pointer
-// at once. False without a window manager that offers it; the caller then moves the window itself.
-bool startWindowManagerMove(QWindow& window, QPoint pressedAt);
+// `from` (global, device-independent pixels): the pointer's place for where the window is now. False without
+// a window manager that offers it; the caller then moves the window itself.
+bool startWindowManagerMove(QWindow& window, QPoint from);
 // Ends a move handed to the window manager that it has not finished; it puts the window back where the move
 // began. For a button that went up before the manager took the pointer, which it would otherwise keep until
 // the next click.

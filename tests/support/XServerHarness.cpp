@@ -742,3 +742,46 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
 }
 
 } // namespace huddlepod::test
+
+namespace huddlepod::test {
+
+bool XServerHarness::startI3() {
+    // i3bar puts its tray on the primary output, and Xvfb marks none as primary.
+    if (run(QStringLiteral("xrandr"), {"--output", "screen", "--primary"}) != 0) {
+        return false;
+    }
+    // The control socket beside the config, so nothing is left in the user's runtime folder.
+    const QString socket =
+        QDir::temp().filePath(QStringLiteral("huddlepod-i3-socket-%1-%2").arg(getpid()).arg(display_.mid(1)));
+    configFiles_.push_back(socket);
+    const QByteArray config = "# i3 config file (v4)\n"
+                              "font pango:Lato 9\n"
+                              "ipc-socket " +
+                              socket.toLocal8Bit() +
+                              "\n"
+                              "bar {\n"
+                              "    position top\n"
+                              "    tray_output primary\n"
+                              "}\n";
+    const QString file = writeConfig(QStringLiteral("i3"), config.constData());
+    if (file.isEmpty()) {
+        return false;
+    }
+    start(QStringLiteral("i3"), {QStringLiteral("-c"), file});
+    return waitFor(
+        [this] {
+            return hasRootProperty("_NET_SUPPORTING_WM_CHECK") && hasSelectionOwner("_NET_SYSTEM_TRAY_S0");
+        },
+        std::chrono::seconds(20));
+}
+
+std::optional<qint64> XServerHarness::processId(const QString& program) const {
+    for (const auto& client : clients_) {
+        if (client->program() == program && client->state() == QProcess::Running) {
+            return client->processId();
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace huddlepod::test

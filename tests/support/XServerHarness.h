@@ -82,6 +82,12 @@ public:
     // waits until the selection is free.
     bool startCompositor();
     bool stopCompositor();
+    // The process id of a client the harness started (the first running one of that program); none without.
+    std::optional<qint64> processId(const QString& program) const;
+    // i3 as the window manager, with i3bar along the top of the screen holding the tray on the primary output
+    // (set first: Xvfb names none). Configured by a file of the harness's own; ready once i3 manages the
+    // screen and i3bar owns the tray selection.
+    bool startI3();
     // Paints the root window in one colour, so what shows through a window's cut corners is known.
     bool setRootColour(unsigned rgb);
     // Whether some client owns the selection now (_NET_WM_CM_S0, _NET_SYSTEM_TRAY_S0…).

@@ -209,23 +209,27 @@ TEST_F(PanelControllerTest, escapeAndCtrlBracketStepBackOneLevelAtATime) {
     }
 }
 
-TEST_F(PanelControllerTest, savesTheOriginOnlyForAMoveWithTheLeftButtonHeld) {
+TEST_F(PanelControllerTest, savesTheOriginOnlyForADragFromTheBackgroundAndUndoesTheManagersOwnMove) {
     PanelPlacement placement(*fixture.defaults);
     controller->show();
+    // The manager frames the new window and moves it by its border, before the show's turn is over: put back
+    // under the icon, and no drag.
+    controller->panel()->move(834, 48);
     QCoreApplication::processEvents();
-    fixture.leftButtonDown = true;
-    controller->reposition(); // the program's own move, button held or not
-    QCoreApplication::processEvents();
+    EXPECT_EQ(controller->panel()->pos(), QPoint(832, 30));
     EXPECT_EQ(placement.detachedOrigin(), std::nullopt);
-
-    fixture.leftButtonDown = false;
+    // A manager that insists has its way; still no drag.
     controller->panel()->move(300, 300);
     QCoreApplication::processEvents();
+    EXPECT_EQ(controller->panel()->pos(), QPoint(300, 300));
+    EXPECT_EQ(placement.detachedOrigin(), std::nullopt);
+    controller->reposition(); // the program's own move
+    QCoreApplication::processEvents();
+    EXPECT_EQ(controller->panel()->pos(), QPoint(832, 30));
     EXPECT_EQ(placement.detachedOrigin(), std::nullopt);
 
-    fixture.leftButtonDown = true;
-    controller->panel()->move(200, 150);
-    QCoreApplication::processEvents();
+    huddlepod::testing::dragBackground(*controller->panel(), QPoint(837, 54), QPoint(205, 174));
+    EXPECT_EQ(controller->panel()->pos(), QPoint(200, 150));
     EXPECT_EQ(placement.detachedOrigin(), QPointF(200, 150));
 
     controller->hide();
@@ -318,10 +322,8 @@ TEST_F(PanelControllerTest, aClickElsewhereHidesAnAttachedPanelWhileADraggedAway
     };
     controller = std::make_unique<PanelController>(std::move(environment));
     const auto drag = [this] {
-        fixture.leftButtonDown = true;
-        controller->panel()->move(200, 150);
-        QCoreApplication::processEvents();
-        fixture.leftButtonDown = false;
+        const QPoint grip = controller->panel()->pos() + QPoint(5, 24);
+        huddlepod::testing::dragBackground(*controller->panel(), grip, grip + QPoint(-400, 100));
     };
     const struct {
         const char* step;

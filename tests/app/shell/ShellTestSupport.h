@@ -9,8 +9,10 @@
 #include "platform/UserDefaults.h"
 #include "tests/app/FakePlayerService.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -30,7 +32,6 @@ struct ShellFixture {
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     std::vector<PanelController::Screen> screens{wholeScreen(QRect(0, 0, 1280, 800))};
     std::optional<QRect> anchor = QRect(1200, 0, 24, 24);
-    bool leftButtonDown = false;
     bool popoverOpen = false;
     QByteArrayList lines;
 
@@ -44,7 +45,6 @@ struct ShellFixture {
         env.defaults = defaults.get();
         env.screens = [this] { return screens; };
         env.cursor = [] { return QPoint(10, 10); };
-        env.isLeftButtonDown = [this] { return leftButtonDown; };
         env.hotkeyDescription = [] { return QStringLiteral("Ctrl+Alt+S"); };
         env.diagnostics = [this](const QByteArray& line) { lines << line; };
         env.content = [this](const PanelController::ContentParts& parts) {
@@ -117,6 +117,21 @@ inline SearchResult player(int n, bool placeholder = false) {
     result.id = id;
     result.fullName = QStringLiteral("Player %1").arg(n);
     return result;
+}
+
+// Drags the panel by its background from `from` to `to` (global points) and lets go.
+inline void dragBackground(SearchPanel& panel, QPoint from, QPoint to) {
+    const auto send = [&panel](QEvent::Type type, QPoint global, Qt::MouseButton button,
+                               Qt::MouseButtons held) {
+        const QPoint local = global - panel.pos();
+        QMouseEvent event(type, local, local, global, button, held, Qt::NoModifier);
+        QApplication::sendEvent(&panel, &event);
+        QCoreApplication::processEvents();
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
 } // namespace huddlepod::testing

@@ -1,0 +1,205 @@
+// The program under i3 with i3bar's tray: i3 frames a new floating window with its default border before it
+// reads the no-decoration hint, moving the panel, and i3bar reports a press on the icon while the button is
+// still down. Screenshots go to <build dir>/test-output/e2e/.
+#include "tests/e2e/ProgramUnderX.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+namespace {
+
+using huddlepod::test::XServerHarness;
+
+// A plain window of the test's own, which i3 tiles under the bar; it counts the presses it receives.
+class OtherWindow {
+public:
+    explicit OtherWindow(const QString& display)
+        : connection_(xcb_connect(display.toLocal8Bit().constData(), nullptr)) {
+        if (xcb_connection_has_error(connection_) != 0) {
+            return;
+        }
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        window_ = xcb_generate_id(connection_);
+        const uint32_t values[] = {screen->white_pixel, XCB_EVENT_MASK_BUTTON_PRESS};
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 400, 300, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                          XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+        const QByteArray name = "other window";
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                            static_cast<uint32_t>(name.size()), name.constData());
+        xcb_map_window(connection_, window_);
+        xcb_flush(connection_);
+    }
+    ~OtherWindow() { xcb_disconnect(connection_); }
+    OtherWindow(const OtherWindow&) = delete;
+    OtherWindow& operator=(const OtherWindow&) = delete;
+
+    int presses() {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+            if ((event->response_type & 0x7f) == XCB_BUTTON_PRESS) {
+                ++presses_;
+            }
+            std::free(event);
+        }
+        return presses_;
+    }
+
+private:
+    xcb_connection_t* connection_;
+    xcb_window_t window_ = XCB_WINDOW_NONE;
+    int presses_ = 0;
+};
+
+class UnderI3 : public huddlepod::test::ProgramUnderX {
+protected:
+    // i3bar holds the tray here, not trayer.
+    void SetUp() override {
+        ASSERT_TRUE(x.isRunning());
+        ASSERT_TRUE(x.startI3());
+        QObject::connect(&app, &QProcess::readyReadStandardError,
+                         [this] { errors += app.readAllStandardError(); });
+        other = std::make_unique<OtherWindow>(x.display());
+        ASSERT_TRUE(XServerHarness::waitFor([this] {
+            return onScreen({"--name", "^other window$"}).has_value();
+        }));
+        ASSERT_NO_FATAL_FAILURE(launch({{"HUDDLEPOD_DEBUG_LOG", home.filePath("drive.log")}}));
+        bar = *onScreen({"--class", "^i3bar$"});
+        icon = *onScreen({"--classname", "^huddlepod$"}, 64);
+    }
+
+    // Where a window is on the root, as the server has it: xdotool counts a window framed at an offset twice.
+    std::optional<QRect> onScreen(const QStringList& match, int maxWidth = 10000) const {
+        for (const QString& id : xdotool(QStringList{"search", "--onlyvisible"} + match).split('\n')) {
+            QProcess info;
+            info.setProcessEnvironment(x.environment());
+            info.start(QStringLiteral("xwininfo"), {"-id", id});
+            info.waitForFinished(10000);
+            const QString text = QString::fromUtf8(info.readAllStandardOutput());
+            const auto value = [&](const char* label) {
+                const QRegularExpression line(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(label)));
+                return line.match(text).captured(1).toInt();
+            };
+            if (!id.isEmpty() && text.contains("Width") && value("Width") <= maxWidth) {
+                return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"),
+                             value("Height"));
+            }
+        }
+        return std::nullopt;
+    }
+    std::optional<QPoint> panelAt() const {
+        const std::optional<QRect> window = onScreen({"--name", "^Huddlepod search$"});
+        return window ? std::optional(window->topLeft()) : std::nullopt;
+    }
+    // Where the last show placed the panel, as the program says it asked for it.
+    std::optional<QPoint> asked() const {
+        static const QRegularExpression line(
+            QStringLiteral("CAPTURE-RECT panel (-?\\d+),(-?\\d+),440,560\n"));
+        std::optional<QPoint> last;
+        for (auto it = line.globalMatch(QString::fromUtf8(errors)); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            last = QPoint(match.captured(1).toInt(), match.captured(2).toInt());
+        }
+        return last;
+    }
+    bool shows(int count) {
+        return XServerHarness::waitFor([&] { return errors.count("typeable field") >= count && panelAt(); });
+    }
+    // i3 answers on its socket once it has handled everything sent to it before.
+    bool i3CaughtUp() { return x.run(QStringLiteral("i3-msg"), {"-q", "nop"}) == 0; }
+    // The panel stays where placement put it once i3 has had its say.
+    ::testing::AssertionResult landsWhereAsked() {
+        XServerHarness::waitFor([&] { return panelAt() && panelAt() == asked(); });
+        if (!i3CaughtUp() || !panelAt() || panelAt() != asked()) {
+            return ::testing::AssertionFailure() << "asked " << asked().value_or(QPoint(-1, -1)).x() << ","
+                                                 << asked().value_or(QPoint(-1, -1)).y() << ", landed "
+                                                 << panelAt().value_or(QPoint(-1, -1)).x() << ","
+                                                 << panelAt().value_or(QPoint(-1, -1)).y() << "\n"
+                                                 << errors.toStdString();
+        }
+        return ::testing::AssertionSuccess();
+    }
+    void holdClick(QPoint at, const char* seconds) {
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "mousedown", "1", "sleep",
+                 seconds, "mouseup", "1"});
+    }
+
+    std::unique_ptr<OtherWindow> other;
+    QRect bar;
+    QRect icon;
+};
+
+TEST_F(UnderI3, aHeldClickOnTheIconOpensThePanelAttachedUnderTheBarAndAClickElsewhereHidesIt) {
+    EXPECT_EQ(bar.topLeft(), QPoint(0, 0));
+    EXPECT_TRUE(bar.contains(icon)) << "the icon is in i3bar's tray";
+    // Each held as a hand holds a click; i3bar's tray reports the press, so the panel opens under it.
+    int count = 0;
+    QElapsedTimer sinceLastPress;
+    for (const char* held : {"0.03", "0.1", "0.15"}) {
+        SCOPED_TRACE(held);
+        // Apart by more than a double click's interval: the second press of a double click opens nothing.
+        XServerHarness::waitFor([&] { return !sinceLastPress.isValid() || sinceLastPress.elapsed() > 500; });
+        sinceLastPress.start();
+        holdClick(icon.center(), held);
+        ASSERT_TRUE(shows(++count)) << errors.toStdString();
+        // 8 from the screen's right edge (1280 - 8 - 440); 6 under the icon's tray: its icon, or the bar
+        // itself once placement measures from the bar.
+        ASSERT_TRUE(asked());
+        EXPECT_EQ(asked()->x(), 832);
+        EXPECT_TRUE(asked()->y() == icon.bottom() + 1 + 6 || asked()->y() == bar.bottom() + 1 + 6)
+            << asked()->y();
+        EXPECT_TRUE(landsWhereAsked());
+        if (count == 2) {
+            screenshot("i3-attached");
+        }
+        // Not dragged: "Reset Panel Position" stays disabled, and a click on another window hides the panel
+        // and reaches that window.
+        EXPECT_EQ(storedOrigin(), std::nullopt);
+        const int before = other->presses();
+        xdotool({"mousemove", "100", "700", "click", "1"});
+        ASSERT_TRUE(waitPanel(false));
+        EXPECT_TRUE(XServerHarness::waitFor([&] { return other->presses() == before + 1; }));
+    }
+}
+
+TEST_F(UnderI3, aDraggedPanelReopensWhereItWasLeft) {
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(shows(1)) << errors.toStdString();
+    ASSERT_TRUE(landsWhereAsked());
+    const QPoint attached = *panelAt();
+    // The search row's padding left of its glyph is the panel's background.
+    const QPoint grip = attached + QPoint(5, 24);
+    const QPoint target = grip + QPoint(-400, 100);
+    xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1", "mousemove",
+             QString::number(grip.x() - 200), QString::number(grip.y() + 10)});
+    int nudges = 0;
+    ASSERT_TRUE(XServerHarness::waitFor([&] {
+        // Nudged until i3, once it holds the pointer, has seen a motion to the target.
+        const QPoint to = target + QPoint(++nudges % 2, 0);
+        xdotool({"mousemove", QString::number(to.x()), QString::number(to.y())});
+        return panelAt() && panelAt()->x() <= attached.x() - 350;
+    }));
+    xdotool({"mousemove", QString::number(target.x()), QString::number(target.y()), "mouseup", "1"});
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return storedOrigin() && storedOrigin() == panelAt(); }));
+    const QPoint detached = *panelAt();
+    EXPECT_EQ(detached, attached + QPoint(-400, 100)) << "kept up with the pointer";
+    screenshot("i3-detached");
+
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(waitPanel(false));
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(shows(2));
+    EXPECT_EQ(asked(), detached);
+    EXPECT_TRUE(landsWhereAsked());
+    EXPECT_EQ(storedOrigin(), QPointF(detached));
+    // Still detached: a click elsewhere leaves it open.
+    xdotool({"mousemove", "100", "700", "click", "1"});
+    xdotool({"key", "ctrl+alt+s"}); // had the click hidden it, this would show it again
+    ASSERT_TRUE(waitPanel(false));
+    EXPECT_EQ(errors.count("typeable field"), 2);
+}
+
+} // namespace
