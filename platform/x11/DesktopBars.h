@@ -49,8 +49,8 @@ struct Strut {
 
 // The strips a window reserves on a root window of this size, one per edge it reserves anything on.
 std::vector<Bar> reservedStrips(const Strut& strut, QSize root);
-// A dock window that reserves nothing (i3bar under some setups): a bar when it lies along the top or bottom
-// edge of the screen holding its centre, wider than tall and thinner than half that screen.
+// A dock window that reserves nothing: a bar when it lies along the top or bottom edge of the screen holding
+// its centre, wider than tall and thinner than half that screen.
 std::optional<Bar> dockAlongEdge(const QRect& window, const std::vector<QRect>& screens);
 // The bar a point lies in: a reserved strip that holds it, else the band between `screen`'s edge and the
 // work area's (top and bottom before the sides); none when the point lies in the work area or off the
