@@ -179,9 +179,8 @@ struct Atoms {
     xcb_atom_t dock;
 };
 
-// What a mapped window tells of itself: its strut, whether it is a dock, where it sits (in device pixels,
-// from the root's origin for a child of the root, else from its parent's inside) and, for a child of the
-// root, the windows it holds.
+// What a window tells of itself when mapped: its strut, whether it is a dock, where it sits (device pixels
+// from its parent's inside, until placed on the root) and, for a child of the root, the windows it holds.
 struct Seen {
     xcb_window_t window = XCB_WINDOW_NONE;
     bool viewable = false;
