@@ -66,11 +66,35 @@ std::vector<Bar> reservedStrips(const Strut& strut, QSize root) {
             break;
         }
     };
-    add(ScreenEdge::top, strut.top, strut.topStartX, strut.topEndX, root.height());
-    add(ScreenEdge::bottom, strut.bottom, strut.bottomStartX, strut.bottomEndX, root.height());
-    add(ScreenEdge::left, strut.left, strut.leftStartY, strut.leftEndY, root.width());
-    add(ScreenEdge::right, strut.right, strut.rightStartY, strut.rightEndY, root.width());
+    // i3bar ends its strip one past the screen's last column: a strip stops at the screen's end.
+    const int lastX = root.width() - 1;
+    const int lastY = root.height() - 1;
+    add(ScreenEdge::top, strut.top, strut.topStartX, std::min(strut.topEndX, lastX), root.height());
+    add(ScreenEdge::bottom, strut.bottom, strut.bottomStartX, std::min(strut.bottomEndX, lastX),
+        root.height());
+    add(ScreenEdge::left, strut.left, strut.leftStartY, std::min(strut.leftEndY, lastY), root.width());
+    add(ScreenEdge::right, strut.right, strut.rightStartY, std::min(strut.rightEndY, lastY), root.width());
     return strips;
+}
+
+std::optional<Bar> dockAlongEdge(const QRect& window, const std::vector<QRect>& screens) {
+    for (const QRect& screen : screens) {
+        if (!screen.contains(window.center())) {
+            continue;
+        }
+        const QRect strip = window & screen;
+        if (strip.width() <= strip.height() || strip.height() * 2 >= screen.height()) {
+            return std::nullopt;
+        }
+        if (strip.top() == screen.top()) {
+            return Bar{ScreenEdge::top, strip};
+        }
+        if (strip.bottom() == screen.bottom()) {
+            return Bar{ScreenEdge::bottom, strip};
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 std::optional<Bar> barAt(QPoint point, const std::vector<Bar>& strips, std::optional<QRect> workArea,
@@ -148,6 +172,100 @@ bool readCardinals(const xcb_get_property_reply_t* reply, std::uint32_t (&values
     return true;
 }
 
+struct Atoms {
+    xcb_atom_t partial;
+    xcb_atom_t strut;
+    xcb_atom_t type;
+    xcb_atom_t dock;
+};
+
+// What a window tells of itself when mapped: its strut, whether it is a dock, where it sits (device pixels
+// from its parent's inside, until placed on the root) and, for a child of the root, the windows it holds.
+struct Seen {
+    xcb_window_t window = XCB_WINDOW_NONE;
+    bool viewable = false;
+    std::optional<Strut> strut;
+    bool dock = false;
+    std::optional<QRect> place;
+    std::vector<xcb_window_t> children;
+};
+
+bool isDock(const xcb_get_property_reply_t* types, xcb_atom_t dock) {
+    if (!types || types->format != 32 || types->type != XCB_ATOM_ATOM) {
+        return false;
+    }
+    const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(types));
+    const int count = xcb_get_property_value_length(types) / 4;
+    return std::find(values, values + count, dock) != values + count;
+}
+
+// Asks every window at once, answering in their order; `parents` (sorted) are also asked for their children.
+std::vector<Seen> look(xcb_connection_t* connection, const Atoms& atoms, QSize rootSize,
+                       const std::vector<xcb_window_t>& windows, const std::vector<xcb_window_t>& parents) {
+    struct Asked {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_get_property_cookie_t partial;
+        xcb_get_property_cookie_t strut;
+        xcb_get_property_cookie_t type;
+        std::optional<xcb_query_tree_cookie_t> tree;
+    };
+    std::vector<Asked> asked;
+    asked.reserve(windows.size());
+    for (const xcb_window_t window : windows) {
+        Asked each{xcb_get_window_attributes(connection, window),
+                   xcb_get_geometry(connection, window),
+                   xcb_get_property(connection, 0, window, atoms.partial, XCB_ATOM_CARDINAL, 0, 12),
+                   xcb_get_property(connection, 0, window, atoms.strut, XCB_ATOM_CARDINAL, 0, 4),
+                   xcb_get_property(connection, 0, window, atoms.type, XCB_ATOM_ATOM, 0, 16),
+                   std::nullopt};
+        if (std::binary_search(parents.begin(), parents.end(), window)) {
+            each.tree = xcb_query_tree(connection, window);
+        }
+        asked.push_back(each);
+    }
+    std::vector<Seen> seen;
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        const Asked& each = asked[i];
+        const Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(connection, each.attributes, nullptr));
+        const Reply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(connection, each.geometry, nullptr));
+        const Reply<xcb_get_property_reply_t> partial(
+            xcb_get_property_reply(connection, each.partial, nullptr));
+        const Reply<xcb_get_property_reply_t> strut(xcb_get_property_reply(connection, each.strut, nullptr));
+        const Reply<xcb_get_property_reply_t> type(xcb_get_property_reply(connection, each.type, nullptr));
+        const Reply<xcb_query_tree_reply_t> tree(
+            each.tree ? xcb_query_tree_reply(connection, *each.tree, nullptr) : nullptr);
+        Seen one;
+        one.window = windows[i];
+        one.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        if (!one.viewable) {
+            seen.push_back(std::move(one));
+            continue;
+        }
+        std::uint32_t twelve[12];
+        std::uint32_t four[4];
+        if (readCardinals(partial.get(), twelve)) {
+            one.strut = Strut::partial(twelve);
+        } else if (readCardinals(strut.get(), four)) {
+            one.strut = Strut::whole(four, rootSize);
+        }
+        one.dock = isDock(type.get(), atoms.dock);
+        if (geometry) {
+            // The inside of the window: its border lies outside.
+            one.place = QRect(geometry->x + geometry->border_width, geometry->y + geometry->border_width,
+                              geometry->width, geometry->height);
+        }
+        if (tree && one.place) {
+            const xcb_window_t* children = xcb_query_tree_children(tree.get());
+            one.children.assign(children, children + xcb_query_tree_children_length(tree.get()));
+        }
+        seen.push_back(std::move(one));
+    }
+    return seen;
+}
+
 } // namespace
 
 DesktopBars readDesktopBars() {
@@ -190,47 +308,74 @@ DesktopBars readDesktopBars() {
         bars.workArea = toLogical(QRect(int(values[0]), int(values[1]), int(values[2]), int(values[3])));
     }
 
-    std::vector<xcb_window_t> windows = windowsOf(clients.get());
+    std::vector<xcb_window_t> rootChildren;
     if (tree) {
         const xcb_window_t* children = xcb_query_tree_children(tree.get());
-        windows.insert(windows.end(), children, children + xcb_query_tree_children_length(tree.get()));
+        rootChildren.assign(children, children + xcb_query_tree_children_length(tree.get()));
     }
+    std::sort(rootChildren.begin(), rootChildren.end());
+    std::vector<xcb_window_t> windows = windowsOf(clients.get());
+    windows.insert(windows.end(), rootChildren.begin(), rootChildren.end());
     std::sort(windows.begin(), windows.end());
     windows.erase(std::unique(windows.begin(), windows.end()), windows.end());
 
-    struct Asked {
-        xcb_get_window_attributes_cookie_t attributes;
-        xcb_get_property_cookie_t partial;
-        xcb_get_property_cookie_t strut;
-    };
-    std::vector<Asked> asked;
-    asked.reserve(windows.size());
-    for (const xcb_window_t window : windows) {
-        asked.push_back({xcb_get_window_attributes(connection, window),
-                         xcb_get_property(connection, 0, window, partialAtom, XCB_ATOM_CARDINAL, 0, 12),
-                         xcb_get_property(connection, 0, window, strutAtom, XCB_ATOM_CARDINAL, 0, 4)});
+    const Atoms atoms{partialAtom, strutAtom, internAtom(connection, "_NET_WM_WINDOW_TYPE"),
+                      internAtom(connection, "_NET_WM_WINDOW_TYPE_DOCK")};
+    // Two rounds of questions, each asked together: the manager's clients and the root's children, then the
+    // windows those children hold that the manager does not list (i3 frames i3bar and lists no dock).
+    std::vector<Seen> seen = look(connection, atoms, rootSize, windows, rootChildren);
+    std::vector<std::pair<xcb_window_t, QPoint>> insideFrames; // each with its frame's inside origin
+    for (const Seen& each : seen) {
+        for (const xcb_window_t child : each.children) {
+            insideFrames.emplace_back(child, each.place->topLeft());
+        }
     }
-    for (const Asked& each : asked) {
-        const Reply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(connection, each.attributes, nullptr));
-        const Reply<xcb_get_property_reply_t> partial(
-            xcb_get_property_reply(connection, each.partial, nullptr));
-        const Reply<xcb_get_property_reply_t> strut(xcb_get_property_reply(connection, each.strut, nullptr));
-        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) {
+    std::sort(insideFrames.begin(), insideFrames.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Where a window sits on the root: a frame's window is placed from the frame's inside; a client deeper
+    // down is not placed at all.
+    const auto placeOnRoot = [&](Seen& each) {
+        if (std::binary_search(rootChildren.begin(), rootChildren.end(), each.window)) {
+            return;
+        }
+        const auto frame =
+            std::lower_bound(insideFrames.begin(), insideFrames.end(), each.window,
+                             [](const auto& entry, xcb_window_t w) { return entry.first < w; });
+        if (frame != insideFrames.end() && frame->first == each.window && each.place) {
+            each.place->translate(frame->second);
+        } else {
+            each.place.reset();
+        }
+    };
+    std::vector<xcb_window_t> unlisted;
+    for (const auto& [child, origin] : insideFrames) {
+        if (!std::binary_search(windows.begin(), windows.end(), child)) {
+            unlisted.push_back(child);
+        }
+    }
+    std::vector<Seen> inFrames = look(connection, atoms, rootSize, unlisted, {});
+    seen.insert(seen.end(), std::make_move_iterator(inFrames.begin()),
+                std::make_move_iterator(inFrames.end()));
+    for (Seen& each : seen) {
+        placeOnRoot(each);
+    }
+
+    std::vector<QRect> screens;
+    for (const ScreenScale& screen : currentScreenScales()) {
+        screens.push_back(screen.logical);
+    }
+    for (const Seen& each : seen) {
+        if (!each.viewable) {
             continue;
         }
-        std::optional<Strut> reserved;
-        std::uint32_t twelve[12];
-        std::uint32_t four[4];
-        if (readCardinals(partial.get(), twelve)) {
-            reserved = Strut::partial(twelve);
-        } else if (readCardinals(strut.get(), four)) {
-            reserved = Strut::whole(four, rootSize);
-        }
-        if (reserved) {
-            for (Bar bar : reservedStrips(*reserved, rootSize)) {
+        if (each.strut) {
+            for (Bar bar : reservedStrips(*each.strut, rootSize)) {
                 bar.strip = toLogical(bar.strip);
                 bars.strips.push_back(bar);
+            }
+        } else if (each.dock && each.place) {
+            if (const std::optional<Bar> bar = dockAlongEdge(toLogical(*each.place), screens)) {
+                bars.strips.push_back(*bar);
             }
         }
     }

@@ -49,6 +49,9 @@ struct Strut {
 
 // The strips a window reserves on a root window of this size, one per edge it reserves anything on.
 std::vector<Bar> reservedStrips(const Strut& strut, QSize root);
+// A dock window that reserves nothing: a bar when it lies along the top or bottom edge of the screen holding
+// its centre, wider than tall and thinner than half that screen.
+std::optional<Bar> dockAlongEdge(const QRect& window, const std::vector<QRect>& screens);
 // The bar a point lies in: a reserved strip that holds it, else the band between `screen`'s edge and the
 // work area's (top and bottom before the sides); none when the point lies in the work area or off the
 // screen.
@@ -65,7 +68,9 @@ struct DesktopBars {
     std::vector<Bar> strips;
     std::optional<QRect> workArea;
 };
-// Reads every mapped top-level window's strut and the current desktop's work area; empty off X.
+// Reads the strut of every mapped top-level window and of every window a manager's frame holds (i3 lists no
+// dock in _NET_CLIENT_LIST), strutless docks along a screen's edge, and the current desktop's work area;
+// empty off X.
 DesktopBars readDesktopBars();
 // The bar holding a point given in Qt's global coordinates, asked of the X server; none off X.
 std::optional<Bar> barAt(QPoint point);

@@ -9,6 +9,8 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -133,24 +135,31 @@ protected:
 };
 
 TEST_F(UnderI3, aHeldClickOnTheIconOpensThePanelAttachedUnderTheBarAndAClickElsewhereHidesIt) {
-    EXPECT_EQ(bar.topLeft(), QPoint(0, 0));
+    // i3bar with Lato 9 along the top, 20 px thick; its tray icon is smaller than that.
+    EXPECT_EQ(bar, QRect(0, 0, 1280, 20));
     EXPECT_TRUE(bar.contains(icon)) << "the icon is in i3bar's tray";
-    // Each held as a hand holds a click; i3bar's tray reports the press, so the panel opens under it.
+    EXPECT_LT(icon.height(), bar.height());
+    // Each held as a hand holds a click, at the icon's top row, its centre and its bottom row; i3bar's tray
+    // reports the press, so the panel opens under it.
+    const std::vector<std::pair<const char*, QPoint>> clicks{
+        {"0.03", QPoint(icon.center().x(), icon.top())},
+        {"0.1", icon.center()},
+        {"0.15", QPoint(icon.center().x(), icon.bottom())},
+    };
     int count = 0;
     QElapsedTimer sinceLastPress;
-    for (const char* held : {"0.03", "0.1", "0.15"}) {
+    for (const auto& [held, at] : clicks) {
         SCOPED_TRACE(held);
         // Apart by more than a double click's interval: the second press of a double click opens nothing.
         XServerHarness::waitFor([&] { return !sinceLastPress.isValid() || sinceLastPress.elapsed() > 500; });
         sinceLastPress.start();
-        holdClick(icon.center(), held);
+        holdClick(at, held);
         ASSERT_TRUE(shows(++count)) << errors.toStdString();
-        // 8 from the screen's right edge (1280 - 8 - 440); 6 under the icon's tray: its icon, or the bar
-        // itself once placement measures from the bar.
+        // 8 from the screen's right edge (1280 - 8 - 440) and 6 under the bar's bottom (20 + 6), not under
+        // the icon's.
         ASSERT_TRUE(asked());
         EXPECT_EQ(asked()->x(), 832);
-        EXPECT_TRUE(asked()->y() == icon.bottom() + 1 + 6 || asked()->y() == bar.bottom() + 1 + 6)
-            << asked()->y();
+        EXPECT_EQ(asked()->y(), 26);
         EXPECT_TRUE(landsWhereAsked());
         if (count == 2) {
             screenshot("i3-attached");
@@ -163,6 +172,29 @@ TEST_F(UnderI3, aHeldClickOnTheIconOpensThePanelAttachedUnderTheBarAndAClickElse
         ASSERT_TRUE(waitPanel(false));
         EXPECT_TRUE(XServerHarness::waitFor([&] { return other->presses() == before + 1; }));
     }
+}
+
+TEST_F(UnderI3, thePanelOpensUnderTheBarEvenWhenTheBarReservesNoStrip) {
+    // i3bar as a dock that reserves nothing: only its type and its place along the top tell it is a bar.
+    const QString barWindow = xdotool({"search", "--class", "^i3bar$"}).split('\n').value(0);
+    ASSERT_FALSE(barWindow.isEmpty());
+    for (const char* property : {"_NET_WM_STRUT_PARTIAL", "_NET_WM_STRUT"}) {
+        ASSERT_EQ(x.run(QStringLiteral("xprop"), {"-id", barWindow, "-remove", property}), 0);
+    }
+    QProcess strut;
+    strut.setProcessEnvironment(x.environment());
+    strut.start(QStringLiteral("xprop"), {"-id", barWindow, "_NET_WM_STRUT_PARTIAL", "_NET_WM_WINDOW_TYPE"});
+    ASSERT_TRUE(strut.waitForFinished(10000));
+    const QString told = QString::fromUtf8(strut.readAllStandardOutput());
+    ASSERT_TRUE(told.contains("_NET_WM_STRUT_PARTIAL:  not found") &&
+                told.contains("_NET_WM_WINDOW_TYPE_DOCK"))
+        << told.toStdString();
+    holdClick(QPoint(icon.center().x(), icon.bottom()), "0.1");
+    ASSERT_TRUE(shows(1)) << errors.toStdString();
+    ASSERT_TRUE(asked());
+    EXPECT_EQ(asked()->x(), 832);
+    EXPECT_EQ(asked()->y(), 26);
+    EXPECT_TRUE(landsWhereAsked());
 }
 
 TEST_F(UnderI3, aDraggedPanelReopensWhereItWasLeft) {

@@ -27,6 +27,7 @@ TEST(DesktopBars, readsOneStripPerReservedEdgeWithTheEdgeThatFacesTheScreen) {
     const std::uint32_t sides[12] = {50, 30, 0, 0, 0, 399, 200, 799, 0, 0, 0, 0};
     const std::uint32_t backwards[12] = {0, 0, 26, 0, 0, 0, 0, 0, 500, 499, 0, 0};
     const std::uint32_t trayerTop[4] = {0, 0, 26, 0};
+    const std::uint32_t i3barTop[12] = {0, 0, 20, 0, 0, 0, 0, 0, 0, 1280, 0, 0};
     const std::vector<std::tuple<const char*, Strut, std::vector<Bar>, std::vector<int>>> cases{
         {"XFCE's top bar", Strut::partial(xfceTop), {{ScreenEdge::top, {0, 0, 1280, 29}}}, {29}},
         {"a short dock at the bottom",
@@ -39,6 +40,10 @@ TEST(DesktopBars, readsOneStripPerReservedEdgeWithTheEdgeThatFacesTheScreen) {
          {50, 1250}},
         {"a strip that ends before it starts", Strut::partial(backwards), {}, {}},
         {"a strut without ends", Strut::whole(trayerTop, root), {{ScreenEdge::top, {0, 0, 1280, 26}}}, {26}},
+        {"i3bar's strip, ending one past the screen",
+         Strut::partial(i3barTop),
+         {{ScreenEdge::top, {0, 0, 1280, 20}}},
+         {20}},
     };
     for (const auto& [what, strut, strips, inner] : cases) {
         EXPECT_EQ(reservedStrips(strut, root), strips) << what;
@@ -47,6 +52,34 @@ TEST(DesktopBars, readsOneStripPerReservedEdgeWithTheEdgeThatFacesTheScreen) {
             edges.push_back(bar.innerEdge());
         }
         EXPECT_EQ(edges, inner) << what;
+    }
+}
+
+TEST(DesktopBars, takesADockThatReservesNothingForABarOnlyAlongTheTopOrBottomOfItsScreen) {
+    const std::vector<QRect> one{{0, 0, 1280, 800}};
+    const std::vector<QRect> two{{0, 0, 1280, 800}, {1280, 0, 1920, 1080}};
+    // The dock window, the screens, and the bar it makes.
+    const std::vector<std::tuple<const char*, QRect, std::vector<QRect>, std::optional<Bar>>> cases{
+        {"a dock along the top", {0, 0, 1280, 20}, one, Bar{ScreenEdge::top, {0, 0, 1280, 20}}},
+        {"a bar along the bottom", {0, 776, 1280, 24}, one, Bar{ScreenEdge::bottom, {0, 776, 1280, 24}}},
+        {"a short bar at the top's right end",
+         {900, 0, 380, 30},
+         one,
+         Bar{ScreenEdge::top, {900, 0, 380, 30}}},
+        {"on the second screen's top", {1280, 0, 1920, 22}, two, Bar{ScreenEdge::top, {1280, 0, 1920, 22}}},
+        {"on the first screen's bottom, short of the second's",
+         {0, 780, 1280, 20},
+         two,
+         Bar{ScreenEdge::bottom, {0, 780, 1280, 20}}},
+        {"reaching past the screen's edge", {-10, -5, 1300, 25}, one, Bar{ScreenEdge::top, {0, 0, 1280, 20}}},
+        {"floating in the middle", {0, 300, 1280, 20}, one, std::nullopt},
+        {"one row under the top", {0, 1, 1280, 20}, one, std::nullopt},
+        {"down the left side", {0, 0, 40, 800}, one, std::nullopt},
+        {"half the screen tall", {0, 0, 1280, 400}, one, std::nullopt},
+        {"off every screen", {0, 900, 1280, 20}, one, std::nullopt},
+    };
+    for (const auto& [what, window, screens, bar] : cases) {
+        EXPECT_EQ(dockAlongEdge(window, screens), bar) << what;
     }
 }
 
