@@ -204,17 +204,8 @@ TEST_F(UnderI3, aDraggedPanelReopensWhereItWasLeft) {
     const QPoint attached = *panelAt();
     // The search row's padding left of its glyph is the panel's background.
     const QPoint grip = attached + QPoint(5, 24);
-    const QPoint target = grip + QPoint(-400, 100);
-    xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1", "mousemove",
-             QString::number(grip.x() - 200), QString::number(grip.y() + 10)});
-    int nudges = 0;
-    ASSERT_TRUE(XServerHarness::waitFor([&] {
-        // Nudged until i3, once it holds the pointer, has seen a motion to the target.
-        const QPoint to = target + QPoint(++nudges % 2, 0);
-        xdotool({"mousemove", QString::number(to.x()), QString::number(to.y())});
-        return panelAt() && panelAt()->x() <= attached.x() - 350;
-    }));
-    xdotool({"mousemove", QString::number(target.x()), QString::number(target.y()), "mouseup", "1"});
+    ASSERT_TRUE(drag(grip, QPoint(-200, 10), grip + QPoint(-400, 100),
+                     [&] { return panelAt() && panelAt()->x() <= attached.x() - 350; }));
     ASSERT_TRUE(XServerHarness::waitFor([&] { return storedOrigin() && storedOrigin() == panelAt(); }));
     const QPoint detached = *panelAt();
     EXPECT_EQ(detached, attached + QPoint(-400, 100)) << "kept up with the pointer";
