@@ -131,16 +131,14 @@ void StatusItemController::popUpMenuForVerification() {
 }
 
 void StatusItemController::showMenu() {
-    DebugDriver::logStatusMenuRect(anchorFrame());
-    tray_->popUpMenu(*menu_, menuPosition().value_or(lastPointer_.value_or(QPoint())));
+    // Asked once: finding the anchor asks the X server about the desktop's bars.
+    const std::optional<QRect> anchor = anchorFrame();
+    DebugDriver::logStatusMenuRect(anchor);
+    tray_->popUpMenu(*menu_, anchor ? menuPosition(*anchor) : lastPointer_.value_or(QPoint()));
 }
 
-std::optional<QPoint> StatusItemController::menuPosition() const {
-    const std::optional<QRect> anchor = anchorFrame();
-    if (!anchor) {
-        return std::nullopt;
-    }
-    return QPoint(anchor->x(), anchor->y() + anchor->height() + 5);
+QPoint StatusItemController::menuPosition(const QRect& anchor) {
+    return QPoint(anchor.x(), anchor.y() + anchor.height() + 5);
 }
 
 bool StatusItemController::eventFilter(QObject* watched, QEvent* event) {
@@ -148,7 +146,7 @@ bool StatusItemController::eventFilter(QObject* watched, QEvent* event) {
     // when the bar sits at the bottom of the screen.
     if (watched == menu_.get() && event->type() == QEvent::Show) {
         if (const std::optional<QRect> anchor = anchorFrame()) {
-            QPoint place = *menuPosition();
+            QPoint place = menuPosition(*anchor);
             const QScreen* screen = QGuiApplication::screenAt(anchor->center());
             if (screen == nullptr) {
                 screen = QGuiApplication::primaryScreen();

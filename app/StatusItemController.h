@@ -75,8 +75,8 @@ protected:
 
 private:
     void showMenu();
-    // Where the menu's top-left corner goes: just below the icon.
-    std::optional<QPoint> menuPosition() const;
+    // Where the menu's top-left corner goes: just below the icon's rectangle.
+    static QPoint menuPosition(const QRect& anchor);
     // Brings the icon's menu up to date with a freshly built one: the same entries keep their actions (a
     // tray showing the menu over D-Bus keeps them while it is open), others replace them.
     void refreshMenu();
