@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QRect>
 #include <QSettings>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
@@ -133,6 +134,20 @@ protected:
     std::optional<QPointF> storedOrigin() const {
         const QVariant x = stored("panel.detachedOrigin/x"), y = stored("panel.detachedOrigin/y");
         return x.isValid() ? std::optional(QPointF(x.toDouble(), y.toDouble())) : std::nullopt;
+    }
+    // The panel's placements in the program's debug log at `path`, as "x,y,width,height", one each time it
+    // was shown.
+    static QStringList panelPlacements(const QString& path) {
+        QFile log(path);
+        QStringList lines;
+        if (log.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : log.readAll().split('\n')) {
+                if (line.startsWith("[drive] CAPTURE-RECT panel ")) {
+                    lines << QString::fromUtf8(line.mid(27));
+                }
+            }
+        }
+        return lines;
     }
     // The whole screen, under <build dir>/test-output/e2e/; the file's path.
     QString screenshot(const QString& name) const {
