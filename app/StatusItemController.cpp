@@ -25,14 +25,6 @@ namespace {
 constexpr QRgb bodyColour = 0xfff2f2f2;
 constexpr QRgb rimColour = 0xff1e1e1e;
 
-QIcon footballIcon() {
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48}) {
-        icon.addPixmap(QPixmap::fromImage(StatusItemController::iconImage(size)));
-    }
-    return icon;
-}
-
 bool isOnAScreen(const QRect& rect) {
     for (const QScreen* screen : QGuiApplication::screens()) {
         if (screen->geometry().intersects(rect)) {
@@ -56,7 +48,7 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
     refreshMenu();
     connect(menu_.get(), &QMenu::aboutToShow, this, &StatusItemController::refreshMenu);
     menu_->installEventFilter(this);
-    tray_->setIcon(footballIcon());
+    tray_->setIcon(icon());
     tray_->setToolTip(QStringLiteral("Huddlepod — search NFL players (right-click for settings)"));
     tray_->setClickHandler([this](const TrayIcon::Click& click) { handleClick(click); });
     tray_->setMenuRequestHandler([this](QPoint cursor) {
@@ -72,6 +64,14 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
 }
 
 StatusItemController::~StatusItemController() = default;
+
+QIcon StatusItemController::icon() {
+    QIcon sizes;
+    for (const int size : {16, 22, 24, 32, 48}) {
+        sizes.addPixmap(QPixmap::fromImage(iconImage(size)));
+    }
+    return sizes;
+}
 
 QImage StatusItemController::iconImage(int size) {
     const qreal glyphSize = size * 0.8;
