@@ -73,6 +73,18 @@ bool takeManagerSelection(xcb_connection_t* connection, xcb_atom_t selection, xc
     return ownsSelection(connection, selection, owner);
 }
 
+// A desktop's programs (xfconfd, xfwm4, xfsettingsd, xfce4-panel) with their folders under `home`, no
+// accessibility bus to look for and no session manager.
+QProcessEnvironment desktopEnvironment(QProcessEnvironment env, const QTemporaryDir& home) {
+    for (const char* folder : {"CONFIG", "CACHE", "DATA"}) {
+        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(folder)),
+                   home.filePath(QString::fromLatin1(folder).toLower()));
+    }
+    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    env.remove(QStringLiteral("SESSION_MANAGER"));
+    return env;
+}
+
 // A connection of its own for a few questions to the server; every answer is none when it failed.
 struct Client {
     explicit Client(const QString& display)
@@ -304,13 +316,7 @@ bool XServerHarness::startXfwm() {
     if (!desktopHome_->isValid()) {
         return false;
     }
-    QProcessEnvironment env = environment();
-    for (const char* folder : {"CONFIG", "CACHE", "DATA"}) {
-        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(folder)),
-                   desktopHome_->filePath(QString::fromLatin1(folder).toLower()));
-    }
-    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1")); // no accessibility bus to look for
-    env.remove(QStringLiteral("SESSION_MANAGER"));
+    const QProcessEnvironment env = desktopEnvironment(environment(), *desktopHome_);
     // The private bus starts no services: the settings daemon is started here, from its service file.
     const QString service = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
                                                    "dbus-1/services/org.xfce.Xfconf.service");
@@ -536,13 +542,7 @@ bool XServerHarness::startXsettingsManager() {
     if (!desktopHome_->isValid()) {
         return false;
     }
-    QProcessEnvironment env = environment();
-    for (const char* folder : {"CONFIG", "CACHE", "DATA"}) {
-        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(folder)),
-                   desktopHome_->filePath(QString::fromLatin1(folder).toLower()));
-    }
-    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-    env.remove(QStringLiteral("SESSION_MANAGER"));
+    const QProcessEnvironment env = desktopEnvironment(environment(), *desktopHome_);
     QDBusConnectionInterface* bus = QDBusConnection(busAddress_).interface();
     if (bus == nullptr) {
         return false;
@@ -700,13 +700,7 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
     }
     file.close();
 
-    QProcessEnvironment env = environment();
-    for (const char* kind : {"CONFIG", "CACHE", "DATA"}) {
-        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(kind)),
-                   desktopHome_->filePath(QString::fromLatin1(kind).toLower()));
-    }
-    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-    env.remove(QStringLiteral("SESSION_MANAGER"));
+    const QProcessEnvironment env = desktopEnvironment(environment(), *desktopHome_);
     start(env, QStringLiteral("xfce4-panel"), {});
     return waitFor(
         [this] {
