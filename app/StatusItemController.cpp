@@ -25,14 +25,6 @@ namespace {
 constexpr QRgb bodyColour = 0xfff2f2f2;
 constexpr QRgb rimColour = 0xff1e1e1e;
 
-QIcon footballIcon() {
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48}) {
-        icon.addPixmap(QPixmap::fromImage(StatusItemController::iconImage(size)));
-    }
-    return icon;
-}
-
 bool isOnAScreen(const QRect& rect) {
     for (const QScreen* screen : QGuiApplication::screens()) {
         if (screen->geometry().intersects(rect)) {
@@ -56,7 +48,7 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
     refreshMenu();
     connect(menu_.get(), &QMenu::aboutToShow, this, &StatusItemController::refreshMenu);
     menu_->installEventFilter(this);
-    tray_->setIcon(footballIcon());
+    tray_->setIcon(icon());
     tray_->setToolTip(QStringLiteral("Huddlepod — search NFL players (right-click for settings)"));
     tray_->setClickHandler([this](const TrayIcon::Click& click) { handleClick(click); });
     tray_->setMenuRequestHandler([this](QPoint cursor) {
@@ -72,6 +64,14 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
 }
 
 StatusItemController::~StatusItemController() = default;
+
+QIcon StatusItemController::icon() {
+    QIcon sizes;
+    for (const int size : {16, 22, 24, 32, 48}) {
+        sizes.addPixmap(QPixmap::fromImage(iconImage(size)));
+    }
+    return sizes;
+}
 
 QImage StatusItemController::iconImage(int size) {
     const qreal glyphSize = size * 0.8;
@@ -131,16 +131,14 @@ void StatusItemController::popUpMenuForVerification() {
 }
 
 void StatusItemController::showMenu() {
-    DebugDriver::logStatusMenuRect(anchorFrame());
-    tray_->popUpMenu(*menu_, menuPosition().value_or(lastPointer_.value_or(QPoint())));
+    // Asked once: finding the anchor asks the X server about the desktop's bars.
+    const std::optional<QRect> anchor = anchorFrame();
+    DebugDriver::logStatusMenuRect(anchor);
+    tray_->popUpMenu(*menu_, anchor ? menuPosition(*anchor) : lastPointer_.value_or(QPoint()));
 }
 
-std::optional<QPoint> StatusItemController::menuPosition() const {
-    const std::optional<QRect> anchor = anchorFrame();
-    if (!anchor) {
-        return std::nullopt;
-    }
-    return QPoint(anchor->x(), anchor->y() + anchor->height() + 5);
+QPoint StatusItemController::menuPosition(const QRect& anchor) {
+    return QPoint(anchor.x(), anchor.y() + anchor.height() + 5);
 }
 
 bool StatusItemController::eventFilter(QObject* watched, QEvent* event) {
@@ -148,7 +146,7 @@ bool StatusItemController::eventFilter(QObject* watched, QEvent* event) {
     // when the bar sits at the bottom of the screen.
     if (watched == menu_.get() && event->type() == QEvent::Show) {
         if (const std::optional<QRect> anchor = anchorFrame()) {
-            QPoint place = *menuPosition();
+            QPoint place = menuPosition(*anchor);
             const QScreen* screen = QGuiApplication::screenAt(anchor->center());
             if (screen == nullptr) {
                 screen = QGuiApplication::primaryScreen();

@@ -6,6 +6,7 @@
 #include "platform/tray/TrayIcon.h"
 #include "platform/x11/DesktopBars.h"
 
+#include <QIcon>
 #include <QImage>
 #include <QObject>
 #include <QRect>
@@ -65,6 +66,8 @@ public:
 
     // The icon at this size: a football that reads on any bar, light, dark or mid-grey.
     static QImage iconImage(int size);
+    // The icon at the sizes trays ask for.
+    static QIcon icon();
 
 signals:
     // The tray asks for the icon's menu to show it by itself.
@@ -75,8 +78,8 @@ protected:
 
 private:
     void showMenu();
-    // Where the menu's top-left corner goes: just below the icon.
-    std::optional<QPoint> menuPosition() const;
+    // Where the menu's top-left corner goes: just below the icon's rectangle.
+    static QPoint menuPosition(const QRect& anchor);
     // Brings the icon's menu up to date with a freshly built one: the same entries keep their actions (a
     // tray showing the menu over D-Bus keeps them while it is open), others replace them.
     void refreshMenu();

@@ -1,6 +1,7 @@
 // The single-instance guard: the X display carries who runs (a selection per user, held for the process's
 // life and dropped by the server when it ends), the handover channel carries the request for the panel.
 #include "platform/SingleInstance.h"
+#include "platform/x11/X11Native.h"
 
 #include <QSocketNotifier>
 
@@ -13,35 +14,29 @@ namespace huddlepod {
 
 namespace {
 
-template <typename Reply>
-struct Freed {
-    Reply* reply;
-    ~Freed() { std::free(reply); }
-    Reply* operator->() const { return reply; }
-    explicit operator bool() const { return reply != nullptr; }
-};
+using x11::Reply;
 
 xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name) {
-    const Freed<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData()),
-        nullptr)};
+        nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 xcb_window_t selectionOwner(xcb_connection_t* connection, xcb_atom_t selection) {
-    const Freed<xcb_get_selection_owner_reply_t> reply{
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr)};
+    const Reply<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr));
     return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
 }
 
 QByteArray stringProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
-    const Freed<xcb_get_property_reply_t> reply{xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_STRING, 0, 64), nullptr)};
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_STRING, 0, 64), nullptr));
     if (!reply || reply->format != 8) {
         return {};
     }
-    return {static_cast<const char*>(xcb_get_property_value(reply.reply)),
-            xcb_get_property_value_length(reply.reply)};
+    return {static_cast<const char*>(xcb_get_property_value(reply.get())),
+            xcb_get_property_value_length(reply.get())};
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPixmap>
 
 namespace huddlepod {
 
@@ -18,13 +17,8 @@ QIcon applicationIcon() {
             icon.addFile(path, QSize(size, size));
         }
     }
-    if (icon.isNull()) {
-        // Built without rsvg-convert: the football the tray shows.
-        for (const int size : {16, 22, 24, 32, 48}) {
-            icon.addPixmap(QPixmap::fromImage(StatusItemController::iconImage(size)));
-        }
-    }
-    return icon;
+    // Built without rsvg-convert: the football the tray shows.
+    return icon.isNull() ? StatusItemController::icon() : icon;
 }
 
 QString desktopFileName() {

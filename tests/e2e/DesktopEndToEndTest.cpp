@@ -114,18 +114,8 @@ protected:
 TEST_F(UnderOpenbox, aDragDetachesThePanelWhereTheManagerLeftItUntilReset) {
     // Past the drag distance the manager takes the move over. The pointer is off the panel before the program
     // sees the press: the press was still on it.
-    xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1", "mousemove",
-             QString::number(grip.x() - 200), QString::number(grip.y() - 10)});
-    const QPoint target = grip + QPoint(-400, 100);
-    int nudges = 0;
-    ASSERT_TRUE(XServerHarness::waitFor([&] {
-        // Nudged until the manager, once it holds the pointer, has seen a motion towards the target: it may
-        // take the pointer only after a nudge, and a move to where the pointer already is is no motion.
-        const QPoint to = target + QPoint(++nudges % 2, 0);
-        xdotool({"mousemove", QString::number(to.x()), QString::number(to.y())});
-        return panel() && panel()->left() <= attached.left() - 150;
-    }));
-    pointer("mouseup", target);
+    ASSERT_TRUE(drag(grip, QPoint(-200, -10), grip + QPoint(-400, 100),
+                     [&] { return panel() && panel()->left() <= attached.left() - 150; }));
     // The manager reports the new place only now, with the button up: that is where it stays.
     ASSERT_TRUE(XServerHarness::waitFor([&] {
         return storedOrigin() && storedOrigin() == panel()->topLeft();

@@ -2,59 +2,20 @@
 // reads the no-decoration hint, moving the panel, and i3bar reports a press on the icon while the button is
 // still down. Screenshots go to <build dir>/test-output/e2e/.
 #include "tests/e2e/ProgramUnderX.h"
+#include "tests/support/Bystander.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
+#include <cstddef>
+#include <memory>
 #include <utility>
 #include <vector>
 
 namespace {
 
+using huddlepod::test::Bystander;
 using huddlepod::test::XServerHarness;
-
-// A plain window of the test's own, which i3 tiles under the bar; it counts the presses it receives.
-class OtherWindow {
-public:
-    explicit OtherWindow(const QString& display)
-        : connection_(xcb_connect(display.toLocal8Bit().constData(), nullptr)) {
-        if (xcb_connection_has_error(connection_) != 0) {
-            return;
-        }
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-        window_ = xcb_generate_id(connection_);
-        const uint32_t values[] = {screen->white_pixel, XCB_EVENT_MASK_BUTTON_PRESS};
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 400, 300, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
-                          XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-        const QByteArray name = "other window";
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
-                            static_cast<uint32_t>(name.size()), name.constData());
-        xcb_map_window(connection_, window_);
-        xcb_flush(connection_);
-    }
-    ~OtherWindow() { xcb_disconnect(connection_); }
-    OtherWindow(const OtherWindow&) = delete;
-    OtherWindow& operator=(const OtherWindow&) = delete;
-
-    int presses() {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-            if ((event->response_type & 0x7f) == XCB_BUTTON_PRESS) {
-                ++presses_;
-            }
-            std::free(event);
-        }
-        return presses_;
-    }
-
-private:
-    xcb_connection_t* connection_;
-    xcb_window_t window_ = XCB_WINDOW_NONE;
-    int presses_ = 0;
-};
 
 class UnderI3 : public huddlepod::test::ProgramUnderX {
 protected:
@@ -64,9 +25,9 @@ protected:
         ASSERT_TRUE(x.startI3());
         QObject::connect(&app, &QProcess::readyReadStandardError,
                          [this] { errors += app.readAllStandardError(); });
-        other = std::make_unique<OtherWindow>(x.display());
+        other = std::make_unique<Bystander>(x.display(), QRect(0, 0, 400, 300));
         ASSERT_TRUE(XServerHarness::waitFor([this] {
-            return onScreen({"--name", "^other window$"}).has_value();
+            return onScreen({"--name", "^bystander$"}).has_value();
         }));
         ASSERT_NO_FATAL_FAILURE(launch({{"HUDDLEPOD_DEBUG_LOG", home.filePath("drive.log")}}));
         bar = *onScreen({"--class", "^i3bar$"});
@@ -129,7 +90,7 @@ protected:
                  seconds, "mouseup", "1"});
     }
 
-    std::unique_ptr<OtherWindow> other;
+    std::unique_ptr<Bystander> other; // a plain window, which i3 tiles under the bar
     QRect bar;
     QRect icon;
 };
@@ -167,10 +128,10 @@ TEST_F(UnderI3, aHeldClickOnTheIconOpensThePanelAttachedUnderTheBarAndAClickElse
         // Not dragged: "Reset Panel Position" stays disabled, and a click on another window hides the panel
         // and reaches that window.
         EXPECT_EQ(storedOrigin(), std::nullopt);
-        const int before = other->presses();
+        const std::size_t before = other->presses().size();
         xdotool({"mousemove", "100", "700", "click", "1"});
         ASSERT_TRUE(waitPanel(false));
-        EXPECT_TRUE(XServerHarness::waitFor([&] { return other->presses() == before + 1; }));
+        EXPECT_TRUE(XServerHarness::waitFor([&] { return other->presses().size() == before + 1; }));
     }
 }
 
@@ -204,17 +165,8 @@ TEST_F(UnderI3, aDraggedPanelReopensWhereItWasLeft) {
     const QPoint attached = *panelAt();
     // The search row's padding left of its glyph is the panel's background.
     const QPoint grip = attached + QPoint(5, 24);
-    const QPoint target = grip + QPoint(-400, 100);
-    xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1", "mousemove",
-             QString::number(grip.x() - 200), QString::number(grip.y() + 10)});
-    int nudges = 0;
-    ASSERT_TRUE(XServerHarness::waitFor([&] {
-        // Nudged until i3, once it holds the pointer, has seen a motion to the target.
-        const QPoint to = target + QPoint(++nudges % 2, 0);
-        xdotool({"mousemove", QString::number(to.x()), QString::number(to.y())});
-        return panelAt() && panelAt()->x() <= attached.x() - 350;
-    }));
-    xdotool({"mousemove", QString::number(target.x()), QString::number(target.y()), "mouseup", "1"});
+    ASSERT_TRUE(drag(grip, QPoint(-200, 10), grip + QPoint(-400, 100),
+                     [&] { return panelAt() && panelAt()->x() <= attached.x() - 350; }));
     ASSERT_TRUE(XServerHarness::waitFor([&] { return storedOrigin() && storedOrigin() == panelAt(); }));
     const QPoint detached = *panelAt();
     EXPECT_EQ(detached, attached + QPoint(-400, 100)) << "kept up with the pointer";

@@ -117,17 +117,8 @@ TEST_P(TwoMonitors, aDragByThePanelsBackgroundKeepsItUnderThePointer) {
     // The search row's padding left of its glyph is the panel's background. Past the drag distance Openbox
     // takes the move over from where the program says the button went down.
     const QPoint grip = attached.topLeft() + QPoint(5, 24) * r;
-    xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1", "mousemove",
-             QString::number(grip.x() - 200), QString::number(grip.y() - 10)});
-    const QPoint target = grip + QPoint(-400, 100);
-    int nudges = 0;
-    ASSERT_TRUE(XServerHarness::waitFor([&] {
-        // Nudged until the manager, once it holds the pointer, has seen a motion towards the target.
-        const QPoint to = target + QPoint(++nudges % 2, 0);
-        xdotool({"mousemove", QString::number(to.x()), QString::number(to.y())});
-        return panel() && panel()->left() <= attached.left() - 150;
-    }));
-    xdotool({"mousemove", QString::number(target.x()), QString::number(target.y()), "mouseup", "1"});
+    ASSERT_TRUE(drag(grip, QPoint(-200, -10), grip + QPoint(-400, 100),
+                     [&] { return panel() && panel()->left() <= attached.left() - 150; }));
     ASSERT_TRUE(XServerHarness::waitFor([&] { return storedOrigin().has_value(); }));
     screenshot(shotName("dragged"));
     EXPECT_EQ(panel()->topLeft(), attached.topLeft() + QPoint(-400, 100));

@@ -11,11 +11,13 @@
 #include <QProcess>
 #include <QRect>
 #include <QSettings>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 namespace huddlepod::test {
@@ -76,6 +78,25 @@ protected:
         return process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()).trimmed()
                                        : QString();
     }
+    // A drag with button 1 from `grip`, first by `firstStep` (past the drag distance), to `target`, where it
+    // lets go. Until `taken` holds the pointer is nudged at the target: a window manager may take the pointer
+    // over only after a motion, and a move to where the pointer already is is no motion. False, with the
+    // button still down, if `taken` never holds.
+    bool drag(QPoint grip, QPoint firstStep, QPoint target, const std::function<bool()>& taken) const {
+        const QPoint step = grip + firstStep;
+        xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1",
+                 "mousemove", QString::number(step.x()), QString::number(step.y())});
+        int nudges = 0;
+        const bool took = XServerHarness::waitFor([&] {
+            const QPoint to = target + QPoint(++nudges % 2, 0);
+            xdotool({"mousemove", QString::number(to.x()), QString::number(to.y())});
+            return taken();
+        });
+        if (took) {
+            xdotool({"mousemove", QString::number(target.x()), QString::number(target.y()), "mouseup", "1"});
+        }
+        return took;
+    }
     // The first visible window matching, by name or (with --classname) class, no wider than maxWidth.
     std::optional<QRect> window(const QStringList& match, int maxWidth = 10000) const {
         for (const QString& id : xdotool(QStringList{"search", "--onlyvisible"} + match).split('\n')) {
@@ -113,6 +134,20 @@ protected:
     std::optional<QPointF> storedOrigin() const {
         const QVariant x = stored("panel.detachedOrigin/x"), y = stored("panel.detachedOrigin/y");
         return x.isValid() ? std::optional(QPointF(x.toDouble(), y.toDouble())) : std::nullopt;
+    }
+    // The panel's placements in the program's debug log at `path`, as "x,y,width,height", one each time it
+    // was shown.
+    static QStringList panelPlacements(const QString& path) {
+        QFile log(path);
+        QStringList lines;
+        if (log.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : log.readAll().split('\n')) {
+                if (line.startsWith("[drive] CAPTURE-RECT panel ")) {
+                    lines << QString::fromUtf8(line.mid(27));
+                }
+            }
+        }
+        return lines;
     }
     // The whole screen, under <build dir>/test-output/e2e/; the file's path.
     QString screenshot(const QString& name) const {

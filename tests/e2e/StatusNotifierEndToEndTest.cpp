@@ -11,7 +11,6 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 
 namespace {
@@ -175,18 +174,7 @@ protected:
         XServerHarness::waitFor([this] { return sinceClick.elapsed() > 600; });
     }
     // The panel's placements, one line each time it is shown.
-    QStringList shows() const {
-        QFile log(home.filePath("debug.log"));
-        QStringList lines;
-        if (log.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : log.readAll().split('\n')) {
-                if (line.startsWith("[drive] CAPTURE-RECT panel ")) {
-                    lines << QString::fromUtf8(line.mid(27));
-                }
-            }
-        }
-        return lines;
-    }
+    QStringList shows() const { return panelPlacements(home.filePath("debug.log")); }
     // gtk-sni-tray's own windows: its bar along the top and, while one is open, an icon's menu below it.
     std::optional<QRect> hostMenu() const {
         const QString id = hostMenuWindow();

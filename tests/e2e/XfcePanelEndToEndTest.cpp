@@ -4,7 +4,6 @@
 #include "tests/e2e/ProgramUnderX.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 
 namespace {
 
@@ -68,18 +67,7 @@ protected:
     std::optional<QRect> bar() const { return window({"--classname", "^xfce4-panel$"}); }
 
     // Where the panel was put each time it was shown in this run, as "x,y,width,height".
-    QStringList shows() const {
-        QFile file(log());
-        QStringList lines;
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                if (line.startsWith("[drive] CAPTURE-RECT panel ")) {
-                    lines << QString::fromUtf8(line.mid(27));
-                }
-            }
-        }
-        return lines;
-    }
+    QStringList shows() const { return panelPlacements(log()); }
     // The next show's place once it has come, and the panel is on screen and painted (the root is black).
     QString nextShow(qsizetype before) {
         if (!XServerHarness::waitFor([&] { return shows().size() > before; }) || !waitPanel(true)) {

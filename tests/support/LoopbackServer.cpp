@@ -259,15 +259,8 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
             [this, first = canned.body, filler = std::string(16 * 1024, ' '), port = request.remote_port,
              sockets = std::optional<std::pair<int, int>>()](std::size_t offset,
                                                              httplib::DataSink& sink) mutable {
-                if (!sockets) {
-                    sockets.emplace(socketFor(port), clientSocketFor(port));
-                    // Fixed buffers on both ends (the kernel would grow them to megabytes on loopback):
-                    // what the client has taken shows in what the server could write.
-                    const int buffer = 64 * 1024;
-                    setsockopt(sockets->first, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
-                    if (sockets->second >= 0)
-                        setsockopt(sockets->second, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-                }
+                if (!sockets)
+                    sockets = streamSockets(port);
                 noteStreamBuffers(sockets->first, sockets->second);
                 const std::string& piece = offset == 0 ? first : filler;
                 if (m_stopping || !sink.write(piece.data(), piece.size()))
@@ -285,14 +278,8 @@ void LoopbackServer::handle(const void* requestPointer, void* responsePointer) {
             [this, filler = std::string(16 * 1024, ' '), port = request.remote_port,
              sockets = std::optional<std::pair<int, int>>()](std::size_t, std::size_t length,
                                                              httplib::DataSink& sink) mutable {
-                if (!sockets) {
-                    sockets.emplace(socketFor(port), clientSocketFor(port));
-                    // Small fixed buffers, as for endless bodies.
-                    const int buffer = 64 * 1024;
-                    setsockopt(sockets->first, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
-                    if (sockets->second >= 0)
-                        setsockopt(sockets->second, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-                }
+                if (!sockets)
+                    sockets = streamSockets(port);
                 noteStreamBuffers(sockets->first, sockets->second);
                 const std::size_t size = std::min(length, filler.size());
                 if (m_stopping || !sink.write(filler.data(), size))
@@ -362,6 +349,17 @@ int LoopbackServer::socketBetween(int localPort, int peerPort) {
             return fd;
     }
     return -1;
+}
+
+std::pair<int, int> LoopbackServer::streamSockets(int remotePort) const {
+    const std::pair<int, int> sockets(socketFor(remotePort), clientSocketFor(remotePort));
+    // Fixed buffers on both ends (the kernel would grow them to megabytes on loopback): what the client has
+    // taken shows in what the server could write.
+    const int buffer = 64 * 1024;
+    setsockopt(sockets.first, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
+    if (sockets.second >= 0)
+        setsockopt(sockets.second, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    return sockets;
 }
 
 void LoopbackServer::noteStreamBuffers(int serverSocket, int clientSocket) {

@@ -114,6 +114,9 @@ private:
     // The client's socket of that connection when the client runs in this process, or -1.
     int clientSocketFor(int remotePort) const;
     static int socketBetween(int localPort, int peerPort);
+    // A streaming connection's sockets, the server's and the client's (-1 unless the client runs in this
+    // process), each given a small fixed buffer.
+    std::pair<int, int> streamSockets(int remotePort) const;
     // Notes the room in both buffers of a streaming connection.
     void noteStreamBuffers(int serverSocket, int clientSocket);
     void dropConnection(int remotePort) const;

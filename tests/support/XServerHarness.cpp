@@ -38,6 +38,53 @@ QString readDisplay(int fd) {
     return c == '\n' ? QStringLiteral(":") + QString::fromStdString(text) : QString();
 }
 
+bool ownsSelection(xcb_connection_t* connection, xcb_atom_t selection, xcb_window_t owner) {
+    xcb_get_selection_owner_reply_t* reply =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = reply != nullptr && reply->owner == owner;
+    std::free(reply);
+    return owned;
+}
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
+        nullptr);
+    const xcb_atom_t value = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return value;
+}
+
+// Takes a manager selection for `owner` and announces it with a MANAGER message on the root window, as tray
+// and XSETTINGS managers do; true once the server names `owner` the selection's owner.
+bool takeManagerSelection(xcb_connection_t* connection, xcb_atom_t selection, xcb_window_t owner) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_set_selection_owner(connection, owner, selection, XCB_CURRENT_TIME);
+    xcb_client_message_event_t manager{};
+    manager.response_type = XCB_CLIENT_MESSAGE;
+    manager.format = 32;
+    manager.window = root;
+    manager.type = internAtom(connection, "MANAGER");
+    manager.data.data32[0] = XCB_CURRENT_TIME;
+    manager.data.data32[1] = selection;
+    manager.data.data32[2] = owner;
+    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&manager));
+    return ownsSelection(connection, selection, owner);
+}
+
+// A desktop's programs (xfconfd, xfwm4, xfsettingsd, xfce4-panel) with their folders under `home`, no
+// accessibility bus to look for and no session manager.
+QProcessEnvironment desktopEnvironment(QProcessEnvironment env, const QTemporaryDir& home) {
+    for (const char* folder : {"CONFIG", "CACHE", "DATA"}) {
+        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(folder)),
+                   home.filePath(QString::fromLatin1(folder).toLower()));
+    }
+    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    env.remove(QStringLiteral("SESSION_MANAGER"));
+    return env;
+}
+
 // A connection of its own for a few questions to the server; every answer is none when it failed.
 struct Client {
     explicit Client(const QString& display)
@@ -49,16 +96,7 @@ struct Client {
     bool isOpen() const { return xcb_connection_has_error(connection) == 0; }
     xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root; }
     xcb_atom_t atom(const QByteArray& name) const {
-        if (!isOpen()) {
-            return XCB_ATOM_NONE;
-        }
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
-            nullptr);
-        const xcb_atom_t value = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return value;
+        return isOpen() ? internAtom(connection, name) : xcb_atom_t(XCB_ATOM_NONE);
     }
     bool hasProperty(xcb_window_t window, xcb_atom_t atom) const {
         xcb_get_property_reply_t* property = xcb_get_property_reply(
@@ -278,13 +316,7 @@ bool XServerHarness::startXfwm() {
     if (!desktopHome_->isValid()) {
         return false;
     }
-    QProcessEnvironment env = environment();
-    for (const char* folder : {"CONFIG", "CACHE", "DATA"}) {
-        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(folder)),
-                   desktopHome_->filePath(QString::fromLatin1(folder).toLower()));
-    }
-    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1")); // no accessibility bus to look for
-    env.remove(QStringLiteral("SESSION_MANAGER"));
+    const QProcessEnvironment env = desktopEnvironment(environment(), *desktopHome_);
     // The private bus starts no services: the settings daemon is started here, from its service file.
     const QString service = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
                                                    "dbus-1/services/org.xfce.Xfconf.service");
@@ -441,36 +473,11 @@ bool XServerHarness::holdTraySelection() {
     }
     traySelectionHolder_ = connection;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const auto atom = [connection](const QByteArray& name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
-            nullptr);
-        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return value;
-    };
-    const xcb_atom_t selection = atom("_NET_SYSTEM_TRAY_S" + QByteArray::number(screen));
+    const xcb_atom_t selection = internAtom(connection, "_NET_SYSTEM_TRAY_S" + QByteArray::number(screen));
     const xcb_window_t owner = xcb_generate_id(connection);
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, owner, root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    xcb_set_selection_owner(connection, owner, selection, XCB_CURRENT_TIME);
-    // Announced as a tray manager announces itself.
-    xcb_client_message_event_t manager{};
-    manager.response_type = XCB_CLIENT_MESSAGE;
-    manager.format = 32;
-    manager.window = root;
-    manager.type = atom("MANAGER");
-    manager.data.data32[0] = XCB_CURRENT_TIME;
-    manager.data.data32[1] = selection;
-    manager.data.data32[2] = owner;
-    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&manager));
-    xcb_get_selection_owner_reply_t* reply =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
-    const bool owned = reply != nullptr && reply->owner == owner;
-    std::free(reply);
-    return owned;
+    return takeManagerSelection(connection, selection, owner);
 }
 
 bool XServerHarness::waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
@@ -535,13 +542,7 @@ bool XServerHarness::startXsettingsManager() {
     if (!desktopHome_->isValid()) {
         return false;
     }
-    QProcessEnvironment env = environment();
-    for (const char* folder : {"CONFIG", "CACHE", "DATA"}) {
-        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(folder)),
-                   desktopHome_->filePath(QString::fromLatin1(folder).toLower()));
-    }
-    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-    env.remove(QStringLiteral("SESSION_MANAGER"));
+    const QProcessEnvironment env = desktopEnvironment(environment(), *desktopHome_);
     QDBusConnectionInterface* bus = QDBusConnection(busAddress_).interface();
     if (bus == nullptr) {
         return false;
@@ -619,18 +620,9 @@ bool XServerHarness::ownXsettings(const QByteArray& blob) {
         }
     }
     xcb_connection_t* connection = xsettingsOwner_.get();
-    const auto atom = [connection](const QByteArray& name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.constData()),
-            nullptr);
-        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return value;
-    };
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const xcb_atom_t selection = atom("_XSETTINGS_S0");
-    const xcb_atom_t settings = atom("_XSETTINGS_SETTINGS");
+    const xcb_atom_t selection = internAtom(connection, "_XSETTINGS_S0");
+    const xcb_atom_t settings = internAtom(connection, "_XSETTINGS_SETTINGS");
     if (first) {
         xsettingsWindow_ = xcb_generate_id(connection);
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, xsettingsWindow_, root, -1, -1, 1, 1, 0,
@@ -638,24 +630,8 @@ bool XServerHarness::ownXsettings(const QByteArray& blob) {
     }
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xsettingsWindow_, settings, settings, 8,
                         static_cast<std::uint32_t>(blob.size()), blob.constData());
-    if (first) {
-        xcb_set_selection_owner(connection, xsettingsWindow_, selection, XCB_CURRENT_TIME);
-        xcb_client_message_event_t manager{};
-        manager.response_type = XCB_CLIENT_MESSAGE;
-        manager.format = 32;
-        manager.window = root;
-        manager.type = atom("MANAGER");
-        manager.data.data32[0] = XCB_CURRENT_TIME;
-        manager.data.data32[1] = selection;
-        manager.data.data32[2] = xsettingsWindow_;
-        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&manager));
-    }
-    xcb_get_selection_owner_reply_t* owner =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
-    const bool owned = owner != nullptr && owner->owner == xsettingsWindow_;
-    std::free(owner);
-    return owned;
+    return first ? takeManagerSelection(connection, selection, xsettingsWindow_)
+                 : ownsSelection(connection, selection, xsettingsWindow_);
 }
 
 bool XServerHarness::releaseXsettings() {
@@ -724,13 +700,7 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
     }
     file.close();
 
-    QProcessEnvironment env = environment();
-    for (const char* kind : {"CONFIG", "CACHE", "DATA"}) {
-        env.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(kind)),
-                   desktopHome_->filePath(QString::fromLatin1(kind).toLower()));
-    }
-    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-    env.remove(QStringLiteral("SESSION_MANAGER"));
+    const QProcessEnvironment env = desktopEnvironment(environment(), *desktopHome_);
     start(env, QStringLiteral("xfce4-panel"), {});
     return waitFor(
         [this] {
