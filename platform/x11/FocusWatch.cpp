@@ -11,6 +11,11 @@ namespace huddlepod::x11 {
 
 namespace {
 
+// The root window's focus and property events are selected for all watches together: by the first to
+// begin, and given back by the last to end, so that a watch ending never deafens one still running.
+int watchesAlive = 0;
+uint32_t rootMaskAddedByWatches = 0;
+
 xcb_window_t windowManagersOwnWindow(xcb_connection_t* connection, xcb_window_t root) {
     const Reply<xcb_get_property_reply_t> check(xcb_get_property_reply(
         connection,
@@ -83,16 +88,18 @@ FocusWatch::FocusWatch(std::function<void(FocusHolder)> changed, QObject* parent
         return;
     }
     // Focus moving to or from the root window itself (or to no window) is told only to the root window.
-    const xcb_window_t root = nativeRootWindow(connection);
-    const Reply<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root), nullptr));
-    const uint32_t wanted = XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_PROPERTY_CHANGE;
-    const uint32_t current = attributes ? attributes->your_event_mask : 0;
-    addedRootMask_ = wanted & ~current;
-    if (addedRootMask_ != 0) {
-        const uint32_t mask = current | wanted;
-        xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(connection);
+    if (watchesAlive++ == 0) {
+        const xcb_window_t root = nativeRootWindow(connection);
+        const Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, root), nullptr));
+        const uint32_t wanted = XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_PROPERTY_CHANGE;
+        const uint32_t current = attributes ? attributes->your_event_mask : 0;
+        rootMaskAddedByWatches = wanted & ~current;
+        if (rootMaskAddedByWatches != 0) {
+            const uint32_t mask = current | wanted;
+            xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
+            xcb_flush(connection);
+        }
     }
     activeWindowAtom_ = internAtom(connection, "_NET_ACTIVE_WINDOW");
     QCoreApplication::instance()->installNativeEventFilter(this);
@@ -105,15 +112,16 @@ FocusWatch::~FocusWatch() {
         return;
     }
     QCoreApplication::instance()->removeNativeEventFilter(this);
-    if (addedRootMask_ != 0) {
+    if (--watchesAlive == 0 && rootMaskAddedByWatches != 0) {
         const xcb_window_t root = nativeRootWindow(connection);
         const Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
             connection, xcb_get_window_attributes(connection, root), nullptr));
         if (attributes) {
-            const uint32_t mask = attributes->your_event_mask & ~addedRootMask_;
+            const uint32_t mask = attributes->your_event_mask & ~rootMaskAddedByWatches;
             xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
             xcb_flush(connection);
         }
+        rootMaskAddedByWatches = 0;
     }
 }
 

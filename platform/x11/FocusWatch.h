@@ -37,7 +37,6 @@ private:
     void scheduleCheck();
 
     std::function<void(FocusHolder)> changed_;
-    uint32_t addedRootMask_ = 0;
     uint32_t activeWindowAtom_ = 0;
     bool checkScheduled_ = false;
 };

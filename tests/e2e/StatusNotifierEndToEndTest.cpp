@@ -284,6 +284,28 @@ TEST_F(StatusNotifierEndToEnd, thePanelTakesTheKeyboardBackWhenTheHostsMenuClose
     EXPECT_TRUE(waitPanel(false));
 }
 
+TEST_F(StatusNotifierEndToEnd, theKeyboardComesBackAfterASecondMenuWhenTheFirstLeftTheFocusAlone) {
+    ASSERT_NO_FATAL_FAILURE(startUnderHost("white", QPoint(300, 200)));
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return focusedWindowName() == "Huddlepod search"; }));
+
+    // A menu that only grabs the keyboard: closing it leaves the focus where it was.
+    ASSERT_TRUE(openHostMenu());
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return !hostMenu(); }));
+    ASSERT_EQ(focusedWindowName().toStdString(), "Huddlepod search");
+
+    // The next one takes the focus and leaves it with nobody.
+    ASSERT_TRUE(openHostMenu());
+    xdotool({"windowfocus", "--sync", hostMenuWindow()});
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return !hostMenu(); }));
+    EXPECT_TRUE(XServerHarness::waitFor([this] { return focusedWindowName() == "Huddlepod search"; }))
+        << focusedWindowName().toStdString();
+    xdotool({"key", "Escape"});
+    EXPECT_TRUE(waitPanel(false));
+}
+
 TEST_F(StatusNotifierEndToEnd, theIconReadsOnAMidGreyBar) {
     ASSERT_NO_FATAL_FAILURE(startUnderHost("#808080"));
     const QColor bar("#808080");
