@@ -106,6 +106,12 @@ LoopbackServer::LoopbackServer()
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         throw std::runtime_error("LoopbackServer: cannot bind to 127.0.0.1");
+    // cpp-httplib listens with a backlog of 5, fewer than the six connections Qt opens to a host at once:
+    // on a busy machine, before the accept loop has taken them, the kernel drops the rest, and the client
+    // only gets through after seconds of retransmits (past an 8 s transfer timeout at worst). Listen again
+    // with room for every client a test starts.
+    if (const int listening = listeningSocket(m_port); listening < 0 || listen(listening, SOMAXCONN) != 0)
+        throw std::runtime_error("LoopbackServer: cannot widen the listening queue");
     m_thread = std::thread([this] {
         m_server->listen_after_bind();
         m_listening = false;
@@ -359,6 +365,20 @@ int LoopbackServer::socketBetween(int localPort, int peerPort) {
             getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0)
             continue;
         if (portOf(local) == localPort && portOf(peer) == peerPort)
+            return fd;
+    }
+    return -1;
+}
+
+int LoopbackServer::listeningSocket(int localPort) {
+    for (int fd = 3; fd < 4096; ++fd) {
+        int accepting = 0;
+        socklen_t acceptingSize = sizeof accepting;
+        sockaddr_storage local{};
+        socklen_t localSize = sizeof local;
+        if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &accepting, &acceptingSize) == 0 && accepting != 0 &&
+            getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) == 0 &&
+            portOf(local) == localPort)
             return fd;
     }
     return -1;

@@ -114,6 +114,8 @@ private:
     // The client's socket of that connection when the client runs in this process, or -1.
     int clientSocketFor(int remotePort) const;
     static int socketBetween(int localPort, int peerPort);
+    // The socket listening on `localPort` in this process, or -1.
+    static int listeningSocket(int localPort);
     // Notes the room in both buffers of a streaming connection.
     void noteStreamBuffers(int serverSocket, int clientSocket);
     void dropConnection(int remotePort) const;
