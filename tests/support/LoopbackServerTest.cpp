@@ -14,7 +14,7 @@
 
 namespace {
 
-TEST(LoopbackServer, connectionsOpenedAtOnceAreAllEstablishedWithoutARetransmit) {
+TEST(LoopbackServerTest, connectionsOpenedAtOnceAreAllEstablishedWithoutARetransmit) {
     huddlepod::test::LoopbackServer server;
     sockaddr_in address{};
     address.sin_family = AF_INET;
