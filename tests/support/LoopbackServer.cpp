@@ -106,9 +106,9 @@ LoopbackServer::LoopbackServer()
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         throw std::runtime_error("LoopbackServer: cannot bind to 127.0.0.1");
-    // cpp-httplib listens with a backlog of 5, fewer than the six connections Qt opens to a host at once:
-    // on a busy machine, before the accept loop has taken them, the kernel drops the rest, and the client
-    // only gets through after seconds of retransmits (past an 8 s transfer timeout at worst). Listen again
+    // cpp-httplib listens with a backlog of 5: the kernel holds six connections until the accept loop takes
+    // them, and Qt opens six to a host at once and replaces each one that closes. On a busy machine the
+    // kernel dropped the rest, which got through only after retransmits of a second and more. Listen again
     // with room for every client a test starts.
     if (const int listening = listeningSocket(m_port); listening < 0 || listen(listening, SOMAXCONN) != 0)
         throw std::runtime_error("LoopbackServer: cannot widen the listening queue");
