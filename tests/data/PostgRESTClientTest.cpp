@@ -383,11 +383,12 @@ TEST_F(PostgRESTClientTest, anAnswerLargerThanTheCeilingIsReadNoFurther) {
                   "transport: The answer is too large.")
             << table;
         // The server stops once the connection is closed; until then it can only fill what the client
-        // took (the ceiling, as much again on its way through Qt, and the piece that crossed it) and the
-        // two sockets' buffers.
+        // took (the ceiling, and what Qt's reader holds on its way: on a starved machine its chunked reader
+        // runs up to a few times its buffer past it) and the two sockets' buffers. A read that Qt does not
+        // throttle takes the 8 MB that go out while the GUI thread is held.
         ASSERT_TRUE(test::waitUntil([this] { return server.streamingCount() == 0; })) << table;
         EXPECT_LE(server.streamedBytes() - before,
-                  2 * small.maximumAnswerSize + 16 * 1024 + server.largestStreamBuffers())
+                  4 * small.maximumAnswerSize + 16 * 1024 + server.largestStreamBuffers())
             << table;
     }
     EXPECT_EQ(outcomeOf(capped->selectData("fits", {})), "body of 1048576 bytes");

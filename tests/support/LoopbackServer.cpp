@@ -102,10 +102,22 @@ LoopbackServer::LoopbackServer()
     m_server->set_keep_alive_timeout(1);
     // Without it, Nagle's algorithm and delayed acknowledgements add ~40 ms to an answer written in parts.
     m_server->set_tcp_nodelay(true);
+    int listening = -1;
+    m_server->set_socket_options([&listening](int socket) {
+        httplib::default_socket_options(socket);
+        listening = socket;
+    });
     // Bound and listening before the accept loop starts, so no request can arrive too early.
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         throw std::runtime_error("LoopbackServer: cannot bind to 127.0.0.1");
+    // cpp-httplib listens with a backlog of 5: the kernel holds six connections until the accept loop takes
+    // them, and Qt opens six to a host at once and replaces each one that closes. On a busy machine the
+    // kernel dropped the rest, which got through only after retransmits of a second and more. Listen again
+    // with room for every client a test starts.
+    m_server->set_socket_options(httplib::default_socket_options);
+    if (listen(listening, SOMAXCONN) != 0)
+        throw std::runtime_error("LoopbackServer: cannot widen the listening queue");
     m_thread = std::thread([this] {
         m_server->listen_after_bind();
         m_listening = false;
