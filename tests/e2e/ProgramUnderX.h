@@ -86,10 +86,11 @@ protected:
         const QPoint step = grip + firstStep;
         xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1",
                  "mousemove", QString::number(step.x()), QString::number(step.y())});
-        int nudges = 0;
+        // Each nudge moves the pointer and ends on the target, so a manager that takes only the last motion
+        // it saw before the release still ends the drag there.
         const bool took = XServerHarness::waitFor([&] {
-            const QPoint to = target + QPoint(++nudges % 2, 0);
-            xdotool({"mousemove", QString::number(to.x()), QString::number(to.y())});
+            xdotool({"mousemove", QString::number(target.x() + 1), QString::number(target.y()), "mousemove",
+                     QString::number(target.x()), QString::number(target.y())});
             return taken();
         });
         if (took) {
