@@ -20,12 +20,6 @@ std::ostream& operator<<(std::ostream& out, Look look) {
 
 class Appearance : public huddlepod::test::ProgramUnderX {
 protected:
-    void showPanel() {
-        xdotool({"key", "ctrl+alt+s"});
-        ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("typeable field"); }))
-            << errors.toStdString();
-        ASSERT_TRUE(waitPanel(true));
-    }
     // The panel's background as the user sees it, at two points of its margin (left of the search glyph and
     // halfway down its left edge): both light, both dark, or unclear.
     Look look() const {

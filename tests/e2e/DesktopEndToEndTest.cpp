@@ -20,12 +20,6 @@ using huddlepod::test::XServerHarness;
 
 class Desktop : public huddlepod::test::ProgramUnderX {
 protected:
-    void showPanel() {
-        xdotool({"key", "ctrl+alt+s"});
-        ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("typeable field"); }))
-            << errors.toStdString();
-        ASSERT_TRUE(waitPanel(true));
-    }
     void pointer(const char* action, QPoint at) {
         xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), action, "1"});
     }

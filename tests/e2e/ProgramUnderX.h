@@ -117,6 +117,13 @@ protected:
     bool waitPanel(bool shown) {
         return XServerHarness::waitFor([&] { return panel().has_value() == shown; });
     }
+    // Ctrl+Alt+S, then waits until the field is typeable and the panel is on screen.
+    void showPanel() {
+        xdotool({"key", "ctrl+alt+s"});
+        ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.contains("typeable field"); }))
+            << errors.toStdString();
+        ASSERT_TRUE(waitPanel(true));
+    }
     // Read from a copy under a new name each time: QSettings keeps what it last read of a file and reads it
     // again only when its size or modification time changes, which two quick writes of the same length may
     // not.
