@@ -1,0 +1,58 @@
+// Telling a JSON body cut short from a whole one, or from one that goes on after its value, by shape alone.
+#include "platform/http/JsonShape.h"
+
+#include <gtest/gtest.h>
+
+using namespace huddlepod;
+
+TEST(JsonShape, aBodyEndsEarlyOnlyWhenItStopsInsideItsValue) {
+    struct Case {
+        const char* body;
+        bool endsEarly;
+    };
+    const Case cases[] = {
+        {R"([{"id":1},{"id":2}])", false},
+        {" {\"a\":[1,{}]}\r\n", false},
+        {R"([{"id":1},{"id":2})", true},
+        {R"([{"id":1},{"id")", true},
+        {"", true},
+        {" \n", true},
+        // Escapes: a quote after a backslash stays inside the string, one after two backslashes ends it.
+        {R"([{"height":"6' 2\"","name":"X"}])", false},
+        {R"([{"height":"6' 2\"","name":"X"})", true},
+        {R"([{"height":"6' 2\")", true},
+        {R"(["\"\""])", false},
+        {R"(["\"\"])", true},
+        {R"(["C:\\"])", false},
+        {R"(["C:\\"])"
+         "\n",
+         false},
+        {R"(["C:\\\"])", true},
+        {R"(["a\)", true},
+        // Brackets inside strings do not count.
+        {R"(["]"])", false},
+        {R"(["]")", true},
+        {R"({"a":"}{"})", false},
+        {R"({"a":"}")", true},
+        // Bytes after the value arrived with it: not a cut.
+        {R"([{"id":1}] and more)", false},
+        {R"([1]])", false},
+        {R"("done" ")", false},
+        {"true, false", false},
+        // Bare scalars.
+        {"true", false},
+        {"tru", true},
+        {"fals", true},
+        {"null", false},
+        {"n", true},
+        {R"("abc")", false},
+        {R"("ab)", true},
+        {"42", false},
+        {"-1.5e", false}, // a number cannot tell
+        // No JSON at all.
+        {"<html>", false},
+        {"nope", false},
+    };
+    for (const Case& test : cases)
+        EXPECT_EQ(JsonShape::endsEarly(QByteArray(test.body)), test.endsEarly) << test.body;
+}
