@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <coroutine>
 #include <optional>
 #include <string>
@@ -35,6 +36,9 @@ constexpr int maximumRedirects = 10;
 
 // What Qt may hold of a body that has not been taken yet.
 constexpr qint64 readBufferSize = 256 * 1024;
+
+// The most one read takes: Qt's read(n) reserves n bytes however few are there.
+constexpr qint64 readPiece = 64 * 1024;
 
 // The wait for a reply to finish, or to be stopped: by the caller's token, the deadline or the session's
 // end.
@@ -175,8 +179,13 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
         finished.stop(ReplyFinished::Stop::tooLarge, ReplyFinished::Release::later);
     };
     const auto take = [&reply, &received, ceiling] {
-        if (reply->isOpen())
-            received += reply->read(ceiling + 1 - received.size());
+        while (reply->isOpen() && received.size() <= ceiling) {
+            const qint64 wanted =
+                std::min({reply->bytesAvailable(), readPiece, ceiling + 1 - received.size()});
+            if (wanted <= 0)
+                break;
+            received += reply->read(wanted);
+        }
         return received.size() > ceiling;
     };
     finished.own(QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [take, tooLarge] {
