@@ -12,8 +12,7 @@ TEST(JsonShape, aBodyEndsEarlyOnlyWhenItStopsInsideItsValue) {
     };
     const Case cases[] = {
         {R"([{"id":1},{"id":2}])", false},
-        {" {\"a\":[1,{}]}\r\n", false},
-        {R"([{"id":1},{"id":2})", true},
+        {" {\"a\":[1,{}]}\r\n", false}, // white space around it
         {R"([{"id":1},{"id")", true},
         {"", true},
         {" \n", true},
@@ -24,34 +23,24 @@ TEST(JsonShape, aBodyEndsEarlyOnlyWhenItStopsInsideItsValue) {
         {R"(["\"\""])", false},
         {R"(["\"\"])", true},
         {R"(["C:\\"])", false},
-        {R"(["C:\\"])"
-         "\n",
-         false},
         {R"(["C:\\\"])", true},
-        {R"(["a\)", true},
         // Brackets inside strings do not count.
         {R"(["]"])", false},
         {R"(["]")", true},
-        {R"({"a":"}{"})", false},
         {R"({"a":"}")", true},
         // Bytes after the value arrived with it: not a cut.
         {R"([{"id":1}] and more)", false},
-        {R"([1]])", false},
         {R"("done" ")", false},
-        {"true, false", false},
+        {"null, null", false},
         // Bare scalars.
         {"true", false},
         {"tru", true},
-        {"fals", true},
         {"null", false},
-        {"n", true},
-        {R"("abc")", false},
         {R"("ab)", true},
         {"42", false},
         {"-1.5e", false}, // a number cannot tell
         // No JSON at all.
         {"<html>", false},
-        {"nope", false},
     };
     for (const Case& test : cases)
         EXPECT_EQ(JsonShape::endsEarly(QByteArray(test.body)), test.endsEarly) << test.body;
