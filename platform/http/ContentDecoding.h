@@ -33,7 +33,7 @@ struct Decoded {
     bool endedEarly = false;
 };
 
-// How much decoding may produce for a body of `arrived` bytes: up to 10 MB, or 40 times what arrived,
+// How much decoding may produce for a body of `arrived` bytes: up to 10 MiB, or 40 times what arrived,
 // and never more than `ceiling`.
 qsizetype allowance(qsizetype arrived, qsizetype ceiling);
 
