@@ -115,6 +115,8 @@ QCoro::Task<QByteArray> PostgRESTClient::perform(QNetworkRequest request, QByteA
                                             std::move(token));
     } catch (const HttpTransportError& error) {
         throw PostgRESTError::transport(QString::fromStdString(error.what()));
+    } catch (const HttpContentError& error) {
+        throw PostgRESTError::decoding(QString::fromStdString(error.what()));
     } catch (const CancelledError&) {
         // A cancelled request got no answer either; callers tell it apart by their own token.
         throw PostgRESTError::transport(QStringLiteral("cancelled"));

@@ -93,14 +93,18 @@ public:
             Layer& layer = *m_layers[index];
             if (!layer.started() && !layer.head().isEmpty() && !startLayer(index, true))
                 break;
-            if (!layer.ended())
+            if (!layer.ended()) {
+                // An inner stream that stops inside an outer one that ended was sent that way.
+                m_endedEarly = index == 0;
                 fail();
+            }
         }
         return m_state != State::failed;
     }
 
     QByteArray takeBody() { return std::move(m_body); }
     qsizetype produced() const { return m_produced; }
+    bool endedEarly() const { return m_endedEarly; }
 
 private:
     enum class State { running, enough, failed };
@@ -163,6 +167,7 @@ private:
     State m_state = State::running;
     QByteArray m_body;
     qsizetype m_produced = 0;
+    bool m_endedEarly = false;
 };
 
 } // namespace
@@ -202,10 +207,12 @@ Decoded decode(const QByteArray& body, const QByteArray& contentEncoding, Limits
     if (layers.empty())
         return whole(body);
 
+    const int layerCount = int(layers.size());
     Chain chain(std::move(layers), allowance(body.size(), limits.ceiling), limits.wanted);
     chain.feed(0, body.constData(), body.size());
-    Decoded result{std::nullopt, chain.produced()};
-    if (chain.finish())
+    const bool finished = chain.finish();
+    Decoded result{std::nullopt, chain.produced(), layerCount, chain.endedEarly()};
+    if (finished)
         result.body = chain.takeBody();
     return result;
 }

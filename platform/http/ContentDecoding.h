@@ -26,9 +26,14 @@ struct Decoded {
     std::optional<QByteArray> body;
     // The bytes all layers produced together, the last one's included.
     qsizetype produced = 0;
+    // The encodings the body came in ("identity" not counted); 0 when one is unknown or there are too many.
+    int layers = 0;
+    // No body only because the bytes ran out inside the outermost stream, as when the connection closed
+    // part-way; every other failure is of the bytes that did arrive.
+    bool endedEarly = false;
 };
 
-// How much decoding may produce for a body of `arrived` bytes: up to 10 MB, or 40 times what arrived,
+// How much decoding may produce for a body of `arrived` bytes: up to 10 MiB, or 40 times what arrived,
 // and never more than `ceiling`.
 qsizetype allowance(qsizetype arrived, qsizetype ceiling);
 

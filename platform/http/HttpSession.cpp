@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <coroutine>
 #include <optional>
 #include <string>
@@ -35,6 +36,9 @@ constexpr int maximumRedirects = 10;
 
 // What Qt may hold of a body that has not been taken yet.
 constexpr qint64 readBufferSize = 256 * 1024;
+
+// The most one read takes: Qt's read(n) reserves n bytes however few are there.
+constexpr qint64 readPiece = 64 * 1024;
 
 // The wait for a reply to finish, or to be stopped: by the caller's token, the deadline or the session's
 // end.
@@ -143,13 +147,17 @@ std::optional<QUrl> redirectTarget(const QNetworkReply& reply) {
 }
 
 // Qt ends a body without a length (chunked, or until the connection closes) at a closed connection as
-// if it were whole, so a JSON one that ends early is told by its own shape.
-bool endsEarly(const QNetworkReply& reply, const QByteArray& body) {
+// if it were whole, so one that ends early is told by its own shape: its outermost encoding's stream, or
+// without one a JSON body's shape. An encoded stream that ended whole was not cut, whatever it holds.
+bool endsEarly(const QNetworkReply& reply, const ContentDecoding::Decoded& decoded) {
+    if (decoded.layers > 0)
+        return decoded.endedEarly;
     const QByteArray type = reply.header(QNetworkRequest::ContentTypeHeader).toByteArray().toLower();
     const QByteArray mediaType = type.left(type.indexOf(';')).trimmed();
     const bool json = mediaType == "application/json" || mediaType.endsWith("+json");
     const bool chunked = reply.rawHeader("Transfer-Encoding").toLower().contains("chunked");
-    return json && (chunked || !body.isEmpty()) && !JsonShape::isWhole(body);
+    return json && decoded.body && (chunked || !decoded.body->isEmpty()) &&
+           JsonShape::endsEarly(*decoded.body);
 }
 
 QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadlineTimer deadlineTime,
@@ -171,8 +179,13 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
         finished.stop(ReplyFinished::Stop::tooLarge, ReplyFinished::Release::later);
     };
     const auto take = [&reply, &received, ceiling] {
-        if (reply->isOpen())
-            received += reply->read(ceiling + 1 - received.size());
+        while (reply->isOpen() && received.size() <= ceiling) {
+            const qint64 wanted =
+                std::min({reply->bytesAvailable(), readPiece, ceiling + 1 - received.size()});
+            if (wanted <= 0)
+                break;
+            received += reply->read(wanted);
+        }
         return received.size() > ceiling;
     };
     finished.own(QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [take, tooLarge] {
@@ -236,30 +249,30 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
                                                     : ContentDecoding::decode(raw, encoding, start).body;
         co_return Answer{HttpResponse{code, shown.value_or(QByteArray())}, {}};
     }
-    std::optional<QByteArray> body =
-        method == "HEAD" ? std::optional(raw) : ContentDecoding::decode(raw, encoding, {ceiling}).body;
+    ContentDecoding::Decoded decoded =
+        method == "HEAD" ? ContentDecoding::Decoded{raw} : ContentDecoding::decode(raw, encoding, {ceiling});
 
-    // A success must have arrived whole: no error part-way, all the bytes it announced, and a body that
-    // decodes. A broken one is not kept for later either.
+    // A success must have arrived whole (no error part-way, all the bytes it announced) and decode; one
+    // that did not is no answer, one that does not decode is of no use. Neither is kept for later.
     bool ok = false;
     const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
-    std::string broken;
+    std::string cut;
     if (error != QNetworkReply::NoError)
-        broken = reply->errorString().toStdString();
+        cut = reply->errorString().toStdString();
     else if (method != "HEAD" && ok && raw.size() < announced)
-        broken = "Connection closed";
-    else if (!body)
-        broken = "The answer does not decode as " + encoding.toStdString() + ".";
-    else if (method != "HEAD" && !ok && endsEarly(*reply, *body))
-        broken = "Connection closed";
-    if (!broken.empty()) {
+        cut = "Connection closed";
+    else if (method != "HEAD" && !ok && endsEarly(*reply, decoded))
+        cut = "Connection closed";
+    if (!cut.empty() || !decoded.body) {
         if (QAbstractNetworkCache* cache = reply->manager()->cache())
             cache->remove(reply->url());
         if (reply->attribute(QNetworkRequest::SourceIsFromCacheAttribute).toBool())
             co_return Answer{{}, {}, true};
-        throw HttpTransportError(broken);
+        if (!cut.empty())
+            throw HttpTransportError(cut);
+        throw HttpContentError("The answer does not decode as " + encoding.toStdString() + ".");
     }
-    co_return Answer{HttpResponse{code, std::move(*body)}, {}};
+    co_return Answer{HttpResponse{code, std::move(*decoded.body)}, {}};
 }
 
 } // namespace

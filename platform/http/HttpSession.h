@@ -24,6 +24,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A success that arrived but whose body cannot be read: an encoding not undone, or more than the answer may
+// decode to.
+class HttpContentError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // An HTTP answer of any status.
 struct HttpResponse {
     int status = 0;
@@ -40,9 +47,9 @@ public:
         QString cacheDirectory;
         qint64 memoryCacheCapacity = 20'000'000;
         qint64 diskCacheCapacity = 100'000'000;
-        // The most bytes an answer may bring, as sent and as decoded (over all its encodings together):
-        // far above the largest answer a full league gives (some 64 KB, a season's schedule). Reading stops
-        // there.
+        // The most bytes an answer may bring, as sent and as decoded (over all its encodings together,
+        // which ContentDecoding::allowance bounds further by what arrived): far above the largest answer a
+        // full league gives (some 64 KB, a season's schedule). Reading stops there.
         qint64 maximumAnswerSize = defaultMaximumAnswerSize;
         // How much of an error answer's body is decoded and returned: its start is all that is shown.
         qsizetype errorBodyStart = 512;
@@ -64,10 +71,11 @@ public:
     // its Content-Encoding undone. An answer outside 200…299 is returned with its status whatever became
     // of its body: only its first errorBodyStart bytes, empty when they do not decode. Throws
     // HttpTransportError when there is no status, for a redirect loop, for a success larger than
-    // maximumAnswerSize (read no further) and for a success that did not arrive whole (a connection that
-    // failed or timed out part-way, fewer bytes than its Content-Length, a JSON body without a length
-    // that ends early, a body that does not decode), and CancelledError when `token` is cancelled (the
-    // request ends at once).
+    // maximumAnswerSize as sent (read no further) and for a success that did not arrive whole (a
+    // connection that failed or timed out part-way, fewer bytes than its Content-Length, a body without a
+    // length whose outermost encoding or, without one, whose JSON ends early); HttpContentError for a
+    // success that arrived but does not decode (see ContentDecoding::decode); and CancelledError when
+    // `token` is cancelled (the request ends at once).
     // Redirects are followed within the request's scheme, host and port only; a redirect elsewhere, or
     // one without a Location, is returned as the answer. The request's own cache attributes apply; by default
     // responses are stored and reused as their caching headers allow.

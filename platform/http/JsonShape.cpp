@@ -13,26 +13,28 @@ bool isSpace(char c) {
 
 } // namespace
 
-bool isWhole(const QByteArray& body) {
+bool endsEarly(const QByteArray& body) {
     qsizetype begin = 0;
-    qsizetype end = body.size();
+    const qsizetype end = body.size();
     while (begin < end && isSpace(body[begin]))
         ++begin;
-    while (end > begin && isSpace(body[end - 1]))
-        --end;
     if (begin == end)
-        return false;
+        return true;
     const QByteArrayView value(body.constData() + begin, end - begin);
     const char first = value.front();
-    if (first == 't' || first == 'f' || first == 'n')
-        return value == "true" || value == "false" || value == "null";
+    if (first == 't' || first == 'f' || first == 'n') {
+        for (const QByteArrayView literal : {"true", "false", "null"}) {
+            if (value.size() < literal.size() && literal.startsWith(value))
+                return true;
+        }
+        return false;
+    }
     if (first != '[' && first != '{' && first != '"')
-        return true; // a number
+        return false; // a number, or no JSON
     qsizetype depth = 0;
     bool inString = false;
     bool escaped = false;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char c = value[i];
+    for (const char c : value) {
         if (inString) {
             if (escaped)
                 escaped = false;
@@ -47,11 +49,11 @@ bool isWhole(const QByteArray& body) {
         } else if (c == ']' || c == '}') {
             --depth;
         }
-        // The value closes here: it is whole only when it is also the last byte.
+        // The value closed: whatever follows it arrived too.
         if (!inString && depth <= 0)
-            return i == value.size() - 1 && depth == 0;
+            return false;
     }
-    return false;
+    return true;
 }
 
 } // namespace huddlepod::JsonShape

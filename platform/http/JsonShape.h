@@ -5,9 +5,10 @@
 
 namespace huddlepod::JsonShape {
 
-// Whether `body` is one JSON value that ended: an array or object whose brackets all close, a string that
-// closes, or a whole literal, with nothing but white space around it. A number cannot tell whether it
-// ended, and counts as whole.
-bool isWhole(const QByteArray& body);
+// Whether `body` stops inside one JSON value: nothing but white space, a string that does not close,
+// brackets left open, or part of a literal. A whole value is not cut, nor is one with other bytes after it
+// or a body that is no JSON at all: those arrived as they are, and fail to decode. A number cannot tell
+// whether it ended, and counts as whole.
+bool endsEarly(const QByteArray& body);
 
 } // namespace huddlepod::JsonShape

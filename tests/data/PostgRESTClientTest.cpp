@@ -171,14 +171,29 @@ TEST_F(PostgRESTClientTest, timeoutsAndDroppedConnectionsAreTransportErrors) {
               PostgRESTError::Kind::transport);
 }
 
-TEST_F(PostgRESTClientTest, anAnswerThatEndsInAnErrorIsNoAnswer) {
+TEST_F(PostgRESTClientTest, anAnswerCutShortIsNoAnswerAndOneThatDoesNotDecodeIsUndecodable) {
     const std::string rows = R"([{"id":"c0ffee","full_name":"Joe Montana","position":"QB"}])";
     server.setDefault("/rest/v1/gzip",
                       LoopbackServer::Response(200, rows).withHeader("Content-Encoding", "gzip"));
     EXPECT_EQ(errorOf(client->selectData("gzip", {})),
-              PostgRESTError::transport("The answer does not decode as gzip."));
+              PostgRESTError::decoding("The answer does not decode as gzip."));
     server.setDefault("/rest/v1/cut", LoopbackServer::Response::cutShort(200, std::string(4000, 'x')));
     EXPECT_EQ(errorOf(client->selectData("cut", {})), PostgRESTError::transport("Connection closed"));
+}
+
+// How a read failed: its kind, and the status and body or the description.
+std::string describe(const PostgRESTError& error) {
+    switch (error.kind()) {
+    case PostgRESTError::Kind::transport:
+        return "transport: " + error.description().toStdString();
+    case PostgRESTError::Kind::http:
+        return "http " + std::to_string(error.status()) + " \"" + error.body().toStdString() + "\"";
+    case PostgRESTError::Kind::decoding:
+        return "decoding";
+    case PostgRESTError::Kind::invalidURL:
+        return "invalidURL";
+    }
+    return {};
 }
 
 // What a read gave: its body, or its failure.
@@ -188,18 +203,32 @@ std::string outcomeOf(QCoro::Task<QByteArray> task) {
         return body.size() > 64 ? "body of " + std::to_string(body.size()) + " bytes"
                                 : "body " + body.toStdString();
     } catch (const PostgRESTError& error) {
-        switch (error.kind()) {
-        case PostgRESTError::Kind::transport:
-            return "transport: " + error.description().toStdString();
-        case PostgRESTError::Kind::http:
-            return "http " + std::to_string(error.status()) + " \"" + error.body().toStdString() + "\"";
-        default:
-            return error.what();
-        }
+        return describe(error);
     }
 }
 
-TEST_F(PostgRESTClientTest, misbehavingServersFailAsTheirStatusOrAsNoAnswer) {
+// A row of the answers below.
+struct Named {
+    QString name;
+    std::optional<QString> height;
+    static Named decode(const JsonObject& object) {
+        return {object.required<QString>("name"), object.optional<QString>("height")};
+    }
+};
+
+// What a read of rows gave: their names (and heights), or its failure.
+std::string outcomeOf(QCoro::Task<std::vector<Named>> task) {
+    try {
+        std::string rows = "rows";
+        for (const Named& row : waitForTask(std::move(task)))
+            rows += " " + row.name.toStdString() + (row.height ? " (" + row.height->toStdString() + ")" : "");
+        return rows;
+    } catch (const PostgRESTError& error) {
+        return describe(error);
+    }
+}
+
+TEST_F(PostgRESTClientTest, misbehavingServersFailAsTheirStatusAsNoAnswerOrAsUndecodable) {
     const test::QtMessages qtMessages;
     const auto deflated = [](const std::string& text) {
         return qCompress(QByteArray::fromStdString(text)).mid(4).toStdString(); // a zlib stream
@@ -207,50 +236,84 @@ TEST_F(PostgRESTClientTest, misbehavingServersFailAsTheirStatusOrAsNoAnswer) {
     const auto encoded = [](int status, std::string body, const char* encoding) {
         return LoopbackServer::Response(status, std::move(body)).withHeader("Content-Encoding", encoding);
     };
-    LoopbackServer::Response gzipped(200, R"([{"id":1}])");
+    const std::string rows = R"([{"name":"A"},{"name":"B"}])";
+    const std::string zipped = test::gzipped(rows);
+    const std::string zippedCut = test::gzipped(R"([{"name":"A"},{"name")");
+    const std::string longRows = "[" + std::string(3000, ' ') + R"({"name":"A"}])";
+    const std::string zippedLong = test::gzipped(longRows);
+    LoopbackServer::Response gzipped(200, rows);
     gzipped.contentType = "application/json"; // the loopback server gzips it
+    server.release();                         // chunked answers send their rest at once
     struct Case {
         const char* name;
         LoopbackServer::Response response;
         std::string outcome;
     };
     const Case cases[] = {
+        // Whole answers, in chunks too.
+        {"200 deflated", encoded(200, deflated(rows), "deflate"), "rows A B"},
+        {"200 gzipped", gzipped, "rows A B"},
+        {"chunked 200 split inside an escaped quote",
+         LoopbackServer::Response::chunked(R"([{"height":"6' 2\)", R"("","name":"X"}])"), "rows X (6' 2\")"},
+        // An error status stays that status whatever became of its body.
         {"404 whose body fails its gzip", encoded(404, "not gzip", "gzip"), R"(http 404 "")"},
         {"500 whose body fails its deflate", encoded(500, "not deflate", "deflate"), R"(http 500 "")"},
         {"503 deflated", encoded(503, deflated("busy"), "deflate"), R"(http 503 "busy")"},
+        {"500 in an encoding not asked for", encoded(500, "busy", "br"), R"(http 500 "")"},
+        {"503 in more layers than allowed",
+         encoded(503, test::gzipped(test::gzipped(test::gzipped(test::gzipped(test::gzipped("busy"))))),
+                 "gzip, gzip, gzip, gzip, gzip"),
+         R"(http 503 "")"},
+        {"429 gzipped with bytes after its stream", encoded(429, test::gzipped("slow") + "junk", "gzip"),
+         R"(http 429 "")"},
         {"404 cut short", LoopbackServer::Response::cutShort(404, std::string(4000, 'x')),
          "http 404 \"" + std::string(512, 'x') + "\""},
-        {"200 deflated", encoded(200, deflated("[2]"), "deflate"), "body [2]"},
-        {"200 gzipped", gzipped, R"(body [{"id":1}])"},
-        {"200 whose body fails its gzip", encoded(200, "[]", "gzip"),
-         "transport: The answer does not decode as gzip."},
+        {"500 in two gzip layers, decoded only as far as its start",
+         encoded(500, test::gzipped(test::gzipped("oops" + std::string(20'000'000, ' '))), "gzip, gzip"),
+         "http 500 \"oops" + std::string(508, ' ') + "\""},
+        // A success that arrived but cannot be read.
+        {"200 whose body fails its gzip", encoded(200, rows, "gzip"), "decoding"},
+        {"200 in an encoding not asked for", encoded(200, rows, "br"), "decoding"},
+        {"200 in gzip and an unknown encoding", encoded(200, zipped, "gzip, foo"), "decoding"},
+        {"200 in more layers than allowed",
+         encoded(200, test::gzipped(test::gzipped(test::gzipped(test::gzipped(zipped)))),
+                 "gzip, gzip, gzip, gzip, gzip"),
+         "decoding"},
+        {"200 gzipped with bytes after its stream", encoded(200, zipped + "junk", "gzip"), "decoding"},
         {"200 expanding beyond all proportion",
-         encoded(200, deflated(std::string(20'000'000, ' ')), "deflate"),
-         "transport: The answer does not decode as deflate."},
-        {"200 in an encoding not asked for", encoded(200, "[]", "br"),
-         "transport: The answer does not decode as br."},
+         encoded(200, deflated(std::string(20'000'000, ' ')), "deflate"), "decoding"},
+        {"200 in two gzip layers expanding beyond all proportion",
+         encoded(200, test::gzipped(test::gzipped(std::string(20'000'000, ' '))), "gzip, gzip"), "decoding"},
+        {"chunked 200, its JSON and then other bytes", LoopbackServer::Response::chunked(rows, " and more"),
+         "decoding"},
+        {"chunked 200 whose whole gzip stream holds cut JSON",
+         LoopbackServer::Response::chunked(zippedCut.substr(0, 10), zippedCut.substr(10))
+             .withHeader("Content-Encoding", "gzip"),
+         "decoding"},
+        // No answer: it was not read whole.
+        {"200 larger than any answer, plain", LoopbackServer::Response::huge(400'000'000),
+         "transport: The answer is too large."},
+        {"200 larger than any answer, chunked", LoopbackServer::Response::endless("["),
+         "transport: The answer is too large."},
+        {"200 shorter than its Content-Length", LoopbackServer::Response::cutShort(200, longRows),
+         "transport: Connection closed"},
+        {"chunked 200 cut inside its second chunk",
+         LoopbackServer::Response::chunkedCutShort(R"([{"name":"A"},)", R"({"name":"B"},{"name":"C"}])"),
+         "transport: Connection closed"},
+        {"chunked 200 cut inside its gzip stream",
+         LoopbackServer::Response::chunkedCutShort(zippedLong.substr(0, 20), zippedLong.substr(20))
+             .withHeader("Content-Encoding", "gzip"),
+         "transport: Connection closed"},
+        // Redirects.
         {"redirect loop", LoopbackServer::Response(302, "").withHeader("Location", "/rest/v1/t"),
          "transport: Too many redirects."},
         {"redirect without a Location", {302, "moved"}, R"(http 302 "moved")"},
         {"redirect with an empty Location", LoopbackServer::Response(307, "").withHeader("Location", ""),
          R"(http 307 "")"},
-        {"200 in two gzip layers expanding beyond all proportion",
-         encoded(200, test::gzipped(test::gzipped(std::string(20'000'000, ' '))), "gzip, gzip"),
-         "transport: The answer does not decode as gzip, gzip."},
-        {"500 in two gzip layers, decoded only as far as its start",
-         encoded(500, test::gzipped(test::gzipped("oops" + std::string(20'000'000, ' '))), "gzip, gzip"),
-         "http 500 \"oops" + std::string(508, ' ') + "\""},
-        {"200 larger than any answer, plain", LoopbackServer::Response::huge(400'000'000),
-         "transport: The answer is too large."},
-        {"200 larger than any answer, chunked", LoopbackServer::Response::endless("["),
-         "transport: The answer is too large."},
-        {"chunked 200 cut inside its second chunk",
-         LoopbackServer::Response::chunkedCutShort(R"([{"id":1},)", R"({"id":2},{"id":3}])"),
-         "transport: Connection closed"},
     };
     for (const Case& test : cases) {
         server.setDefault("/rest/v1/t", test.response);
-        EXPECT_EQ(outcomeOf(client->selectData("t", {})), test.outcome) << test.name;
+        EXPECT_EQ(outcomeOf(client->select<Named>("t", {})), test.outcome) << test.name;
     }
     EXPECT_EQ(qtMessages.messages().join('\n').toStdString(), "");
 }

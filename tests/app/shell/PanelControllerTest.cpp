@@ -4,6 +4,7 @@
 
 #include "app/PanelPlacement.h"
 #include "app/PlayerCardViewModel.h"
+#include "data/SearchService.h"
 #include "tests/app/shell/ShellTestSupport.h"
 #include "tests/support/AsyncTest.h"
 #include "tests/support/LoopbackServer.h"
@@ -306,6 +307,23 @@ TEST_F(PanelControllerTest, everyShowSendsOneWarmUpWhetherThePanelGetsOnScreenOr
     for (const test::LoopbackServer::Request& request : server.requests()) {
         EXPECT_EQ(request.requestLine, "HEAD /rest/v1/players?select=id&limit=1 HTTP/1.1");
     }
+}
+
+TEST(PanelControllerBackend, theSearchServiceAnswersTheFiftyLatestSearchesItself) {
+    test::LoopbackServer server;
+    server.setDefault("/rest/v1/rpc/search_players", {200, "[]"});
+    const PanelController::Backend backend = PanelController::Backend::connect(
+        SupabaseConfiguration{server.baseUrl(), QStringLiteral("anon-key")}, QStringLiteral("1.0"));
+    const auto searches = [&](int from, int to) {
+        for (int n = from; n <= to; ++n)
+            test::waitForTask(backend.search->search(QStringLiteral("player %1").arg(n)));
+        return server.requestsTo("/rest/v1/rpc/search_players").size();
+    };
+    EXPECT_EQ(searches(1, 50), 50u);
+    EXPECT_EQ(searches(1, 50), 50u) << "each repeat answered from the cache";
+    EXPECT_EQ(searches(51, 51), 51u);
+    EXPECT_EQ(searches(2, 51), 51u) << "the least recent went to make room";
+    EXPECT_EQ(searches(1, 1), 52u);
 }
 
 TEST_F(PanelControllerTest, aClickElsewhereHidesAnAttachedPanelWhileADraggedAwayOneStaysOpen) {
