@@ -20,8 +20,21 @@ using namespace std::chrono_literals;
 
 struct MenuEntry {
     int id = 0;
-    QString text; // "-" for a separator, "(off)" after a disabled entry
+    QString text;     // "-" for a separator, "(off)" after a disabled entry
+    QString shortcut; // as [["Control","Q"]], empty without one
 };
+
+QString shortcutText(const QVariant& property) {
+    QList<QStringList> chords;
+    if (property.isValid()) {
+        qvariant_cast<QDBusArgument>(property) >> chords;
+    }
+    QStringList texts;
+    for (const QStringList& chord : chords) {
+        texts << "[\"" + chord.join("\",\"") + "\"]";
+    }
+    return texts.isEmpty() ? QString() : "[" + texts.join(',') + "]";
+}
 
 void readLayout(const QDBusArgument& layout, std::vector<MenuEntry>& entries, bool isRoot) {
     int id = 0;
@@ -31,8 +44,10 @@ void readLayout(const QDBusArgument& layout, std::vector<MenuEntry>& entries, bo
     if (!isRoot) {
         const bool separator = properties.value("type").toString() == "separator";
         const bool enabled = properties.value("enabled", true).toBool();
-        entries.push_back({id, separator ? QStringLiteral("-")
-                                         : properties.value("label").toString() + (enabled ? "" : "(off)")});
+        entries.push_back({id,
+                           separator ? QStringLiteral("-")
+                                     : properties.value("label").toString() + (enabled ? "" : "(off)"),
+                           shortcutText(properties.value("shortcut"))});
     }
     layout.beginArray();
     while (!layout.atEnd()) {
@@ -101,15 +116,18 @@ protected:
         ASSERT_TRUE(waitRegistered()) << errors.toStdString();
     }
 
-    QDBusMessage itemCall(const QString& interface, const QString& method, const QVariantList& arguments,
-                          const QString& path = {}) const {
+    // The icon's bus name and object path, as the watcher has it.
+    std::pair<QString, QString> itemAddress() const {
         const QString item = x.registeredStatusNotifierItems().value(0);
         const qsizetype slash = item.indexOf('/');
-        const QString service = slash < 0 ? item : item.left(slash);
-        const QString objectPath = !path.isEmpty() ? path
-                                   : slash < 0     ? "/StatusNotifierItem"
-                                                   : item.mid(slash);
-        QDBusMessage call = QDBusMessage::createMethodCall(service, objectPath, interface, method);
+        return slash < 0 ? std::pair(item, QStringLiteral("/StatusNotifierItem"))
+                         : std::pair(item.left(slash), item.mid(slash));
+    }
+    QDBusMessage itemCall(const QString& interface, const QString& method, const QVariantList& arguments,
+                          const QString& path = {}) const {
+        const auto [service, itemPath] = itemAddress();
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(service, path.isEmpty() ? itemPath : path, interface, method);
         call.setArguments(arguments);
         return call;
     }
@@ -240,6 +258,17 @@ TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQ
     clickMenuEntry("Quit Huddlepod");
     EXPECT_TRUE(app.waitForFinished(10000));
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+}
+
+TEST_F(StatusNotifierEndToEnd, theMenuNamesItsShortcutsKeysByTheirKeysymsAsHostsReadThem) {
+    startWithHostStandIn();
+    QStringList shortcuts;
+    for (const MenuEntry& entry : menu()) {
+        shortcuts << entry.text + " " + entry.shortcut;
+    }
+    EXPECT_EQ(shortcuts.join('|').toStdString(),
+              R"(Settings… [["Control","comma"]]|Reset Panel Position(off) |- |)"
+              R"(Quit Huddlepod [["Control","Q"]])");
 }
 
 TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePanelUnderTheIcon) {
