@@ -59,6 +59,17 @@ void readLayout(const QDBusArgument& layout, std::vector<MenuEntry>& entries, bo
     layout.endStructure();
 }
 
+// Counts the signal it is connected to.
+class SignalCount : public QObject {
+    Q_OBJECT
+
+public slots:
+    void count() { ++received; }
+
+public:
+    int received = 0;
+};
+
 // A watcher no host has registered with, counting how often it is asked whether one has.
 class WatcherWithoutHost : public QDBusAbstractAdaptor {
     Q_OBJECT
@@ -155,6 +166,31 @@ protected:
             readLayout(qvariant_cast<QDBusArgument>(layout.arguments().at(1)), entries, true);
         }
         return entries;
+    }
+    // The title of the icon's tool tip.
+    QString toolTip() {
+        const QDBusMessage reply =
+            callItem("org.freedesktop.DBus.Properties", "Get", {"org.kde.StatusNotifierItem", "ToolTip"});
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+            return QStringLiteral("(unread)");
+        }
+        const auto tip =
+            qvariant_cast<QDBusArgument>(reply.arguments().front().value<QDBusVariant>().variant());
+        QString iconName, title, text;
+        tip.beginStructure();
+        tip >> iconName;
+        tip.beginArray();
+        while (!tip.atEnd()) {
+            int width = 0, height = 0;
+            QByteArray pixels;
+            tip.beginStructure();
+            tip >> width >> height >> pixels;
+            tip.endStructure();
+        }
+        tip.endArray();
+        tip >> title >> text;
+        tip.endStructure();
+        return title;
     }
     QString menuText() {
         QStringList texts;
@@ -269,6 +305,25 @@ TEST_F(StatusNotifierEndToEnd, theMenuNamesItsShortcutsKeysByTheirKeysymsAsHosts
     EXPECT_EQ(shortcuts.join('|').toStdString(),
               R"(Settings… [["Control","comma"]]|Reset Panel Position(off) |- |)"
               R"(Quit Huddlepod [["Control","Q"]])");
+}
+
+TEST_F(StatusNotifierEndToEnd, theIconHasNoToolTipWhileThePanelShows) {
+    startWithHostStandIn();
+    SignalCount newToolTips;
+    ASSERT_TRUE(QDBusConnection(x.sessionBusAddress())
+                    .connect(itemAddress().first, itemAddress().second, "org.kde.StatusNotifierItem",
+                             "NewToolTip", &newToolTips, SLOT(count())));
+    const std::string text = "Huddlepod — search NFL players (right-click for settings)";
+    EXPECT_EQ(toolTip().toStdString(), text);
+
+    showPanel();
+    EXPECT_TRUE(XServerHarness::waitFor([&] { return newToolTips.received == 1; })) << newToolTips.received;
+    EXPECT_EQ(toolTip().toStdString(), "");
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(waitPanel(false));
+    EXPECT_TRUE(XServerHarness::waitFor([&] { return newToolTips.received == 2; })) << newToolTips.received;
+    EXPECT_EQ(toolTip().toStdString(), text);
 }
 
 TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePanelUnderTheIcon) {
