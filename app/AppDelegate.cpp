@@ -229,6 +229,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (statusItemController_ && panelController_) {
         connect(statusItemController_.get(), &StatusItemController::menuRequested, panelController_.get(),
                 &PanelController::giveWayToTrayMenu);
+        connect(panelController_.get(), &PanelController::visibilityChanged, statusItemController_.get(),
+                &StatusItemController::panelVisibilityChanged);
     }
     services_.logLaunchMilestone(QStringLiteral("status item visible"));
     services_.registerToggleShortcut(toggle);

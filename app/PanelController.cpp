@@ -260,6 +260,7 @@ void PanelController::show() {
     x11::sendQueuedRequests();
     startMonitors();
     DebugDriver::logCaptureRect(QStringLiteral("panel"), &panel, panel.surfaceGeometry());
+    emit visibilityChanged(true);
 }
 
 void PanelController::finishShow() {
@@ -279,6 +280,7 @@ void PanelController::hide() {
         panel_->hide();
     }
     openedAt_.reset();
+    emit visibilityChanged(false);
 }
 
 void PanelController::escape() {

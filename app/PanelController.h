@@ -159,6 +159,10 @@ public:
     // The recorded shortcut's text, "Ctrl+Alt+S" when none has one.
     static QString hotkeyDescription(const std::optional<QString>& recorded);
 
+signals:
+    // Sent by every show and hide.
+    void visibilityChanged(bool visible);
+
 private:
     struct Monitors;
 

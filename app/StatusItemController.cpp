@@ -15,6 +15,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <utility>
 
 namespace huddlepod {
 
@@ -24,6 +25,10 @@ namespace {
 // mid-grey ones (each at least 3.5:1), so the icon reads on whatever bar it sits on.
 constexpr QRgb bodyColour = 0xfff2f2f2;
 constexpr QRgb rimColour = 0xff1e1e1e;
+
+QString toolTip() {
+    return QStringLiteral("Huddlepod — search NFL players (right-click for settings)");
+}
 
 bool isOnAScreen(const QRect& rect) {
     for (const QScreen* screen : QGuiApplication::screens()) {
@@ -49,7 +54,7 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
     connect(menu_.get(), &QMenu::aboutToShow, this, &StatusItemController::refreshMenu);
     menu_->installEventFilter(this);
     tray_->setIcon(icon());
-    tray_->setToolTip(QStringLiteral("Huddlepod — search NFL players (right-click for settings)"));
+    tray_->setToolTip(toolTip());
     tray_->setClickHandler([this](const TrayIcon::Click& click) { handleClick(click); });
     tray_->setMenuRequestHandler([this](QPoint cursor) {
         lastPointer_ = cursor;
@@ -124,6 +129,13 @@ void StatusItemController::handleClick(const TrayIcon::Click& click) {
     }
     // Written once the panel or the menu is up, so the write never delays them.
     rememberPlace();
+}
+
+void StatusItemController::panelVisibilityChanged(bool visible) {
+    // Each change is announced to the tray; the same one twice is not.
+    if (std::exchange(panelVisible_, visible) != visible) {
+        tray_->setToolTip(visible ? QString() : toolTip());
+    }
 }
 
 void StatusItemController::popUpMenuForVerification() {

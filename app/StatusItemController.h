@@ -63,6 +63,9 @@ public:
     // Opens the status menu exactly as a right click does.
     void popUpMenuForVerification();
     void handleClick(const TrayIcon::Click& click);
+    // The icon has no tool tip while the panel shows: a tray draws it by the pointer resting on the icon,
+    // over the panel's search field.
+    void panelVisibilityChanged(bool visible);
 
     // The icon at this size: a football that reads on any bar, light, dark or mid-grey.
     static QImage iconImage(int size);
@@ -96,6 +99,7 @@ private:
     MenuProvider menuProvider_;
     std::optional<QPoint> lastPointer_;
     Surroundings surroundings_;
+    bool panelVisible_ = false;
 };
 
 } // namespace huddlepod

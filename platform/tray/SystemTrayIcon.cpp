@@ -1,4 +1,5 @@
 // The tray icon over QSystemTrayIcon.
+#include "platform/tray/DBusMenuExporter.h"
 #include "platform/tray/TrayIcon.h"
 #include "platform/x11/DevicePixels.h"
 #include "platform/x11/SelectionOwner.h"
@@ -19,6 +20,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 namespace huddlepod {
 
@@ -39,6 +41,22 @@ QDBusMessage hostRegisteredQuery() {
 bool saysHostRegistered(const QDBusMessage& reply) {
     return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
            reply.arguments().front().value<QDBusVariant>().variant().toBool();
+}
+
+// The connection Qt shows a StatusNotifier icon on, which it names after the process and the icon's number;
+// none for an XEmbed icon.
+std::optional<QDBusConnection> statusNotifierConnection() {
+    constexpr int iconsToTry = 8; // the program makes one
+    for (int icon = 1; icon <= iconsToTry; ++icon) {
+        QDBusConnection connection(QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                                       .arg(QCoreApplication::applicationPid())
+                                       .arg(icon));
+        if (connection.isConnected() &&
+            connection.objectRegisteredAt(QStringLiteral("/StatusNotifierItem"))) {
+            return connection;
+        }
+    }
+    return std::nullopt;
 }
 
 // The window Qt shows an XEmbed icon in; none for a StatusNotifier icon.
@@ -114,6 +132,7 @@ public:
         }
         if (icon_) {
             icon_->setContextMenu(menu);
+            exportMenu();
         }
     }
     // Qt settles on D-Bus or XEmbed once, the first time it is asked; so it is not asked before a tray is
@@ -213,6 +232,27 @@ private:
         QObject::connect(icon_.get(), &QSystemTrayIcon::activated, icon_.get(),
                          [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
         icon_->show();
+        exportMenu();
+    }
+
+    // Where Qt has exported the menu to a StatusNotifier host, ours takes the place of its export, under the
+    // path the icon names.
+    void exportMenu() {
+        if (menuExporter_ && &menuExporter_->menu() != menu_) {
+            menuExporter_.reset();
+        }
+        std::optional<QDBusConnection> connection = statusNotifierConnection();
+        if (!connection || !menu_) {
+            return;
+        }
+        if (!menuExporter_) {
+            menuExporter_ = std::make_unique<DBusMenuExporter>(*menu_);
+        }
+        const QString path = QStringLiteral("/MenuBar");
+        if (connection->objectRegisteredAt(path) != menuExporter_.get()) {
+            connection->unregisterObject(path);
+            connection->registerObject(path, menuExporter_.get(), QDBusConnection::ExportAllContents);
+        }
     }
 
     void activated(QSystemTrayIcon::ActivationReason reason) {
@@ -261,6 +301,7 @@ private:
     x11::SelectionOwnerWatcher* xembedTray_ = nullptr; // a child, until a tray is there
     QDBusServiceWatcher* notifierWatcher_ = nullptr;   // likewise
     QElapsedTimer lastTrigger_;
+    std::unique_ptr<DBusMenuExporter> menuExporter_; // while the icon shows on a StatusNotifier host
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::function<void(const Click&)> handler_;
 };

@@ -1,10 +1,13 @@
-// One table maps each key of the app's vocabulary to its PC key, its Qt key and its US character.
+// One table maps each key of the app's vocabulary to its PC key, its Qt key and its US character; two more
+// name the keysyms of Qt keys.
 #include "platform/x11/KeyCodes.h"
 
 #include <linux/input-event-codes.h>
+#include <xkbcommon/xkbcommon.h>
 
 #include <Qt>
 #include <array>
+#include <utility>
 
 namespace huddlepod::x11 {
 
@@ -138,6 +141,66 @@ constexpr std::array kRows{
 
 constexpr int kEvdevToX = 8;
 
+// Keysym names of the keys that type no character; where X has two names for one keysym (Prior and
+// Page_Up), the one desktops show.
+constexpr std::array<std::pair<int, const char*>, 32> kNamedKeysyms{{
+    {Qt::Key_Escape, "Escape"},
+    {Qt::Key_Tab, "Tab"},
+    {Qt::Key_Backtab, "ISO_Left_Tab"},
+    {Qt::Key_Backspace, "BackSpace"},
+    {Qt::Key_Return, "Return"},
+    {Qt::Key_Enter, "KP_Enter"},
+    {Qt::Key_Insert, "Insert"},
+    {Qt::Key_Delete, "Delete"},
+    {Qt::Key_Pause, "Pause"},
+    {Qt::Key_Print, "Print"},
+    {Qt::Key_Clear, "Clear"},
+    {Qt::Key_Home, "Home"},
+    {Qt::Key_End, "End"},
+    {Qt::Key_Left, "Left"},
+    {Qt::Key_Up, "Up"},
+    {Qt::Key_Right, "Right"},
+    {Qt::Key_Down, "Down"},
+    {Qt::Key_PageUp, "Page_Up"},
+    {Qt::Key_PageDown, "Page_Down"},
+    {Qt::Key_Shift, "Shift_L"},
+    {Qt::Key_Control, "Control_L"},
+    {Qt::Key_Meta, "Super_L"},
+    {Qt::Key_Alt, "Alt_L"},
+    {Qt::Key_AltGr, "ISO_Level3_Shift"},
+    {Qt::Key_CapsLock, "Caps_Lock"},
+    {Qt::Key_NumLock, "Num_Lock"},
+    {Qt::Key_ScrollLock, "Scroll_Lock"},
+    {Qt::Key_Menu, "Menu"},
+    {Qt::Key_Help, "Help"},
+    {Qt::Key_VolumeDown, "XF86AudioLowerVolume"},
+    {Qt::Key_VolumeMute, "XF86AudioMute"},
+    {Qt::Key_VolumeUp, "XF86AudioRaiseVolume"},
+}};
+
+// The keypad's keys, told apart from the main keys only by Qt's keypad modifier. Keypad clear is the key
+// where Num Lock is.
+constexpr std::array<std::pair<int, const char*>, 9> kKeypadKeysyms{{
+    {Qt::Key_Period, "KP_Decimal"},
+    {Qt::Key_Comma, "KP_Separator"},
+    {Qt::Key_Asterisk, "KP_Multiply"},
+    {Qt::Key_Plus, "KP_Add"},
+    {Qt::Key_Minus, "KP_Subtract"},
+    {Qt::Key_Slash, "KP_Divide"},
+    {Qt::Key_Equal, "KP_Equal"},
+    {Qt::Key_Enter, "KP_Enter"},
+    {Qt::Key_Clear, "Num_Lock"},
+}};
+
+std::optional<QString> nameIn(const auto& table, int qtKey) {
+    for (const auto& [key, name] : table) {
+        if (key == qtKey) {
+            return QString::fromLatin1(name);
+        }
+    }
+    return std::nullopt;
+}
+
 const KeyRow* rowForKeyCode(std::int64_t keyCode) {
     for (const KeyRow& row : kRows) {
         if (row.keyCode == keyCode) {
@@ -191,6 +254,33 @@ std::optional<std::int64_t> keyCodeForQtKey(int qtKey, bool keypad) {
         }
     }
     return std::nullopt;
+}
+
+std::optional<QString> keysymNameForQtKey(int qtKey, bool keypad) {
+    if (keypad && qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) {
+        return QStringLiteral("KP_%1").arg(qtKey - Qt::Key_0);
+    }
+    if (keypad) {
+        if (std::optional<QString> name = nameIn(kKeypadKeysyms, qtKey)) {
+            return name;
+        }
+    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F35) {
+        return QStringLiteral("F%1").arg(qtKey - Qt::Key_F1 + 1);
+    }
+    if (std::optional<QString> name = nameIn(kNamedKeysyms, qtKey)) {
+        return name;
+    }
+    if (qtKey <= 0 || qtKey >= Qt::Key_Escape) {
+        return std::nullopt;
+    }
+    // A key that types a character is numbered by it (upper case for letters), and so is its keysym.
+    const xkb_keysym_t keysym = xkb_utf32_to_keysym(static_cast<std::uint32_t>(qtKey));
+    std::array<char, 64> name{};
+    if (keysym == XKB_KEY_NoSymbol || xkb_keysym_get_name(keysym, name.data(), name.size()) <= 0) {
+        return std::nullopt;
+    }
+    return QString::fromLatin1(name.data());
 }
 
 } // namespace huddlepod::x11

@@ -1,5 +1,5 @@
 // The app's key vocabulary (virtual key codes of a physical ANSI keyboard) mapped to X11 keycodes, Qt keys
-// and the characters a US layout gives.
+// and the characters a US layout gives; and Qt keys to the names X gives their keysyms.
 #pragma once
 
 #include <QString>
@@ -20,5 +20,9 @@ std::optional<QString> usCharacterForKeyCode(std::int64_t keyCode);
 std::optional<int> qtKeyForKeyCode(std::int64_t keyCode);
 bool isKeypadKeyCode(std::int64_t keyCode);
 std::optional<std::int64_t> keyCodeForQtKey(int qtKey, bool keypad);
+
+// The X keysym name of a Qt key ("comma", "Q", "Page_Up", "KP_Add"), as desktops name keys in the shortcuts
+// they read; nothing for a key X has no keysym for.
+std::optional<QString> keysymNameForQtKey(int qtKey, bool keypad);
 
 } // namespace huddlepod::x11

@@ -98,15 +98,25 @@ protected:
         }
         return took;
     }
-    // The first visible window matching, by name or (with --classname) class, no wider than maxWidth.
-    std::optional<QRect> window(const QStringList& match, int maxWidth = 10000) const {
+    // The visible windows matching, by name or (with --classname) class.
+    QList<QRect> windows(const QStringList& match) const {
+        QList<QRect> found;
         for (const QString& id : xdotool(QStringList{"search", "--onlyvisible"} + match).split('\n')) {
             QMap<QString, int> values; // X, Y, WIDTH, HEIGHT
             for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
                 values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
             }
-            if (!id.isEmpty() && values["WIDTH"] <= maxWidth) {
-                return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+            if (!id.isEmpty()) {
+                found << QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+            }
+        }
+        return found;
+    }
+    // The first of them no wider than maxWidth.
+    std::optional<QRect> window(const QStringList& match, int maxWidth = 10000) const {
+        for (const QRect& found : windows(match)) {
+            if (found.width() <= maxWidth) {
+                return found;
             }
         }
         return std::nullopt;

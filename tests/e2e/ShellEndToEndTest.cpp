@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QProcess>
 
+#include <algorithm>
+
 namespace {
 
 using huddlepod::test::XServerHarness;
@@ -60,6 +62,39 @@ TEST_F(ShellEndToEnd, theTrayIconTogglesThePanel) {
     xdotool({"key", "ctrl+alt+s"}); // had the click reopened it, this would hide it
     ASSERT_TRUE(waitLines(ready, 2));
     EXPECT_TRUE(panel().has_value());
+}
+
+TEST_F(ShellEndToEnd, theIconShowsNoToolTipOverTheOpenPanel) {
+    launch();
+    const QPoint icon = trayIcon()->center();
+    // The tool tip: a window of the program's own, as wide as its text (the icon is narrower, the panel
+    // taller).
+    const auto toolTip = [this] {
+        const QList<QRect> shown = windows({"--classname", "^huddlepod$"});
+        return std::any_of(shown.begin(), shown.end(),
+                           [](const QRect& window) { return window.width() > 200 && window.height() < 40; });
+    };
+    // The pointer moves on the icon and comes to rest there.
+    const auto hover = [&] {
+        xdotool({"mousemove", QString::number(icon.x()), QString::number(icon.y() - 1), "mousemove",
+                 QString::number(icon.x()), QString::number(icon.y())});
+    };
+    hover();
+    ASSERT_TRUE(XServerHarness::waitFor(toolTip));
+
+    clickAt(icon);
+    ASSERT_TRUE(waitLines(ready, 1));
+    hover();
+    EXPECT_FALSE(XServerHarness::waitFor(toolTip, std::chrono::seconds(2)));
+    screenshot("tool-tip-over-the-open-panel");
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(waitPanel(false));
+    // Again until it shows: the panel giving up the focus hides a tool tip that came up before.
+    EXPECT_TRUE(XServerHarness::waitFor([&] {
+        hover();
+        return XServerHarness::waitFor(toolTip, std::chrono::seconds(2));
+    }));
 }
 
 TEST_F(ShellEndToEnd, everyShowPutsThePanelOnEveryDesktopOffTheTaskbarAndThePager) {

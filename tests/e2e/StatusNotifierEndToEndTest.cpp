@@ -20,8 +20,21 @@ using namespace std::chrono_literals;
 
 struct MenuEntry {
     int id = 0;
-    QString text; // "-" for a separator, "(off)" after a disabled entry
+    QString text;     // "-" for a separator, "(off)" after a disabled entry
+    QString shortcut; // as [["Control","Q"]], empty without one
 };
+
+QString shortcutText(const QVariant& property) {
+    QList<QStringList> chords;
+    if (property.isValid()) {
+        qvariant_cast<QDBusArgument>(property) >> chords;
+    }
+    QStringList texts;
+    for (const QStringList& chord : chords) {
+        texts << "[\"" + chord.join("\",\"") + "\"]";
+    }
+    return texts.isEmpty() ? QString() : "[" + texts.join(',') + "]";
+}
 
 void readLayout(const QDBusArgument& layout, std::vector<MenuEntry>& entries, bool isRoot) {
     int id = 0;
@@ -31,8 +44,10 @@ void readLayout(const QDBusArgument& layout, std::vector<MenuEntry>& entries, bo
     if (!isRoot) {
         const bool separator = properties.value("type").toString() == "separator";
         const bool enabled = properties.value("enabled", true).toBool();
-        entries.push_back({id, separator ? QStringLiteral("-")
-                                         : properties.value("label").toString() + (enabled ? "" : "(off)")});
+        entries.push_back({id,
+                           separator ? QStringLiteral("-")
+                                     : properties.value("label").toString() + (enabled ? "" : "(off)"),
+                           shortcutText(properties.value("shortcut"))});
     }
     layout.beginArray();
     while (!layout.atEnd()) {
@@ -43,6 +58,17 @@ void readLayout(const QDBusArgument& layout, std::vector<MenuEntry>& entries, bo
     layout.endArray();
     layout.endStructure();
 }
+
+// Counts the signal it is connected to.
+class SignalCount : public QObject {
+    Q_OBJECT
+
+public slots:
+    void count() { ++received; }
+
+public:
+    int received = 0;
+};
 
 // A watcher no host has registered with, counting how often it is asked whether one has.
 class WatcherWithoutHost : public QDBusAbstractAdaptor {
@@ -101,15 +127,18 @@ protected:
         ASSERT_TRUE(waitRegistered()) << errors.toStdString();
     }
 
-    QDBusMessage itemCall(const QString& interface, const QString& method, const QVariantList& arguments,
-                          const QString& path = {}) const {
+    // The icon's bus name and object path, as the watcher has it.
+    std::pair<QString, QString> itemAddress() const {
         const QString item = x.registeredStatusNotifierItems().value(0);
         const qsizetype slash = item.indexOf('/');
-        const QString service = slash < 0 ? item : item.left(slash);
-        const QString objectPath = !path.isEmpty() ? path
-                                   : slash < 0     ? "/StatusNotifierItem"
-                                                   : item.mid(slash);
-        QDBusMessage call = QDBusMessage::createMethodCall(service, objectPath, interface, method);
+        return slash < 0 ? std::pair(item, QStringLiteral("/StatusNotifierItem"))
+                         : std::pair(item.left(slash), item.mid(slash));
+    }
+    QDBusMessage itemCall(const QString& interface, const QString& method, const QVariantList& arguments,
+                          const QString& path = {}) const {
+        const auto [service, itemPath] = itemAddress();
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(service, path.isEmpty() ? itemPath : path, interface, method);
         call.setArguments(arguments);
         return call;
     }
@@ -137,6 +166,31 @@ protected:
             readLayout(qvariant_cast<QDBusArgument>(layout.arguments().at(1)), entries, true);
         }
         return entries;
+    }
+    // The title of the icon's tool tip.
+    QString toolTip() {
+        const QDBusMessage reply =
+            callItem("org.freedesktop.DBus.Properties", "Get", {"org.kde.StatusNotifierItem", "ToolTip"});
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+            return QStringLiteral("(unread)");
+        }
+        const auto tip =
+            qvariant_cast<QDBusArgument>(reply.arguments().front().value<QDBusVariant>().variant());
+        QString iconName, title, text;
+        tip.beginStructure();
+        tip >> iconName;
+        tip.beginArray();
+        while (!tip.atEnd()) {
+            int width = 0, height = 0;
+            QByteArray pixels;
+            tip.beginStructure();
+            tip >> width >> height >> pixels;
+            tip.endStructure();
+        }
+        tip.endArray();
+        tip >> title >> text;
+        tip.endStructure();
+        return title;
     }
     QString menuText() {
         QStringList texts;
@@ -240,6 +294,36 @@ TEST_F(StatusNotifierEndToEnd, theIconRegistersAndItsMenuOffersSettingsResetAndQ
     clickMenuEntry("Quit Huddlepod");
     EXPECT_TRUE(app.waitForFinished(10000));
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+}
+
+TEST_F(StatusNotifierEndToEnd, theMenuNamesItsShortcutsKeysByTheirKeysymsAsHostsReadThem) {
+    startWithHostStandIn();
+    QStringList shortcuts;
+    for (const MenuEntry& entry : menu()) {
+        shortcuts << entry.text + " " + entry.shortcut;
+    }
+    EXPECT_EQ(shortcuts.join('|').toStdString(),
+              R"(Settings… [["Control","comma"]]|Reset Panel Position(off) |- |)"
+              R"(Quit Huddlepod [["Control","Q"]])");
+}
+
+TEST_F(StatusNotifierEndToEnd, theIconHasNoToolTipWhileThePanelShows) {
+    startWithHostStandIn();
+    SignalCount newToolTips;
+    ASSERT_TRUE(QDBusConnection(x.sessionBusAddress())
+                    .connect(itemAddress().first, itemAddress().second, "org.kde.StatusNotifierItem",
+                             "NewToolTip", &newToolTips, SLOT(count())));
+    const std::string text = "Huddlepod — search NFL players (right-click for settings)";
+    EXPECT_EQ(toolTip().toStdString(), text);
+
+    showPanel();
+    EXPECT_TRUE(XServerHarness::waitFor([&] { return newToolTips.received == 1; })) << newToolTips.received;
+    EXPECT_EQ(toolTip().toStdString(), "");
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(waitPanel(false));
+    EXPECT_TRUE(XServerHarness::waitFor([&] { return newToolTips.received == 2; })) << newToolTips.received;
+    EXPECT_EQ(toolTip().toStdString(), text);
 }
 
 TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePanelUnderTheIcon) {
