@@ -113,7 +113,7 @@ TEST_F(SettingsForm, loginItemRowsFollowTheStateAndTheLastError) {
 }
 
 TEST_F(SettingsForm, aSettingThatCannotBeSavedIsReportedInTheErrorRow) {
-    build();
+    build(QStringLiteral("/bin/hp"), neverFetched);
     QFile blocker(dir.filePath(QStringLiteral("config"))); // its folder cannot be made under a file
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     view->automaticUpdatesToggle()->click();
@@ -262,8 +262,13 @@ TEST_F(SettingsForm, noTextNamesAnotherSystemOrItsApps) {
 }
 
 TEST_F(SettingsForm, theUpdateButtonFollowsWhetherACheckCanStart) {
+    // Stored on by a build that had a feed.
+    store.setValue(QLatin1String(UpdaterController::automaticChecksKey), true);
     build();
     EXPECT_FALSE(view->checkForUpdatesButton()->isEnabled()) << "no feed";
+    EXPECT_FALSE(view->automaticUpdatesToggle()->isEnabled()) << "no feed";
+    EXPECT_FALSE(view->automaticUpdatesToggle()->isChecked()) << "no feed: nothing is checked";
+    store.remove(QLatin1String(UpdaterController::automaticChecksKey));
 
     test::LoopbackServer server;
     server.enqueue("/feed.json", test::LoopbackServer::Response::held());
@@ -271,6 +276,7 @@ TEST_F(SettingsForm, theUpdateButtonFollowsWhetherACheckCanStart) {
     EXPECT_TRUE(view->checkForUpdatesButton()->isEnabled());
     view->checkForUpdatesButton()->click();
     EXPECT_FALSE(view->checkForUpdatesButton()->isEnabled());
+    EXPECT_TRUE(view->automaticUpdatesToggle()->isEnabled()) << "a running check leaves the choice open";
     server.release();
     EXPECT_TRUE(QTest::qWaitFor([&] { return view->checkForUpdatesButton()->isEnabled(); }, 15000));
 
