@@ -5,7 +5,6 @@
 #include "ui/Theme.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QStyleFactory>
 #include <QStyleOption>
 

@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -358,8 +359,9 @@ TEST_F(SettingsForm, everyControlStandsOutFromTheWindowInBothLooks) {
         view->resize(view->sizeHint());
         const QImage form = view->grab().toImage();
         const QImage radios = radioWindow.grab().toImage();
-        form.save(qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + "/components/settings-window-" + look +
-                  ".png");
+        const QString output = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + "/components/";
+        QDir().mkpath(output);
+        form.save(output + "settings-window-" + look + ".png");
         for (const auto& [name, control] : controls) {
             QWidget* window = control->window();
             const QImage& image = window == view.get() ? form : radios;
