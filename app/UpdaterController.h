@@ -53,6 +53,8 @@ public:
 
     // A feed exists and no check is running.
     bool canCheckForUpdates() const { return canCheckForUpdates_; }
+    // Whether this build names a feed at all; without one nothing is ever checked.
+    bool hasFeed() const { return feed_ != nullptr; }
     // Shows every outcome.
     void checkForUpdates();
     // Shows only a newer version.

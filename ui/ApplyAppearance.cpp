@@ -1,31 +1,12 @@
 // Applies the resolved appearance to the QApplication: style, palette and font.
 #include "ui/ApplyAppearance.h"
 
+#include "ui/AppStyle.h"
 #include "ui/Theme.h"
 
 #include <QApplication>
-#include <QProxyStyle>
-#include <QStyleFactory>
 
 namespace huddlepod {
-
-namespace {
-
-// Fusion without the desktop theme's icons on dialog buttons: the app draws its own symbols.
-class AppStyle : public QProxyStyle {
-public:
-    AppStyle()
-        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
-
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returned) const override {
-        if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
-            return 0;
-        return QProxyStyle::styleHint(hint, option, widget, returned);
-    }
-};
-
-} // namespace
 
 Appearance resolvedAppearance(AppearancePreference preference, const WorkspaceSettings& workspace) {
     return forcedAppearance(preference)

@@ -83,6 +83,17 @@ QColor Theme::popoverEdge(Appearance appearance, bool increaseContrast) {
     return panelEdge(appearance, increaseContrast);
 }
 
+QColor Theme::controlEdge(Appearance appearance, bool increaseContrast, bool focused) {
+    const bool dark = appearance == Appearance::dark;
+    if (focused) {
+        return dark ? QColor(0x41, 0x9c, 0xff) : QColor(0x00, 0x64, 0xe1);
+    }
+    if (increaseContrast) {
+        return dark ? gray(0xb0) : gray(0x50);
+    }
+    return dark ? gray(0x90) : gray(0x76);
+}
+
 QPalette Theme::palette(Appearance appearance, bool increaseContrast) {
     const bool dark = appearance == Appearance::dark;
     const QColor primary = text(TextLevel::primary, appearance, increaseContrast);

@@ -40,6 +40,9 @@ QColor materialFill(Material material, Appearance appearance);
 std::optional<Appearance> materialAppearance(Material material);
 // Outline of popovers and other floating surfaces.
 QColor popoverEdge(Appearance appearance, bool increaseContrast);
+// Edge of standard controls (check boxes, radio buttons, fields, buttons): 3:1 or more against the window
+// colour in either look; with keyboard focus, an accent that reads there as well.
+QColor controlEdge(Appearance appearance, bool increaseContrast, bool focused = false);
 
 // The UI family; makes sure Lato is known to Qt, loading its faces from fonts-lato's folder when needed.
 QString fontFamily();

@@ -226,7 +226,9 @@ void SettingsView::sync() {
     reset_->setEnabled(model_->isPanelDetached());
 
     checkForUpdates_->setEnabled(updater_->canCheckForUpdates());
-    automaticUpdates_->setChecked(updater_->automaticallyChecksForUpdates());
+    // A build without a feed checks nothing, whatever an earlier build stored.
+    automaticUpdates_->setEnabled(updater_->hasFeed());
+    automaticUpdates_->setChecked(updater_->hasFeed() && updater_->automaticallyChecksForUpdates());
 
     errorSection_->setVisible(model_->errorMessage().has_value());
     errorText_->setText(model_->errorMessage().value_or(QString()));

@@ -2,9 +2,11 @@
 // settings file.
 #include "platform/workspace/SystemWorkspaceSettings.h"
 
+#include "platform/workspace/GtkThemeStyleSheet.h"
 #include "platform/workspace/ThemeName.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace huddlepod {
@@ -12,17 +14,21 @@ namespace huddlepod {
 SystemWorkspaceSettings::SystemWorkspaceSettings(QString configDirectory, QString themeOverride,
                                                  const DesktopSettingsPortal* portal,
                                                  const XSettingsClient* xsettings,
-                                                 const GtkSettingsFileWatcher* file)
+                                                 const GtkSettingsFileWatcher* file, QStringList themeFolders)
     : portal_(portal)
     , xsettings_(xsettings)
     , file_(file)
     , configDirectory_(std::move(configDirectory))
-    , themeOverride_(std::move(themeOverride)) {
+    , themeOverride_(std::move(themeOverride))
+    , themeFolders_(std::move(themeFolders)) {
     if (configDirectory_.isEmpty()) {
         configDirectory_ = defaultConfigDirectory();
     }
     if (themeOverride_.isEmpty()) {
         themeOverride_ = qEnvironmentVariable("GTK_THEME");
+    }
+    if (themeFolders_.isEmpty()) {
+        themeFolders_ = gtkThemeFolders();
     }
 }
 
@@ -47,7 +53,30 @@ bool SystemWorkspaceSettings::prefersDarkAppearance() const {
         return *stated;
     }
     const GtkValues values = gtk();
-    return values.preferDark || isDarkThemeName(values.themeName);
+    return values.preferDark || isDarkTheme(values.themeName);
+}
+
+bool SystemWorkspaceSettings::isDarkTheme(const QString& themeName) const {
+    const QString path = gtkThemeStyleSheetPath(themeName, themeFolders_);
+    if (path.isEmpty()) {
+        return isDarkThemeName(themeName);
+    }
+    const FileStamp stamp = FileStamp::of(path);
+    if (stamp != styleSheetStamp_) {
+        QFile file(path);
+        styleSheetDark_ = file.open(QIODevice::ReadOnly) ? styleSheetIsDark(QString::fromUtf8(file.readAll()))
+                                                         : std::nullopt;
+        styleSheetStamp_ = stamp;
+    }
+    return styleSheetDark_.value_or(isDarkThemeName(themeName));
+}
+
+SystemWorkspaceSettings::FileStamp SystemWorkspaceSettings::FileStamp::of(const QString& path) {
+    if (path.isEmpty()) {
+        return {};
+    }
+    const QFileInfo info(path);
+    return {path, info.lastModified(), info.size()};
 }
 
 SystemWorkspaceSettings::GtkValues SystemWorkspaceSettings::gtk() const {
@@ -68,15 +97,10 @@ const GtkFileSettings& SystemWorkspaceSettings::fileSettings() const {
         return file_->settings();
     }
     const QString path = gtkSettingsPath(configDirectory_);
-    const QFileInfo info(path);
-    const QDateTime modified = path.isEmpty() ? QDateTime() : info.lastModified();
-    const qint64 size = path.isEmpty() ? -1 : info.size();
-    if (!cacheValid_ || path != cachedPath_ || modified != cachedModified_ || size != cachedSize_) {
+    const FileStamp stamp = FileStamp::of(path);
+    if (stamp != cachedStamp_) {
         cached_ = readGtkSettingsFile(path);
-        cachedPath_ = path;
-        cachedModified_ = modified;
-        cachedSize_ = size;
-        cacheValid_ = true;
+        cachedStamp_ = stamp;
     }
     return cached_;
 }

@@ -86,8 +86,15 @@ TEST_F(Appearance, followsTheThemeXfceSettingsPublishWhileThePanelIsShown) {
 }
 
 TEST_F(Appearance, followsGtkSettingsWrittenWhileItRuns) {
+    // A theme of the user's whose name reads light and whose own style sheet is dark.
+    const QString sheet = home.filePath("data/themes/Nordic-darker/gtk-3.0/gtk.css");
+    QDir().mkpath(QFileInfo(sheet).path());
+    QFile nordic(sheet);
+    ASSERT_TRUE(nordic.open(QIODevice::WriteOnly));
+    nordic.write("@define-color theme_fg_color #d8dee9;\n@define-color theme_bg_color #2e3440;\n");
+    nordic.close();
     // No settings file at start, and no XSETTINGS manager: light.
-    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(launch({{"XDG_DATA_HOME", home.filePath("data")}}));
     ASSERT_NO_FATAL_FAILURE(showPanel());
     EXPECT_TRUE(turns(Look::light));
 
@@ -98,6 +105,8 @@ TEST_F(Appearance, followsGtkSettingsWrittenWhileItRuns) {
         {"[Settings]\ngtk-application-prefer-dark-theme=1\n", Look::dark},
         {"[Settings]\ngtk-application-prefer-dark-theme=0\ngtk-theme-name=Adwaita\n", Look::light},
         {"[Settings]\ngtk-theme-name=Yaru-dark\n", Look::dark},
+        {"[Settings]\ngtk-theme-name=Adwaita\n", Look::light},
+        {"[Settings]\ngtk-theme-name=Nordic-darker\n", Look::dark},
     };
     for (const auto& step : steps) {
         ASSERT_TRUE(saveGtkSettings(step.body)) << step.body;

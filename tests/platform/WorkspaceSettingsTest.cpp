@@ -1,5 +1,6 @@
 // The desktop settings: the settings portal's answers over XSETTINGS and GTK's settings files, the fallback
 // without a bus, following changes, and test replacements.
+#include "platform/workspace/GtkThemeStyleSheet.h"
 #include "platform/workspace/SystemWorkspaceSettings.h"
 #include "platform/workspace/ThemeName.h"
 
@@ -160,6 +161,82 @@ TEST(ThemeName, darkWhenAWordOfItsNameIsDark) {
         EXPECT_EQ(isDarkThemeName(QString::fromUtf8(row.name)), row.dark) << row.name;
         EXPECT_EQ(isHighContrastThemeName(QString::fromUtf8(row.name)), row.highContrast) << row.name;
     }
+}
+
+// A theme's own gtk.css, found where GTK looks, decides by the lightness of the window background it defines;
+// the name decides where it has none (Adwaita-dark is built into GTK).
+TEST(SystemWorkspaceSettings, aThemesOwnStyleSheetDecidesBeforeItsName) {
+    QTemporaryDir data;
+    const QStringList folders{data.filePath("user"), data.filePath("dot"), data.filePath("system")};
+    const struct {
+        const char* theme;
+        std::vector<std::pair<const char*, QByteArray>> sheets; // path under the data folder, content
+        bool dark;
+    } cases[] = {
+        {"Nordic-darker",
+         {{"system/Nordic-darker/gtk-3.0/gtk.css", "@define-color theme_bg_color #2E3440;\n"}},
+         true},
+        {"Mist-dark", {{"system/Mist-dark/gtk-3.0/gtk.css", "@define-color theme_bg_color #888;"}}, false},
+        {"Edge", {{"system/Edge/gtk-3.0/gtk.css", "@define-color theme_bg_color #777;"}}, true},
+        // The user's copy before the system's; a definition in a comment counts for nothing.
+        {"Solar",
+         {{"dot/Solar/gtk-3.0/gtk.css",
+           "/* @define-color theme_bg_color #000; */ @define-color theme_bg_color rgba(250, 250, 250, 0.9);"},
+          {"system/Solar/gtk-3.0/gtk.css", "@define-color theme_bg_color #111111;"}},
+         false},
+        {"Quartz",
+         {{"user/Quartz/gtk-3.20/gtk.css", "@define-color theme_bg_color rgb(12%, 12%, 12%);"}},
+         true},
+        // GTK 4's sheet, through another colour, where there is no GTK 3 one.
+        {"Midnight",
+         {{"system/Midnight/gtk-4.0/gtk.css",
+           "@define-color base #242424;\n@define-color window_bg_color @base;\n"}},
+         true},
+        // GTK_THEME's variant loads gtk-<variant>.css.
+        {"Stone:light",
+         {{"system/Stone/gtk-3.0/gtk.css", "@define-color theme_bg_color #202020;"},
+          {"system/Stone/gtk-3.0/gtk-light.css", "@define-color theme_bg_color #f0f0f0;"}},
+         false},
+        // Forms not read, and no sheet at all: the name.
+        {"Shade-dark",
+         {{"system/Shade-dark/gtk-3.0/gtk.css", "@define-color theme_bg_color shade(#fff, 1.1);"}},
+         true},
+        {"Adwaita-dark", {}, true},
+        {"Arc-Darker", {{"system/Arc-Darker/gtk-3.0/gtk.css", "@import url(\"gtk-main.css\");"}}, false},
+    };
+    QTemporaryDir config;
+    for (const auto& row : cases) {
+        for (const auto& [path, content] : row.sheets) {
+            writeSettings(data.filePath(path), content);
+        }
+        const SystemWorkspaceSettings settings(config.path(), QString::fromUtf8(row.theme), nullptr, nullptr,
+                                               nullptr, folders);
+        EXPECT_EQ(settings.prefersDarkAppearance(), row.dark) << row.theme;
+    }
+
+    // A sheet changed on disk is read again.
+    const SystemWorkspaceSettings nordic(config.path(), QStringLiteral("Nordic-darker"), nullptr, nullptr,
+                                         nullptr, folders);
+    EXPECT_TRUE(nordic.prefersDarkAppearance());
+    writeSettings(data.filePath("system/Nordic-darker/gtk-3.0/gtk.css"),
+                  "@define-color theme_bg_color #ECEFF4;");
+    EXPECT_FALSE(nordic.prefersDarkAppearance());
+
+    // GTK's folders: the user's data folder and ~/.themes, then the system's data folders.
+    const QByteArray home = qgetenv("HOME"), dataHome = qgetenv("XDG_DATA_HOME"),
+                     dirs = qgetenv("XDG_DATA_DIRS");
+    qputenv("HOME", "/home/u");
+    qputenv("XDG_DATA_HOME", "/home/u/data");
+    qputenv("XDG_DATA_DIRS", "/opt/share:/usr/share");
+    EXPECT_EQ(gtkThemeFolders(), QStringList({"/home/u/data/themes", "/home/u/.themes", "/opt/share/themes",
+                                              "/usr/share/themes"}));
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("XDG_DATA_DIRS");
+    EXPECT_EQ(gtkThemeFolders(), QStringList({"/home/u/.local/share/themes", "/home/u/.themes",
+                                              "/usr/local/share/themes", "/usr/share/themes"}));
+    qputenv("HOME", home);
+    qputenv("XDG_DATA_HOME", dataHome);
+    qputenv("XDG_DATA_DIRS", dirs);
 }
 
 TEST(SystemWorkspaceSettings, xsettingsBeforeTheFileAndThePortalBeforeBoth) {

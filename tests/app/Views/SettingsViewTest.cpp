@@ -8,17 +8,21 @@
 #include "app/UpdaterController.h"
 #include "platform/updater/UpdatePrompts.h"
 #include "tests/GlobalShortcuts/FakeKeyGrabber.h"
+#include "tests/support/Contrast.h"
 #include "tests/support/LoopbackServer.h"
+#include "ui/ApplyAppearance.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -26,6 +30,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <malloc.h>
 
 #include <memory>
 #include <optional>
@@ -40,12 +46,16 @@ protected:
             std::make_unique<QSettings>(dir.filePath(QStringLiteral("keys.ini")), QSettings::IniFormat),
             std::make_unique<test::FakeKeyGrabber>(std::make_shared<test::FakeGrabs>()));
         GlobalShortcuts::Registry::setShared(registry.get());
+        applyAppearance(AppearancePreference::light, FixedWorkspaceSettings()); // the program's style
     }
     void TearDown() override {
         controller.reset();
         view.reset();
         GlobalShortcuts::Registry::setShared(nullptr);
     }
+
+    // A feed the updater holds but no test asks it for.
+    const QUrl neverFetched{QStringLiteral("https://updates.invalid/feed.json")};
 
     void build(std::optional<QString> program = QStringLiteral("/bin/hp"), std::optional<QUrl> feed = {}) {
         view.reset();
@@ -104,7 +114,7 @@ TEST_F(SettingsForm, loginItemRowsFollowTheStateAndTheLastError) {
 }
 
 TEST_F(SettingsForm, aSettingThatCannotBeSavedIsReportedInTheErrorRow) {
-    build();
+    build(QStringLiteral("/bin/hp"), neverFetched);
     QFile blocker(dir.filePath(QStringLiteral("config"))); // its folder cannot be made under a file
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     view->automaticUpdatesToggle()->click();
@@ -253,8 +263,13 @@ TEST_F(SettingsForm, noTextNamesAnotherSystemOrItsApps) {
 }
 
 TEST_F(SettingsForm, theUpdateButtonFollowsWhetherACheckCanStart) {
+    // Stored on by a build that had a feed.
+    store.setValue(QLatin1String(UpdaterController::automaticChecksKey), true);
     build();
     EXPECT_FALSE(view->checkForUpdatesButton()->isEnabled()) << "no feed";
+    EXPECT_FALSE(view->automaticUpdatesToggle()->isEnabled()) << "no feed";
+    EXPECT_FALSE(view->automaticUpdatesToggle()->isChecked()) << "no feed: nothing is checked";
+    store.remove(QLatin1String(UpdaterController::automaticChecksKey));
 
     test::LoopbackServer server;
     server.enqueue("/feed.json", test::LoopbackServer::Response::held());
@@ -262,6 +277,7 @@ TEST_F(SettingsForm, theUpdateButtonFollowsWhetherACheckCanStart) {
     EXPECT_TRUE(view->checkForUpdatesButton()->isEnabled());
     view->checkForUpdatesButton()->click();
     EXPECT_FALSE(view->checkForUpdatesButton()->isEnabled());
+    EXPECT_TRUE(view->automaticUpdatesToggle()->isEnabled()) << "a running check leaves the choice open";
     server.release();
     EXPECT_TRUE(QTest::qWaitFor([&] { return view->checkForUpdatesButton()->isEnabled(); }, 15000));
 
@@ -301,6 +317,95 @@ TEST_F(SettingsForm, theWindowIsReusedWhileOpenAndBuiltAfreshCentredAfterAClose)
     controller->show();
     ASSERT_NE(controller->window(), nullptr);
     EXPECT_EQ(controller->window()->frameGeometry().center(), centre) << "centred, not restored";
+}
+
+// The strongest contrast with the window among the first three pixels unlike it, going from `from` by `step`
+// within `area`; the first of them, where they start.
+std::pair<double, QPoint> boundaryContrast(const QImage& image, const QRect& area, QPoint from, QPoint step) {
+    const QColor window = image.pixelColor(area.topLeft() - QPoint(1, 1));
+    for (QPoint at = from; area.contains(at); at += step) {
+        if (image.pixelColor(at) != window) {
+            double strongest = 0;
+            for (QPoint mark = at; mark != at + 3 * step && area.contains(mark); mark += step) {
+                strongest = std::max(strongest, test::contrast(image.pixelColor(mark), window));
+            }
+            return {strongest, at};
+        }
+    }
+    return {0, from};
+}
+
+// WCAG's non-text contrast: each standard control shows where it is, by its edge or its fill, at 3:1 or more
+// against the window, in the light and the dark look, unfocused and enabled.
+TEST_F(SettingsForm, everyControlStandsOutFromTheWindowInBothLooks) {
+    detached = true; // Reset enabled
+    build(QStringLiteral("/bin/hp"), neverFetched);
+    QWidget radioWindow; // the form has none; the style draws them all the same
+    auto* radio = new QRadioButton(QStringLiteral("Radio"), &radioWindow);
+    radio->move(10, 10);
+    radioWindow.resize(120, 40);
+    const std::pair<const char*, QWidget*> controls[] = {
+        {"launch at login", view->launchAtLoginToggle()},
+        {"automatic checks", view->automaticUpdatesToggle()},
+        {"check now", view->checkForUpdatesButton()},
+        {"reset", view->resetButton()},
+        {"shortcut field", view->recorder()->field()},
+        {"radio button", radio},
+    };
+    FixedWorkspaceSettings workspace;
+    for (const auto& [preference, look] :
+         {std::pair{AppearancePreference::light, "light"}, std::pair{AppearancePreference::dark, "dark"}}) {
+        applyAppearance(preference, workspace);
+        view->resize(view->sizeHint());
+        const QImage form = view->grab().toImage();
+        const QImage radios = radioWindow.grab().toImage();
+        const QString output = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + "/components/";
+        QDir().mkpath(output);
+        form.save(output + "settings-window-" + look + ".png");
+        for (const auto& [name, control] : controls) {
+            QWidget* window = control->window();
+            const QImage& image = window == view.get() ? form : radios;
+            const QRect area(control->mapTo(window, QPoint(0, 0)), control->size());
+            // Along the middle row from the left, then down a column just inside where that met the control.
+            const auto [across, edge] =
+                boundaryContrast(image, area, QPoint(area.left(), area.center().y()), QPoint(1, 0));
+            const auto [down, top] =
+                boundaryContrast(image, area, QPoint(edge.x() + 7, area.top()), QPoint(0, 1));
+            EXPECT_GE(across, 3.0) << name << ", " << look << ", at " << edge.x() << "," << edge.y();
+            EXPECT_GE(down, 3.0) << name << ", " << look << ", at " << top.x() << "," << top.y();
+        }
+    }
+}
+
+// A closed window leaves nothing behind: the heap is as large after 200 more openings as before them.
+TEST_F(SettingsForm, openingAndClosingTheWindowAgainAndAgainKeepsNothing) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps its own books; the Release build measures";
+#endif
+    FixedWorkspaceSettings workspace;
+    applyAppearance(AppearancePreference::dark, workspace); // as the program sets its look
+    build(QStringLiteral("/bin/hp"), neverFetched);
+    controller = std::make_unique<SettingsWindowController>(
+        *model, *updater, [] {}, store);
+    const auto openAndClose = [&] {
+        controller->show();
+        (void)controller->window()->grab(); // painted, as on screen
+        controller->window()->close();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    for (int i = 0; i < 20; ++i) {
+        openAndClose(); // caches that fill once (fonts, glyphs) are full by now
+    }
+    const std::size_t before = mallinfo2().uordblks;
+    for (int i = 0; i < 200; ++i) {
+        openAndClose();
+    }
+    const auto growth = qint64(mallinfo2().uordblks) - qint64(before);
+    // The pixmaps a style caches for each window's buttons came to some 17 KB an opening; what the allocator
+    // itself keeps in reserve stays well below this.
+    EXPECT_LT(growth, 1024 * 1024) << "bytes kept over 200 openings";
+    EXPECT_EQ(QApplication::topLevelWidgets(), QWidgetList{view.get()}) << "only the form built above";
 }
 
 } // namespace
