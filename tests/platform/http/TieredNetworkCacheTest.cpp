@@ -6,7 +6,9 @@
 #include "tests/support/LoopbackServer.h"
 
 #include <QDateTime>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTemporaryDir>
@@ -49,6 +51,27 @@ bool store(TieredNetworkCache& cache, const QString& url, const QByteArray& body
 QByteArray read(TieredNetworkCache& cache, const QString& url) {
     const std::unique_ptr<QIODevice> device(cache.data(QUrl(url)));
     return device ? device->readAll() : QByteArray("<none>");
+}
+
+// Stores answer `number` of `bodySize` bytes, received in `pieces`, described as Qt describes an answer of
+// the local backend to a URL as long as a game log's.
+void storeBackendAnswer(TieredNetworkCache& cache, int number, int bodySize, int pieces = 1) {
+    QNetworkCacheMetaData meta;
+    meta.setUrl(QUrl(QStringLiteral("http://127.0.0.1:54321/rest/v1/game_player_offense?player_id=eq."
+                                    "00000000-0000-4000-8000-%1&select=game_id,team_abbr,games!inner(year,"
+                                    "week,game_date,season_type,home_team_abbr,away_team_abbr,home_score,"
+                                    "away_score),*&games.year=eq.2024&order=games(game_date).asc")
+                         .arg(number, 12, 10, QChar('0'))));
+    meta.setSaveToDisk(true);
+    meta.setRawHeaders({{"Content-Length", QByteArray::number(bodySize)},
+                        {"Content-Range", "0-0/*"},
+                        {"Content-Type", "application/json; charset=utf-8"}});
+    meta.setAttributes({{QNetworkRequest::HttpStatusCodeAttribute, 200},
+                        {QNetworkRequest::HttpReasonPhraseAttribute, QByteArray("OK")}});
+    QIODevice* device = cache.prepare(meta);
+    for (int piece = 0; piece < pieces; ++piece)
+        device->write(QByteArray(bodySize / pieces, '['));
+    cache.insert(device);
 }
 
 // Bytes the process has allocated and not freed (the sanitizer's allocator stands in for malloc's).
@@ -111,8 +134,8 @@ TEST(TieredNetworkCache, memoryTierEvictsTheLeastRecentlyUsedBeyondItsCapacity) 
     EXPECT_EQ(read(cache, "http://h/big"), QByteArray(entry * 5 / 2, 'b'));
 }
 
-// The review's case: thousands of empty answers to long URLs, whose bodies alone would never fill the
-// tier. Memory-only (an unwritable folder), as the disk tier has no bearing on it.
+// Thousands of empty answers to long URLs, whose bodies alone would never fill the tier. Memory-only (an
+// unwritable folder): the disk tier has no bearing on it.
 TEST(TieredNetworkCache, memoryTierHoldsNoMoreThanItsCapacityOfWhatEntriesTake) {
     struct Case {
         const char* name;
@@ -125,11 +148,6 @@ TEST(TieredNetworkCache, memoryTierHoldsNoMoreThanItsCapacityOfWhatEntriesTake) 
         {"card answers", 20000, 1500, 3},
     };
     constexpr qint64 capacity = 20'000'000;
-    const QString longUrl =
-        "http://127.0.0.1:54321/rest/v1/game_player_offense?player_id=eq.00000000-0000-4000-8000-%1"
-        "&select=game_id,team_abbr,games!inner(year,week,game_date,season_type,"
-        "home_team_abbr,away_team_abbr,home_score,away_score),*&games.year=eq.2024"
-        "&order=games(game_date).asc";
     QTemporaryDir directory;
     QFile blocker(directory.filePath("file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -138,22 +156,8 @@ TEST(TieredNetworkCache, memoryTierHoldsNoMoreThanItsCapacityOfWhatEntriesTake) 
         const qint64 before = allocatedBytes();
         ::testing::internal::CaptureStderr();
         TieredNetworkCache cache(directory.filePath("file/http"), capacity, 100'000'000);
-        for (int i = 0; i < row.answers; ++i) {
-            // As Qt describes an answer of the local backend.
-            QNetworkCacheMetaData meta;
-            meta.setUrl(QUrl(longUrl.arg(i, 12, 10, QChar('0'))));
-            meta.setSaveToDisk(true);
-            meta.setRawHeaders({{"Content-Length", QByteArray::number(row.bodySize)},
-                                {"Content-Range", "0-0/*"},
-                                {"Content-Type", "application/json; charset=utf-8"}});
-            meta.setAttributes({{QNetworkRequest::HttpStatusCodeAttribute, 200},
-                                {QNetworkRequest::HttpReasonPhraseAttribute, QByteArray("OK")}});
-            QIODevice* device = cache.prepare(meta);
-            ASSERT_NE(device, nullptr);
-            for (int piece = 0; piece < row.pieces; ++piece)
-                device->write(QByteArray(row.bodySize / row.pieces, '['));
-            cache.insert(device);
-        }
+        for (int i = 0; i < row.answers; ++i)
+            storeBackendAnswer(cache, i, row.bodySize, row.pieces);
         const qint64 grown = allocatedBytes() - before;
         ::testing::internal::GetCapturedStderr();
         EXPECT_LE(cache.memorySize(), capacity);
@@ -161,6 +165,18 @@ TEST(TieredNetworkCache, memoryTierHoldsNoMoreThanItsCapacityOfWhatEntriesTake) 
         // Room for the tables of the tier's hash and list, which the entries' count shares out.
         EXPECT_LE(grown, capacity + 1'000'000);
     }
+}
+
+TEST(TieredNetworkCache, diskTierCountsItsWholeFilesAgainstItsCapacity) {
+    QTemporaryDir directory;
+    TieredNetworkCache cache(directory.path(), 1000, 100'000);
+    for (int i = 0; i < 1000; ++i)
+        storeBackendAnswer(cache, i, 2);
+    qint64 files = 0;
+    for (QDirIterator it(directory.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        files += QFileInfo(it.next()).size();
+    EXPECT_EQ(cache.cacheSize(), files);
+    EXPECT_LE(files, 100'000);
 }
 
 TEST(TieredNetworkCache, keepsNothingUnsaveableAndForgetsOnRemoveAndClear) {
