@@ -1,5 +1,5 @@
-// The memory tier in front of the disk cache: write-through, promotion, eviction, what is never stored, and
-// the bodies of concurrent and failed downloads.
+// The memory tier in front of the disk cache: write-through, promotion, eviction by what entries take (in
+// memory and on disk), what is never stored, and the bodies of concurrent and failed downloads.
 #include "platform/http/TieredNetworkCache.h"
 
 #include "tests/support/AsyncTest.h"
