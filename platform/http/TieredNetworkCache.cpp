@@ -7,9 +7,11 @@
 #include <QMetaMethod>
 #include <QNetworkDiskCache>
 #include <QTemporaryFile>
+#include <QVariant>
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace huddlepod {
 
@@ -71,6 +73,33 @@ QNetworkCacheMetaData withoutStaleMark(QNetworkCacheMetaData metaData) {
     return metaData;
 }
 
+// What an entry takes in memory besides the bytes of its texts, measured with glibc's allocator on x86-64
+// (Qt 6.4) and rounded up. An empty answer to a long URL takes some 3.5 KB, most of it Qt's table of two
+// attributes and the URL in UTF-16.
+constexpr qint64 textOverhead = 40;   // a QByteArray's or QString's header, terminator and malloc's share
+constexpr qint64 urlOverhead = 400;   // QUrl's private part and the texts of its parts
+constexpr qint64 entryOverhead = 300; // the metadata's private part, our hash and recency nodes
+constexpr qint64 headerOverhead = 48 + 2 * textOverhead; // a header's place in the list, its two texts
+constexpr qint64 attributeTable = 2200; // Qt's hash of attributes starts with room for 48 of them
+
+qint64 footprint(const QNetworkCacheMetaData& metaData, const QByteArray& body) {
+    // QUrl keeps its parts as UTF-16 text.
+    qint64 size =
+        entryOverhead + urlOverhead + 2 * metaData.url().toEncoded().size() + textOverhead + body.size();
+    for (const auto& [name, value] : metaData.rawHeaders())
+        size += headerOverhead + name.size() + value.size();
+    const QNetworkCacheMetaData::AttributesMap attributes = metaData.attributes();
+    if (!attributes.isEmpty())
+        size += attributeTable;
+    for (const QVariant& value : attributes) {
+        if (value.typeId() == QMetaType::QByteArray)
+            size += textOverhead + value.toByteArray().size();
+        else if (value.typeId() == QMetaType::QString)
+            size += textOverhead + 2 * value.toString().size();
+    }
+    return size;
+}
+
 } // namespace
 
 TieredNetworkCache::TieredNetworkCache(const QString& directory, qint64 memoryCapacity, qint64 diskCapacity,
@@ -97,8 +126,9 @@ QNetworkCacheMetaData TieredNetworkCache::metaData(const QUrl& url) {
 
 void TieredNetworkCache::updateMetaData(const QNetworkCacheMetaData& described) {
     const QNetworkCacheMetaData metaData = withoutStaleMark(described);
+    // Stored anew, so that the entry is counted with its new headers and holds one URL, the metadata's.
     if (const auto it = m_memory.find(metaData.url()); it != m_memory.end())
-        it->metaData = metaData;
+        storeInMemory(metaData, it->body);
     if (diskWritable())
         m_disk->updateMetaData(metaData);
 }
@@ -150,17 +180,17 @@ void TieredNetworkCache::insert(QIODevice* device) {
     if (it == m_preparing.end())
         return;
     const QNetworkCacheMetaData metaData = it->second.first;
-    const QByteArray body = static_cast<QBuffer*>(device)->data();
+    QByteArray body = static_cast<QBuffer*>(device)->data();
     discard(it);
     dropAbandoned();
 
-    storeInMemory(metaData, body);
-    if (!diskWritable())
-        return;
-    if (QIODevice* disk = m_disk->prepare(metaData)) {
-        disk->write(body);
-        m_disk->insert(disk);
+    if (diskWritable()) {
+        if (QIODevice* disk = m_disk->prepare(metaData)) {
+            disk->write(body);
+            m_disk->insert(disk);
+        }
     }
+    storeInMemory(metaData, std::move(body));
 }
 
 void TieredNetworkCache::clear() {
@@ -174,23 +204,28 @@ void TieredNetworkCache::clear() {
         m_disk->clear();
 }
 
-void TieredNetworkCache::storeInMemory(const QNetworkCacheMetaData& metaData, const QByteArray& body) {
+void TieredNetworkCache::storeInMemory(const QNetworkCacheMetaData& metaData, QByteArray body) {
+    // The key and the recency list share the metadata's URL.
     const QUrl url = metaData.url();
     removeFromMemory(url);
-    if (body.size() > m_memoryCapacity)
+    // A body grown piece by piece has room to spare, which would be held as long as the entry.
+    if (body.capacity() > body.size())
+        body.squeeze();
+    const qint64 size = footprint(metaData, body);
+    if (size > m_memoryCapacity)
         return;
-    while (m_memorySize + body.size() > m_memoryCapacity && !m_recency.empty())
+    while (m_memorySize + size > m_memoryCapacity && !m_recency.empty())
         removeFromMemory(m_recency.front());
     m_recency.push_back(url);
-    m_memory.insert(url, Entry{metaData, body, std::prev(m_recency.end())});
-    m_memorySize += body.size();
+    m_memory.insert(url, Entry{metaData, std::move(body), std::prev(m_recency.end()), size});
+    m_memorySize += size;
 }
 
 void TieredNetworkCache::removeFromMemory(const QUrl& url) {
     const auto it = m_memory.find(url);
     if (it == m_memory.end())
         return;
-    m_memorySize -= it->body.size();
+    m_memorySize -= it->footprint;
     m_recency.erase(it->recency);
     m_memory.erase(it);
 }

@@ -15,8 +15,10 @@ class QNetworkDiskCache;
 namespace huddlepod {
 
 // Entries are written through to disk and kept in memory, least recently used evicted first, while the
-// memory tier holds at most `memoryCapacity` bytes of bodies. A disk hit is promoted to memory. Like the
-// disk cache, it keeps only responses whose metadata allows saving (not POST answers, not "no-store").
+// memory tier holds at most `memoryCapacity` bytes of what its entries take: URL, headers, other metadata
+// and bookkeeping as well as the body. A disk hit is promoted to memory. Like the disk cache, it keeps only
+// responses whose metadata allows saving (not POST answers, not "no-store"); the disk cache counts its files'
+// whole sizes, metadata included.
 //
 // A body being received lives in its own buffer until insert(); remove() never touches another reply's
 // buffer, and a buffer is closed before it is deleted, which makes Qt's reply let go of it. A buffer whose
@@ -39,6 +41,7 @@ public:
     QIODevice* prepare(const QNetworkCacheMetaData& metaData) override;
     void insert(QIODevice* device) override;
 
+    // What the memory tier's entries take, as counted against its capacity.
     qint64 memorySize() const { return m_memorySize; }
     bool isInMemory(const QUrl& url) const { return m_memory.contains(url); }
     // False once the disk cache's folder turned out not to be writable.
@@ -54,9 +57,10 @@ private:
         QNetworkCacheMetaData metaData;
         QByteArray body;
         std::list<QUrl>::iterator recency;
+        qint64 footprint;
     };
 
-    void storeInMemory(const QNetworkCacheMetaData& metaData, const QByteArray& body);
+    void storeInMemory(const QNetworkCacheMetaData& metaData, QByteArray body);
     void removeFromMemory(const QUrl& url);
     void touch(Entry& entry);
     using Pending =
