@@ -175,7 +175,9 @@ TEST_P(SlowHeaderSenders, holdNoThreadPastTheirDeadlineAndGetNoAnswer) {
     const auto slow = std::span(clients).subspan(1, BackendServer::workerThreads + 1);
     hesitant.send(get);
     for (const auto& client : slow) {
-        client->send(keptAlive ? "HEAD /rest/v1/teams HTTP/1.1\r\nHost: x\r\n" + key + "\r\n" : "");
+        if (keptAlive) {
+            client->send("HEAD /rest/v1/teams HTTP/1.1\r\nHost: x\r\n" + key + "\r\n");
+        }
     }
     queued.send(get + key + "\r\n");
 
@@ -186,12 +188,14 @@ TEST_P(SlowHeaderSenders, holdNoThreadPastTheirDeadlineAndGetNoAnswer) {
     // The slow headers would be complete after 15 lines, 15 s from now.
     for (int line = 0; line < 15 && !done(); ++line) {
         for (const auto& client : slow) {
-            if (!keptAlive ||
-                !client->received.empty()) { // on a kept-alive connection, once the first answer is in
+            // On a kept-alive connection the slow request starts once the first answer is in.
+            if (!keptAlive || !client->received.empty()) {
                 client->send(client->linesSent++ == 0 ? get : "X-Line: " + std::to_string(line) + "\r\n");
             }
         }
-        hesitant.send(line == 1 ? key + "\r\n" : "");
+        if (line == 1) {
+            hesitant.send(key + "\r\n");
+        }
         for (const auto end = steady_clock::now() + seconds(1); steady_clock::now() < end && !done();) {
             std::vector<pollfd> sockets;
             for (const auto& client : clients) {
