@@ -6,22 +6,31 @@
 #include <httplib.h>
 
 #include <arpa/inet.h>
+#include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 namespace huddlepod::backend {
 
 namespace {
 
-// A thread per open connection (the library's default is one per core, at least 8): Qt alone keeps six per
-// host open, and another client's connection would otherwise wait for one of them to close.
-constexpr int workerThreads = 32;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
 // Room in the listen queue for at least as many new connections at once as there are threads.
-constexpr int listenBacklog = SOMAXCONN > workerThreads ? SOMAXCONN : workerThreads;
+constexpr int listenBacklog =
+    SOMAXCONN > BackendServer::workerThreads ? SOMAXCONN : BackendServer::workerThreads;
 
 int portOf(const sockaddr_storage& address) {
     if (address.ss_family == AF_INET) {
@@ -59,6 +68,153 @@ void dropConnection(int localPort, int remotePort) {
     }
 }
 
+milliseconds toMilliseconds(time_t seconds, time_t microseconds) {
+    return milliseconds(seconds * 1000 + microseconds / 1000);
+}
+
+// Waits for `events` on the socket for up to `timeout`; false when the time ran out.
+bool awaitSocket(int socket, short events, milliseconds timeout) {
+    pollfd descriptor{socket, events, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&descriptor, 1, static_cast<int>(std::max(timeout, milliseconds(0)).count()));
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+void addressOf(int socket, bool peer, std::string& ip, int& port) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    auto* generic = reinterpret_cast<sockaddr*>(&address);
+    if ((peer ? getpeername(socket, generic, &length) : getsockname(socket, generic, &length)) != 0) {
+        return;
+    }
+    std::array<char, NI_MAXHOST> host{};
+    if (getnameinfo(generic, length, host.data(), host.size(), nullptr, 0, NI_NUMERICHOST) == 0) {
+        ip = host.data();
+    }
+    port = portOf(address);
+}
+
+// A connection's reads and writes as the library's own socket stream makes them, except that reads give up
+// at a deadline while one is set: the library's read timeout applies to each receive, so a client sending a
+// header line now and then would hold its thread for as long as it liked. Input read ahead is kept for the
+// connection's next request.
+class ConnectionStream final : public httplib::Stream {
+public:
+    ConnectionStream(int socket, milliseconds readTimeout, milliseconds writeTimeout)
+        : socket_(socket)
+        , readTimeout_(readTimeout)
+        , writeTimeout_(writeTimeout) {}
+
+    void setDeadline(std::optional<Clock::time_point> deadline) { deadline_ = deadline; }
+    bool expired() const { return expired_; }
+
+    // Waits up to `timeout` for input, and never past the deadline.
+    bool awaitInput(milliseconds timeout) const {
+        if (start_ < end_) {
+            return true;
+        }
+        if (expired_) {
+            return false;
+        }
+        const bool deadlineFirst = deadline_ && *deadline_ - Clock::now() < timeout;
+        if (deadlineFirst) {
+            timeout = std::chrono::ceil<milliseconds>(*deadline_ - Clock::now());
+        }
+        if (awaitSocket(socket_, POLLIN, timeout)) {
+            return true;
+        }
+        expired_ = deadlineFirst;
+        return false;
+    }
+
+    bool is_readable() const override { return awaitInput(readTimeout_); }
+    bool is_writable() const override { return !expired_ && awaitSocket(socket_, POLLOUT, writeTimeout_); }
+
+    ssize_t read(char* data, size_t size) override {
+        if (start_ == end_) {
+            if (!is_readable()) {
+                return -1;
+            }
+            ssize_t received = 0;
+            do {
+                received = ::recv(socket_, buffer_.data(), buffer_.size(), 0);
+            } while (received < 0 && errno == EINTR);
+            if (received <= 0) {
+                return received;
+            }
+            start_ = 0;
+            end_ = static_cast<size_t>(received);
+        }
+        const size_t count = std::min(size, end_ - start_);
+        std::memcpy(data, buffer_.data() + start_, count);
+        start_ += count;
+        return static_cast<ssize_t>(count);
+    }
+
+    ssize_t write(const char* data, size_t size) override {
+        if (!is_writable()) {
+            return -1;
+        }
+        ssize_t sent = 0;
+        do {
+            sent = ::send(socket_, data, size, MSG_NOSIGNAL);
+        } while (sent < 0 && errno == EINTR);
+        return sent;
+    }
+
+    void get_remote_ip_and_port(std::string& ip, int& port) const override {
+        addressOf(socket_, true, ip, port);
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override {
+        addressOf(socket_, false, ip, port);
+    }
+    int socket() const override { return socket_; }
+
+private:
+    int socket_;
+    milliseconds readTimeout_;
+    milliseconds writeTimeout_;
+    std::optional<Clock::time_point> deadline_;
+    mutable bool expired_ = false;
+    std::array<char, 16384> buffer_{};
+    size_t start_ = 0;
+    size_t end_ = 0;
+};
+
+// The library's server with its connection loop replaced by one that holds each request's line and headers
+// to the deadline, so that slow senders cannot keep every thread waiting on them.
+class DeadlineServer final : public httplib::Server {
+private:
+    bool process_and_close_socket(int socket) override {
+        ConnectionStream stream(socket, toMilliseconds(read_timeout_sec_, read_timeout_usec_),
+                                toMilliseconds(write_timeout_sec_, write_timeout_usec_));
+        bool served = false;
+        for (size_t left = keep_alive_max_count_; left > 0 && svr_sock_ != INVALID_SOCKET; --left) {
+            // A new connection's first request counts from now; a kept-alive one may first idle as long as
+            // the library lets it.
+            if (left < keep_alive_max_count_) {
+                stream.setDeadline(std::nullopt);
+                if (!stream.awaitInput(milliseconds(keep_alive_timeout_sec_ * 1000))) {
+                    break;
+                }
+            }
+            stream.setDeadline(Clock::now() + BackendServer::headerDeadline);
+            bool closed = false;
+            // The library calls the set-up once the headers are in; the body keeps the per-read timeout.
+            served = process_request(stream, left == 1, closed,
+                                     [&stream](httplib::Request&) { stream.setDeadline(std::nullopt); });
+            if (!served || closed || stream.expired()) {
+                break;
+            }
+        }
+        ::shutdown(socket, SHUT_RDWR);
+        ::close(socket);
+        return served;
+    }
+};
+
 HttpRequest convert(const httplib::Request& request) {
     HttpRequest converted;
     converted.method = request.method;
@@ -87,7 +243,7 @@ bool isLoopbackHost(const std::string& host) {
 BackendServer::BackendServer(std::shared_ptr<const LeagueDatabase> database, Options options)
     : database_(database)
     , service_(std::move(database), RestService::Options{options.anonKey, options.maxRows})
-    , server_(std::make_unique<httplib::Server>())
+    , server_(std::make_unique<DeadlineServer>())
     , host_(options.host == "localhost" ? "127.0.0.1" : options.host) {
     if (!isLoopbackHost(options.host)) {
         throw std::invalid_argument("the backend serves loopback addresses only, not " + options.host);

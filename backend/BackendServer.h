@@ -5,6 +5,7 @@
 #include "backend/RestService.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,14 @@ struct ServerOptions {
 class BackendServer {
 public:
     using Options = ServerOptions;
+
+    // A thread per open connection (the library's default is one per core, at least 8): Qt alone keeps six
+    // per host open, and another client's connection would otherwise wait for one of them to close.
+    static constexpr int workerThreads = 32;
+    // A request's line and headers must arrive whole within this time from when a thread takes up its
+    // connection (or, on a kept-alive one, from the request's first byte); the connection is closed
+    // otherwise.
+    static constexpr std::chrono::seconds headerDeadline{3};
 
     // Binds and starts serving on a thread of its own; throws std::runtime_error when it cannot bind and
     // std::invalid_argument for a host that is not a loopback address.

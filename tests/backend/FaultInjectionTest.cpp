@@ -1,12 +1,19 @@
 // Injected faults: forced answers, malformed rows, dropped connections, delays, and the control endpoint; and
-// many clients at once.
+// many clients at once, slow ones among them.
 #include "BackendTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <future>
 #include <memory>
+#include <span>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -114,6 +121,107 @@ TEST(BackendServer, servesManyKeepAliveClientsAtOnce) {
         EXPECT_EQ(result->status, 200);
     }
 }
+
+// A bare connection, to send a request piece by piece and see what comes back.
+struct RawClient {
+    explicit RawClient(int port) {
+        const sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
+        EXPECT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    }
+    ~RawClient() { close(fd); }
+    void send(const std::string& text) const { ::send(fd, text.data(), text.size(), MSG_NOSIGNAL); }
+    void receive() {
+        char buffer[4096];
+        const ssize_t count = recv(fd, buffer, sizeof buffer, 0);
+        if (count > 0) {
+            received.append(buffer, static_cast<size_t>(count));
+        } else {
+            closed = true;
+        }
+    }
+    // The status line of the answer received: "" for none, "?" for more than one or anything else.
+    std::string answer() const {
+        if (received.empty()) {
+            return "";
+        }
+        return received.rfind("HTTP/1.1 ") == 0 ? received.substr(0, received.find("\r\n")) : "?";
+    }
+
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    std::string received;
+    bool closed = false;
+    int linesSent = 0;
+};
+
+// One more client than the server has threads sends a header line a second, each within the per-read timeout.
+// A request queued behind them, and one whose headers come in two parts a second apart, are answered, and the
+// slow ones are cut off without an answer, all before the slow headers could be complete. The same holds for
+// the request after an answered one on a kept-alive connection (the parameter).
+class SlowHeaderSenders : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SlowHeaderSenders, holdNoThreadPastTheirDeadlineAndGetNoAnswer) {
+    using namespace std::chrono;
+    const bool keptAlive = GetParam();
+    BackendServer server(tinyLeague());
+    const std::string key =
+        "apikey: " + server.anonKey() + "\r\nAuthorization: Bearer " + server.anonKey() + "\r\n";
+    const std::string get = "GET /rest/v1/teams?select=id HTTP/1.1\r\nHost: x\r\n";
+    std::vector<std::unique_ptr<RawClient>> clients; // the hesitant one, the slow ones, the one queued behind
+    for (int i = 0; i < BackendServer::workerThreads + 3; ++i) {
+        clients.push_back(std::make_unique<RawClient>(server.port()));
+    }
+    RawClient& hesitant = *clients.front();
+    RawClient& queued = *clients.back();
+    const auto slow = std::span(clients).subspan(1, BackendServer::workerThreads + 1);
+    hesitant.send(get);
+    for (const auto& client : slow) {
+        if (keptAlive) {
+            client->send("HEAD /rest/v1/teams HTTP/1.1\r\nHost: x\r\n" + key + "\r\n");
+        }
+    }
+    queued.send(get + key + "\r\n");
+
+    const auto done = [&] {
+        return !hesitant.received.empty() && !queued.received.empty() &&
+               std::all_of(slow.begin(), slow.end(), [](const auto& client) { return client->closed; });
+    };
+    // The slow headers would be complete after 15 lines, 15 s from now.
+    for (int line = 0; line < 15 && !done(); ++line) {
+        for (const auto& client : slow) {
+            // On a kept-alive connection the slow request starts once the first answer is in.
+            if (!keptAlive || !client->received.empty()) {
+                client->send(client->linesSent++ == 0 ? get : "X-Line: " + std::to_string(line) + "\r\n");
+            }
+        }
+        if (line == 1) {
+            hesitant.send(key + "\r\n");
+        }
+        for (const auto end = steady_clock::now() + seconds(1); steady_clock::now() < end && !done();) {
+            std::vector<pollfd> sockets;
+            for (const auto& client : clients) {
+                sockets.push_back({client->closed ? -1 : client->fd, POLLIN, 0});
+            }
+            poll(sockets.data(), sockets.size(),
+                 static_cast<int>(ceil<milliseconds>(end - steady_clock::now()).count()));
+            for (size_t i = 0; i < sockets.size(); ++i) {
+                if (sockets[i].revents != 0) {
+                    clients[i]->receive();
+                }
+            }
+        }
+    }
+    EXPECT_EQ(hesitant.answer(), "HTTP/1.1 200 OK");
+    EXPECT_EQ(queued.answer(), "HTTP/1.1 200 OK");
+    for (const auto& client : slow) {
+        EXPECT_TRUE(client->closed);
+        EXPECT_EQ(client->answer(), keptAlive ? "HTTP/1.1 200 OK" : "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BackendServer, SlowHeaderSenders, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& row) {
+                             return row.param ? "keptAlive" : "newConnection";
+                         });
 
 // A burst of new connections (a proxy in front opens one upstream connection per request) must all be taken
 // at once: a connection past the listen queue waits a second for the client to send its SYN again. The
