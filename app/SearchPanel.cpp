@@ -11,7 +11,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
+#include <QScreen>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace huddlepod {
 
@@ -86,6 +89,11 @@ void SearchPanel::updateShape() {
     } else {
         setMask(surface);
     }
+    // Qt turns a mask into device pixels only when it changes; at another ratio the same mask needs setting
+    // again.
+    if (testAttribute(Qt::WA_WState_Created) && windowHandle()) {
+        windowHandle()->setMask(composited_ ? QRegion() : surface);
+    }
     // Presses on the shadow go to the windows below, through whatever frame the window manager adds.
     if (inputShape_) {
         inputShape_->set(composited_ ? surface : QRegion());
@@ -105,10 +113,41 @@ void SearchPanel::prepareToShow() {
         if (window) {
             inputShape_ = new x11::InputShape(*window, this);
             window->installEventFilter(this);
+            // The shapes at once, before a show maps the window there; its size once Qt has done with the
+            // change (a move of its own included), from where the window then is.
+            connect(window, &QWindow::screenChanged, this, [this] {
+                announceShadow();
+                updateShape();
+            });
+            connect(window, &QWindow::screenChanged, this, &SearchPanel::followScreen, Qt::QueuedConnection);
         }
         announceShadow();
         updateShape();
     }
+}
+
+// Qt keeps the window's size in device pixels when the window manager moves it to a screen of another ratio:
+// the panel takes its own size at the new ratio, about its
+// top-left corner, and its mask, input shape and shadow band, all in device pixels, follow.
+void SearchPanel::followScreen() {
+    QWindow* window = windowHandle();
+    if (!window) {
+        return;
+    }
+    QRect wanted(window->geometry().topLeft(), surfaceSize_ + QSize(2 * margin(), 2 * margin()));
+    // Grown or shrunk, its centre must stay on this screen, which Qt goes by: else the window would go back
+    // to the other ratio, and again.
+    if (const QScreen* screen = window->screen()) {
+        const QRect area = screen->geometry();
+        const QPoint centre = wanted.center();
+        wanted.translate(std::clamp(centre.x(), area.left(), area.right()) - centre.x(),
+                         std::clamp(centre.y(), area.top(), area.bottom()) - centre.y());
+    }
+    if (window->geometry() != wanted) {
+        window->setGeometry(wanted);
+    }
+    announceShadow();
+    updateShape();
 }
 
 bool SearchPanel::eventFilter(QObject* watched, QEvent* event) {

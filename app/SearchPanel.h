@@ -74,6 +74,7 @@ private:
     void layOut(QPoint surfaceTopLeft);
     void announceShadow();
     void updateShape();
+    void followScreen();
     void takeBackFromWindowManager(QPoint releasedAt);
 
     QSize surfaceSize_;
