@@ -7,6 +7,7 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -120,20 +121,22 @@ void SearchPanel::prepareToShow() {
                 updateShape();
             });
             connect(window, &QWindow::screenChanged, this, &SearchPanel::followScreen, Qt::QueuedConnection);
+            watchRatio(window->screen());
         }
         announceShadow();
         updateShape();
     }
 }
 
-// Qt keeps the window's size in device pixels when the window manager moves it to a screen of another ratio:
-// the panel takes its own size at the new ratio, about its
+// Qt keeps the window's size in device pixels when the window manager moves it to a screen of another ratio,
+// or the screen's ratio changes (a new Xft/DPI): the panel takes its own size at the new ratio, about its
 // top-left corner, and its mask, input shape and shadow band, all in device pixels, follow.
 void SearchPanel::followScreen() {
     QWindow* window = windowHandle();
     if (!window) {
         return;
     }
+    watchRatio(window->screen());
     QRect wanted(window->geometry().topLeft(), surfaceSize_ + QSize(2 * margin(), 2 * margin()));
     // Grown or shrunk, its centre must stay on this screen, which Qt goes by: else the window would go back
     // to the other ratio, and again.
@@ -148,6 +151,19 @@ void SearchPanel::followScreen() {
     }
     announceShadow();
     updateShape();
+    // Qt sizes the buffer it draws into anew only for a new size or screen, not for a new ratio.
+    if (QBackingStore* store = backingStore()) {
+        store->resize(wanted.size());
+    }
+    update();
+}
+
+void SearchPanel::watchRatio(QScreen* screen) {
+    disconnect(ratioWatch_);
+    if (screen) {
+        ratioWatch_ = connect(screen, &QScreen::logicalDotsPerInchChanged, this, &SearchPanel::followScreen,
+                              Qt::QueuedConnection);
+    }
 }
 
 bool SearchPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QRegion>
+#include <QtEndian>
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
@@ -288,6 +289,47 @@ TEST_P(AcrossScales, theWindowItsMaskAndItsInputShapeFollowTheScaleOfTheMonitorI
         ratio = shape ? ratioThere() : ratio;
         screenshot(shotName(step));
     }
+}
+
+// An XSETTINGS blob with Xft/DPI alone, in 1024ths of a dot per inch, least significant byte first: the
+// header (byte order, 3 unused, serial, count 1), then the integer setting (type 0, 1 unused, name length 7,
+// the name and 1 byte of padding, its serial, the value). The serial is the value, so that each new one
+// counts as new.
+QByteArray dpiSettings(int dpi) {
+    const auto card32 = [](uint32_t value) {
+        const uint32_t bytes = qToLittleEndian(value);
+        return QByteArray(reinterpret_cast<const char*>(&bytes), 4);
+    };
+    const uint32_t value = uint32_t(dpi) * 1024;
+    return QByteArray(4, '\0') + card32(value) + card32(1) + QByteArray("\x00\x00\x07\x00", 4) + "Xft/DPI" +
+           QByteArray(1, '\0') + card32(value) + card32(value);
+}
+
+// One screen, large enough for the panel at 2x, whose scale the desktop's settings manager sets (as XFCE's
+// font settings do) and changes while the panel is open.
+class NewScale : public huddlepod::test::ProgramUnderX {
+protected:
+    NewScale()
+        : ProgramUnderX(QSize(2560, 1600)) {}
+};
+
+TEST_F(NewScale, thePanelOpenWhenTheScaleChangesTakesTheWindowAndShapesOfTheNewScaleAndFillsThem) {
+    ASSERT_TRUE(x.setRootColour(backdrop));
+    ASSERT_TRUE(x.ownXsettings(dpiSettings(96)));
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(showPanel());
+    const PanelShapes shapes(x.display());
+    const xcb_window_t window =
+        xdotool({"search", "--onlyvisible", "--name", "^Huddlepod search$"}).section('\n', 0, 0).toUInt();
+    for (const int ratio : {1, 2}) {
+        ASSERT_TRUE(x.ownXsettings(dpiSettings(96 * ratio)));
+        std::optional<PanelShape> shape;
+        EXPECT_TRUE(XServerHarness::waitFor([&] {
+            return (shape = shapes.read(window)) && fits(*shape, ratio, false) && isFilled(x, *shape);
+        })) << ratio
+            << "x: " << ::testing::PrintToString(shape);
+    }
+    screenshot(QStringLiteral("new-scale-2x"));
 }
 
 std::string setupName(const ::testing::TestParamInfo<Setup>& row) {
