@@ -2,7 +2,8 @@
 // device pixels, with trayer at the right end of the right one and Openbox keeping the bar's strip free: at
 // scale 1, at Xft.dpi 192 (2x on both) and at 1x beside 2x. Where the panel and the icon's menu open, and
 // that a click inside the open panel keeps it open and a drag by its background keeps it under the pointer;
-// and, at 1x beside 2x, that the panel's window and its shapes follow the scale of the monitor it is on.
+// and, at 1x beside 2x, that the panel's window and its shapes follow the scale of the monitor it is on, as
+// they follow a new scale of a screen while the panel is open.
 // Every position is in X's device pixels. Screenshots go to <build dir>/test-output/e2e/.
 #include "platform/x11/X11Native.h"
 #include "tests/e2e/ProgramUnderX.h"
