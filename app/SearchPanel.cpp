@@ -7,11 +7,15 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
+#include <QScreen>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace huddlepod {
 
@@ -86,6 +90,11 @@ void SearchPanel::updateShape() {
     } else {
         setMask(surface);
     }
+    // Qt turns a mask into device pixels only when it changes; at another ratio the same mask needs setting
+    // again.
+    if (testAttribute(Qt::WA_WState_Created) && windowHandle()) {
+        windowHandle()->setMask(composited_ ? QRegion() : surface);
+    }
     // Presses on the shadow go to the windows below, through whatever frame the window manager adds.
     if (inputShape_) {
         inputShape_->set(composited_ ? surface : QRegion());
@@ -105,9 +114,55 @@ void SearchPanel::prepareToShow() {
         if (window) {
             inputShape_ = new x11::InputShape(*window, this);
             window->installEventFilter(this);
+            // The shapes at once, before a show maps the window there; its size once Qt has done with the
+            // change (a move of its own included), from where the window then is.
+            connect(window, &QWindow::screenChanged, this, [this] {
+                announceShadow();
+                updateShape();
+            });
+            connect(window, &QWindow::screenChanged, this, &SearchPanel::followScreen, Qt::QueuedConnection);
+            watchRatio(window->screen());
         }
         announceShadow();
         updateShape();
+    }
+}
+
+// Qt keeps the window's size in device pixels when the window manager moves it to a screen of another ratio,
+// or the screen's ratio changes (a new Xft/DPI): the panel takes its own size at the new ratio, about its
+// top-left corner, and its mask, input shape and shadow band, all in device pixels, follow.
+void SearchPanel::followScreen() {
+    QWindow* window = windowHandle();
+    if (!window) {
+        return;
+    }
+    watchRatio(window->screen());
+    QRect wanted(window->geometry().topLeft(), surfaceSize_ + QSize(2 * margin(), 2 * margin()));
+    // Grown or shrunk, its centre must stay on this screen, which Qt goes by: else the window would go back
+    // to the other ratio, and again.
+    if (const QScreen* screen = window->screen()) {
+        const QRect area = screen->geometry();
+        const QPoint centre = wanted.center();
+        wanted.translate(std::clamp(centre.x(), area.left(), area.right()) - centre.x(),
+                         std::clamp(centre.y(), area.top(), area.bottom()) - centre.y());
+    }
+    if (window->geometry() != wanted) {
+        window->setGeometry(wanted);
+    }
+    announceShadow();
+    updateShape();
+    // Qt sizes the buffer it draws into anew only for a new size or screen, not for a new ratio.
+    if (QBackingStore* store = backingStore()) {
+        store->resize(wanted.size());
+    }
+    update();
+}
+
+void SearchPanel::watchRatio(QScreen* screen) {
+    disconnect(ratioWatch_);
+    if (screen) {
+        ratioWatch_ = connect(screen, &QScreen::logicalDotsPerInchChanged, this, &SearchPanel::followScreen,
+                              Qt::QueuedConnection);
     }
 }
 

@@ -12,6 +12,8 @@
 
 #include <optional>
 
+class QScreen;
+
 namespace huddlepod {
 
 namespace x11 {
@@ -74,11 +76,14 @@ private:
     void layOut(QPoint surfaceTopLeft);
     void announceShadow();
     void updateShape();
+    void followScreen();
+    void watchRatio(QScreen* screen);
     void takeBackFromWindowManager(QPoint releasedAt);
 
     QSize surfaceSize_;
     bool composited_;
     QWidget* content_ = nullptr;
+    QMetaObject::Connection ratioWatch_;    // on the window's screen
     x11::InputShape* inputShape_ = nullptr; // a child, made with the native window
     // The press on the background while the button is held (the window manager, once it has the pointer,
     // ends the drag itself): where, and its offset from the window's corner.

@@ -1,18 +1,28 @@
 // The program on two monitors side by side (one Xvfb screen split with xrandr), 2880x1800 and 3840x2160
 // device pixels, with trayer at the right end of the right one and Openbox keeping the bar's strip free: at
 // scale 1, at Xft.dpi 192 (2x on both) and at 1x beside 2x. Where the panel and the icon's menu open, and
-// that a click inside the open panel keeps it open and a drag by its background keeps it under the pointer.
+// that a click inside the open panel keeps it open and a drag by its background keeps it under the pointer;
+// and, at 1x beside 2x, that the panel's window and its shapes follow the scale of the monitor it is on, as
+// they follow a new scale of a screen while the panel is open.
 // Every position is in X's device pixels. Screenshots go to <build dir>/test-output/e2e/.
+#include "platform/x11/X11Native.h"
 #include "tests/e2e/ProgramUnderX.h"
 
 #include <QElapsedTimer>
+#include <QRegion>
+#include <QtEndian>
+
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
 using huddlepod::test::XServerHarness;
+using huddlepod::x11::Reply;
 
 struct Setup {
     const char* name;
@@ -21,7 +31,9 @@ struct Setup {
     // Qt reads the work area on several monitors only when asked to (QT_RELY_ON_NET_WORKAREA_ATOM); until
     // then each screen's available area is all of it.
     bool workAreaKnown;
-    int rightRatio; // the right monitor's scale
+    int leftRatio; // each monitor's scale
+    int rightRatio;
+    bool composited = false; // xcompmgr runs
 };
 
 void PrintTo(const Setup& setup, std::ostream* out) {
@@ -45,6 +57,9 @@ protected:
         }
         ASSERT_TRUE(x.startTrayHostOnMonitor(1));
         ASSERT_TRUE(x.startWindowManager());
+        if (GetParam().composited) {
+            ASSERT_TRUE(x.startCompositor());
+        }
         ASSERT_TRUE(
             XServerHarness::waitFor([this] { return x.workArea() && x.workArea()->top() == barHeight; }));
         QObject::connect(&app, &QProcess::readyReadStandardError,
@@ -127,15 +142,212 @@ TEST_P(TwoMonitors, aDragByThePanelsBackgroundKeepsItUnderThePointer) {
     EXPECT_EQ(storedOrigin(), QPointF(2880 + (attached.left() - 400 - 2880) / r, (attached.top() + 100) / r));
 }
 
+// The panel's window as the X server has it, in device pixels: where it is, where it is drawn (the bounding
+// shape) and where it takes presses (the input shape), both in its own coordinates, and the shadow band it
+// announces.
+struct PanelShape {
+    QRect window;
+    QRegion bounding;
+    QRegion input;
+    std::vector<uint32_t> band; // left, right, top, bottom
+};
+
+void PrintTo(const PanelShape& shape, std::ostream* out) {
+    const auto describe = [](const QRect& box) {
+        return std::to_string(box.width()) + "x" + std::to_string(box.height()) + "+" +
+               std::to_string(box.x()) + "+" + std::to_string(box.y());
+    };
+    *out << describe(shape.window) << ", drawn " << describe(shape.bounding.boundingRect()) << ", input "
+         << describe(shape.input.boundingRect()) << ", band of " << shape.band.size();
+}
+
+// `rect` with its corners rounded at 12 px times the ratio: 2 px in along a corner's diagonal is cut off, 5
+// px in is not, and the straight edges start 12 px from the corners.
+bool isRounded(const QRegion& shape, const QRect& rect, int ratio) {
+    bool rounded = shape.boundingRect() == rect;
+    for (const QPoint corner : {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()}) {
+        const QPoint in(corner.x() == rect.left() ? ratio : -ratio,
+                        corner.y() == rect.top() ? ratio : -ratio);
+        rounded = rounded && !shape.contains(corner + 2 * in) && shape.contains(corner + 5 * in) &&
+                  shape.contains(corner + QPoint(12 * in.x(), 0)) &&
+                  shape.contains(corner + QPoint(0, 12 * in.y()));
+    }
+    return rounded;
+}
+
+// The panel at that scale. Under a compositor the whole window is drawn and the rounded panel alone takes
+// presses, within a band of 20 px times the scale; without one the window is cut to the rounded panel.
+bool fits(const PanelShape& shape, int ratio, bool composited) {
+    const int band = composited ? 20 * ratio : 0;
+    const QRect whole(0, 0, 440 * ratio + 2 * band, 560 * ratio + 2 * band);
+    const QRect surface = whole.adjusted(band, band, -band, -band);
+    return shape.window.size() == whole.size() &&
+           isRounded(composited ? shape.input : shape.bounding, surface, ratio) &&
+           (composited ? shape.bounding : shape.input) == QRegion(whole) &&
+           shape.band == std::vector<uint32_t>(band != 0 ? 4 : 0, band);
+}
+
+constexpr unsigned backdrop = 0x3366cc; // the root window's colour
+
+// Drawn to its lower right corner in the colour of the page's background near its top left (60 px in, 300
+// down), not only as far as the window reached at the old scale.
+bool isFilled(const XServerHarness& x, const PanelShape& shape) {
+    const QPoint lowerRight = shape.window.bottomRight() - QPoint(60, 60);
+    const QPoint upperLeft = shape.window.topLeft() + QPoint(60, 300);
+    const std::optional<unsigned> page = x.pixel(upperLeft.x(), upperLeft.y());
+    return page && *page != backdrop && x.pixel(lowerRight.x(), lowerRight.y()) == page;
+}
+
+// Reads the panel's window on a connection of its own.
+class PanelShapes {
+public:
+    explicit PanelShapes(const QString& display)
+        : connection_(xcb_connect(display.toLocal8Bit().constData(), nullptr)) {
+        const Reply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, 18, "_GTK_FRAME_EXTENTS"), nullptr));
+        band_ = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+    ~PanelShapes() { xcb_disconnect(connection_); }
+
+    // Asked all at once, so the answers tell of one moment.
+    std::optional<PanelShape> read(xcb_window_t window) const {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+        const auto geometry = xcb_get_geometry(connection_, window);
+        const auto place = xcb_translate_coordinates(connection_, window, root, 0, 0);
+        const auto bounding = xcb_shape_get_rectangles(connection_, window, XCB_SHAPE_SK_BOUNDING);
+        const auto input = xcb_shape_get_rectangles(connection_, window, XCB_SHAPE_SK_INPUT);
+        const auto band = xcb_get_property(connection_, 0, window, band_, XCB_ATOM_CARDINAL, 0, 4);
+        const Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(connection_, geometry, nullptr));
+        const Reply<xcb_translate_coordinates_reply_t> at(
+            xcb_translate_coordinates_reply(connection_, place, nullptr));
+        PanelShape shape;
+        if (size && at) {
+            shape.window = QRect(at->dst_x, at->dst_y, size->width, size->height);
+        }
+        for (const auto& [cookie, region] :
+             {std::pair{bounding, &shape.bounding}, std::pair{input, &shape.input}}) {
+            const Reply<xcb_shape_get_rectangles_reply_t> rects(
+                xcb_shape_get_rectangles_reply(connection_, cookie, nullptr));
+            for (int i = 0; rects && i < xcb_shape_get_rectangles_rectangles_length(rects.get()); ++i) {
+                const xcb_rectangle_t r = xcb_shape_get_rectangles_rectangles(rects.get())[i];
+                *region += QRect(r.x, r.y, r.width, r.height);
+            }
+        }
+        const Reply<xcb_get_property_reply_t> values(xcb_get_property_reply(connection_, band, nullptr));
+        if (values && values->format == 32) {
+            const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(values.get()));
+            shape.band.assign(data, data + xcb_get_property_value_length(values.get()) / 4);
+        }
+        return size && at ? std::optional(shape) : std::nullopt;
+    }
+
+private:
+    xcb_connection_t* connection_;
+    xcb_atom_t band_;
+};
+
+using AcrossScales = TwoMonitors;
+
+// Opened on the right monitor, dragged across and back, and reopened after each drag, the panel's window, its
+// mask and its input shape take the scale of the monitor that holds the window's centre. Each drag drops the
+// centre 100 px past the monitors' edge: at 2x left of 1x the window, grown or shrunk about its top-left
+// corner, would reach back over it, and must still settle on one side.
+TEST_P(AcrossScales, theWindowItsMaskAndItsInputShapeFollowTheScaleOfTheMonitorItIsOn) {
+    const int edge = rightMonitor.left();
+    const bool composited = GetParam().composited;
+    const int band = composited ? 20 : 0;
+    ASSERT_TRUE(x.setRootColour(backdrop));
+    clickAt(icon.center());
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.count(ready) == 1; })) << errors.toStdString();
+    ASSERT_TRUE(waitPanel(true));
+    const PanelShapes shapes(x.display());
+    const xcb_window_t window =
+        xdotool({"search", "--onlyvisible", "--name", "^Huddlepod search$"}).section('\n', 0, 0).toUInt();
+    int ratio = GetParam().rightRatio;
+    for (const char* step : {"opened", "dragged-left", "reopened-left", "dragged-right", "reopened-right"}) {
+        SCOPED_TRACE(step);
+        const bool toLeft = QByteArray(step).endsWith("left");
+        if (QByteArray(step).startsWith("dragged")) {
+            const QRect at = *panel();
+            const QPoint grip = at.topLeft() + QPoint(band + 5, band + 24) * ratio;
+            const QPoint target = grip + QPoint((toLeft ? edge - 100 : edge + 100) - at.center().x(), 0);
+            ASSERT_TRUE(drag(grip, (target - grip) / 4, target,
+                             [&] { return panel() && (panel()->center().x() < edge) == toLeft; }));
+        } else if (QByteArray(step).startsWith("reopened")) {
+            xdotool({"key", "ctrl+alt+s"});
+            ASSERT_TRUE(waitPanel(false));
+            ASSERT_NO_FATAL_FAILURE(showPanel());
+        }
+        std::optional<PanelShape> shape;
+        const auto ratioThere = [&] {
+            return leftMonitor.contains(shape->window.center()) ? GetParam().leftRatio
+                                                                : GetParam().rightRatio;
+        };
+        EXPECT_TRUE(XServerHarness::waitFor([&] {
+            return (shape = shapes.read(window)) && fits(*shape, ratioThere(), composited) &&
+                   isFilled(x, *shape);
+        })) << ::testing::PrintToString(shape);
+        ratio = shape ? ratioThere() : ratio;
+        screenshot(shotName(step));
+    }
+}
+
+// An XSETTINGS blob with Xft/DPI alone, in 1024ths of a dot per inch, least significant byte first: the
+// header (byte order, 3 unused, serial, count 1), then the integer setting (type 0, 1 unused, name length 7,
+// the name and 1 byte of padding, its serial, the value). The serial is the value, so that each new one
+// counts as new.
+QByteArray dpiSettings(int dpi) {
+    const auto card32 = [](uint32_t value) {
+        const uint32_t bytes = qToLittleEndian(value);
+        return QByteArray(reinterpret_cast<const char*>(&bytes), 4);
+    };
+    const uint32_t value = uint32_t(dpi) * 1024;
+    return QByteArray(4, '\0') + card32(value) + card32(1) + QByteArray("\x00\x00\x07\x00", 4) + "Xft/DPI" +
+           QByteArray(1, '\0') + card32(value) + card32(value);
+}
+
+// One screen, large enough for the panel at 2x, whose scale the desktop's settings manager sets (as XFCE's
+// font settings do) and changes while the panel is open.
+class NewScale : public huddlepod::test::ProgramUnderX {
+protected:
+    NewScale()
+        : ProgramUnderX(QSize(2560, 1600)) {}
+};
+
+TEST_F(NewScale, thePanelOpenWhenTheScaleChangesTakesTheWindowAndShapesOfTheNewScaleAndFillsThem) {
+    ASSERT_TRUE(x.setRootColour(backdrop));
+    ASSERT_TRUE(x.ownXsettings(dpiSettings(96)));
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(showPanel());
+    const PanelShapes shapes(x.display());
+    const xcb_window_t window =
+        xdotool({"search", "--onlyvisible", "--name", "^Huddlepod search$"}).section('\n', 0, 0).toUInt();
+    for (const int ratio : {1, 2}) {
+        ASSERT_TRUE(x.ownXsettings(dpiSettings(96 * ratio)));
+        std::optional<PanelShape> shape;
+        EXPECT_TRUE(XServerHarness::waitFor([&] {
+            return (shape = shapes.read(window)) && fits(*shape, ratio, false) && isFilled(x, *shape);
+        })) << ratio
+            << "x: " << ::testing::PrintToString(shape);
+    }
+    screenshot(QStringLiteral("new-scale-2x"));
+}
+
 std::string setupName(const ::testing::TestParamInfo<Setup>& row) {
     return row.param.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, TwoMonitors,
-                         ::testing::Values(Setup{"scale1", 0, "", true, 1},
-                                           Setup{"xftdpi192", 192, "", false, 2},
-                                           Setup{"xftdpi192WorkArea", 192, "", true, 2},
-                                           Setup{"mixed1and2", 0, "1;2", true, 2}),
+                         ::testing::Values(Setup{"scale1", 0, "", true, 1, 1},
+                                           Setup{"xftdpi192", 192, "", false, 2, 2},
+                                           Setup{"xftdpi192WorkArea", 192, "", true, 2, 2},
+                                           Setup{"mixed1and2", 0, "1;2", true, 1, 2}),
+                         setupName);
+
+INSTANTIATE_TEST_SUITE_P(Mixed, AcrossScales,
+                         ::testing::Values(Setup{"mixed1and2", 0, "1;2", true, 1, 2},
+                                           Setup{"mixed1and2Composited", 0, "1;2", true, 1, 2, true},
+                                           Setup{"mixed2and1", 0, "2;1", true, 2, 1}),
                          setupName);
 
 } // namespace
