@@ -270,53 +270,48 @@ TEST_F(SingleInstanceOnADisplay, ofTwoStartsAtOnceExactlyOneListens) {
     }
 }
 
-// What runs on the display is asked, not assumed: a holder that does not say it shows its panel is never
-// joined by a second copy.
-TEST_F(SingleInstanceOnADisplay, replacesWhatACopyThatHasGoneLeftBehind) {
+// What runs on the display is asked, not assumed: another client holding the guard's selection is asked in a
+// copy's place and, not saying it shows a panel, is never joined by a second copy. Once it has gone, the next
+// start runs; or, when it took a running copy's selection, the copy takes it back and is asked again.
+TEST_F(SingleInstanceOnADisplay, aHolderThatDoesNotShowIsNeverJoinedAndThenReplaced) {
     struct Row {
         const char* what;
-        bool turnsDown;
+        bool copyRuns, turnsDown, disconnects;
         std::string error;
     };
     const std::vector<Row> rows{
-        {"does not answer", false, "it does not answer"},
-        {"turns the request down", true, "it turned the request down"},
+        {"a holder that does not answer", false, false, true, "it does not answer"},
+        {"a holder that turns the request down", false, true, true, "it turned the request down"},
+        {"a client that takes the copy's selection and lets go", true, false, false, "it does not answer"},
+        {"a client that takes the copy's selection and ends", true, false, true, "it does not answer"},
     };
     for (const Row& row : rows) {
+        int shows = 0;
+        std::optional<SingleInstance> copy;
+        if (row.copyRuns) {
+            copy.emplace(spelled(":N"));
+            QObject::connect(&*copy, &SingleInstance::showRequested, [&shows] { ++shows; });
+            ASSERT_EQ(copy->claim(), Claim::first);
+        }
         auto holder = std::make_unique<Peer>(spelled(":N"));
         holder->takeSelection(row.turnsDown);
-        const Started later = startAgain(spelled(":N"), 300ms);
-        EXPECT_EQ(later.claim, Claim::unreachable) << row.what;
-        EXPECT_EQ(later.error, row.error) << row.what;
+        const Started asked = startAgain(spelled(":N"), 300ms);
+        EXPECT_EQ(asked.claim, Claim::unreachable) << row.what;
+        EXPECT_EQ(asked.error, row.error) << row.what;
 
-        // Once its holder has gone (however it ended), the display is free again.
-        holder.reset();
-        SingleInstance next(spelled(":N"));
-        EXPECT_EQ(next.claim(), Claim::first) << row.what << " " << next.errorString().toStdString();
+        row.disconnects ? holder.reset() : holder->letGo();
+        if (row.copyRuns) {
+            // Until the copy takes it back (its thread is busy here), a start that finds the selection free
+            // still does not run beside it.
+            auto meanwhile =
+                std::async(std::launch::async, [] { return SingleInstance(spelled(":N"), 300ms).claim(); });
+            EXPECT_EQ(meanwhile.get(), Claim::unreachable) << row.what;
+        }
+        const Started next = startAgain(spelled(":N"));
+        EXPECT_EQ(next.claim, row.copyRuns ? Claim::handedOver : Claim::first)
+            << row.what << " " << next.error;
+        EXPECT_EQ(shows, row.copyRuns ? 1 : 0) << row.what;
     }
-}
-
-// Another client that takes the guard's selection for a while is asked in the copy's place (and, silent, is
-// not joined by a second copy); once it lets go, the copy takes the selection back.
-TEST_F(SingleInstanceOnADisplay, takesItsSelectionBackOnceAnotherClientLetsGo) {
-    int shows = 0;
-    SingleInstance first(spelled(":N"));
-    QObject::connect(&first, &SingleInstance::showRequested, [&shows] { ++shows; });
-    ASSERT_EQ(first.claim(), Claim::first);
-    for (const bool disconnects : {false, true}) {
-        auto other = std::make_unique<Peer>(spelled(":N"));
-        other->takeSelection();
-        EXPECT_EQ(startAgain(spelled(":N"), 300ms).claim, Claim::unreachable) << disconnects;
-        disconnects ? other.reset() : other->letGo();
-        // Until the copy takes it back (its thread is busy here), a start that finds the selection free still
-        // does not run beside it.
-        auto meanwhile =
-            std::async(std::launch::async, [] { return SingleInstance(spelled(":N"), 300ms).claim(); });
-        EXPECT_EQ(meanwhile.get(), Claim::unreachable) << disconnects;
-        const Started later = startAgain(spelled(":N"));
-        EXPECT_EQ(later.claim, Claim::handedOver) << disconnects << " " << later.error;
-    }
-    EXPECT_EQ(shows, 2);
 }
 
 // The running copy answers every request on the display, shows its panel only for the one a start makes, and
@@ -434,8 +429,9 @@ std::vector<QByteArray> listeningNames() {
 
 } // namespace
 
-// Another account on the machine, without the display's cookie, hammers whatever it can name: the display,
-// and any socket the running copy listens on. It is let in nowhere, and every start hands over all the while.
+// A process of another account on the machine, without the display's cookie, hammers whatever it can name:
+// the display, and any socket the running copy listens on. It is let in nowhere, and every start hands over
+// all the while.
 TEST(SingleInstanceBehindACookie, anotherAccountCannotReachOrHoldItUp) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "another user's process needs root to start";
@@ -450,25 +446,20 @@ TEST(SingleInstanceBehindACookie, anotherAccountCannotReachOrHoldItUp) {
     QObject::connect(&first, &SingleInstance::showRequested, [&shows] { ++shows; });
     ASSERT_EQ(first.claim(), Claim::first);
 
-    // Both stop once this end of their pipe closes: each closes its copy at once.
-    int stop[2];
+    // It stops once `stop` closes; its results come through `results`.
+    int stop[2], results[2];
     ASSERT_EQ(::pipe2(stop, O_CLOEXEC), 0);
+    ASSERT_EQ(::pipe2(results, O_CLOEXEC), 0);
     const std::vector<QByteArray> names = listeningNames();
-    std::vector<std::pair<pid_t, int>> flooders; // and the end their results come from
-    for (int i = 0; i < 2; ++i) {
-        int results[2];
-        ASSERT_EQ(::pipe2(results, O_CLOEXEC), 0);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::close(stop[1]);
-            flood(names, display.mid(1), stop[0], results[1]);
-        }
-        ::close(results[1]);
-        flooders.emplace_back(pid, results[0]);
-        char ready = 0;
-        ASSERT_EQ(::read(results[0], &ready, 1), 1);
+    const pid_t flooder = ::fork();
+    if (flooder == 0) {
+        ::close(stop[1]);
+        flood(names, display.mid(1), stop[0], results[1]);
     }
     ::close(stop[0]);
+    ::close(results[1]);
+    char ready = 0;
+    ASSERT_EQ(::read(results[0], &ready, 1), 1);
 
     for (int start = 1; start <= 10; ++start) {
         const Started later = startAgain(display);
@@ -477,13 +468,11 @@ TEST(SingleInstanceBehindACookie, anotherAccountCannotReachOrHoldItUp) {
     EXPECT_EQ(shows, 10);
 
     ::close(stop[1]);
-    for (const auto& [pid, in] : flooders) {
-        Flood result;
-        EXPECT_EQ(::read(in, &result, sizeof result), static_cast<ssize_t>(sizeof result));
-        ::close(in);
-        ::waitpid(pid, nullptr, 0);
-        EXPECT_GT(result.rounds, 0);
-        EXPECT_EQ(result.displayConnections, 0);
-        EXPECT_EQ(result.ourSockets, 0);
-    }
+    Flood result;
+    EXPECT_EQ(::read(results[0], &result, sizeof result), static_cast<ssize_t>(sizeof result));
+    ::close(results[0]);
+    ::waitpid(flooder, nullptr, 0);
+    EXPECT_GT(result.rounds, 0);
+    EXPECT_EQ(result.displayConnections, 0);
+    EXPECT_EQ(result.ourSockets, 0);
 }
