@@ -34,7 +34,8 @@ public:
     bool isRunning() const { return pid_ > 0 && !display_.isEmpty(); }
     // ":<n>"
     QString display() const { return display_; }
-    // The environment for clients of this server (DISPLAY set to it, and XAUTHORITY to its cookie's file).
+    // The environment for clients of this server (DISPLAY set to it and, with a cookie, XAUTHORITY to its
+    // file).
     QProcessEnvironment environment() const;
     // With Access::cookie, the file (in a folder of the harness's own, closed to others) that holds the
     // cookie; connections of the test's own process need XAUTHORITY set to it. Empty for an open server.
