@@ -1,27 +1,32 @@
-// The single-instance guard: the X display carries who runs (a selection per user, held for the process's
-// life and dropped by the server when it ends), the handover channel carries the request for the panel.
+// The single-instance guard, all on the X display: a selection per user names who runs (held for the
+// process's life and dropped by the server when it ends), and a later start asks its owner to convert it to a
+// target of ours, which the running copy answers only while its event loop runs. Only clients the display
+// lets in can ask.
 #include "platform/SingleInstance.h"
 #include "platform/x11/X11Native.h"
 
 #include <QSocketNotifier>
 
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
-#include <cstdlib>
+#include <poll.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
 
 namespace huddlepod {
 
 namespace {
 
 using x11::Reply;
+using Clock = std::chrono::steady_clock;
 
-xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name) {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData()),
-        nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
+// While a running copy takes back a selection it lost, a later start asks again this often.
+constexpr std::chrono::milliseconds retakeInterval{20};
 
 xcb_window_t selectionOwner(xcb_connection_t* connection, xcb_atom_t selection) {
     const Reply<xcb_get_selection_owner_reply_t> reply(
@@ -29,27 +34,45 @@ xcb_window_t selectionOwner(xcb_connection_t* connection, xcb_atom_t selection) 
     return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
 }
 
-QByteArray stringProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
+// The window a property names; none when it names none or the window is gone.
+xcb_window_t windowProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
+    xcb_generic_error_t* error = nullptr;
     const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_STRING, 0, 64), nullptr));
-    if (!reply || reply->format != 8) {
-        return {};
+        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_WINDOW, 0, 1), &error));
+    std::free(error);
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 4) {
+        return XCB_WINDOW_NONE;
     }
-    return {static_cast<const char*>(xcb_get_property_value(reply.get())),
-            xcb_get_property_value_length(reply.get())};
+    return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
+}
+
+void setWindowProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property,
+                       xcb_window_t value) {
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, property, XCB_ATOM_WINDOW, 32, 1, &value);
+}
+
+// The next event, waiting for it on the connection until `deadline`; null when none came (or the connection
+// broke).
+Reply<xcb_generic_event_t> nextEvent(xcb_connection_t* connection, Clock::time_point deadline) {
+    for (;;) {
+        if (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            return Reply<xcb_generic_event_t>(event);
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (xcb_connection_has_error(connection) != 0 || left.count() <= 0) {
+            return nullptr;
+        }
+        pollfd readable{xcb_get_file_descriptor(connection), POLLIN, 0};
+        ::poll(&readable, 1, static_cast<int>(left.count()));
+    }
 }
 
 } // namespace
 
-SingleInstance::SingleInstance(QByteArray display, QObject* parent)
-    : SingleInstance(std::move(display), HandoverChannel::Limits{}, parent) {}
-
-SingleInstance::SingleInstance(QByteArray display, HandoverChannel::Limits limits, QObject* parent)
+SingleInstance::SingleInstance(QByteArray display, std::chrono::milliseconds answerWithin, QObject* parent)
     : QObject(parent)
     , display_(std::move(display))
-    , channel_(limits) {
-    connect(&channel_, &HandoverChannel::showRequested, this, &SingleInstance::showRequested);
-}
+    , answerWithin_(answerWithin) {}
 
 SingleInstance::~SingleInstance() {
     events_.reset();
@@ -62,6 +85,56 @@ QByteArray SingleInstance::standardDisplay() {
     return qgetenv("DISPLAY");
 }
 
+bool SingleInstance::openDisplay() {
+    connection_ = xcb_connect(display_.constData(), nullptr);
+    if (xcb_connection_has_error(connection_) != 0) {
+        error_ = QStringLiteral("cannot open X display %1").arg(QString::fromLocal8Bit(display_));
+        xcb_disconnect(connection_);
+        connection_ = nullptr;
+        return false;
+    }
+    // Named for the user: other users on the display run copies of their own.
+    const QByteArray user = QByteArray::number(::geteuid());
+    const std::array<QByteArray, 4> names{"_HUDDLEPOD_S" + user, QByteArrayLiteral("_HUDDLEPOD_SHOW"),
+                                          QByteArrayLiteral("_HUDDLEPOD_SHOWN"), "_HUDDLEPOD_W" + user};
+    std::array<xcb_intern_atom_cookie_t, 4> cookies{};
+    for (size_t i = 0; i < names.size(); ++i) {
+        cookies[i] =
+            xcb_intern_atom(connection_, 0, static_cast<uint16_t>(names[i].size()), names[i].constData());
+    }
+    std::array<xcb_atom_t, 4> atoms{};
+    for (size_t i = 0; i < names.size(); ++i) {
+        const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection_, cookies[i], nullptr));
+        atoms[i] = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+    if (std::find(atoms.begin(), atoms.end(), xcb_atom_t{XCB_ATOM_NONE}) != atoms.end()) {
+        error_ = QStringLiteral("the X display does not answer");
+        xcb_disconnect(connection_);
+        connection_ = nullptr;
+        return false;
+    }
+    atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3]};
+
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    window_ = xcb_generate_id(connection_);
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, root_, -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    // Told when the selection changes hands, a running copy takes it back once another client lets go.
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection_, &xcb_xfixes_id);
+    if (xfixes != nullptr && xfixes->present) {
+        std::free(xcb_xfixes_query_version_reply(
+            connection_,
+            xcb_xfixes_query_version(connection_, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION),
+            nullptr));
+        xfixesEvent_ = xfixes->first_event;
+        xcb_xfixes_select_selection_input(connection_, root_, atoms_.selection,
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    }
+    return true;
+}
+
 SingleInstance::Claim SingleInstance::claim() {
     if (claimed_) {
         return Claim::first;
@@ -70,83 +143,128 @@ SingleInstance::Claim SingleInstance::claim() {
         error_ = QStringLiteral("no X display");
         return Claim::unguarded;
     }
-    if (!connection_) {
-        connection_ = xcb_connect(display_.constData(), nullptr);
-    }
-    if (xcb_connection_has_error(connection_) != 0) {
-        error_ = QStringLiteral("cannot open X display %1").arg(QString::fromLocal8Bit(display_));
-        xcb_disconnect(connection_);
-        connection_ = nullptr;
+    if (!connection_ && !openDisplay()) {
         return Claim::unguarded;
     }
-    // Named for the user: other users on the display run copies of their own.
-    const xcb_atom_t selection = atom(connection_, "_HUDDLEPOD_S" + QByteArray::number(::geteuid()));
-    const xcb_atom_t channelProperty = atom(connection_, QByteArrayLiteral("_HUDDLEPOD_HANDOVER"));
-    if (selection == XCB_ATOM_NONE || channelProperty == XCB_ATOM_NONE) {
-        error_ = QStringLiteral("the X display does not answer");
-        return Claim::unguarded;
-    }
-    // Without a channel this copy still runs and holds the display; later starts then say they cannot reach
-    // it.
-    const bool listening = channel_.listen();
-
-    xcb_grab_server(connection_);
-    const xcb_window_t owner = selectionOwner(connection_, selection);
-    if (owner != XCB_WINDOW_NONE) {
-        const QByteArray channelName = stringProperty(connection_, owner, channelProperty);
+    const Clock::time_point deadline = Clock::now() + answerWithin_;
+    for (;;) {
+        xcb_grab_server(connection_);
+        const xcb_window_t owner = selectionOwner(connection_, atoms_.selection);
+        if (owner == XCB_WINDOW_NONE && !runsWithoutSelection()) {
+            break;
+        }
         xcb_ungrab_server(connection_);
         xcb_flush(connection_);
-        return handOver(channelName);
+        if (owner != XCB_WINDOW_NONE) {
+            return handOver(deadline);
+        }
+        // A copy runs but another client has just let go of its selection: it takes it back at once, unless
+        // it is stopped.
+        nextEvent(connection_, std::min(deadline, Clock::now() + retakeInterval));
+        if (Clock::now() >= deadline) {
+            error_ = QStringLiteral("it does not answer");
+            return Claim::unreachable;
+        }
     }
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-    const xcb_window_t window = xcb_generate_id(connection_);
-    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen->root, -1, -1, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    if (listening) {
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, channelProperty, XCB_ATOM_STRING, 8,
-                            static_cast<uint32_t>(channel_.name().size()), channel_.name().constData());
-    }
-    xcb_set_selection_owner(connection_, window, selection, XCB_CURRENT_TIME);
+    // The window names itself, and the root window names it, so that a later start knows this copy runs
+    // while the selection is briefly someone else's.
+    setWindowProperty(connection_, window_, atoms_.running, window_);
+    setWindowProperty(connection_, root_, atoms_.running, window_);
+    xcb_set_selection_owner(connection_, window_, atoms_.selection, XCB_CURRENT_TIME);
     xcb_ungrab_server(connection_);
-    if (selectionOwner(connection_, selection) != window) {
+    if (selectionOwner(connection_, atoms_.selection) != window_) {
         error_ = QStringLiteral("the X display did not give this copy its selection");
         return Claim::unguarded;
     }
     claimed_ = true;
-    if (!listening) {
-        error_ = channel_.errorString();
-    }
-    // The server queues a few events for the selection's owner; read them so none pile up.
     events_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_), QSocketNotifier::Read);
     connect(events_.get(), &QSocketNotifier::activated, this, &SingleInstance::readEvents);
+    // What came during the claim already waits in xcb's queue, where the notifier does not look.
+    QMetaObject::invokeMethod(this, &SingleInstance::readEvents, Qt::QueuedConnection);
     return Claim::first;
 }
 
-SingleInstance::Claim SingleInstance::handOver(const QByteArray& channelName) {
-    if (channelName.isEmpty()) {
-        error_ = QStringLiteral("it does not say where to reach it");
-        return Claim::unreachable;
-    }
-    switch (HandoverChannel::sendShow(channelName)) {
-    case HandoverChannel::Delivery::sent:
+bool SingleInstance::runsWithoutSelection() {
+    const xcb_window_t running = windowProperty(connection_, root_, atoms_.running);
+    return running != XCB_WINDOW_NONE && windowProperty(connection_, running, atoms_.running) == running;
+}
+
+SingleInstance::Claim SingleInstance::handOver(Clock::time_point deadline) {
+    xcb_convert_selection(connection_, window_, atoms_.selection, atoms_.show, atoms_.answer,
+                          XCB_CURRENT_TIME);
+    xcb_flush(connection_);
+    while (const Reply<xcb_generic_event_t> event = nextEvent(connection_, deadline)) {
+        if ((event->response_type & 0x7f) != XCB_SELECTION_NOTIFY) {
+            continue;
+        }
+        const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event.get());
+        if (notify->requestor != window_ || notify->selection != atoms_.selection ||
+            notify->target != atoms_.show) {
+            continue;
+        }
+        if (notify->property == XCB_ATOM_NONE) {
+            error_ = QStringLiteral("it turned the request down");
+            return Claim::unreachable;
+        }
         return Claim::handedOver;
-    case HandoverChannel::Delivery::notOurs:
-        error_ = QStringLiteral("what answers belongs to another user");
-        return Claim::unreachable;
-    case HandoverChannel::Delivery::busy:
-        error_ = QStringLiteral("it takes no connections now");
-        return Claim::unreachable;
-    case HandoverChannel::Delivery::gone:
-        break;
     }
-    error_ = QStringLiteral("it does not listen");
+    error_ = QStringLiteral("it does not answer");
     return Claim::unreachable;
 }
 
 void SingleInstance::readEvents() {
-    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-        std::free(event);
+    bool asked = false;
+    while (const Reply<xcb_generic_event_t> event =
+               Reply<xcb_generic_event_t>(xcb_poll_for_event(connection_))) {
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_SELECTION_REQUEST) {
+            asked = answer(*reinterpret_cast<const xcb_selection_request_event_t*>(event.get())) || asked;
+        } else if (xfixesEvent_ != 0 && type == xfixesEvent_ + XCB_XFIXES_SELECTION_NOTIFY &&
+                   reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event.get())->owner ==
+                       XCB_WINDOW_NONE) {
+            takeBack();
+        }
     }
+    xcb_flush(connection_);
+    if (xcb_connection_has_error(connection_) != 0) {
+        events_->setEnabled(false); // a broken connection reads as ready for ever
+    }
+    // However many asked at once, the panel is asked for once.
+    if (asked) {
+        emit showRequested();
+    }
+}
+
+bool SingleInstance::answer(const xcb_selection_request_event_t& request) {
+    // Only the panel is asked for, into a property of the asker's; anything else is turned down.
+    const bool show = request.selection == atoms_.selection && request.target == atoms_.show &&
+                      request.property != XCB_ATOM_NONE;
+    if (show) {
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                            XCB_ATOM_ATOM, 32, 1, &atoms_.show);
+    }
+    // The server sends an event of 32 bytes, more than the notify's own.
+    std::array<char, 32> buffer{};
+    xcb_selection_notify_event_t notify{};
+    notify.response_type = XCB_SELECTION_NOTIFY;
+    notify.time = request.time;
+    notify.requestor = request.requestor;
+    notify.selection = request.selection;
+    notify.target = request.target;
+    notify.property = show ? request.property : xcb_atom_t{XCB_ATOM_NONE};
+    std::memcpy(buffer.data(), &notify, sizeof notify);
+    xcb_send_event(connection_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, buffer.data());
+    return show;
+}
+
+void SingleInstance::takeBack() {
+    // Under the grab, as when starting, so that no other client takes it between the look and the take.
+    xcb_grab_server(connection_);
+    if (selectionOwner(connection_, atoms_.selection) == XCB_WINDOW_NONE) {
+        setWindowProperty(connection_, root_, atoms_.running, window_);
+        xcb_set_selection_owner(connection_, window_, atoms_.selection, XCB_CURRENT_TIME);
+    }
+    xcb_ungrab_server(connection_);
 }
 
 } // namespace huddlepod

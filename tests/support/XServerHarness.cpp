@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -110,11 +111,43 @@ struct Client {
     xcb_connection_t* connection;
 };
 
+// An Xauthority file with one fresh cookie for any display (FamilyWild, no number): the server takes it as
+// the one to ask for, clients find it for whatever the display is called.
+bool writeAuthority(const QString& path) {
+    QByteArray entry("\xff\xff");
+    const auto field = [&entry](const QByteArray& bytes) {
+        entry += static_cast<char>(bytes.size() >> 8);
+        entry += static_cast<char>(bytes.size() & 0xff);
+        entry += bytes;
+    };
+    QByteArray cookie(16, '\0');
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(cookie.data()), 4);
+    field({});
+    field({});
+    field("MIT-MAGIC-COOKIE-1");
+    field(cookie);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(entry) == entry.size();
+}
+
 } // namespace
 
-XServerHarness::XServerHarness(QSize screen) {
+XServerHarness::XServerHarness(QSize screen, Access access) {
     const QByteArray geometry =
         QByteArray::number(screen.width()) + 'x' + QByteArray::number(screen.height()) + "x24";
+    std::vector<const char*> arguments{"Xvfb",          "-displayfd", "3",   "-screen", "0",
+                                       geometry.data(), "-nolisten",  "tcp", "-noreset"};
+    QByteArray authority;
+    if (access == Access::cookie) {
+        authorityFolder_ = std::make_unique<QTemporaryDir>();
+        authorityFile_ = authorityFolder_->filePath(QStringLiteral("Xauthority"));
+        if (!authorityFolder_->isValid() || !writeAuthority(authorityFile_)) {
+            return;
+        }
+        authority = QFile::encodeName(authorityFile_);
+        arguments.insert(arguments.end(), {"-auth", authority.data()});
+    }
+    arguments.push_back(nullptr);
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         return;
@@ -122,8 +155,7 @@ XServerHarness::XServerHarness(QSize screen) {
     pid_ = fork();
     if (pid_ == 0) {
         dup2(fds[1], 3); // dup2 clears close-on-exec on the copy
-        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", geometry.constData(), "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
+        execvp("Xvfb", const_cast<char* const*>(arguments.data()));
         _exit(127);
     }
     close(fds[1]);
@@ -157,6 +189,9 @@ XServerHarness::~XServerHarness() {
 QProcessEnvironment XServerHarness::environment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display_);
+    if (!authorityFile_.isEmpty()) {
+        environment.insert(QStringLiteral("XAUTHORITY"), authorityFile_);
+    }
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     if (!busAddress_.isEmpty()) {
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);

@@ -22,9 +22,11 @@ namespace huddlepod::test {
 
 class XServerHarness {
 public:
+    // Who may connect: any local client, or only those that present the server's cookie.
+    enum class Access { open, cookie };
     // Starts Xvfb with -displayfd and waits until it names its display; isRunning() is false when it could
     // not. The screen is 1280x800 unless given another size.
-    explicit XServerHarness(QSize screen = QSize(1280, 800));
+    explicit XServerHarness(QSize screen = QSize(1280, 800), Access access = Access::open);
     ~XServerHarness();
     XServerHarness(const XServerHarness&) = delete;
     XServerHarness& operator=(const XServerHarness&) = delete;
@@ -32,8 +34,12 @@ public:
     bool isRunning() const { return pid_ > 0 && !display_.isEmpty(); }
     // ":<n>"
     QString display() const { return display_; }
-    // The environment for clients of this server (DISPLAY set to it).
+    // The environment for clients of this server (DISPLAY set to it and, with a cookie, XAUTHORITY to its
+    // file).
     QProcessEnvironment environment() const;
+    // With Access::cookie, the file (in a folder of the harness's own, closed to others) that holds the
+    // cookie; connections of the test's own process need XAUTHORITY set to it. Empty for an open server.
+    QString authorityFile() const { return authorityFile_; }
 
     // Runs a client to completion (xdotool, xprop…); its exit code, or -1 when it failed to run in time.
     int run(const QString& program, const QStringList& arguments,
@@ -138,6 +144,8 @@ private:
     int pid_ = -1;
     QString display_;
     QString busAddress_;
+    std::unique_ptr<QTemporaryDir> authorityFolder_;
+    QString authorityFile_;
     xcb_connection_t* traySelectionHolder_ = nullptr;
     std::vector<std::unique_ptr<QProcess>> clients_;
     QProcess* compositor_ = nullptr;
