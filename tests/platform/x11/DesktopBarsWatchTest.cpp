@@ -1,0 +1,132 @@
+// The desktop's bars as the watch keeps them while another program's bar appears, moves to the other edge,
+// stops reserving its strip and goes: read again after each change, and only then.
+#include "platform/x11/DesktopBarsWatch.h"
+#include "tests/support/XApplicationEnvironment.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+#include <vector>
+
+extern "C" const char* __lsan_default_options() {
+    return "suppressions=" HUDDLEPOD_TEST_LSAN_SUPPRESSIONS ":print_suppressions=0";
+}
+
+namespace huddlepod::x11 {
+
+void PrintTo(const Bar& bar, std::ostream* out) {
+    static const char* edges[] = {"left", "right", "top", "bottom"};
+    *out << edges[int(bar.edge)] << " " << bar.strip.x() << "," << bar.strip.y() << " " << bar.strip.width()
+         << "x" << bar.strip.height();
+}
+
+namespace {
+
+using test::XServerHarness;
+
+// Another program's dock window, as a desktop panel makes one.
+class OtherBar {
+public:
+    explicit OtherBar(const QRect& place)
+        : connection_(xcb_connect(
+              test::XApplicationEnvironment::server()->display().toLocal8Bit().constData(), nullptr)) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        window_ = xcb_generate_id(connection_);
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, int16_t(place.x()),
+                          int16_t(place.y()), uint16_t(place.width()), uint16_t(place.height()), 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        const xcb_atom_t dock = atom("_NET_WM_WINDOW_TYPE_DOCK");
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, atom("_NET_WM_WINDOW_TYPE"),
+                            XCB_ATOM_ATOM, 32, 1, &dock);
+    }
+    ~OtherBar() { xcb_disconnect(connection_); }
+
+    // _NET_WM_STRUT_PARTIAL's twelve values.
+    void reserve(const std::vector<uint32_t>& strut) {
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, atom("_NET_WM_STRUT_PARTIAL"),
+                            XCB_ATOM_CARDINAL, 32, uint32_t(strut.size()), strut.data());
+        sync();
+    }
+    void reserveNothing() {
+        xcb_delete_property(connection_, window_, atom("_NET_WM_STRUT_PARTIAL"));
+        sync();
+    }
+    void moveTo(QPoint at) {
+        const uint32_t values[] = {uint32_t(at.x()), uint32_t(at.y())};
+        xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+        sync();
+    }
+    void map(bool shown) {
+        shown ? xcb_map_window(connection_, window_) : xcb_unmap_window(connection_, window_);
+        sync();
+    }
+
+private:
+    xcb_atom_t atom(const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    }
+    // A round trip: the server has done all asked before.
+    void sync() {
+        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    }
+
+    xcb_connection_t* connection_;
+    xcb_window_t window_ = 0;
+};
+
+TEST(DesktopBarsWatch, readsTheBarsAgainAfterEachChangeTheServerTellsOfAndNeverInBetween) {
+    int reads = 0;
+    DesktopBarsWatch watch(
+        [&reads](xcb_connection_t* connection, uint32_t events, std::vector<uint32_t>* holders) {
+            ++reads;
+            return readDesktopBars(connection, events, holders);
+        });
+    const auto barsAre = [&](const std::vector<Bar>& strips) {
+        return XServerHarness::waitFor([&] { return watch.current().strips == strips; });
+    };
+    ASSERT_TRUE(barsAre({}));
+
+    // A bar along the bottom of the 1280x800 screen, mapped after the watch began.
+    OtherBar bar(QRect(0, 770, 1280, 30));
+    bar.reserve({0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0, 1279});
+    bar.map(true);
+    EXPECT_TRUE(barsAre({{ScreenEdge::bottom, {0, 770, 1280, 30}}}));
+    // Shows with nothing changed ask the server nothing.
+    const int settled = reads;
+    for (int show = 0; show < 3; ++show) {
+        QCoreApplication::processEvents();
+        EXPECT_EQ(watch.barAt({600, 790}), Bar({ScreenEdge::bottom, {0, 770, 1280, 30}}));
+    }
+    EXPECT_EQ(reads, settled);
+
+    // Moved to the top between two shows: its strut first, then its window.
+    bar.reserve({0, 0, 30, 0, 0, 0, 0, 0, 0, 1279, 0, 0});
+    EXPECT_TRUE(barsAre({{ScreenEdge::top, {0, 0, 1280, 30}}}));
+    bar.moveTo({0, 0});
+    // Reserving nothing, it is still a dock along the top; moved off the edge it is none, and back again.
+    bar.reserveNothing();
+    bar.moveTo({0, 300});
+    EXPECT_TRUE(barsAre({}));
+    bar.moveTo({0, 0});
+    EXPECT_TRUE(barsAre({{ScreenEdge::top, {0, 0, 1280, 30}}}));
+    bar.map(false);
+    EXPECT_TRUE(barsAre({}));
+}
+
+} // namespace
+} // namespace huddlepod::x11
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new huddlepod::test::XApplicationEnvironment);
+    return RUN_ALL_TESTS();
+}
