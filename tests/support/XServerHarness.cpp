@@ -112,7 +112,8 @@ struct Client {
 
 } // namespace
 
-XServerHarness::XServerHarness(QSize screen) {
+XServerHarness::XServerHarness(QSize screen)
+    : screen_(screen) {
     const QByteArray geometry =
         QByteArray::number(screen.width()) + 'x' + QByteArray::number(screen.height()) + "x24";
     int fds[2];
@@ -644,12 +645,35 @@ bool XServerHarness::releaseXsettings() {
 
 namespace huddlepod::test {
 
-bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
+namespace {
+
+// The panel's place in its settings: along the top or bottom, from the left end.
+QString xfcePanelPosition(XServerHarness::BarEdge edge) {
+    return edge == XServerHarness::BarEdge::top ? QStringLiteral("p=6;x=0;y=0")
+                                                : QStringLiteral("p=8;x=0;y=0");
+}
+
+} // namespace
+
+bool XServerHarness::workAreaEndsAtBar(BarEdge edge) const {
+    const std::optional<QRect> area = workArea();
+    return area && (edge == BarEdge::top ? area->top() > 0
+                                         : area->top() == 0 && area->bottom() < screen_.height() - 1);
+}
+
+bool XServerHarness::moveXfcePanel(BarEdge edge) {
+    return run(QStringLiteral("xfconf-query"),
+               {"-c", "xfce4-panel", "-p", "/panels/panel-1/position", "-s", xfcePanelPosition(edge)}) == 0 &&
+           waitFor([&] { return workAreaEndsAtBar(edge); });
+}
+
+bool XServerHarness::startXfcePanel(XfceTrayPlace tray, BarEdge edge) {
     if (!desktopHome_ && !startXfwm()) {
         return false;
     }
     // The panel's settings, written before the panel first asks the settings daemon for them: one bar
-    // along the top (p=6), the whole width, 28 pixels plus its border; expanding separators push the tray.
+    // along the top or bottom, the whole width, 28 pixels plus its border; expanding separators push the
+    // tray.
     const QString separator = QStringLiteral(R"(
     <property name="plugin-%1" type="string" value="separator">
       <property name="expand" type="bool" value="true"/>
@@ -680,7 +704,7 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
   <property name="panels" type="array">
     <value type="int" value="1"/>
     <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="position" type="string" value="%3"/>
       <property name="length" type="uint" value="100"/>
       <property name="position-locked" type="bool" value="true"/>
       <property name="size" type="uint" value="28"/>
@@ -692,7 +716,7 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
   </property>
 </channel>
 )")
-                                .arg(idValues, plugins);
+                                .arg(idValues, plugins, xfcePanelPosition(edge));
     const QString folder = desktopHome_->filePath(QStringLiteral("config/xfce4/xfconf/xfce-perchannel-xml"));
     QFile file(folder + QStringLiteral("/xfce4-panel.xml"));
     if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || file.write(channel.toUtf8()) < 0) {
@@ -703,10 +727,9 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
     const QProcessEnvironment env = desktopEnvironment(environment(), *desktopHome_);
     start(env, QStringLiteral("xfce4-panel"), {});
     return waitFor(
-        [this] {
-            const std::optional<QRect> area = workArea();
+        [&] {
             return watcherProperty(QStringLiteral("IsStatusNotifierHostRegistered")).toBool() &&
-                   hasSelectionOwner("_NET_SYSTEM_TRAY_S0") && area && area->top() > 0;
+                   hasSelectionOwner("_NET_SYSTEM_TRAY_S0") && workAreaEndsAtBar(edge);
         },
         std::chrono::seconds(20));
 }
@@ -715,7 +738,7 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
 
 namespace huddlepod::test {
 
-bool XServerHarness::startI3() {
+bool XServerHarness::startI3(BarEdge bar) {
     // i3bar puts its tray on the primary output, and Xvfb marks none as primary.
     if (run(QStringLiteral("xrandr"), {"--output", "screen", "--primary"}) != 0) {
         return false;
@@ -730,7 +753,9 @@ bool XServerHarness::startI3() {
                               socket.toLocal8Bit() +
                               "\n"
                               "bar {\n"
-                              "    position top\n"
+                              "    position " +
+                              QByteArray(bar == BarEdge::top ? "top" : "bottom") +
+                              "\n"
                               "    tray_output primary\n"
                               "}\n";
     const QString file = writeConfig(QStringLiteral("i3"), config.constData());
