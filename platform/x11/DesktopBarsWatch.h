@@ -4,6 +4,8 @@
 
 #include "platform/x11/DesktopBars.h"
 
+#include <xcb/xcb.h>
+
 #include <QObject>
 #include <QTimer>
 
@@ -13,9 +15,9 @@
 #include <optional>
 #include <vector>
 
-class QSocketNotifier;
-
 namespace huddlepod::x11 {
+
+class OwnConnection;
 
 // Follows, on a connection of its own (its event selections never disturb Qt's), the root window's work
 // area, client list and current desktop, every top-level window's strut and type, windows mapped, and the
@@ -40,16 +42,15 @@ public:
     std::optional<Bar> barAt(QPoint point);
 
 private:
-    struct Connection;
-
-    void readEvents();
+    void take(const xcb_generic_event_t& event);
     void reread();
     // Something may have changed: read again on a later turn, or (`known`) before the bars are next used.
     void changed(bool known);
 
     Reader read_;
-    std::unique_ptr<Connection> x_;
-    std::unique_ptr<QSocketNotifier> events_;
+    std::unique_ptr<OwnConnection> x_;
+    std::vector<std::uint32_t> rootAtoms_;   // the work area, the client list, the current desktop
+    std::vector<std::uint32_t> windowAtoms_; // a window's struts and type
     DesktopBars bars_;
     std::vector<std::uint32_t> holders_; // sorted
     bool stale_ = true;

@@ -1,6 +1,8 @@
-// The desktop's bars as the watch keeps them while another program's bar appears, moves to the other edge,
-// stops reserving its strip and goes: read again after each change, and only then.
+// What the watches keep of the desktop while another program changes it, read again after each change and
+// only then: its bar as it appears, moves to the other edge, stops reserving its strip and goes; where a
+// window it holds lies as the holder moves.
 #include "platform/x11/DesktopBarsWatch.h"
+#include "platform/x11/WindowPlaceWatch.h"
 #include "tests/support/XApplicationEnvironment.h"
 
 #include <QCoreApplication>
@@ -29,23 +31,31 @@ namespace {
 
 using test::XServerHarness;
 
-// Another program's dock window, as a desktop panel makes one.
-class OtherBar {
+// Another program's window, on the root or in another of its windows.
+class OtherWindow {
 public:
-    explicit OtherBar(const QRect& place)
+    explicit OtherWindow(const QRect& place, xcb_window_t parent = XCB_WINDOW_NONE)
         : connection_(xcb_connect(
               test::XApplicationEnvironment::server()->display().toLocal8Bit().constData(), nullptr)) {
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
         window_ = xcb_generate_id(connection_);
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, int16_t(place.x()),
-                          int16_t(place.y()), uint16_t(place.width()), uint16_t(place.height()), 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, parent ? parent : screen->root,
+                          int16_t(place.x()), int16_t(place.y()), uint16_t(place.width()),
+                          uint16_t(place.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0,
+                          nullptr);
+        map(true);
+    }
+    ~OtherWindow() { xcb_disconnect(connection_); }
+
+    xcb_window_t id() const { return window_; }
+    // Unmapped first: a desktop panel's window is a dock from the start.
+    void makeDock() {
+        map(false);
         const xcb_atom_t dock = atom("_NET_WM_WINDOW_TYPE_DOCK");
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, atom("_NET_WM_WINDOW_TYPE"),
                             XCB_ATOM_ATOM, 32, 1, &dock);
+        sync();
     }
-    ~OtherBar() { xcb_disconnect(connection_); }
-
     // _NET_WM_STRUT_PARTIAL's twelve values.
     void reserve(const std::vector<uint32_t>& strut) {
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, atom("_NET_WM_STRUT_PARTIAL"),
@@ -63,6 +73,11 @@ public:
     }
     void map(bool shown) {
         shown ? xcb_map_window(connection_, window_) : xcb_unmap_window(connection_, window_);
+        sync();
+    }
+    void reparentToRoot(QPoint at) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+        xcb_reparent_window(connection_, window_, root, int16_t(at.x()), int16_t(at.y()));
         sync();
     }
 
@@ -96,7 +111,8 @@ TEST(DesktopBarsWatch, readsTheBarsAgainAfterEachChangeTheServerTellsOfAndNeverI
     ASSERT_TRUE(barsAre({}));
 
     // A bar along the bottom of the 1280x800 screen, mapped after the watch began.
-    OtherBar bar(QRect(0, 770, 1280, 30));
+    OtherWindow bar(QRect(0, 770, 1280, 30));
+    bar.makeDock();
     bar.reserve({0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0, 1279});
     bar.map(true);
     EXPECT_TRUE(barsAre({{ScreenEdge::bottom, {0, 770, 1280, 30}}}));
@@ -120,6 +136,38 @@ TEST(DesktopBarsWatch, readsTheBarsAgainAfterEachChangeTheServerTellsOfAndNeverI
     EXPECT_TRUE(barsAre({{ScreenEdge::top, {0, 0, 1280, 30}}}));
     bar.map(false);
     EXPECT_TRUE(barsAre({}));
+}
+
+TEST(WindowPlaceWatch, followsAHeldWindowAsItOrAWindowHoldingItMovesAndAsksNothingInBetween) {
+    int reads = 0;
+    WindowPlaceWatch watch(
+        [&reads](xcb_connection_t* connection, uint32_t window, std::vector<uint32_t>* chain) {
+            ++reads;
+            return readWindowPlace(connection, window, chain);
+        });
+    // An icon in a tray in a window manager's frame.
+    OtherWindow frame(QRect(1000, 0, 200, 30));
+    OtherWindow tray(QRect(0, 0, 200, 30), frame.id());
+    OtherWindow icon(QRect(50, 3, 24, 24), tray.id());
+    const auto placeIs = [&](std::optional<QRect> place) {
+        return XServerHarness::waitFor([&] { return watch.placeOf(icon.id()) == place; });
+    };
+    EXPECT_TRUE(placeIs(QRect(1050, 3, 24, 24)));
+    const int settled = reads;
+    for (int show = 0; show < 3; ++show) {
+        QCoreApplication::processEvents();
+        EXPECT_EQ(watch.placeOf(icon.id()), QRect(1050, 3, 24, 24));
+    }
+    EXPECT_EQ(reads, settled);
+
+    // The frame moves to the bottom; the tray moves the icon along.
+    frame.moveTo({900, 770});
+    EXPECT_TRUE(placeIs(QRect(950, 773, 24, 24)));
+    icon.moveTo({80, 3});
+    EXPECT_TRUE(placeIs(QRect(980, 773, 24, 24)));
+    // Let go onto the root, nothing holds it.
+    icon.reparentToRoot({5, 5});
+    EXPECT_TRUE(placeIs(std::nullopt));
 }
 
 } // namespace
