@@ -1,6 +1,7 @@
 // Keeps the desktop's bars and reads them again when the X server tells of a change.
 #include "platform/x11/DesktopBarsWatch.h"
 
+#include "platform/x11/DevicePixels.h"
 #include "platform/x11/OwnConnection.h"
 #include "platform/x11/X11Native.h"
 
@@ -53,17 +54,7 @@ DesktopBarsWatch::DesktopBarsWatch(Reader read, QObject* parent)
         XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(own, x_->root(), XCB_CW_EVENT_MASK, &rootEvents);
     // Bars are kept in Qt's global coordinates, which follow the screens.
-    const auto followScreen = [this](QScreen* screen) {
-        connect(screen, &QScreen::geometryChanged, this, [this] { changed(true); });
-    };
-    for (QScreen* screen : QGuiApplication::screens()) {
-        followScreen(screen);
-    }
-    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this, followScreen](QScreen* screen) {
-        followScreen(screen);
-        changed(true);
-    });
-    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { changed(true); });
+    followScreens(this, [this] { changed(true); });
     reread();
 }
 

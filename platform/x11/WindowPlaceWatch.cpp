@@ -5,9 +5,6 @@
 #include "platform/x11/OwnConnection.h"
 #include "platform/x11/X11Native.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <algorithm>
 
 namespace huddlepod::x11 {
@@ -58,18 +55,7 @@ WindowPlaceWatch::WindowPlaceWatch(Reader read, QObject* parent)
     again_.setSingleShot(true);
     connect(&again_, &QTimer::timeout, this, &WindowPlaceWatch::reread);
     // The place is kept in Qt's global coordinates, which follow the screens.
-    const auto screensChanged = [this] {
-        stale_ = true;
-        again_.start(0);
-    };
-    for (QScreen* screen : QGuiApplication::screens()) {
-        connect(screen, &QScreen::geometryChanged, this, screensChanged);
-    }
-    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this, screensChanged](QScreen* screen) {
-        connect(screen, &QScreen::geometryChanged, this, screensChanged);
-        screensChanged();
-    });
-    connect(qGuiApp, &QGuiApplication::screenRemoved, this, screensChanged);
+    followScreens(this, [this] { changed(); });
 }
 
 WindowPlaceWatch::~WindowPlaceWatch() = default;
@@ -118,10 +104,14 @@ void WindowPlaceWatch::take(const xcb_generic_event_t& event) {
         return;
     }
     if (std::binary_search(chain_.begin(), chain_.end(), window)) {
-        // Read again now, so the next show finds it ready.
-        stale_ = true;
-        again_.start(0);
+        changed();
     }
+}
+
+void WindowPlaceWatch::changed() {
+    // Read again on the next turn, so the next show finds it ready.
+    stale_ = true;
+    again_.start(0);
 }
 
 } // namespace huddlepod::x11

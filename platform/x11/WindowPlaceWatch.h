@@ -42,6 +42,7 @@ public:
 
 private:
     void take(const xcb_generic_event_t& event);
+    void changed();
     void reread();
 
     Reader read_;
