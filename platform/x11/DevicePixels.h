@@ -6,10 +6,10 @@
 #include <QPoint>
 #include <QRect>
 
-class QObject;
-
 #include <functional>
 #include <vector>
+
+class QObject;
 
 namespace huddlepod::x11 {
 

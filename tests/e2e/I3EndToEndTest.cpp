@@ -169,8 +169,6 @@ TEST_F(UnderI3, aDraggedPanelReopensWhereItWasLeft) {
     EXPECT_EQ(errors.count("typeable field"), 2);
 }
 
-} // namespace
-
 // i3's own default: the bar along the bottom. i3 publishes no work area.
 class UnderI3WithTheBarAtTheBottom : public UnderI3 {
 protected:
@@ -196,3 +194,5 @@ TEST_F(UnderI3WithTheBarAtTheBottom, thePanelOpensEightPixelsAboveTheBarByAClick
     EXPECT_EQ(panelAt(), expected);
     screenshot("i3-bar-at-the-bottom-shortcut");
 }
+
+} // namespace
