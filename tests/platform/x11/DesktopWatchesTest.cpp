@@ -12,7 +12,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <ostream>
 #include <vector>
 
 extern "C" const char* __lsan_default_options() {
@@ -20,66 +19,51 @@ extern "C" const char* __lsan_default_options() {
 }
 
 namespace huddlepod::x11 {
-
-void PrintTo(const Bar& bar, std::ostream* out) {
-    static const char* edges[] = {"left", "right", "top", "bottom"};
-    *out << edges[int(bar.edge)] << " " << bar.strip.x() << "," << bar.strip.y() << " " << bar.strip.width()
-         << "x" << bar.strip.height();
-}
-
 namespace {
 
 using test::XServerHarness;
 
-// Another program's window, on the root or in another of its windows.
+// Another program's window, mapped at once, on the root or in another window; a dock from the start if asked.
 class OtherWindow {
 public:
-    explicit OtherWindow(const QRect& place, xcb_window_t parent = XCB_WINDOW_NONE)
+    explicit OtherWindow(const QRect& place, xcb_window_t parent = XCB_WINDOW_NONE, bool dock = false)
         : connection_(xcb_connect(
               test::XApplicationEnvironment::server()->display().toLocal8Bit().constData(), nullptr)) {
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
         window_ = xcb_generate_id(connection_);
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, parent ? parent : screen->root,
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, parent ? parent : root_,
                           int16_t(place.x()), int16_t(place.y()), uint16_t(place.width()),
-                          uint16_t(place.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0,
+                          uint16_t(place.height()), 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0,
                           nullptr);
+        if (dock) {
+            const xcb_atom_t type = atom("_NET_WM_WINDOW_TYPE_DOCK");
+            xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, atom("_NET_WM_WINDOW_TYPE"),
+                                XCB_ATOM_ATOM, 32, 1, &type);
+        }
         map(true);
     }
     ~OtherWindow() { xcb_disconnect(connection_); }
 
     xcb_window_t id() const { return window_; }
-    // Unmapped first: a desktop panel's window is a dock from the start.
-    void makeDock() {
-        map(false);
-        const xcb_atom_t dock = atom("_NET_WM_WINDOW_TYPE_DOCK");
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, atom("_NET_WM_WINDOW_TYPE"),
-                            XCB_ATOM_ATOM, 32, 1, &dock);
-        sync();
-    }
-    // _NET_WM_STRUT_PARTIAL's twelve values.
+    // _NET_WM_STRUT_PARTIAL's twelve values; none reserve nothing.
     void reserve(const std::vector<uint32_t>& strut) {
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, atom("_NET_WM_STRUT_PARTIAL"),
                             XCB_ATOM_CARDINAL, 32, uint32_t(strut.size()), strut.data());
         sync();
     }
-    void reserveNothing() {
-        xcb_delete_property(connection_, window_, atom("_NET_WM_STRUT_PARTIAL"));
-        sync();
-    }
-    void moveTo(QPoint at) {
+    // Within its parent, or into another one.
+    void moveTo(QPoint at, xcb_window_t parent = XCB_WINDOW_NONE) {
         const uint32_t values[] = {uint32_t(at.x()), uint32_t(at.y())};
-        xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+        parent
+            ? xcb_reparent_window(connection_, window_, parent, int16_t(at.x()), int16_t(at.y()))
+            : xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
         sync();
     }
     void map(bool shown) {
         shown ? xcb_map_window(connection_, window_) : xcb_unmap_window(connection_, window_);
         sync();
     }
-    void reparentToRoot(QPoint at) {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-        xcb_reparent_window(connection_, window_, root, int16_t(at.x()), int16_t(at.y()));
-        sync();
-    }
+    xcb_window_t root() const { return root_; }
 
 private:
     xcb_atom_t atom(const char* name) {
@@ -95,7 +79,8 @@ private:
     }
 
     xcb_connection_t* connection_;
-    xcb_window_t window_ = 0;
+    xcb_window_t root_ = XCB_WINDOW_NONE;
+    xcb_window_t window_ = XCB_WINDOW_NONE;
 };
 
 TEST(DesktopBarsWatch, readsTheBarsAgainAfterEachChangeTheServerTellsOfAndNeverInBetween) {
@@ -111,10 +96,8 @@ TEST(DesktopBarsWatch, readsTheBarsAgainAfterEachChangeTheServerTellsOfAndNeverI
     ASSERT_TRUE(barsAre({}));
 
     // A bar along the bottom of the 1280x800 screen, mapped after the watch began.
-    OtherWindow bar(QRect(0, 770, 1280, 30));
-    bar.makeDock();
+    OtherWindow bar(QRect(0, 770, 1280, 30), XCB_WINDOW_NONE, true);
     bar.reserve({0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0, 1279});
-    bar.map(true);
     EXPECT_TRUE(barsAre({{ScreenEdge::bottom, {0, 770, 1280, 30}}}));
     // Shows with nothing changed ask the server nothing.
     const int settled = reads;
@@ -129,7 +112,7 @@ TEST(DesktopBarsWatch, readsTheBarsAgainAfterEachChangeTheServerTellsOfAndNeverI
     EXPECT_TRUE(barsAre({{ScreenEdge::top, {0, 0, 1280, 30}}}));
     bar.moveTo({0, 0});
     // Reserving nothing, it is still a dock along the top; moved off the edge it is none, and back again.
-    bar.reserveNothing();
+    bar.reserve({});
     bar.moveTo({0, 300});
     EXPECT_TRUE(barsAre({}));
     bar.moveTo({0, 0});
@@ -166,7 +149,7 @@ TEST(WindowPlaceWatch, followsAHeldWindowAsItOrAWindowHoldingItMovesAndAsksNothi
     icon.moveTo({80, 3});
     EXPECT_TRUE(placeIs(QRect(980, 773, 24, 24)));
     // Let go onto the root, nothing holds it.
-    icon.reparentToRoot({5, 5});
+    icon.moveTo({5, 5}, icon.root());
     EXPECT_TRUE(placeIs(std::nullopt));
 }
 
