@@ -112,8 +112,7 @@ struct Client {
 
 } // namespace
 
-XServerHarness::XServerHarness(QSize screen)
-    : screen_(screen) {
+XServerHarness::XServerHarness(QSize screen) {
     const QByteArray geometry =
         QByteArray::number(screen.width()) + 'x' + QByteArray::number(screen.height()) + "x24";
     int fds[2];
@@ -657,8 +656,15 @@ QString xfcePanelPosition(XServerHarness::BarEdge edge) {
 
 bool XServerHarness::workAreaEndsAtBar(BarEdge edge) const {
     const std::optional<QRect> area = workArea();
-    return area && (edge == BarEdge::top ? area->top() > 0
-                                         : area->top() == 0 && area->bottom() < screen_.height() - 1);
+    if (!area || edge == BarEdge::top) {
+        return area && area->top() > 0;
+    }
+    const Client client(display_);
+    xcb_get_geometry_reply_t* root = xcb_get_geometry_reply(
+        client.connection, xcb_get_geometry(client.connection, client.root()), nullptr);
+    const bool endsAbove = root != nullptr && area->top() == 0 && area->bottom() < root->height - 1;
+    std::free(root);
+    return endsAbove;
 }
 
 bool XServerHarness::moveXfcePanel(BarEdge edge) {

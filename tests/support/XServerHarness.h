@@ -143,7 +143,6 @@ private:
     // Whether the work area ends at a bar along that edge of the screen.
     bool workAreaEndsAtBar(BarEdge edge) const;
 
-    QSize screen_;
     int pid_ = -1;
     QString display_;
     QString busAddress_;
