@@ -16,6 +16,7 @@
 #include "data/SearchService.h"
 #include "platform/http/HttpSession.h"
 #include "platform/x11/Compositor.h"
+#include "platform/x11/DesktopBarsWatch.h"
 #include "platform/x11/FocusWatch.h"
 #include "platform/x11/OutsideClickMonitor.h"
 #include "platform/x11/WindowHints.h"
@@ -61,9 +62,12 @@ PanelController::Content rootView(const PanelController::ContentParts& parts) {
 }
 
 std::vector<PanelController::Screen> currentScreens() {
+    // Where the window manager publishes no work area, Qt's available geometry is the whole screen.
+    const x11::DesktopBars& bars = x11::DesktopBarsWatch::shared().current();
     std::vector<PanelController::Screen> screens;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        screens.push_back({screen->geometry(), screen->availableGeometry()});
+        screens.push_back(
+            {screen->geometry(), x11::visibleFrame(screen->geometry(), screen->availableGeometry(), bars)});
     }
     return screens;
 }

@@ -4,6 +4,7 @@
 #include "app/IconPlaceMemory.h"
 
 #include "app/Views/DebugCapture.h"
+#include "platform/x11/DesktopBarsWatch.h"
 #include "ui/Symbols.h"
 
 #include <QEvent>
@@ -57,7 +58,7 @@ StatusItemController::StatusItemController(std::unique_ptr<TrayIcon> tray, std::
     tray_->setToolTip(toolTip());
     tray_->setClickHandler([this](const TrayIcon::Click& click) { handleClick(click); });
     tray_->setMenuRequestHandler([this](QPoint cursor) {
-        lastPointer_ = cursor;
+        notePointer(cursor);
         rememberPlace();
         emit menuRequested();
     });
@@ -100,9 +101,12 @@ QImage StatusItemController::iconImage(int size) {
 
 StatusItemController::Surroundings StatusItemController::Surroundings::system(QSettings& defaults) {
     Surroundings surroundings;
-    surroundings.barAt = [](QPoint point) { return x11::barAt(point); };
+    // Made now, so the bars are read at launch and followed from then on, never asked for on a show.
+    x11::DesktopBarsWatch::shared();
+    surroundings.barAt = [](QPoint point) { return x11::DesktopBarsWatch::shared().barAt(point); };
     surroundings.likelyTrayPlace = [] {
-        return x11::likelyTrayPlace(x11::readDesktopBars().strips, reportedIconSize.width());
+        return x11::likelyTrayPlace(x11::DesktopBarsWatch::shared().current().strips,
+                                    reportedIconSize.width());
     };
     surroundings.screenLayout = [] {
         std::vector<QRect> screens;
@@ -120,7 +124,7 @@ void StatusItemController::setSurroundings(Surroundings surroundings) {
 }
 
 void StatusItemController::handleClick(const TrayIcon::Click& click) {
-    lastPointer_ = click.cursor;
+    notePointer(click.cursor);
     if (click.button == TrayIcon::Button::right ||
         (click.button == TrayIcon::Button::left && click.controlHeld)) {
         showMenu();
@@ -221,25 +225,40 @@ bool StatusItemController::knowsIconPlace() const {
     return icon && isOnAScreen(*icon);
 }
 
+void StatusItemController::notePointer(QPoint cursor) {
+    lastPointer_ = cursor;
+    lastPointerInABar_ = surroundings_.barAt && surroundings_.barAt(cursor);
+}
+
 std::optional<QRect> StatusItemController::toldPlace() const {
-    if (knowsIconPlace()) {
-        return tray_->geometry();
+    // Asked once: where an embedded icon sits is a question to the X server.
+    if (const std::optional<QRect> icon = tray_->geometry(); icon && isOnAScreen(*icon)) {
+        return icon;
     }
     if (lastPointer_) {
         QRect around(QPoint(), reportedIconSize);
         around.moveCenter(*lastPointer_);
+        // Given away in a bar that has moved since: the icon has gone with it.
+        if (lastPointerInABar_ && !heldByABar(around)) {
+            return std::nullopt;
+        }
         return around;
     }
     return std::nullopt;
 }
 
-QRect StatusItemController::acrossItsBar(const QRect& icon) const {
-    if (surroundings_.barAt) {
-        if (const std::optional<x11::Bar> bar = surroundings_.barAt(icon.center())) {
-            return x11::acrossBar(icon, *bar);
-        }
+std::optional<QRect> StatusItemController::heldByABar(const QRect& icon) const {
+    if (!surroundings_.barAt) {
+        return icon;
     }
-    return icon;
+    if (const std::optional<x11::Bar> bar = surroundings_.barAt(icon.center())) {
+        return x11::acrossBar(icon, *bar);
+    }
+    return std::nullopt;
+}
+
+QRect StatusItemController::acrossItsBar(const QRect& icon) const {
+    return heldByABar(icon).value_or(icon);
 }
 
 void StatusItemController::rememberPlace() {
@@ -256,9 +275,11 @@ std::optional<QRect> StatusItemController::anchorFrame() const {
         return acrossItsBar(*told);
     }
     if (surroundings_.defaults && surroundings_.screenLayout) {
-        if (const std::optional<QRect> remembered =
-                IconPlaceMemory(*surroundings_.defaults).place(surroundings_.screenLayout())) {
-            return remembered;
+        const std::optional<QRect> remembered =
+            IconPlaceMemory(*surroundings_.defaults).place(surroundings_.screenLayout());
+        // Only where a bar still holds it: a bar moved to another edge has taken the icon along.
+        if (const std::optional<QRect> held = remembered ? heldByABar(*remembered) : std::nullopt) {
+            return held;
         }
     }
     if (surroundings_.likelyTrayPlace) {

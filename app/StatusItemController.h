@@ -52,10 +52,10 @@ public:
     void setSurroundings(Surroundings surroundings);
 
     // The icon's rectangle while the tray has placed it on a screen; else the icon's size centred on the
-    // last place the tray gave away (a click, or the pointer as it asked for the menu). Either, in a bar,
-    // spans the bar's thickness, so that its edge towards the screen is the bar's. Before the tray has told
-    // anything: the place remembered from an earlier run while the screens stand as they were, else where
-    // trays most likely sit, else none.
+    // last place the tray gave away (a click, or the pointer as it asked for the menu), unless that lay in a
+    // bar and no bar holds it now. Either, in a bar, spans the bar's thickness, so that its edge towards the
+    // screen is the bar's. Before the tray has told anything: the place remembered from an earlier run while
+    // the screens stand as they were and a bar holds it, else where trays most likely sit, else none.
     std::optional<QRect> anchorFrame() const;
     // Whether the tray tells where the icon is (and it lies on a screen): a press on it is then never taken
     // for a click elsewhere.
@@ -86,8 +86,12 @@ private:
     // Brings the icon's menu up to date with a freshly built one: the same entries keep their actions (a
     // tray showing the menu over D-Bus keeps them while it is open), others replace them.
     void refreshMenu();
+    void notePointer(QPoint cursor);
     // The icon's rectangle as the tray tells or gives away; none before it has.
     std::optional<QRect> toldPlace() const;
+    // The icon stretched across the bar holding it now; none when no bar does (the icon itself when bars
+    // cannot be told).
+    std::optional<QRect> heldByABar(const QRect& icon) const;
     QRect acrossItsBar(const QRect& icon) const;
     void rememberPlace();
 
@@ -98,6 +102,7 @@ private:
     std::function<void()> onClick_;
     MenuProvider menuProvider_;
     std::optional<QPoint> lastPointer_;
+    bool lastPointerInABar_ = false;
     Surroundings surroundings_;
     bool panelVisible_ = false;
 };

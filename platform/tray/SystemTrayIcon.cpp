@@ -1,8 +1,8 @@
 // The tray icon over QSystemTrayIcon.
 #include "platform/tray/DBusMenuExporter.h"
 #include "platform/tray/TrayIcon.h"
-#include "platform/x11/DevicePixels.h"
 #include "platform/x11/SelectionOwner.h"
+#include "platform/x11/WindowPlaceWatch.h"
 #include "platform/x11/X11Native.h"
 
 #include <QApplication>
@@ -18,7 +18,6 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -67,37 +66,6 @@ const QWidget* xembedIconWindow() {
         }
     }
     return nullptr;
-}
-
-// Where the tray has put an XEmbed icon, asked of the X server: until Qt hears that its window is embedded it
-// reports the corner of the screen. None while the window is not in a tray.
-std::optional<QRect> embeddedGeometry(const QWidget& icon) {
-    xcb_connection_t* connection = x11::nativeConnection();
-    const auto window = static_cast<xcb_window_t>(icon.internalWinId());
-    if (!connection || window == XCB_WINDOW_NONE) {
-        return std::nullopt;
-    }
-    // Asked together, in one trip: the icon's root is the display's first unless the display has several.
-    const xcb_window_t likelyRoot = x11::nativeRootWindow(connection);
-    const auto treeCookie = xcb_query_tree(connection, window);
-    const auto sizeCookie = xcb_get_geometry(connection, window);
-    const auto originCookie = xcb_translate_coordinates(connection, window, likelyRoot, 0, 0);
-    const x11::Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection, treeCookie, nullptr));
-    const x11::Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(connection, sizeCookie, nullptr));
-    x11::Reply<xcb_translate_coordinates_reply_t> origin(
-        xcb_translate_coordinates_reply(connection, originCookie, nullptr));
-    if (!tree || tree->parent == tree->root) {
-        return std::nullopt;
-    }
-    if (tree->root != likelyRoot) {
-        origin.reset(xcb_translate_coordinates_reply(
-            connection, xcb_translate_coordinates(connection, window, tree->root, 0, 0), nullptr));
-    }
-    if (!size || !origin) {
-        return std::nullopt;
-    }
-    // X counts device pixels; Qt's global coordinates are device-independent.
-    return x11::toLogical(QRect(origin->dst_x, origin->dst_y, size->width, size->height));
 }
 
 class SystemTrayIcon final : public QObject, public TrayIcon {
@@ -167,8 +135,10 @@ public:
         if (!icon_) {
             return std::nullopt;
         }
+        // Where the tray has put an XEmbed icon: until Qt hears that its window is embedded it reports the
+        // corner of the screen.
         if (const QWidget* window = xembedIconWindow(); window && x11::nativeConnection()) {
-            return embeddedGeometry(*window);
+            return iconPlace_.placeOf(static_cast<std::uint32_t>(window->internalWinId()));
         }
         const QRect rect = icon_->geometry(); // a StatusNotifier icon has none
         if (!rect.isValid() || rect.isEmpty()) {
@@ -298,6 +268,7 @@ private:
     bool poppingUp_ = false; // while popUpMenu() shows the menu
     bool shown_ = false;
     bool hostRegistered_ = false;
+    mutable x11::WindowPlaceWatch iconPlace_;          // kept between shows
     x11::SelectionOwnerWatcher* xembedTray_ = nullptr; // a child, until a tray is there
     QDBusServiceWatcher* notifierWatcher_ = nullptr;   // likewise
     QElapsedTimer lastTrigger_;

@@ -4,9 +4,6 @@
 #include "platform/x11/DevicePixels.h"
 #include "platform/x11/X11Native.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <algorithm>
 #include <cstring>
 
@@ -151,6 +148,38 @@ std::optional<QRect> likelyTrayPlace(const std::vector<Bar>& strips, int iconWid
     return std::nullopt;
 }
 
+QRect visibleFrame(const QRect& screen, const QRect& available, const DesktopBars& bars) {
+    if (bars.workArea || bars.strips.empty()) {
+        return available;
+    }
+    // Edges as first and one-past-last rows and columns.
+    int left = screen.left();
+    int top = screen.top();
+    int right = screen.left() + screen.width();
+    int bottom = screen.top() + screen.height();
+    for (const Bar& bar : bars.strips) {
+        const QRect on = bar.strip & screen;
+        if (on.isEmpty()) {
+            continue;
+        }
+        switch (bar.edge) {
+        case ScreenEdge::top:
+            top = std::max(top, on.y() + on.height());
+            break;
+        case ScreenEdge::bottom:
+            bottom = std::min(bottom, on.y());
+            break;
+        case ScreenEdge::left:
+            left = std::max(left, on.x() + on.width());
+            break;
+        case ScreenEdge::right:
+            right = std::min(right, on.x());
+            break;
+        }
+    }
+    return QRect(left, top, right - left, bottom - top);
+}
+
 namespace {
 
 std::vector<xcb_window_t> windowsOf(const xcb_get_property_reply_t* list) {
@@ -200,8 +229,10 @@ bool isDock(const xcb_get_property_reply_t* types, xcb_atom_t dock) {
 }
 
 // Asks every window at once, answering in their order; `parents` (sorted) are also asked for their children.
+// A non-zero `eventMask` is selected on each window before it is asked.
 std::vector<Seen> look(xcb_connection_t* connection, const Atoms& atoms, QSize rootSize,
-                       const std::vector<xcb_window_t>& windows, const std::vector<xcb_window_t>& parents) {
+                       const std::vector<xcb_window_t>& windows, const std::vector<xcb_window_t>& parents,
+                       std::uint32_t eventMask) {
     struct Asked {
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_geometry_cookie_t geometry;
@@ -213,6 +244,9 @@ std::vector<Seen> look(xcb_connection_t* connection, const Atoms& atoms, QSize r
     std::vector<Asked> asked;
     asked.reserve(windows.size());
     for (const xcb_window_t window : windows) {
+        if (eventMask != 0) {
+            xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &eventMask);
+        }
         Asked each{xcb_get_window_attributes(connection, window),
                    xcb_get_geometry(connection, window),
                    xcb_get_property(connection, 0, window, atoms.partial, XCB_ATOM_CARDINAL, 0, 12),
@@ -268,9 +302,9 @@ std::vector<Seen> look(xcb_connection_t* connection, const Atoms& atoms, QSize r
 
 } // namespace
 
-DesktopBars readDesktopBars() {
+DesktopBars readDesktopBars(xcb_connection_t* connection, std::uint32_t eventMask,
+                            std::vector<std::uint32_t>* holders) {
     DesktopBars bars;
-    xcb_connection_t* connection = nativeConnection();
     if (!connection) {
         return bars;
     }
@@ -323,37 +357,46 @@ DesktopBars readDesktopBars() {
                       internAtom(connection, "_NET_WM_WINDOW_TYPE_DOCK")};
     // Two rounds of questions, each asked together: the manager's clients and the root's children, then the
     // windows those children hold that the manager does not list (i3 frames i3bar and lists no dock).
-    std::vector<Seen> seen = look(connection, atoms, rootSize, windows, rootChildren);
-    std::vector<std::pair<xcb_window_t, QPoint>> insideFrames; // each with its frame's inside origin
+    std::vector<Seen> seen = look(connection, atoms, rootSize, windows, rootChildren, eventMask);
+    struct InFrame {
+        xcb_window_t window;
+        xcb_window_t frame;
+        QPoint origin; // the frame's inside
+    };
+    std::vector<InFrame> insideFrames;
     for (const Seen& each : seen) {
         for (const xcb_window_t child : each.children) {
-            insideFrames.emplace_back(child, each.place->topLeft());
+            insideFrames.push_back({child, each.window, each.place->topLeft()});
         }
     }
     std::sort(insideFrames.begin(), insideFrames.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
+              [](const InFrame& a, const InFrame& b) { return a.window < b.window; });
+    const auto frameOf = [&](xcb_window_t window) -> const InFrame* {
+        const auto found =
+            std::lower_bound(insideFrames.begin(), insideFrames.end(), window,
+                             [](const InFrame& entry, xcb_window_t w) { return entry.window < w; });
+        return found != insideFrames.end() && found->window == window ? &*found : nullptr;
+    };
     // Where a window sits on the root: a frame's window is placed from the frame's inside; a client deeper
     // down is not placed at all.
     const auto placeOnRoot = [&](Seen& each) {
         if (std::binary_search(rootChildren.begin(), rootChildren.end(), each.window)) {
             return;
         }
-        const auto frame =
-            std::lower_bound(insideFrames.begin(), insideFrames.end(), each.window,
-                             [](const auto& entry, xcb_window_t w) { return entry.first < w; });
-        if (frame != insideFrames.end() && frame->first == each.window && each.place) {
-            each.place->translate(frame->second);
+        const InFrame* frame = frameOf(each.window);
+        if (frame && each.place) {
+            each.place->translate(frame->origin);
         } else {
             each.place.reset();
         }
     };
     std::vector<xcb_window_t> unlisted;
-    for (const auto& [child, origin] : insideFrames) {
-        if (!std::binary_search(windows.begin(), windows.end(), child)) {
-            unlisted.push_back(child);
+    for (const InFrame& each : insideFrames) {
+        if (!std::binary_search(windows.begin(), windows.end(), each.window)) {
+            unlisted.push_back(each.window);
         }
     }
-    std::vector<Seen> inFrames = look(connection, atoms, rootSize, unlisted, {});
+    std::vector<Seen> inFrames = look(connection, atoms, rootSize, unlisted, {}, eventMask);
     seen.insert(seen.end(), std::make_move_iterator(inFrames.begin()),
                 std::make_move_iterator(inFrames.end()));
     for (Seen& each : seen) {
@@ -378,14 +421,15 @@ DesktopBars readDesktopBars() {
                 bars.strips.push_back(*bar);
             }
         }
+        // A dock off the screen's edges is no bar until it moves to one.
+        if (holders && (each.strut || each.dock)) {
+            holders->push_back(each.window);
+            if (const InFrame* frame = frameOf(each.window)) {
+                holders->push_back(frame->frame);
+            }
+        }
     }
     return bars;
-}
-
-std::optional<Bar> barAt(QPoint point) {
-    const DesktopBars bars = readDesktopBars();
-    const QScreen* screen = QGuiApplication::screenAt(point);
-    return barAt(point, bars.strips, bars.workArea, screen ? screen->geometry() : QRect());
 }
 
 } // namespace huddlepod::x11

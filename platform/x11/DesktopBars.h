@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+struct xcb_connection_t;
+
 namespace huddlepod::x11 {
 
 enum class ScreenEdge { left, right, top, bottom };
@@ -63,16 +65,23 @@ QRect acrossBar(const QRect& icon, const Bar& bar);
 // the first along the bottom, as an icon `iconWidth` wide across the bar.
 std::optional<QRect> likelyTrayPlace(const std::vector<Bar>& strips, int iconWidth);
 
-// The desktop's bars as the X server tells now, in Qt's global coordinates.
+// The desktop's bars in Qt's global coordinates, and the current desktop's work area when the window manager
+// publishes one.
 struct DesktopBars {
     std::vector<Bar> strips;
     std::optional<QRect> workArea;
 };
+
+// The part of `screen` windows may use: what the manager's work area leaves of it (`available`, as Qt has
+// it), or, where the manager publishes none (i3), the screen less the bars along its edges.
+QRect visibleFrame(const QRect& screen, const QRect& available, const DesktopBars& bars);
+
 // Reads the strut of every mapped top-level window and of every window a manager's frame holds (i3 lists no
-// dock in _NET_CLIENT_LIST), strutless docks along a screen's edge, and the current desktop's work area;
-// empty off X.
-DesktopBars readDesktopBars();
-// The bar holding a point given in Qt's global coordinates, asked of the X server; none off X.
-std::optional<Bar> barAt(QPoint point);
+// dock in _NET_CLIENT_LIST), strutless docks along a screen's edge, and the current desktop's work area.
+// Every window asked about gets `eventMask` selected first, so that no change falls between its answer and
+// the watch; `holders`, when given, receives the windows with a strut or of the dock type and the frames
+// holding them: the windows whose moves and changes may move a bar.
+DesktopBars readDesktopBars(xcb_connection_t* connection, std::uint32_t eventMask = 0,
+                            std::vector<std::uint32_t>* holders = nullptr);
 
 } // namespace huddlepod::x11

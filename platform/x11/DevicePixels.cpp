@@ -85,4 +85,19 @@ QPoint toDevice(QPoint logical) {
     return toDevice(logical, currentScreenScales());
 }
 
+void followScreens(QObject* context, const std::function<void()>& changed) {
+    const auto followScreen = [context, changed](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, context, changed);
+    };
+    for (QScreen* screen : QGuiApplication::screens()) {
+        followScreen(screen);
+    }
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, context,
+                     [followScreen, changed](QScreen* screen) {
+                         followScreen(screen);
+                         changed();
+                     });
+    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, context, changed);
+}
+
 } // namespace huddlepod::x11

@@ -6,7 +6,10 @@
 #include <QPoint>
 #include <QRect>
 
+#include <functional>
 #include <vector>
+
+class QObject;
 
 namespace huddlepod::x11 {
 
@@ -29,5 +32,9 @@ QPoint toDevice(QPoint logical, const std::vector<ScreenScale>& screens);
 QPoint toLogical(QPoint device);
 QRect toLogical(const QRect& device);
 QPoint toDevice(QPoint logical);
+
+// Calls `changed`, for as long as `context` lives, whenever a screen comes, goes or changes its geometry:
+// what was converted before is to be converted again.
+void followScreens(QObject* context, const std::function<void()>& changed);
 
 } // namespace huddlepod::x11

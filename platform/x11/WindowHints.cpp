@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace huddlepod::x11 {
@@ -31,14 +32,10 @@ xcb_window_t nativeRootWindow(xcb_connection_t* connection) {
 }
 
 xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
-    // An atom lasts as long as the connection: asked of the server once per name, not on every show.
-    static xcb_connection_t* cachedFor = nullptr;
-    static std::map<QByteArray, xcb_atom_t> cache;
-    if (connection != cachedFor) {
-        cache.clear();
-        cachedFor = connection;
-    }
-    if (const auto found = cache.find(name); found != cache.end()) {
+    // An atom lasts as long as the connection: asked of the server once per connection and name, not on
+    // every show (Qt's connection and the desktop bars' own one both ask).
+    static std::map<std::pair<xcb_connection_t*, QByteArray>, xcb_atom_t> cache;
+    if (const auto found = cache.find({connection, name}); found != cache.end()) {
         return found->second;
     }
     const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData());
@@ -46,7 +43,7 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     if (atom != XCB_ATOM_NONE) {
-        cache.emplace(name, atom);
+        cache.emplace(std::pair(connection, name), atom);
     }
     return atom;
 }

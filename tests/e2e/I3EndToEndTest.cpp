@@ -1,6 +1,7 @@
 // The program under i3 with i3bar's tray: i3 frames a new floating window with its default border before it
 // reads the no-decoration hint, moving the panel, and i3bar reports a press on the icon while the button is
-// still down. Screenshots go to <build dir>/test-output/e2e/.
+// still down; with i3bar along the top, and along the bottom with no work area published. Screenshots go to
+// <build dir>/test-output/e2e/.
 #include "tests/e2e/ProgramUnderX.h"
 #include "tests/support/Bystander.h"
 
@@ -22,39 +23,20 @@ protected:
     // i3bar holds the tray here, not trayer.
     void SetUp() override {
         ASSERT_TRUE(x.isRunning());
-        ASSERT_TRUE(x.startI3());
+        ASSERT_TRUE(x.startI3(barEdge));
         QObject::connect(&app, &QProcess::readyReadStandardError,
                          [this] { errors += app.readAllStandardError(); });
         other = std::make_unique<Bystander>(x.display(), QRect(0, 0, 400, 300));
         ASSERT_TRUE(XServerHarness::waitFor([this] {
-            return onScreen({"--name", "^bystander$"}).has_value();
+            return placeOnRoot({"--name", "^bystander$"}).has_value();
         }));
         ASSERT_NO_FATAL_FAILURE(launch({{"HUDDLEPOD_DEBUG_LOG", home.filePath("drive.log")}}));
-        bar = *onScreen({"--class", "^i3bar$"});
-        icon = *onScreen({"--classname", "^huddlepod$"}, 64);
+        bar = *placeOnRoot({"--class", "^i3bar$"});
+        icon = *placeOnRoot({"--classname", "^huddlepod$"}, 64);
     }
 
-    // Where a window is on the root, as the server has it: xdotool counts a window framed at an offset twice.
-    std::optional<QRect> onScreen(const QStringList& match, int maxWidth = 10000) const {
-        for (const QString& id : xdotool(QStringList{"search", "--onlyvisible"} + match).split('\n')) {
-            QProcess info;
-            info.setProcessEnvironment(x.environment());
-            info.start(QStringLiteral("xwininfo"), {"-id", id});
-            info.waitForFinished(10000);
-            const QString text = QString::fromUtf8(info.readAllStandardOutput());
-            const auto value = [&](const char* label) {
-                const QRegularExpression line(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(label)));
-                return line.match(text).captured(1).toInt();
-            };
-            if (!id.isEmpty() && text.contains("Width") && value("Width") <= maxWidth) {
-                return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"),
-                             value("Height"));
-            }
-        }
-        return std::nullopt;
-    }
     std::optional<QPoint> panelAt() const {
-        const std::optional<QRect> window = onScreen({"--name", "^Huddlepod search$"});
+        const std::optional<QRect> window = panelOnScreen();
         return window ? std::optional(window->topLeft()) : std::nullopt;
     }
     // Where the last show placed the panel, as the program says it asked for it.
@@ -90,6 +72,7 @@ protected:
                  seconds, "mouseup", "1"});
     }
 
+    XServerHarness::BarEdge barEdge = XServerHarness::BarEdge::top;
     std::unique_ptr<Bystander> other; // a plain window, which i3 tiles under the bar
     QRect bar;
     QRect icon;
@@ -184,6 +167,32 @@ TEST_F(UnderI3, aDraggedPanelReopensWhereItWasLeft) {
     xdotool({"key", "ctrl+alt+s"}); // had the click hidden it, this would show it again
     ASSERT_TRUE(waitPanel(false));
     EXPECT_EQ(errors.count("typeable field"), 2);
+}
+
+// i3's own default: the bar along the bottom. i3 publishes no work area.
+class UnderI3WithTheBarAtTheBottom : public UnderI3 {
+protected:
+    UnderI3WithTheBarAtTheBottom() { barEdge = XServerHarness::BarEdge::bottom; }
+};
+
+TEST_F(UnderI3WithTheBarAtTheBottom, thePanelOpensEightPixelsAboveTheBarByAClickOnTheIconAndByTheShortcut) {
+    EXPECT_EQ(bar, QRect(0, 780, 1280, 20));
+    ASSERT_FALSE(x.workArea());
+    // 8 from the screen's right edge (1280 - 8 - 440), its bottom edge 8 above the bar (780 - 8 - 560).
+    const QPoint expected(832, 212);
+    holdClick(icon.center(), "0.1");
+    ASSERT_TRUE(shows(1)) << errors.toStdString();
+    EXPECT_TRUE(XServerHarness::waitFor([&] { return panelAt() == expected; }) && i3CaughtUp());
+    EXPECT_EQ(panelAt(), expected);
+    screenshot("i3-bar-at-the-bottom-click");
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(waitPanel(false));
+
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(shows(2)) << errors.toStdString();
+    EXPECT_TRUE(XServerHarness::waitFor([&] { return panelAt() == expected; }) && i3CaughtUp());
+    EXPECT_EQ(panelAt(), expected);
+    screenshot("i3-bar-at-the-bottom-shortcut");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QRect>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -71,9 +72,13 @@ protected:
     }
 
     QString xdotool(const QStringList& arguments) const {
+        return output(QStringLiteral("xdotool"), arguments);
+    }
+    // What an X client run to completion prints; empty when it fails.
+    QString output(const QString& client, const QStringList& arguments) const {
         QProcess process;
         process.setProcessEnvironment(x.environment());
-        process.start(QStringLiteral("xdotool"), arguments);
+        process.start(client, arguments);
         process.waitForFinished(10000);
         return process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()).trimmed()
                                        : QString();
@@ -120,6 +125,40 @@ protected:
             }
         }
         return std::nullopt;
+    }
+    // Where the first visible window matching lies on the root, as the server has it (xdotool counts a
+    // window framed at an offset twice), no wider than maxWidth.
+    std::optional<QRect> placeOnRoot(const QStringList& match, int maxWidth = 10000) const {
+        for (const QString& id : xdotool(QStringList{"search", "--onlyvisible"} + match).split('\n')) {
+            const QString text = output(QStringLiteral("xwininfo"), {"-id", id});
+            const auto value = [&](const char* label) {
+                const QRegularExpression line(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(label)));
+                return line.match(text).captured(1).toInt();
+            };
+            if (!id.isEmpty() && text.contains("Width") && value("Width") <= maxWidth) {
+                return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"),
+                             value("Height"));
+            }
+        }
+        return std::nullopt;
+    }
+    // The panel itself as the user sees it, mapped: its window on the root less the shadow band it announces
+    // to the window manager (_GTK_FRAME_EXTENTS); none while it is not shown.
+    std::optional<QRect> panelOnScreen() const {
+        const std::optional<QRect> window = placeOnRoot({"--name", "^Huddlepod search$"});
+        const QString id =
+            xdotool({"search", "--onlyvisible", "--name", "^Huddlepod search$"}).section('\n', 0, 0);
+        if (!window || id.isEmpty()) {
+            return std::nullopt;
+        }
+        // "_GTK_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"
+        const QStringList band =
+            output(QStringLiteral("xprop"), {"-id", id, "_GTK_FRAME_EXTENTS"}).section('=', 1).split(',');
+        if (band.size() != 4) {
+            return window;
+        }
+        const auto side = [&](int i) { return band[i].trimmed().toInt(); };
+        return window->adjusted(side(0), side(2), -side(1), -side(3));
     }
     // The icon's window carries only a UTF-8 name, which xdotool does not match: found by class and size.
     std::optional<QRect> trayIcon() const { return window({"--classname", "^huddlepod$"}, 64); }

@@ -1,6 +1,6 @@
 // The program under XFCE's own panel (xfce4-panel with its status tray, under xfwm4), as a StatusNotifier
-// item and as an XEmbed icon: where the panel opens for clicks anywhere on the icon, and where the first
-// shortcut after a restart opens it.
+// item and as an XEmbed icon: where the panel opens, as the server has it once mapped, for clicks anywhere on
+// the icon, for the first shortcut after a restart, and once the panel has moved to the other edge.
 #include "tests/e2e/ProgramUnderX.h"
 
 #include <QElapsedTimer>
@@ -22,11 +22,9 @@ protected:
                          [this] { errors += app.readAllStandardError(); });
     }
 
-    // Starts the program (again), its placements logged to a file of this run's own; ready once its icon
-    // is in the tray.
+    // Starts the program (again); ready once its icon is in the tray.
     void startInTray(IconKind kind) {
-        ++runs;
-        QMap<QString, QString> extra{{"HUDDLEPOD_DEBUG_LOG", log()}};
+        QMap<QString, QString> extra;
         if (kind == IconKind::statusNotifier) {
             extra.insert("DBUS_SESSION_BUS_ADDRESS", x.sessionBusAddress()); // else Qt takes the XEmbed tray
         }
@@ -50,7 +48,6 @@ protected:
         app.terminate();
         ASSERT_TRUE(app.waitForFinished(10000));
     }
-    QString log() const { return home.filePath(QStringLiteral("debug-%1.log").arg(runs)); }
 
     // The icon as the user sees it: the embedded window, or the tray plugin's area (which holds only our
     // icon) once it has grown around a StatusNotifier item.
@@ -66,39 +63,40 @@ protected:
     }
     std::optional<QRect> bar() const { return window({"--classname", "^xfce4-panel$"}); }
 
-    // Where the panel was put each time it was shown in this run, as "x,y,width,height".
-    QStringList shows() const { return panelPlacements(log()); }
-    // The next show's place once it has come, and the panel is on screen and painted (the root is black).
-    QString nextShow(qsizetype before) {
-        if (!XServerHarness::waitFor([&] { return shows().size() > before; }) || !waitPanel(true)) {
+    // The panel as "x,y,width,height" once it is mapped and painted (the root is black), as the server has
+    // it; "none" while it is not.
+    QString shownPlace() const {
+        const std::optional<QRect> shown = panelOnScreen();
+        if (!shown || x.pixel(shown->center().x(), shown->center().y()).value_or(0) == 0) {
             return QStringLiteral("none");
         }
-        const QString place = shows().back();
-        const QPoint middle(place.section(',', 0, 0).toInt() + 220, place.section(',', 1, 1).toInt() + 280);
-        if (!XServerHarness::waitFor([&] { return x.pixel(middle.x(), middle.y()).value_or(0) != 0; })) {
-            return QStringLiteral("unpainted");
+        return QStringLiteral("%1,%2,%3,%4")
+            .arg(shown->x())
+            .arg(shown->y())
+            .arg(shown->width())
+            .arg(shown->height());
+    }
+    // The panel comes to `place` and is painted there, whatever the window manager does once it is mapped.
+    ::testing::AssertionResult shownAt(const char* place) const {
+        if (XServerHarness::waitFor([&] { return shownPlace() == QLatin1String(place); })) {
+            return ::testing::AssertionSuccess();
         }
-        return place;
+        return ::testing::AssertionFailure()
+               << "the panel is at " << shownPlace().toStdString() << ", not " << place << "\n"
+               << errors.toStdString();
     }
     void hidePanel() {
         xdotool({"key", "Escape"});
         ASSERT_TRUE(waitPanel(false));
     }
-    QString clickAt(QPoint at) {
+    void clickAt(QPoint at) {
         // Past the double-click time since the last click, so that this one counts on its own.
         XServerHarness::waitFor([this] { return !sinceClick.isValid() || sinceClick.elapsed() > 600; });
-        const qsizetype before = shows().size();
         xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
         sinceClick.start();
-        return nextShow(before);
     }
-    QString shortcut() {
-        const qsizetype before = shows().size();
-        xdotool({"key", "ctrl+alt+s"});
-        return nextShow(before);
-    }
+    void shortcut() { xdotool({"key", "ctrl+alt+s"}); }
 
-    int runs = 0;
     QElapsedTimer sinceClick;
 };
 
@@ -108,15 +106,17 @@ TEST_P(XfcePanelEndToEnd, clicksAtTheTopAndTheBottomOfTheIconOpenThePanelSixPixe
     ASSERT_NO_FATAL_FAILURE(startInTray(GetParam()));
     const QRect iconRect = *icon(GetParam());
     // Under the icon at the bar's right end, held 8 pixels from the screen's edge; 6 under the bar.
-    EXPECT_EQ(clickAt({iconRect.center().x(), iconRect.top()}).toStdString(), "832,35,440,560")
-        << errors.toStdString();
+    clickAt({iconRect.center().x(), iconRect.top()});
+    EXPECT_TRUE(shownAt("832,35,440,560"));
     screenshot(QStringLiteral("xfce-panel-icon-top-%1").arg(int(GetParam())));
     ASSERT_NO_FATAL_FAILURE(hidePanel());
-    EXPECT_EQ(clickAt({iconRect.center().x(), iconRect.bottom()}).toStdString(), "832,35,440,560");
+    clickAt({iconRect.center().x(), iconRect.bottom()});
+    EXPECT_TRUE(shownAt("832,35,440,560"));
     screenshot(QStringLiteral("xfce-panel-icon-bottom-%1").arg(int(GetParam())));
     ASSERT_NO_FATAL_FAILURE(hidePanel());
     // And the shortcut opens it there too.
-    EXPECT_EQ(shortcut().toStdString(), "832,35,440,560");
+    shortcut();
+    EXPECT_TRUE(shownAt("832,35,440,560"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Icons, XfcePanelEndToEnd,
@@ -131,12 +131,15 @@ TEST_F(XfcePanelRestartEndToEnd, afterARestartTheFirstShortcutOpensThePanelUnder
     ASSERT_TRUE(x.startXfcePanel(Tray::aThirdAlong));
     ASSERT_NO_FATAL_FAILURE(startInTray(IconKind::statusNotifier));
     // No place ever seen: the right end of the bar.
-    EXPECT_EQ(shortcut().toStdString(), "832,35,440,560");
+    shortcut();
+    EXPECT_TRUE(shownAt("832,35,440,560"));
     ASSERT_NO_FATAL_FAILURE(hidePanel());
 
     const QRect iconRect = *icon(IconKind::statusNotifier);
     ASSERT_LT(iconRect.right(), 600);
-    const QString underIcon = clickAt(iconRect.center());
+    clickAt(iconRect.center());
+    QString underIcon;
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return (underIcon = shownPlace()) != "none"; }));
     const QRect placed(underIcon.section(',', 0, 0).toInt(), underIcon.section(',', 1, 1).toInt(), 440, 560);
     EXPECT_LE(std::abs(placed.center().x() - iconRect.center().x()), 12) << underIcon.toStdString();
     EXPECT_EQ(placed.y(), 35);
@@ -144,8 +147,32 @@ TEST_F(XfcePanelRestartEndToEnd, afterARestartTheFirstShortcutOpensThePanelUnder
 
     ASSERT_NO_FATAL_FAILURE(stopProgram());
     ASSERT_NO_FATAL_FAILURE(startInTray(IconKind::statusNotifier));
-    EXPECT_EQ(shortcut().toStdString(), underIcon.toStdString());
+    shortcut();
+    EXPECT_TRUE(shownAt(underIcon.toUtf8().constData()));
     screenshot("xfce-panel-first-shortcut-after-restart");
+}
+
+TEST_F(XfcePanelRestartEndToEnd,
+       onceThePanelHasMovedToTheTopTheShortcutOpensUnderItsRightEndNotAtTheOldPlace) {
+    ASSERT_TRUE(x.startXfcePanel(Tray::rightEnd, XServerHarness::BarEdge::bottom));
+    ASSERT_NO_FATAL_FAILURE(startInTray(IconKind::statusNotifier));
+    ASSERT_EQ(bar(), QRect(0, 771, 1280, 29));
+    // Under the icon, its bottom edge 8 above the bar (771 - 8 - 560).
+    clickAt(icon(IconKind::statusNotifier)->center());
+    EXPECT_TRUE(shownAt("832,203,440,560"));
+    ASSERT_NO_FATAL_FAILURE(hidePanel());
+
+    ASSERT_TRUE(x.moveXfcePanel(XServerHarness::BarEdge::top));
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return bar() == QRect(0, 0, 1280, 29); }));
+    // Before the icon is clicked again, and after a restart: 6 under the bar's right end.
+    shortcut();
+    EXPECT_TRUE(shownAt("832,35,440,560"));
+    screenshot("xfce-panel-moved-to-the-top");
+    ASSERT_NO_FATAL_FAILURE(hidePanel());
+    ASSERT_NO_FATAL_FAILURE(stopProgram());
+    ASSERT_NO_FATAL_FAILURE(startInTray(IconKind::statusNotifier));
+    shortcut();
+    EXPECT_TRUE(shownAt("832,35,440,560"));
 }
 
 } // namespace

@@ -679,12 +679,42 @@ bool XServerHarness::releaseXsettings() {
 
 namespace huddlepod::test {
 
-bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
+namespace {
+
+// The panel's place in its settings: along the top or bottom, from the left end.
+QString xfcePanelPosition(XServerHarness::BarEdge edge) {
+    return edge == XServerHarness::BarEdge::top ? QStringLiteral("p=6;x=0;y=0")
+                                                : QStringLiteral("p=8;x=0;y=0");
+}
+
+} // namespace
+
+bool XServerHarness::workAreaEndsAtBar(BarEdge edge) const {
+    const std::optional<QRect> area = workArea();
+    if (!area || edge == BarEdge::top) {
+        return area && area->top() > 0;
+    }
+    const Client client(display_);
+    xcb_get_geometry_reply_t* root = xcb_get_geometry_reply(
+        client.connection, xcb_get_geometry(client.connection, client.root()), nullptr);
+    const bool endsAbove = root != nullptr && area->top() == 0 && area->bottom() < root->height - 1;
+    std::free(root);
+    return endsAbove;
+}
+
+bool XServerHarness::moveXfcePanel(BarEdge edge) {
+    return run(QStringLiteral("xfconf-query"),
+               {"-c", "xfce4-panel", "-p", "/panels/panel-1/position", "-s", xfcePanelPosition(edge)}) == 0 &&
+           waitFor([&] { return workAreaEndsAtBar(edge); });
+}
+
+bool XServerHarness::startXfcePanel(XfceTrayPlace tray, BarEdge edge) {
     if (!desktopHome_ && !startXfwm()) {
         return false;
     }
     // The panel's settings, written before the panel first asks the settings daemon for them: one bar
-    // along the top (p=6), the whole width, 28 pixels plus its border; expanding separators push the tray.
+    // along the top or bottom, the whole width, 28 pixels plus its border; expanding separators push the
+    // tray.
     const QString separator = QStringLiteral(R"(
     <property name="plugin-%1" type="string" value="separator">
       <property name="expand" type="bool" value="true"/>
@@ -715,7 +745,7 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
   <property name="panels" type="array">
     <value type="int" value="1"/>
     <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="position" type="string" value="%3"/>
       <property name="length" type="uint" value="100"/>
       <property name="position-locked" type="bool" value="true"/>
       <property name="size" type="uint" value="28"/>
@@ -727,7 +757,7 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
   </property>
 </channel>
 )")
-                                .arg(idValues, plugins);
+                                .arg(idValues, plugins, xfcePanelPosition(edge));
     const QString folder = desktopHome_->filePath(QStringLiteral("config/xfce4/xfconf/xfce-perchannel-xml"));
     QFile file(folder + QStringLiteral("/xfce4-panel.xml"));
     if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || file.write(channel.toUtf8()) < 0) {
@@ -738,10 +768,9 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
     const QProcessEnvironment env = desktopEnvironment(environment(), *desktopHome_);
     start(env, QStringLiteral("xfce4-panel"), {});
     return waitFor(
-        [this] {
-            const std::optional<QRect> area = workArea();
+        [&] {
             return watcherProperty(QStringLiteral("IsStatusNotifierHostRegistered")).toBool() &&
-                   hasSelectionOwner("_NET_SYSTEM_TRAY_S0") && area && area->top() > 0;
+                   hasSelectionOwner("_NET_SYSTEM_TRAY_S0") && workAreaEndsAtBar(edge);
         },
         std::chrono::seconds(20));
 }
@@ -750,7 +779,7 @@ bool XServerHarness::startXfcePanel(XfceTrayPlace tray) {
 
 namespace huddlepod::test {
 
-bool XServerHarness::startI3() {
+bool XServerHarness::startI3(BarEdge bar) {
     // i3bar puts its tray on the primary output, and Xvfb marks none as primary.
     if (run(QStringLiteral("xrandr"), {"--output", "screen", "--primary"}) != 0) {
         return false;
@@ -765,7 +794,9 @@ bool XServerHarness::startI3() {
                               socket.toLocal8Bit() +
                               "\n"
                               "bar {\n"
-                              "    position top\n"
+                              "    position " +
+                              QByteArray(bar == BarEdge::top ? "top" : "bottom") +
+                              "\n"
                               "    tray_output primary\n"
                               "}\n";
     const QString file = writeConfig(QStringLiteral("i3"), config.constData());

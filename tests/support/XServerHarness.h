@@ -74,13 +74,18 @@ public:
     // (started here when there is none yet), its settings daemon (xfconfd) keeping them in a folder of the
     // harness's own. Ready once it manages the screen and composites.
     bool startXfwm();
+    // The edge of the screen a desktop's bar runs along.
+    enum class BarEdge { top, bottom };
     // XFCE's own panel (xfce4-panel) under xfwm4 (started here when not yet running), on the private bus
-    // with xfwm4's settings daemon: a bar 29 pixels high along the top that reserves its strip, holding the
-    // status tray plugin (a StatusNotifier host and watcher, and the XEmbed tray) at its right end, or a
-    // third of the way along. Ready once the tray is a registered StatusNotifier host, owns the screen's
-    // tray selection and the work area starts below the bar.
+    // with xfwm4's settings daemon: a bar 29 pixels high along the top (or bottom) that reserves its strip,
+    // holding the status tray plugin (a StatusNotifier host and watcher, and the XEmbed tray) at its right
+    // end, or a third of the way along. Ready once the tray is a registered StatusNotifier host, owns the
+    // screen's tray selection and the work area ends at the bar.
     enum class XfceTrayPlace { rightEnd, aThirdAlong };
-    bool startXfcePanel(XfceTrayPlace tray = XfceTrayPlace::rightEnd);
+    bool startXfcePanel(XfceTrayPlace tray = XfceTrayPlace::rightEnd, BarEdge edge = BarEdge::top);
+    // Moves XFCE's panel to another edge through its settings, as its preferences dialog does, and waits
+    // until the work area follows.
+    bool moveXfcePanel(BarEdge edge);
     // Turns xfwm4's compositor on or off through its settings, as XFCE's settings dialog does, and waits
     // until the compositing selection follows.
     bool setXfwmCompositing(bool on);
@@ -90,10 +95,10 @@ public:
     bool stopCompositor();
     // The process id of a client the harness started (the first running one of that program); none without.
     std::optional<qint64> processId(const QString& program) const;
-    // i3 as the window manager, with i3bar along the top of the screen holding the tray on the primary output
-    // (set first: Xvfb names none). Configured by a file of the harness's own; ready once i3 manages the
-    // screen and i3bar owns the tray selection.
-    bool startI3();
+    // i3 as the window manager, with i3bar along the top (or bottom) of the screen holding the tray on the
+    // primary output (set first: Xvfb names none). Configured by a file of the harness's own; ready once i3
+    // manages the screen and i3bar owns the tray selection.
+    bool startI3(BarEdge bar = BarEdge::top);
     // Paints the root window in one colour, so what shows through a window's cut corners is known.
     bool setRootColour(unsigned rgb);
     // Whether some client owns the selection now (_NET_WM_CM_S0, _NET_SYSTEM_TRAY_S0…).
@@ -140,6 +145,9 @@ private:
     QVariant watcherProperty(const QString& name) const;
     // Writes `contents` to a file of this server's own, removed with the harness; empty on failure.
     QString writeConfig(const QString& kind, const char* contents);
+
+    // Whether the work area ends at a bar along that edge of the screen.
+    bool workAreaEndsAtBar(BarEdge edge) const;
 
     int pid_ = -1;
     QString display_;

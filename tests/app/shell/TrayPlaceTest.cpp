@@ -1,5 +1,6 @@
 // Where the panel opens under a tray icon the tray does not place exactly: from the bar's inner edge, and
-// before any click from the place remembered in an earlier run or, failing that, the bar's right end.
+// before any click from the place remembered in an earlier run or, failing that, the bar's right end; never
+// from a place no bar holds any more.
 #include "app/IconPlaceMemory.h"
 #include "app/PanelController.h"
 #include "app/StatusItemController.h"
@@ -21,14 +22,17 @@ const QRect screen(0, 0, 1280, 800);
 // A tray icon on a desktop whose bars are `bars`, the screens laid out as `screens`.
 struct TrayOnDesktop {
     explicit TrayOnDesktop(QSettings& defaults, std::vector<x11::Bar> bars,
-                           std::vector<QRect> screens = {screen}) {
+                           std::vector<QRect> screens = {screen})
+        : bars(std::move(bars)) {
         auto owned = std::make_unique<FakeTray>();
         tray = owned.get();
         controller = std::make_unique<StatusItemController>(
             std::move(owned), [] {}, [] { return std::make_unique<QMenu>(); }, [](const QByteArray&) {});
         StatusItemController::Surroundings surroundings;
-        surroundings.barAt = [bars](QPoint point) { return x11::barAt(point, bars, std::nullopt, screen); };
-        surroundings.likelyTrayPlace = [bars] { return x11::likelyTrayPlace(bars, 24); };
+        surroundings.barAt = [this](QPoint point) {
+            return x11::barAt(point, this->bars, std::nullopt, screen);
+        };
+        surroundings.likelyTrayPlace = [this] { return x11::likelyTrayPlace(this->bars, 24); };
         surroundings.screenLayout = [screens] { return screens; };
         surroundings.defaults = &defaults;
         controller->setSurroundings(std::move(surroundings));
@@ -41,6 +45,7 @@ struct TrayOnDesktop {
             .topLeft;
     }
 
+    std::vector<x11::Bar> bars; // as the desktop has them now
     FakeTray* tray = nullptr;
     std::unique_ptr<StatusItemController> controller;
 };
@@ -96,4 +101,26 @@ TEST(TrayPlace, beforeAnyClickThePanelOpensWhereTheIconWasLastSeenOnTheSameScree
     // A stored place that is not whole numbers is no place.
     reread->setValue("statusItem.lastIconPlace/width", "wide");
     EXPECT_EQ(IconPlaceMemory(*reread).place({screen}), std::nullopt);
+}
+
+TEST(TrayPlace, aPlaceInABarThatHasMovedToAnotherEdgeGivesWayToTheRightEndOfTheBarNow) {
+    QTemporaryDir dir;
+    const auto defaults = UserDefaults::open(dir.filePath("Huddlepod.ini"));
+    const x11::Bar xfceAtTheBottom{x11::ScreenEdge::bottom, {0, 771, 1280, 29}};
+    {
+        TrayOnDesktop desktop(*defaults, {xfceAtTheBottom});
+        desktop.click({700, 785});
+        EXPECT_EQ(desktop.panelAt(QRect(0, 0, 1280, 771)), QPoint(481, 203)); // 8 above the bar
+        // The bar moves to the top: the next shortcut, before the icon is clicked again.
+        desktop.bars = {xfceBar};
+        EXPECT_EQ(desktop.panelAt(QRect(0, 29, 1280, 771)), QPoint(832, 35));
+    }
+    // And after a restart, with the place remembered at the bottom.
+    const auto reread = UserDefaults::open(dir.filePath("Huddlepod.ini"));
+    TrayOnDesktop restarted(*reread, {xfceBar});
+    EXPECT_EQ(restarted.panelAt(QRect(0, 29, 1280, 771)), QPoint(832, 35));
+    // A tray the desktop tells nothing of: the pointer's place stands though no bar holds it.
+    TrayOnDesktop unknownTray(*reread, {});
+    unknownTray.click({1265, 10});
+    EXPECT_EQ(unknownTray.panelAt(), QPoint(832, 29));
 }

@@ -1,4 +1,5 @@
-// The strips bars reserve, the bar a point lies in, its inner edge, and where trays likely sit.
+// The strips bars reserve, the bar a point lies in, its inner edge, where trays likely sit, and the part of a
+// screen windows may use.
 #include "platform/x11/DesktopBars.h"
 
 #include <gtest/gtest.h>
@@ -117,4 +118,39 @@ TEST(DesktopBars, stretchesTheIconOverTheBarAndGuessesTheTrayAtTheRightEndOfATop
               QRect(976, 0, 24, 29));
     EXPECT_EQ(likelyTrayPlace({left}, 24), std::nullopt);
     EXPECT_EQ(likelyTrayPlace({}, 24), std::nullopt);
+}
+
+TEST(DesktopBars, aScreensVisibleFrameIsTheWorkAreasElseTheScreenLessTheBarsAlongItsEdges) {
+    const QRect left(0, 0, 1280, 800);
+    const QRect right(1280, 0, 1920, 1080);
+    const Bar i3Bottom{ScreenEdge::bottom, {0, 779, 1280, 21}};
+    const Bar acrossBothTops{ScreenEdge::top, {0, 0, 3200, 20}};
+    const Bar rightsBottom{ScreenEdge::bottom, {1280, 1050, 1920, 30}};
+    // The screen, what Qt has as its available part, the bars and work area, and the visible frame.
+    const std::vector<std::tuple<const char*, QRect, QRect, DesktopBars, QRect>> cases{
+        {"i3bar at the bottom, no work area", left, left, {{i3Bottom}, std::nullopt}, {0, 0, 1280, 779}},
+        {"a bar at the top", left, left, {{{ScreenEdge::top, {0, 0, 1280, 20}}}, {}}, {0, 20, 1280, 780}},
+        {"a bar down the left", left, left, {{{ScreenEdge::left, {0, 0, 50, 800}}}, {}}, {50, 0, 1230, 800}},
+        {"a bar down the right",
+         left,
+         left,
+         {{{ScreenEdge::right, {1230, 0, 50, 800}}}, {}},
+         {0, 0, 1230, 800}},
+        {"the manager's work area",
+         left,
+         {0, 30, 1280, 770},
+         {{i3Bottom}, QRect(0, 30, 1280, 770)},
+         {0, 30, 1280, 770}},
+        {"no bars, no work area", left, left, {}, left},
+        {"the left of two screens", left, left, {{acrossBothTops, rightsBottom}, {}}, {0, 20, 1280, 780}},
+        {"the right of two screens",
+         right,
+         right,
+         {{acrossBothTops, rightsBottom}, {}},
+         {1280, 20, 1920, 1030}},
+        {"a bar on the other screen only", left, left, {{rightsBottom}, {}}, left},
+    };
+    for (const auto& [what, screen, available, bars, visible] : cases) {
+        EXPECT_EQ(visibleFrame(screen, available, bars), visible) << what;
+    }
 }
