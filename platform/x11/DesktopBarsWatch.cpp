@@ -102,49 +102,28 @@ void DesktopBarsWatch::changed(bool known) {
 }
 
 void DesktopBarsWatch::take(const xcb_generic_event_t& event) {
-    const auto holds = [this](xcb_window_t window) {
-        return std::binary_search(holders_.begin(), holders_.end(), window);
-    };
-    switch (event.response_type & 0x7f) {
-    case XCB_PROPERTY_NOTIFY: {
+    const std::uint8_t type = event.response_type & 0x7f;
+    if (type == XCB_PROPERTY_NOTIFY) {
         const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (isIn(notify.atom, notify.window == x_->root() ? rootAtoms_ : windowAtoms_)) {
             changed(true);
         }
-        break;
+        return;
     }
-    case XCB_MAP_NOTIFY: {
+    if (type == XCB_MAP_NOTIFY) {
         const auto& notify = reinterpret_cast<const xcb_map_notify_event_t&>(event);
         // Menus and tooltips are never bars, nor are our own windows.
         if (!notify.override_redirect && !x_->isQtsWindow(notify.window)) {
             changed(false);
         }
-        break;
+        return;
     }
-    case XCB_UNMAP_NOTIFY:
-        if (holds(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window)) {
-            changed(true);
-        }
-        break;
-    case XCB_DESTROY_NOTIFY:
-        if (holds(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window)) {
-            changed(true);
-        }
-        break;
-    case XCB_REPARENT_NOTIFY:
-        if (holds(reinterpret_cast<const xcb_reparent_notify_event_t&>(event).window)) {
-            changed(true);
-        }
-        break;
-    case XCB_CONFIGURE_NOTIFY: {
-        const xcb_window_t window = reinterpret_cast<const xcb_configure_notify_event_t&>(event).window;
-        if (window == x_->root() || holds(window)) {
-            changed(true);
-        }
-        break;
-    }
-    default: // errors for windows gone before they were asked about, among others
-        break;
+    // A bar or the frame holding it moved, unmapped, reparented or gone, or the root resized; other events
+    // (errors for windows gone before they were asked about, among others) change nothing.
+    const xcb_window_t window = structureEventWindow(event);
+    if (window != XCB_WINDOW_NONE && (std::binary_search(holders_.begin(), holders_.end(), window) ||
+                                      (type == XCB_CONFIGURE_NOTIFY && window == x_->root()))) {
+        changed(true);
     }
 }
 

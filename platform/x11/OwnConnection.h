@@ -14,6 +14,10 @@ class QSocketNotifier;
 
 namespace huddlepod::x11 {
 
+// The window a structure event (configured, reparented, mapped, unmapped, destroyed) is about; none for
+// other events.
+xcb_window_t structureEventWindow(const xcb_generic_event_t& event);
+
 class OwnConnection : public QObject {
     Q_OBJECT
 

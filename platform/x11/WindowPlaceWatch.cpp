@@ -83,27 +83,8 @@ void WindowPlaceWatch::reread() {
 }
 
 void WindowPlaceWatch::take(const xcb_generic_event_t& event) {
-    xcb_window_t window = XCB_WINDOW_NONE;
-    switch (event.response_type & 0x7f) {
-    case XCB_CONFIGURE_NOTIFY:
-        window = reinterpret_cast<const xcb_configure_notify_event_t&>(event).window;
-        break;
-    case XCB_REPARENT_NOTIFY:
-        window = reinterpret_cast<const xcb_reparent_notify_event_t&>(event).window;
-        break;
-    case XCB_MAP_NOTIFY:
-        window = reinterpret_cast<const xcb_map_notify_event_t&>(event).window;
-        break;
-    case XCB_UNMAP_NOTIFY:
-        window = reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window;
-        break;
-    case XCB_DESTROY_NOTIFY:
-        window = reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
-        break;
-    default:
-        return;
-    }
-    if (std::binary_search(chain_.begin(), chain_.end(), window)) {
+    const xcb_window_t window = structureEventWindow(event);
+    if (window != XCB_WINDOW_NONE && std::binary_search(chain_.begin(), chain_.end(), window)) {
         changed();
     }
 }
