@@ -5,6 +5,7 @@
 #include "data/PostgRESTError.h"
 #include "data/SupabaseConfiguration.h"
 #include "platform/async/Cancellation.h"
+#include "platform/http/HttpSession.h"
 
 #include <QByteArray>
 #include <QNetworkRequest>
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace huddlepod {
-
-class HttpSession;
 
 // URL query items (name, value), sent in order; PostgREST filters, select lists, order and limit are all
 // query items.
@@ -55,15 +54,17 @@ public:
     // rpcData, then the body decoded as an array of Row (one bad row fails all: PostgRESTError::decoding).
     template <typename Row>
     QCoro::Task<std::vector<Row>> rpc(QString function, RpcBody body, CancellationToken token = {}) {
-        const QByteArray data = co_await rpcData(std::move(function), std::move(body), std::move(token));
-        co_return decode<std::vector<Row>>(data);
+        const HttpResponse answer =
+            co_await rpcAnswer(std::move(function), std::move(body), std::move(token));
+        co_return decodeAnswer<std::vector<Row>>(answer);
     }
 
     // selectData, then the body decoded as an array of Row.
     template <typename Row>
     QCoro::Task<std::vector<Row>> select(QString table, QueryItems query, CancellationToken token = {}) {
-        const QByteArray data = co_await selectData(std::move(table), std::move(query), std::move(token));
-        co_return decode<std::vector<Row>>(data);
+        const HttpResponse answer =
+            co_await selectAnswer(std::move(table), std::move(query), std::move(token));
+        co_return decodeAnswer<std::vector<Row>>(answer);
     }
 
     // Decodes a body with the JSON readers, turning their failure into PostgRESTError::decoding.
@@ -80,10 +81,26 @@ public:
     HttpSession& session() { return *m_session; }
 
 private:
+    QCoro::Task<HttpResponse> rpcAnswer(QString function, RpcBody body, CancellationToken token);
+    QCoro::Task<HttpResponse> selectAnswer(QString table, QueryItems query, CancellationToken token);
+
+    // An answer that does not decode is a failure, not an answer: it leaves the response cache before the
+    // failure is thrown, so that the next request asks the server again.
+    template <typename T>
+    T decodeAnswer(const HttpResponse& answer) {
+        try {
+            return decode<T>(answer.body);
+        } catch (const PostgRESTError&) {
+            forget(answer.url);
+            throw;
+        }
+    }
+    void forget(const QUrl& url);
+
     std::optional<QUrl> endpoint(const QString& path, const QueryItems& query) const;
     QNetworkRequest makeRequest(const QUrl& url) const;
-    QCoro::Task<QByteArray> perform(QNetworkRequest request, QByteArray method, QByteArray body,
-                                    CancellationToken token);
+    QCoro::Task<HttpResponse> perform(QNetworkRequest request, QByteArray method, QByteArray body,
+                                      CancellationToken token);
 
     SupabaseConfiguration m_configuration;
     std::unique_ptr<HttpSession> m_session;
