@@ -107,6 +107,11 @@ void PostgRESTClient::forget(const QUrl& url) {
         m_session->cache().remove(url);
 }
 
+void PostgRESTClient::forget(const QString& table, const QueryItems& query) {
+    if (const std::optional<QUrl> url = endpoint(QStringLiteral("rest/v1/") + table, query))
+        forget(*url);
+}
+
 QCoro::Task<void> PostgRESTClient::warmUp() {
     try {
         const std::optional<QUrl> url = endpoint(QStringLiteral("rest/v1/players"), {});

@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -52,20 +53,35 @@ public:
     QCoro::Task<void> warmUp();
 
     // rpcData, then the body decoded as an array of Row (one bad row fails all: PostgRESTError::decoding).
+    // An answer that does not decode is a failure, not an answer: it leaves the response cache before the
+    // failure is thrown, so that the next request asks the server again.
     template <typename Row>
     QCoro::Task<std::vector<Row>> rpc(QString function, RpcBody body, CancellationToken token = {}) {
         const HttpResponse answer =
             co_await rpcAnswer(std::move(function), std::move(body), std::move(token));
-        co_return decodeAnswer<std::vector<Row>>(answer);
+        co_return refusing(answer, &decode<std::vector<Row>>);
     }
 
-    // selectData, then the body decoded as an array of Row.
+    // selectData, then the body decoded as an array of Row; one that does not decode is not kept either.
     template <typename Row>
     QCoro::Task<std::vector<Row>> select(QString table, QueryItems query, CancellationToken token = {}) {
         const HttpResponse answer =
             co_await selectAnswer(std::move(table), std::move(query), std::move(token));
-        co_return decodeAnswer<std::vector<Row>>(answer);
+        co_return refusing(answer, &decode<std::vector<Row>>);
     }
+
+    // select, then `make` given the rows: an answer it refuses (PostgRESTError::decoding) is not kept.
+    template <typename Row, typename Make>
+    auto select(QString table, QueryItems query, CancellationToken token, Make make)
+        -> QCoro::Task<std::invoke_result_t<Make&, std::vector<Row>>> {
+        const HttpResponse answer =
+            co_await selectAnswer(std::move(table), std::move(query), std::move(token));
+        co_return refusing(answer,
+                           [&make](const QByteArray& body) { return make(decode<std::vector<Row>>(body)); });
+    }
+
+    // Drops the stored answer to a table read, for answers that each decode but make no sense together.
+    void forget(const QString& table, const QueryItems& query);
 
     // Decodes a body with the JSON readers, turning their failure into PostgRESTError::decoding.
     template <typename T>
@@ -84,14 +100,13 @@ private:
     QCoro::Task<HttpResponse> rpcAnswer(QString function, RpcBody body, CancellationToken token);
     QCoro::Task<HttpResponse> selectAnswer(QString table, QueryItems query, CancellationToken token);
 
-    // An answer that does not decode is a failure, not an answer: it leaves the response cache before the
-    // failure is thrown, so that the next request asks the server again.
-    template <typename T>
-    T decodeAnswer(const HttpResponse& answer) {
+    template <typename Read>
+    auto refusing(const HttpResponse& answer, Read read) -> decltype(read(answer.body)) {
         try {
-            return decode<T>(answer.body);
-        } catch (const PostgRESTError&) {
-            forget(answer.url);
+            return read(answer.body);
+        } catch (const PostgRESTError& error) {
+            if (error.kind() == PostgRESTError::Kind::decoding)
+                forget(answer.url);
             throw;
         }
     }
