@@ -78,6 +78,33 @@ int plausibleYear(int year, const char* path) {
     return year;
 }
 
+// The year of the first row, when there is one.
+std::optional<int> firstYear(const std::vector<YearOnly>& rows) {
+    if (rows.empty())
+        return std::nullopt;
+    return plausibleYear(rows.front().year, "[0].year");
+}
+
+std::optional<int> firstNestedYear(const std::vector<NestedYear>& rows) {
+    if (rows.empty())
+        return std::nullopt;
+    return plausibleYear(rows.front().seasons.year, "[0].seasons.year");
+}
+
+// The rounds 1…count of the first row's count.
+std::vector<int> roundsOf(const std::vector<RoundsRow>& rows) {
+    std::vector<int> rounds;
+    if (rows.empty() || !rows.front().rounds)
+        return rounds;
+    const int count = *rows.front().rounds;
+    // No draft has come near this; a larger count is a broken answer, not a list to allocate.
+    if (count > maximumDraftRounds)
+        throw PostgRESTError::decoding(QStringLiteral("[0].rounds: %1 is out of range").arg(count));
+    for (int round = 1; round <= count; ++round)
+        rounds.push_back(round);
+    return rounds;
+}
+
 QString eq(const QString& value) {
     return QStringLiteral("eq.") + value;
 }
@@ -180,6 +207,15 @@ QCoro::Task<std::vector<Row>> LeagueService::select(QString table, QueryItems it
     co_return co_await m_client->select<Row>(std::move(table), std::move(items), std::move(token));
 }
 
+template <typename Row, typename Make>
+auto LeagueService::select(QString table, QueryItems items, CancellationToken token, Make make)
+    -> QCoro::Task<std::invoke_result_t<Make&, std::vector<Row>>> {
+    if (!m_client)
+        throw std::logic_error("a LeagueService made without a client must override every operation");
+    co_return co_await m_client->select<Row>(std::move(table), std::move(items), std::move(token),
+                                             std::move(make));
+}
+
 QCoro::Task<std::optional<LeagueService::SeasonContext>>
 LeagueService::seasonContext(int year, CancellationToken token) {
     // A copy: QCoro moves from an lvalue co_returned into a task of another type (here the optional).
@@ -203,18 +239,12 @@ LeagueService::seasonContext(int year, CancellationToken token) {
 }
 
 QCoro::Task<std::optional<int>> LeagueService::latestStandingsYear(CancellationToken token) {
-    const auto rows =
-        co_await select<NestedYear>(QStringLiteral("standings"), Query::latestStandingsYear(), token);
-    if (rows.empty())
-        co_return std::nullopt;
-    co_return plausibleYear(rows.front().seasons.year, "[0].seasons.year");
+    co_return co_await select<NestedYear>(QStringLiteral("standings"), Query::latestStandingsYear(), token,
+                                          firstNestedYear);
 }
 
 QCoro::Task<std::optional<int>> LeagueService::latestDraftYear(CancellationToken token) {
-    const auto rows = co_await select<YearOnly>(QStringLiteral("drafts"), Query::latestDraftYear(), token);
-    if (rows.empty())
-        co_return std::nullopt;
-    co_return plausibleYear(rows.front().year, "[0].year");
+    co_return co_await select<YearOnly>(QStringLiteral("drafts"), Query::latestDraftYear(), token, firstYear);
 }
 
 QCoro::Task<std::optional<DataTable>> LeagueService::standings(int year, StandingsGrouping grouping,
@@ -238,17 +268,7 @@ QCoro::Task<DataTable> LeagueService::champions(int limit, CancellationToken tok
 }
 
 QCoro::Task<std::vector<int>> LeagueService::draftRounds(int year, CancellationToken token) {
-    const auto rows = co_await select<RoundsRow>(QStringLiteral("drafts"), Query::draftRounds(year), token);
-    std::vector<int> rounds;
-    if (!rows.empty() && rows.front().rounds) {
-        const int count = *rows.front().rounds;
-        // No draft has come near this; a larger count is a broken answer, not a list to allocate.
-        if (count > maximumDraftRounds)
-            throw PostgRESTError::decoding(QStringLiteral("[0].rounds: %1 is out of range").arg(count));
-        for (int round = 1; round <= count; ++round)
-            rounds.push_back(round);
-    }
-    co_return rounds;
+    co_return co_await select<RoundsRow>(QStringLiteral("drafts"), Query::draftRounds(year), token, roundsOf);
 }
 
 QCoro::Task<std::optional<DataTable>> LeagueService::draft(int year, int round, CancellationToken token) {
@@ -266,16 +286,10 @@ QCoro::Task<std::optional<YearRange>> LeagueService::scheduleYearBounds(Cancella
 
 QCoro::Task<std::optional<int>> LeagueService::yearBound(QString table, QString yearPath, QString order,
                                                          bool nested, CancellationToken token) {
-    if (nested) {
-        const auto rows = co_await select<NestedYear>(table, Query::yearBound(yearPath, order), token);
-        if (rows.empty())
-            co_return std::nullopt;
-        co_return plausibleYear(rows.front().seasons.year, "[0].seasons.year");
-    }
-    const auto rows = co_await select<YearOnly>(table, Query::yearBound(yearPath, order), token);
-    if (rows.empty())
-        co_return std::nullopt;
-    co_return plausibleYear(rows.front().year, "[0].year");
+    if (nested)
+        co_return co_await select<NestedYear>(table, Query::yearBound(yearPath, order), token,
+                                              firstNestedYear);
+    co_return co_await select<YearOnly>(table, Query::yearBound(yearPath, order), token, firstYear);
 }
 
 QCoro::Task<std::optional<YearRange>> LeagueService::yearBounds(QString table, QString yearPath,
@@ -310,11 +324,15 @@ QCoro::Task<std::optional<YearRange>> LeagueService::yearBounds(QString table, Q
     if (!highest || *highest < *lowest)
         co_return std::nullopt;
     const YearRange range{*lowest, *highest};
-    if (range.upperBound - range.lowerBound + 1 > YearRange::maximumSpan)
+    if (range.upperBound - range.lowerBound + 1 > YearRange::maximumSpan) {
+        // Either bound may be the wrong one: neither is kept.
+        for (const char* direction : {".asc", ".desc"})
+            m_client->forget(table, Query::yearBound(yearPath, order + QLatin1String(direction)));
         throw PostgRESTError::decoding(QStringLiteral("%1…%2 spans more than %3 years")
                                            .arg(range.lowerBound)
                                            .arg(range.upperBound)
                                            .arg(YearRange::maximumSpan));
+    }
     co_return range;
 }
 
@@ -325,10 +343,12 @@ QueryItems LeagueService::scheduleQuery(int year) {
 }
 
 QCoro::Task<std::optional<SeasonSchedule>> LeagueService::schedule(int year, CancellationToken token) {
-    const auto rows = co_await select<GameRow>(QStringLiteral("games"), scheduleQuery(year), token);
-    if (rows.empty())
-        co_return std::nullopt;
-    co_return ScheduleBuilder::season(rows);
+    co_return co_await select<GameRow>(QStringLiteral("games"), scheduleQuery(year), token,
+                                       [](const std::vector<GameRow>& rows) -> std::optional<SeasonSchedule> {
+                                           if (rows.empty())
+                                               return std::nullopt;
+                                           return ScheduleBuilder::season(rows);
+                                       });
 }
 
 QCoro::Task<std::optional<YearRange>> LeagueService::awardsYearBounds(CancellationToken token) {

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 namespace huddlepod {
@@ -82,6 +83,10 @@ private:
     static QueryItems scheduleQuery(int year);
     template <typename Row>
     QCoro::Task<std::vector<Row>> select(QString table, QueryItems items, CancellationToken token);
+    // The rows given to `make`; an answer it refuses (PostgRESTError::decoding) is not kept.
+    template <typename Row, typename Make>
+    auto select(QString table, QueryItems items, CancellationToken token, Make make)
+        -> QCoro::Task<std::invoke_result_t<Make&, std::vector<Row>>>;
     QCoro::Task<std::optional<YearRange>> yearBounds(QString table, QString yearPath, QString order,
                                                      CancellationToken token);
     QCoro::Task<std::optional<int>> yearBound(QString table, QString yearPath, QString order, bool nested,

@@ -1,7 +1,7 @@
 // Building PostgREST requests, sending them and turning every failure into a PostgRESTError.
 #include "data/PostgRESTClient.h"
 
-#include "platform/http/HttpSession.h"
+#include "platform/http/TieredNetworkCache.h"
 
 #include <QStringDecoder>
 
@@ -72,13 +72,23 @@ QNetworkRequest PostgRESTClient::makeRequest(const QUrl& url) const {
 
 QCoro::Task<QByteArray> PostgRESTClient::selectData(QString table, QueryItems query,
                                                     CancellationToken token) {
+    co_return (co_await selectAnswer(std::move(table), std::move(query), std::move(token))).body;
+}
+
+QCoro::Task<QByteArray> PostgRESTClient::rpcData(QString function, RpcBody body, CancellationToken token) {
+    co_return (co_await rpcAnswer(std::move(function), std::move(body), std::move(token))).body;
+}
+
+QCoro::Task<HttpResponse> PostgRESTClient::selectAnswer(QString table, QueryItems query,
+                                                        CancellationToken token) {
     const std::optional<QUrl> url = endpoint(QStringLiteral("rest/v1/") + table, query);
     if (!url)
         throw PostgRESTError::invalidURL();
     co_return co_await perform(makeRequest(*url), "GET", {}, std::move(token));
 }
 
-QCoro::Task<QByteArray> PostgRESTClient::rpcData(QString function, RpcBody body, CancellationToken token) {
+QCoro::Task<HttpResponse> PostgRESTClient::rpcAnswer(QString function, RpcBody body,
+                                                     CancellationToken token) {
     const std::optional<QUrl> url = endpoint(QStringLiteral("rest/v1/rpc/") + function, {});
     if (!url)
         throw PostgRESTError::invalidURL();
@@ -90,6 +100,16 @@ QCoro::Task<QByteArray> PostgRESTClient::rpcData(QString function, RpcBody body,
     const std::string encoded = object.dump(-1, ' ', false, Json::error_handler_t::replace);
     co_return co_await perform(std::move(request), "POST", QByteArray::fromStdString(encoded),
                                std::move(token));
+}
+
+void PostgRESTClient::forget(const QUrl& url) {
+    if (!url.isEmpty())
+        m_session->cache().remove(url);
+}
+
+void PostgRESTClient::forget(const QString& table, const QueryItems& query) {
+    if (const std::optional<QUrl> url = endpoint(QStringLiteral("rest/v1/") + table, query))
+        forget(*url);
 }
 
 QCoro::Task<void> PostgRESTClient::warmUp() {
@@ -107,8 +127,8 @@ QCoro::Task<void> PostgRESTClient::warmUp() {
     }
 }
 
-QCoro::Task<QByteArray> PostgRESTClient::perform(QNetworkRequest request, QByteArray method, QByteArray body,
-                                                 CancellationToken token) {
+QCoro::Task<HttpResponse> PostgRESTClient::perform(QNetworkRequest request, QByteArray method,
+                                                   QByteArray body, CancellationToken token) {
     HttpResponse response;
     try {
         response = co_await m_session->send(std::move(request), std::move(method), std::move(body),
@@ -123,7 +143,7 @@ QCoro::Task<QByteArray> PostgRESTClient::perform(QNetworkRequest request, QByteA
     }
     if (response.status < 200 || response.status > 299)
         throw PostgRESTError::http(response.status, errorBodyText(response.body));
-    co_return std::move(response.body);
+    co_return std::move(response);
 }
 
 } // namespace huddlepod

@@ -5,6 +5,7 @@
 #include "data/PostgRESTError.h"
 #include "data/SupabaseConfiguration.h"
 #include "platform/async/Cancellation.h"
+#include "platform/http/HttpSession.h"
 
 #include <QByteArray>
 #include <QNetworkRequest>
@@ -14,12 +15,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace huddlepod {
-
-class HttpSession;
 
 // URL query items (name, value), sent in order; PostgREST filters, select lists, order and limit are all
 // query items.
@@ -53,18 +53,35 @@ public:
     QCoro::Task<void> warmUp();
 
     // rpcData, then the body decoded as an array of Row (one bad row fails all: PostgRESTError::decoding).
+    // An answer that does not decode is a failure, not an answer: it leaves the response cache before the
+    // failure is thrown, so that the next request asks the server again.
     template <typename Row>
     QCoro::Task<std::vector<Row>> rpc(QString function, RpcBody body, CancellationToken token = {}) {
-        const QByteArray data = co_await rpcData(std::move(function), std::move(body), std::move(token));
-        co_return decode<std::vector<Row>>(data);
+        const HttpResponse answer =
+            co_await rpcAnswer(std::move(function), std::move(body), std::move(token));
+        co_return refusing(answer, &decode<std::vector<Row>>);
     }
 
-    // selectData, then the body decoded as an array of Row.
+    // selectData, then the body decoded as an array of Row; one that does not decode is not kept either.
     template <typename Row>
     QCoro::Task<std::vector<Row>> select(QString table, QueryItems query, CancellationToken token = {}) {
-        const QByteArray data = co_await selectData(std::move(table), std::move(query), std::move(token));
-        co_return decode<std::vector<Row>>(data);
+        const HttpResponse answer =
+            co_await selectAnswer(std::move(table), std::move(query), std::move(token));
+        co_return refusing(answer, &decode<std::vector<Row>>);
     }
+
+    // select, then `make` given the rows: an answer it refuses (PostgRESTError::decoding) is not kept.
+    template <typename Row, typename Make>
+    auto select(QString table, QueryItems query, CancellationToken token, Make make)
+        -> QCoro::Task<std::invoke_result_t<Make&, std::vector<Row>>> {
+        const HttpResponse answer =
+            co_await selectAnswer(std::move(table), std::move(query), std::move(token));
+        co_return refusing(answer,
+                           [&make](const QByteArray& body) { return make(decode<std::vector<Row>>(body)); });
+    }
+
+    // Drops the stored answer to a table read, for answers that each decode but make no sense together.
+    void forget(const QString& table, const QueryItems& query);
 
     // Decodes a body with the JSON readers, turning their failure into PostgRESTError::decoding.
     template <typename T>
@@ -80,10 +97,25 @@ public:
     HttpSession& session() { return *m_session; }
 
 private:
+    QCoro::Task<HttpResponse> rpcAnswer(QString function, RpcBody body, CancellationToken token);
+    QCoro::Task<HttpResponse> selectAnswer(QString table, QueryItems query, CancellationToken token);
+
+    template <typename Read>
+    auto refusing(const HttpResponse& answer, Read read) -> decltype(read(answer.body)) {
+        try {
+            return read(answer.body);
+        } catch (const PostgRESTError& error) {
+            if (error.kind() == PostgRESTError::Kind::decoding)
+                forget(answer.url);
+            throw;
+        }
+    }
+    void forget(const QUrl& url);
+
     std::optional<QUrl> endpoint(const QString& path, const QueryItems& query) const;
     QNetworkRequest makeRequest(const QUrl& url) const;
-    QCoro::Task<QByteArray> perform(QNetworkRequest request, QByteArray method, QByteArray body,
-                                    CancellationToken token);
+    QCoro::Task<HttpResponse> perform(QNetworkRequest request, QByteArray method, QByteArray body,
+                                      CancellationToken token);
 
     SupabaseConfiguration m_configuration;
     std::unique_ptr<HttpSession> m_session;

@@ -239,7 +239,7 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
     }
     if (isRedirect(code)) {
         if (std::optional<QUrl> target = redirectTarget(*reply))
-            co_return Answer{HttpResponse{code, {}}, std::move(target)};
+            co_return Answer{HttpResponse{code, {}, reply->url()}, std::move(target)};
     }
     const QByteArray encoding = reply->rawHeader("Content-Encoding");
     if (!isSuccess(code)) {
@@ -247,7 +247,7 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
         const std::optional<QByteArray> shown = method == "HEAD"
                                                     ? std::optional(raw.left(options.errorBodyStart))
                                                     : ContentDecoding::decode(raw, encoding, start).body;
-        co_return Answer{HttpResponse{code, shown.value_or(QByteArray())}, {}};
+        co_return Answer{HttpResponse{code, shown.value_or(QByteArray()), reply->url()}, {}};
     }
     ContentDecoding::Decoded decoded =
         method == "HEAD" ? ContentDecoding::Decoded{raw} : ContentDecoding::decode(raw, encoding, {ceiling});
@@ -272,7 +272,7 @@ QCoro::Task<Answer> awaitReply(QNetworkReply* started, QByteArray method, QDeadl
             throw HttpTransportError(cut);
         throw HttpContentError("The answer does not decode as " + encoding.toStdString() + ".");
     }
-    co_return Answer{HttpResponse{code, std::move(*decoded.body)}, {}};
+    co_return Answer{HttpResponse{code, std::move(*decoded.body), reply->url()}, {}};
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QNetworkRequest>
 #include <QString>
+#include <QUrl>
 #include <qcoro/qcorotask.h>
 
 #include <chrono>
@@ -35,6 +36,8 @@ public:
 struct HttpResponse {
     int status = 0;
     QByteArray body;
+    // The URL that gave this answer, redirects followed: the key it is cached under.
+    QUrl url;
 };
 
 class HttpSession {

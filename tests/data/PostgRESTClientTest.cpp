@@ -241,13 +241,21 @@ TEST_F(PostgRESTClientTest, misbehavingServersFailAsTheirStatusAsNoAnswerOrAsUnd
     const std::string zippedCut = test::gzipped(R"([{"name":"A"},{"name")");
     const std::string longRows = "[" + std::string(3000, ' ') + R"({"name":"A"}])";
     const std::string zippedLong = test::gzipped(longRows);
+    const std::string again =
+        "decoding (1 request), after a restart rows A B (1 request), asked again rows A B (1 request)";
     LoopbackServer::Response gzipped(200, rows);
     gzipped.contentType = "application/json"; // the loopback server gzips it
     server.release();                         // chunked answers send their rest at once
+    // An answer refused is not kept: asked again, by the same client (its memory tier) and after a restart
+    // (the disk tier), the server answers.
+    const auto kept = [](LoopbackServer::Response response) {
+        return response.withHeader("Cache-Control", "max-age=3600");
+    };
     struct Case {
         const char* name;
         LoopbackServer::Response response;
         std::string outcome;
+        bool askAgain = false;
     };
     const Case cases[] = {
         // Whole answers, in chunks too.
@@ -310,10 +318,43 @@ TEST_F(PostgRESTClientTest, misbehavingServersFailAsTheirStatusAsNoAnswerOrAsUnd
         {"redirect without a Location", {302, "moved"}, R"(http 302 "moved")"},
         {"redirect with an empty Location", LoopbackServer::Response(307, "").withHeader("Location", ""),
          R"(http 307 "")"},
+        // Refused, then asked again once the server answers rightly.
+        {"200 for an hour, JSON and then garbage", kept({200, "[]garbage"}), again, true},
+        {"200 for an hour, JSON not closed", kept({200, "{not json"}), again, true},
+        {"200 for an hour, a byte-order mark first", kept({200, "\xEF\xBB\xBF" + rows}), again, true},
+        {"200 for an hour, white space only", kept({200, " \r\n\t "}), again, true},
+        {"200 for an hour, nested 100,000 deep",
+         kept({200, std::string(100'000, '[') + std::string(100'000, ']')}), again, true},
+        {"200 for an hour, a 15 MB string", kept({200, '"' + std::string(15'000'000, 'x') + '"'}), again,
+         true},
+        {"chunked 200 for an hour, its JSON and then other bytes",
+         kept(LoopbackServer::Response::chunked(rows, " and more")), again, true},
     };
+    LoopbackServer::Response right(200, rows);
+    right.withHeader("Cache-Control", "no-store");
+    // What a read gave and how many requests the server saw for it.
+    const auto asked = [this](PostgRESTClient& reader, const QString& table) {
+        const std::size_t before = server.requestCount();
+        const std::string outcome = outcomeOf(reader.select<Named>(table, {}));
+        return outcome + " (" + std::to_string(server.requestCount() - before) + " request)";
+    };
+    int refused = 0;
     for (const Case& test : cases) {
-        server.setDefault("/rest/v1/t", test.response);
-        EXPECT_EQ(outcomeOf(client->select<Named>("t", {})), test.outcome) << test.name;
+        if (!test.askAgain) {
+            server.setDefault("/rest/v1/t", test.response);
+            EXPECT_EQ(outcomeOf(client->select<Named>("t", {})), test.outcome) << test.name;
+            continue;
+        }
+        // Each under its own URL, so that what one leaves behind cannot stand in for another.
+        const QString table = QStringLiteral("refused%1").arg(++refused);
+        const std::string path = "/rest/v1/" + table.toStdString();
+        server.setDefault(path, test.response);
+        std::string outcome = asked(*client, table);
+        server.setDefault(path, right);
+        const auto restarted = makeClient(server.baseUrl());
+        outcome += ", after a restart " + asked(*restarted, table);
+        outcome += ", asked again " + asked(*client, table);
+        EXPECT_EQ(outcome, test.outcome) << test.name;
     }
     EXPECT_EQ(qtMessages.messages().join('\n').toStdString(), "");
 }
@@ -365,6 +406,15 @@ TEST_F(PostgRESTClientTest, redirectsAreFollowedOnlyWithinTheSameOrigin) {
     const auto followed = server.requestsTo("/rest/v1/t");
     ASSERT_EQ(followed.size(), 1u);
     EXPECT_EQ(followed[0].header("apikey"), "anon-key");
+
+    // Where a redirect led holds the answer: refused, it is forgotten there.
+    server.setDefault("/rest/v1/via",
+                      LoopbackServer::Response(307, "").withHeader("Location", "/rest/v1/refused"));
+    server.setDefault("/rest/v1/refused",
+                      LoopbackServer::Response(200, "[]garbage").withHeader("Cache-Control", "max-age=3600"));
+    EXPECT_EQ(outcomeOf(client->select<Named>("via", {})), "decoding");
+    server.setDefault("/rest/v1/refused", {200, R"([{"name":"A"}])"});
+    EXPECT_EQ(outcomeOf(client->select<Named>("via", {})), "rows A");
 }
 
 TEST_F(PostgRESTClientTest, cancellationAbortsARequestInFlightAsATransportError) {

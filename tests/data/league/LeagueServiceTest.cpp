@@ -2,6 +2,7 @@
 // empty and undecodable answers, and the concurrent year bounds.
 #include "data/LeagueService.h"
 
+#include "data/ScheduleBuilder.h"
 #include "platform/http/HttpSession.h"
 #include "tests/support/AsyncTest.h"
 #include "tests/support/BackendError.h"
@@ -155,6 +156,70 @@ TEST_F(LeagueServiceTest, failuresAreNotCached) {
     server.enqueue(path("games"), {200, R"([{"id":"6f1c2a9e-0000-4000-8000-0000000000ab","week":"1"},
                                             {"id":"6f1c2a9e-0000-4000-8000-0000000000ac","week":null}])"});
     EXPECT_EQ(errorOf(service.schedule(2023)).kind(), PostgRESTError::Kind::decoding);
+
+    // Answers that decode but are refused, each kept for an hour: asked again, the server answers.
+    const auto kept = [](std::string body) {
+        return LoopbackServer::Response(200, std::move(body)).withHeader("Cache-Control", "max-age=3600");
+    };
+    std::string games = "[";
+    for (std::size_t game = 0; game <= ScheduleBuilder::maximumGames; ++game)
+        games += R"({"id":"6f1c2a9e-0000-4000-8000-0000000000ab","week":"1"},)";
+    games.back() = ']';
+    const std::string bounds = "/rest/v1/games?select=year&order=year.";
+    using Answers = std::vector<std::pair<std::string, std::string>>; // target or path, body
+    using Ask = std::function<std::string(LeagueService&)>;
+    struct Case {
+        const char* name;
+        Answers refused, right;
+        Ask ask;
+        std::string outcome;
+    };
+    const Case cases[] = {
+        {"a year no league has",
+         {{path("drafts"), R"([{"year":2501}])"}},
+         {{path("drafts"), R"([{"year":2024}])"}},
+         [](LeagueService& on) { return std::to_string(waitForTask(on.latestDraftYear()).value_or(-1)); },
+         "decoding, then 2024, asked 1"},
+        {"more rounds than a draft has",
+         {{path("drafts"), R"([{"rounds":2147483647}])"}},
+         {{path("drafts"), R"([{"rounds":7}])"}},
+         [](LeagueService& on) { return std::to_string(waitForTask(on.draftRounds(2023)).size()); },
+         "decoding, then 7, asked 1"},
+        {"more games than asked for",
+         {{path("games"), games}},
+         {{path("games"), R"([{"id":"6f1c2a9e-0000-4000-8000-0000000000ab","week":"1"}])"}},
+         [](LeagueService& on) { return std::to_string(waitForTask(on.schedule(2023))->weeks.size()); },
+         "decoding, then 1, asked 1"},
+        {"bounds more years apart than a league spans",
+         {{bounds + "asc&limit=1", R"([{"year":1900}])"}, {bounds + "desc&limit=1", R"([{"year":2200}])"}},
+         {{bounds + "asc&limit=1", R"([{"year":1990}])"}, {bounds + "desc&limit=1", R"([{"year":2000}])"}},
+         [](LeagueService& on) {
+             const auto range = waitForTask(on.scheduleYearBounds());
+             return std::to_string(range->lowerBound) + "…" + std::to_string(range->upperBound);
+         },
+         "decoding, then 1990…2000, asked 2"},
+    };
+    for (const Case& test : cases) {
+        LoopbackServer caseServer;
+        LeagueService caseService{makeClient(caseServer)};
+        for (const auto& [target, body] : test.refused)
+            caseServer.enqueue(target, kept(body));
+        const auto asked = [&] {
+            try {
+                return test.ask(caseService);
+            } catch (const PostgRESTError& error) {
+                return error.kind() == PostgRESTError::Kind::decoding ? std::string("decoding")
+                                                                      : std::string(error.what());
+            }
+        };
+        std::string outcome = asked();
+        for (const auto& [target, body] : test.right)
+            caseServer.enqueue(target, {200, body});
+        const std::size_t before = caseServer.requestCount();
+        outcome += ", then " + asked();
+        outcome += ", asked " + std::to_string(caseServer.requestCount() - before);
+        EXPECT_EQ(outcome, test.outcome) << test.name;
+    }
 }
 
 // The held answers below are never released while a test runs: a lookup that is not cancelled makes its
