@@ -209,7 +209,9 @@ PanelRootView::PanelRootView(PanelSession* session, SearchViewModel* searchModel
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now == nullptr && isActiveWindow()) {
             QTimer::singleShot(0, this, [this] {
-                if (isActiveWindow() && QApplication::focusWidget() == nullptr) {
+                // An open popover list keeps the keyboard it has.
+                if (isActiveWindow() && QApplication::focusWidget() == nullptr &&
+                    QApplication::activePopupWidget() == nullptr) {
                     field_->textField()->setFocus(Qt::OtherFocusReason);
                 }
             });

@@ -365,6 +365,10 @@ TEST_F(SettingsForm, tabGoesThroughTheControlsInReadingOrderAndTheArrowsChooseTh
         QTest::keyClick(appearance, key);
         EXPECT_EQ(model->appearance(), chosen);
     }
+    // Under the pointer a segment shows it will respond.
+    QTest::mouseMove(appearance, appearance->segmentRects(appearance->width()).at(2).center().toPoint());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return appearance->hoveredIndex() == 2; }));
+    testsupport::saveLooks(*appearance, QStringLiteral("settings-appearance-light-focused-dark-hovered"));
 }
 
 // The window fits the form whatever the length of the panel-position text: after Reset and on reopening.
