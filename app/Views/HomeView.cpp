@@ -115,6 +115,8 @@ protected:
         updateFade();
         centreSelection();
     }
+    // Tab leaves the selected round in the middle: the scroll area would bring the strip's start into view.
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
     void wheelEvent(QWheelEvent* event) override {
         // The strip only moves sideways, so any wheel moves it.
         const QPoint pixels = event->pixelDelta();
