@@ -1,6 +1,7 @@
 // The divider and the table scroll area of the card and the league browser.
 #include "app/Views/ContentPane.h"
 
+#include "app/Views/KeyboardFocus.h"
 #include "platform/workspace/WorkspaceSettings.h"
 #include "ui/Theme.h"
 
@@ -105,6 +106,23 @@ private:
     }
 };
 
+// The focus ring along the inside of a scroll area, over what it shows; it takes no clicks.
+class FocusEdge : public QWidget {
+public:
+    explicit FocusEdge(QWidget* parent)
+        : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        KeyboardFocus::paintRing(painter, *this, QRectF(rect()), 4);
+    }
+};
+
 } // namespace
 
 GridScrollArea::GridScrollArea(const std::vector<QWidget*>& items, QMargins padding, int spacing,
@@ -130,6 +148,38 @@ GridScrollArea::GridScrollArea(const std::vector<QWidget*>& items, QMargins padd
     setWidget(stack);
     stack->setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
+
+    focusEdge_ = new FocusEdge(this);
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
+        connect(bar, &QScrollBar::rangeChanged, this, &GridScrollArea::updateFocusPolicy);
+    }
+    updateFocusPolicy();
+}
+
+void GridScrollArea::updateFocusPolicy() {
+    const QList<QWidget*> inside = widget()->findChildren<QWidget*>();
+    const bool takesKeysInside = std::ranges::any_of(
+        inside, [](const QWidget* child) { return bool(child->focusPolicy() & Qt::TabFocus); });
+    const bool scrolls = verticalScrollBar()->maximum() > verticalScrollBar()->minimum() ||
+                         horizontalScrollBar()->maximum() > horizontalScrollBar()->minimum();
+    setFocusPolicy(scrolls && !takesKeysInside ? Qt::TabFocus : Qt::NoFocus);
+}
+
+void GridScrollArea::resizeEvent(QResizeEvent* event) {
+    QScrollArea::resizeEvent(event);
+    focusEdge_->setGeometry(rect());
+}
+
+void GridScrollArea::focusInEvent(QFocusEvent* event) {
+    QScrollArea::focusInEvent(event);
+    focusEdge_->setGeometry(rect());
+    focusEdge_->show();
+    focusEdge_->raise();
+}
+
+void GridScrollArea::focusOutEvent(QFocusEvent* event) {
+    QScrollArea::focusOutEvent(event);
+    focusEdge_->hide();
 }
 
 void GridScrollArea::wheelEvent(QWheelEvent* event) {

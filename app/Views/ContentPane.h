@@ -37,6 +37,16 @@ public:
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    // A Tab stop of its own, scrolled with the arrow and page keys, only while it has something to scroll and
+    // nothing inside takes the keyboard (links in a table do, and scroll it as they get focus).
+    void updateFocusPolicy();
+
+    QWidget* focusEdge_ = nullptr;
 };
 
 // Puts `next` in place of `current` as the stretching last item of `layout`, deleting the old content.

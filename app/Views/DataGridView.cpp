@@ -3,12 +3,15 @@
 
 #include "app/Views/Components/Popover.h"
 #include "app/Views/Components/PopoverList.h"
+#include "app/Views/KeyboardFocus.h"
 #include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRawFont>
+#include <QScrollArea>
 
 #include <cmath>
 
@@ -22,7 +25,7 @@ DataGridView::DataGridView(DataTable table, qreal availableWidth, OpenPlayer onO
     installWidgetAccessibility(); // before anything here asks for this widget's interface
     widths_ = DataGridLayout::resolvedWidths(table_, availableWidth_);
     layout_ = DataGridLayout::make(table_, widths_, availableWidth_, bool(onOpenPlayer_));
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(layout_.links.empty() ? Qt::NoFocus : Qt::TabFocus);
     setMouseTracking(!layout_.links.empty());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFixedSize(sizeHint());
@@ -106,6 +109,65 @@ void DataGridView::paintEvent(QPaintEvent* event) {
             painter.drawLine(QPointF(rule.left(), y), QPointF(rule.right(), y));
         }
     }
+    if (hasFocus() && focusedLink_ >= 0 && focusedLink_ < int(layout_.links.size())) {
+        KeyboardFocus::paintRing(painter, *this,
+                                 layout_.links[std::size_t(focusedLink_)].hitArea.adjusted(-3, -1, 3, 1), 3);
+    }
+}
+
+void DataGridView::setFocusedLink(int link) {
+    focusedLink_ = link;
+    update();
+    if (link < 0 || link >= int(layout_.links.size())) {
+        return;
+    }
+    // Scrolled into view, in whichever scroll area holds the grid.
+    for (QWidget* holder = parentWidget(); holder != nullptr; holder = holder->parentWidget()) {
+        auto* area = qobject_cast<QScrollArea*>(holder);
+        if (area != nullptr && area->widget() != nullptr && area->widget()->isAncestorOf(this)) {
+            const QRectF hit = layout_.links[std::size_t(link)].hitArea;
+            const QPoint centre = mapTo(area->widget(), hit.center().toPoint());
+            area->ensureVisible(centre.x(), centre.y(), int(hit.width() / 2) + 16, int(hit.height() / 2) + 8);
+            return;
+        }
+    }
+}
+
+bool DataGridView::focusNextPrevChild(bool next) {
+    const int target = focusedLink_ + (next ? 1 : -1);
+    if (hasFocus() && isVisible() && focusedLink_ >= 0 && target >= 0 && target < int(layout_.links.size())) {
+        setFocusedLink(target);
+        return true;
+    }
+    return QWidget::focusNextPrevChild(next);
+}
+
+void DataGridView::keyPressEvent(QKeyEvent* event) {
+    if (!KeyboardFocus::isActivation(*event) || focusedLink_ < 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    activateLink(focusedLink_); // last: opening a player may remove the grid
+}
+
+void DataGridView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (layout_.links.empty()) {
+        return;
+    }
+    if (event->reason() == Qt::BacktabFocusReason) {
+        setFocusedLink(int(layout_.links.size()) - 1);
+    } else if (event->reason() == Qt::TabFocusReason || focusedLink_ < 0) {
+        setFocusedLink(0);
+    } else {
+        setFocusedLink(focusedLink_);
+    }
+}
+
+void DataGridView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void DataGridView::setHovered(int link) {

@@ -45,6 +45,8 @@ public:
     // The link under a point, -1 when none.
     int linkAt(QPointF position) const;
     int hoveredLink() const { return hoveredLink_; }
+    // The link the keyboard is on while the grid has focus (each link is a Tab stop), -1 when none.
+    int focusedLink() const { return focusedLink_; }
     // The open choice of several players, if any.
     Popover* disclosure() const { return disclosure_; }
 
@@ -57,9 +59,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // Tab and Shift+Tab go from link to link before they leave the grid; Space or Return opens the link.
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void setHovered(int link);
+    void setFocusedLink(int link);
 
     DataTable table_;
     qreal availableWidth_;
@@ -68,6 +76,7 @@ private:
     DataGridLayout layout_;
     int hoveredLink_ = -1;
     int pressedLink_ = -1;
+    int focusedLink_ = -1;
     QPointer<Popover> disclosure_;
 };
 

@@ -6,7 +6,9 @@
 #include "app/Views/Components/StatusMessage.h"
 #include "app/Views/Components/YearPicker.h"
 #include "app/Views/ContentPane.h"
+#include "app/Views/KeyboardFocus.h"
 
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLinearGradient>
@@ -113,6 +115,8 @@ protected:
         updateFade();
         centreSelection();
     }
+    // Tab leaves the selected round in the middle: the scroll area would bring the strip's start into view.
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
     void wheelEvent(QWheelEvent* event) override {
         // The strip only moves sideways, so any wheel moves it.
         const QPoint pixels = event->pixelDelta();
@@ -272,12 +276,7 @@ void HomeView::refreshSubControls() {
 
 void HomeView::rebuildNarrowing(Narrowing kind) {
     auto* row = static_cast<QHBoxLayout*>(subControls_->layout());
-    if (narrowingControl_ != nullptr) {
-        // The old control may be the one whose tap led here: let it finish first.
-        row->removeWidget(narrowingControl_);
-        narrowingControl_->hide();
-        narrowingControl_->deleteLater();
-    }
+    QWidget* const old = narrowingControl_;
     narrowing_ = kind;
     refreshNarrowing_ = {};
     const QPointer<HomeViewModel> target = model_;
@@ -418,6 +417,20 @@ void HomeView::rebuildNarrowing(Narrowing kind) {
     }
     narrowingControl_ = control;
     row->insertWidget(0, control, 1);
+    if (old != nullptr) {
+        // A keyboard on the old control stays on the row, at its first stop (the grouping chosen by key).
+        if (old->isAncestorOf(QApplication::focusWidget())) {
+            control->show();
+            const std::vector<QWidget*> stops = KeyboardFocus::stops(control);
+            if (!stops.empty()) {
+                stops.front()->setFocus(Qt::TabFocusReason);
+            }
+        }
+        // The old control may be the one whose tap led here: let it finish first.
+        row->removeWidget(old);
+        old->hide();
+        old->deleteLater();
+    }
 }
 
 void HomeView::refreshContent() {

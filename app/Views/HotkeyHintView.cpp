@@ -1,11 +1,13 @@
 // Layout and painting of the shortcut hint.
 #include "app/Views/HotkeyHintView.h"
 
+#include "app/Views/KeyboardFocus.h"
 #include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
 #include "ui/ShortcutText.h"
 #include "ui/Symbols.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -27,7 +29,7 @@ HotkeyHintView::HotkeyHintView(QString shortcut, QWidget* parent)
     : QWidget(parent)
     , shortcut_(std::move(shortcut)) {
     installWidgetAccessibility(); // before anything here asks for this widget's interface
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -96,6 +98,28 @@ void HotkeyHintView::paintEvent(QPaintEvent*) {
     const QSizeF mark = Symbols::size(Symbol::xmark, 9);
     const QRectF markBox(layout.button.center() - QPointF(mark.width() / 2, mark.height() / 2), mark);
     Symbols::paint(painter, Symbol::xmark, markBox, tertiary, FontWeight::semibold);
+    if (hasFocus()) {
+        KeyboardFocus::paintRing(painter, *this, layout.button, 4);
+    }
+}
+
+void HotkeyHintView::keyPressEvent(QKeyEvent* event) {
+    if (!KeyboardFocus::isActivation(*event)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit dismissed(); // last: the owner may remove the hint at once
+}
+
+void HotkeyHintView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void HotkeyHintView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void HotkeyHintView::mousePressEvent(QMouseEvent* event) {

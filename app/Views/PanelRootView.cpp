@@ -7,6 +7,7 @@
 #include "app/Views/Animation.h"
 #include "app/Views/Components/Popover.h"
 #include "app/Views/HotkeyHintView.h"
+#include "app/Views/KeyboardFocus.h"
 #include "app/Views/PlayerCardView.h"
 #include "app/Views/SearchFieldView.h"
 #include "app/Views/SearchResultsView.h"
@@ -14,6 +15,7 @@
 #include "platform/workspace/WorkspaceSettings.h"
 #include "ui/Preferences.h"
 
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -203,6 +205,18 @@ PanelRootView::PanelRootView(PanelSession* session, SearchViewModel* searchModel
             dismissHint();
         }
     });
+    // A focused control deleted with what held it leaves the panel with no focus at all: back to the field.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now == nullptr && isActiveWindow()) {
+            QTimer::singleShot(0, this, [this] {
+                // An open popover list keeps the keyboard it has.
+                if (isActiveWindow() && QApplication::focusWidget() == nullptr &&
+                    QApplication::activePopupWidget() == nullptr) {
+                    field_->textField()->setFocus(Qt::OtherFocusReason);
+                }
+            });
+        }
+    });
     showRoute();
     runFocusSequence();
 }
@@ -263,7 +277,39 @@ void PanelRootView::keyPressEvent(QKeyEvent* event) {
         }
         return;
     }
+    QLineEdit* field = field_->textField();
+    if (KeyboardFocus::isTyping(*event) && !field->hasFocus()) {
+        // Typing on a control is typing a query.
+        event->accept();
+        field->setFocus(Qt::OtherFocusReason);
+        QKeyEvent typed(event->type(), event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
+                        ushort(event->count()));
+        QCoreApplication::sendEvent(field, &typed);
+        return;
+    }
     QWidget::keyPressEvent(event);
+}
+
+bool PanelRootView::focusNextPrevChild(bool next) {
+    QWidget* current = QApplication::focusWidget();
+    if (current == nullptr || !isAncestorOf(current)) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    // Qt moves on from a control that is being hidden: the field takes over instead.
+    QWidget* target = current->isVisibleTo(this) ? KeyboardFocus::neighbour(this, current, next) : nullptr;
+    if (target == nullptr) {
+        target = field_->textField();
+    }
+    if (target != current) { // the field alone keeps its caret, its text unselected
+        target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    }
+    return true;
+}
+
+void PanelRootView::takeFocusFrom(QWidget* leaving) {
+    if (leaving != nullptr && leaving->isAncestorOf(QApplication::focusWidget())) {
+        field_->textField()->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void PanelRootView::open(const SearchResult& result) {
@@ -280,6 +326,7 @@ void PanelRootView::showRoute() {
         return;
     }
     finishTransition();
+    takeFocusFrom(pages_);
     const bool wasPlayer = shown_.isPlayer();
     shown_ = route;
     field_->setShowingPlayer(route.isPlayer());
@@ -393,6 +440,7 @@ void PanelRootView::dismissHint() {
         return;
     }
     showsHotkeyHint_ = false;
+    takeFocusFrom(hintArea_);
     auto defaults = UserDefaults::openStandard();
     Preferences(*defaults).setHasSeenHotkeyHint(true);
     updateHintVisibility();

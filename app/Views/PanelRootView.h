@@ -125,9 +125,14 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Escape as the exit command; a character typed on any other control goes to the field.
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab and Shift+Tab go round the panel's controls in reading order, the field among them.
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    // The field takes the keyboard back from a control that is going away.
+    void takeFocusFrom(QWidget* leaving);
     void open(const SearchResult& result);
     void back();
     void showRoute();

@@ -3,6 +3,7 @@
 
 #include "app/SearchViewModel.h"
 #include "app/Views/Animation.h"
+#include "app/Views/KeyboardFocus.h"
 #include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
 
@@ -121,7 +122,7 @@ SymbolButton::SymbolButton(Symbol symbol, qreal pixelSize, FontWeight weight, Te
     , level_(level)
     , box_(box) {
     installFieldAccessibility();
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setFixedSize(box);
     setAccessibleName(accessibleName);
     setCursor(Qt::ArrowCursor);
@@ -132,6 +133,28 @@ void SymbolButton::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     Symbols::paint(painter, symbol_, centredBox(Symbols::size(symbol_, pixelSize_), rect()),
                    coloursOf(*this)(level_), weight_);
+    if (hasFocus()) {
+        KeyboardFocus::paintRing(painter, *this, QRectF(rect()), box_.width() / 2.0);
+    }
+}
+
+void SymbolButton::keyPressEvent(QKeyEvent* event) {
+    if (!KeyboardFocus::isActivation(*event)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit clicked(); // last: the press may change what owns this button
+}
+
+void SymbolButton::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void SymbolButton::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void SymbolButton::mousePressEvent(QMouseEvent* event) {
@@ -199,6 +222,7 @@ void SearchFieldGlyph::setBackButton(bool isBack) {
         return;
     }
     isBack_ = isBack;
+    setFocusPolicy(isBack ? Qt::TabFocus : Qt::NoFocus); // the magnifier is no control
     if (fade_) {
         fade_->stop();
     }
@@ -229,6 +253,29 @@ void SearchFieldGlyph::paintEvent(QPaintEvent*) {
                        centredBox(Symbols::size(Symbol::chevronLeft, 13), rect()), secondary,
                        FontWeight::semibold);
     }
+    if (hasFocus() && isBack_) {
+        painter.setOpacity(1);
+        KeyboardFocus::paintRing(painter, *this, QRectF(rect()), 4);
+    }
+}
+
+void SearchFieldGlyph::keyPressEvent(QKeyEvent* event) {
+    if (!isBack_ || !KeyboardFocus::isActivation(*event)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit backClicked();
+}
+
+void SearchFieldGlyph::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void SearchFieldGlyph::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void SearchFieldGlyph::mousePressEvent(QMouseEvent* event) {
@@ -288,6 +335,9 @@ SearchFieldView::SearchFieldView(SearchViewModel* model, QWidget* parent)
 
 void SearchFieldView::setShowingPlayer(bool showing) {
     isShowingPlayer_ = showing;
+    if (!showing && glyph_->hasFocus()) {
+        field_->setFocus(Qt::OtherFocusReason); // the back button it was goes away
+    }
     glyph_->setBackButton(showing);
 }
 

@@ -16,7 +16,8 @@ namespace huddlepod {
 
 class SearchViewModel;
 
-// A painted symbol that acts as a button: no focus, the whole box is the hit area.
+// A painted symbol that acts as a button: the whole box is the hit area; Tab reaches it and Space or Return
+// presses it, a click leaves the focus where it was.
 class SymbolButton : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +33,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     Symbol symbol_;
@@ -85,6 +89,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // As the back button it is a Tab stop, pressed with Space or Return.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     bool isBack_ = false;

@@ -139,6 +139,7 @@ SettingsView::SettingsView(SettingsModel& model, UpdaterController& updater,
         Binding<AppearancePreference>{[this] { return model_->appearance(); },
                                       [this](const AppearancePreference& p) { model_->setAppearance(p); }},
         QStringLiteral("Appearance"));
+    picker->setBordered(true); // a control on the window, unlike the panel's
     appearance_ = picker;
     appearanceRow->addWidget(picker);
     general->addLayout(appearanceRow);
@@ -233,8 +234,14 @@ void SettingsView::sync() {
     errorSection_->setVisible(model_->errorMessage().has_value());
     errorText_->setText(model_->errorMessage().value_or(QString()));
 
-    // As tall as the rows shown need at the form's width.
-    layout()->invalidate();
+    // As tall as the rows shown need at the form's width. Every layout and size kept from the last texts goes
+    // first: a nested row would otherwise answer with its old height until its next turn.
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        widget->updateGeometry();
+    }
+    for (QLayout* each : findChildren<QLayout*>()) {
+        each->invalidate();
+    }
     setFixedHeight(layout()->totalHeightForWidth(width));
 }
 

@@ -3,11 +3,13 @@
 
 #include "app/Views/Components/Popover.h"
 #include "app/Views/Components/PopoverList.h"
+#include "app/Views/KeyboardFocus.h"
 #include "app/Views/WidgetAccessibility.h"
 #include "platform/workspace/WorkspaceSettings.h"
 #include "ui/Symbols.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -51,6 +53,7 @@ void ListPickerBase::setState(QStringList titles, std::optional<int> selectedInd
     hasAction_ = hasAction;
     setAccessibleName(selectionAccessibilityLabel);
     setAccessibleDescription(isInteractive() ? options_.accessibilityHint : QString());
+    setFocusPolicy(isInteractive() ? Qt::TabFocus : Qt::NoFocus); // a label alone is no stop
     if (!isInteractive()) {
         setPresented(false);
     } else if (listChanged && isPresented()) {
@@ -152,6 +155,35 @@ void ListPickerBase::paintEvent(QPaintEvent*) {
     };
     drawArrow(Symbol::chevronLeft, current.previous, -1);
     drawArrow(Symbol::chevronRight, current.next, +1);
+    if (hasFocus()) {
+        KeyboardFocus::paintRing(painter, *this,
+                                 QRectF(current.label.left() - 3, 0, current.label.width() + 6, height()), 4);
+    }
+}
+
+void ListPickerBase::keyPressEvent(QKeyEvent* event) {
+    const bool plain = event->modifiers() == Qt::NoModifier;
+    if (!isInteractive()) {
+        QWidget::keyPressEvent(event);
+    } else if (KeyboardFocus::isActivation(*event)) {
+        event->accept();
+        setPresented(!isPresented());
+    } else if (plain && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        event->accept();
+        step(event->key() == Qt::Key_Left ? -1 : +1); // last: the choice may rebuild this picker
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void ListPickerBase::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void ListPickerBase::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void ListPickerBase::mousePressEvent(QMouseEvent* event) {

@@ -35,6 +35,12 @@ public:
     bool spansWidth() const { return spansWidth_; }
     // True while the highlight is still moving after a tap.
     bool isAnimating() const { return animation_ != nullptr; }
+    // Drawn as a standard control on a window: an edge around the row, the selected segment filled to stand
+    // out from the window, and the segment under the pointer shaded.
+    bool isBordered() const { return isBordered_; }
+    void setBordered(bool bordered);
+    // The segment under the pointer, -1 when none (tracked while bordered).
+    int hoveredIndex() const { return hoveredIndex_; }
 
     // Each segment's padded rectangle for a given width (segments spread over it when spansWidth).
     std::vector<QRectF> segmentRects(int width) const;
@@ -58,9 +64,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    // Left and Right choose the segment beside the selected one; Space and Return tap the selected one.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     qreal naturalWidth(int index) const;
+    void paintBordered(QPainter& painter, const std::vector<QRectF>& rects);
 
     QStringList titles_;
     int selectedIndex_;
@@ -70,6 +83,8 @@ private:
     qreal progress_ = 1.0;
     QVariantAnimation* animation_ = nullptr;
     int pressedIndex_ = -1;
+    bool isBordered_ = false;
+    int hoveredIndex_ = -1;
 };
 
 template <typename T>

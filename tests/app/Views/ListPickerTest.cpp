@@ -103,6 +103,39 @@ TEST(ListPicker, arrowsAroundTheLabelReportTheirTargetAndLeaveTheListClosed) {
     EXPECT_EQ(picks.size(), 2u);
 }
 
+// From the keyboard: Left and Right do what the arrows on those sides do, Space and Return open and close the
+// list as a click on the label does; a read-only picker is no Tab stop.
+TEST(ListPicker, arrowKeysStepAsTheArrowsDoAndSpaceOrReturnOpenTheList) {
+    const struct {
+        int selected;
+        std::vector<Qt::Key> keys;
+        std::vector<int> picks;
+        bool presented;
+    } cases[] = {
+        {2023, {Qt::Key_Left}, {2022}, false}, // the left arrow: the older season
+        {2023, {Qt::Key_Right}, {2024}, false},
+        {2024, {Qt::Key_Right}, {}, false}, // past the newest: nothing
+        {2020, {Qt::Key_Left}, {}, false},
+        {2023, {Qt::Key_Space}, {}, true},
+        {2023, {Qt::Key_Return, Qt::Key_Return}, {}, false},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.selected);
+        std::vector<int> picks;
+        YearPicker picker(test.selected, years(2024, 2020), [&](int year) { picks.push_back(year); });
+        picker.resize(picker.sizeHint());
+        picker.show();
+        EXPECT_EQ(picker.focusPolicy(), Qt::TabFocus);
+        for (const Qt::Key key : test.keys) {
+            QTest::keyClick(&picker, key);
+        }
+        EXPECT_EQ(picks, test.picks);
+        EXPECT_EQ(picker.isPresented(), test.presented);
+        picker.setPresented(false);
+    }
+    EXPECT_EQ(YearPicker(2023, {2023}, [](int) {}).focusPolicy(), Qt::NoFocus);
+}
+
 TEST(ListPicker, labelOpensTheListAndRowsReportEvenTheSelectedOne) {
     std::vector<int> picks;
     YearPicker picker(2010, years(2024, 1990), [&](int year) { picks.push_back(year); });

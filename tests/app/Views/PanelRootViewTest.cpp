@@ -1,7 +1,8 @@
 // The panel driven through real key and mouse events: field keys, the query binding on a card, the trailing
 // control, the hint and its fade, hover gating, card loads across route changes, pushes, focus and Escape;
-// every page's status messages, and the Hall of Fame star on a selected row.
+// every page's status messages, and the Hall of Fame star on a selected row; Tab round each page's controls.
 #include "app/Views/PanelRootView.h"
+#include "GridTables.h"
 #include "RenderOutput.h"
 #include "app/HomeViewModel.h"
 #include "app/PanelNavigation.h"
@@ -9,7 +10,10 @@
 #include "app/PlayerCardViewModel.h"
 #include "app/SearchViewModel.h"
 #include "app/Views/Components/Popover.h"
+#include "app/Views/Components/SegmentedToggle.h"
 #include "app/Views/Components/StatusMessage.h"
+#include "app/Views/ContentPane.h"
+#include "app/Views/DataGridView.h"
 #include "app/Views/HomeView.h"
 #include "app/Views/HotkeyHintView.h"
 #include "app/Views/PlayerCardView.h"
@@ -18,8 +22,10 @@
 #include "data/PostgRESTError.h"
 #include "platform/UserDefaults.h"
 #include "platform/workspace/WorkspaceSettings.h"
+#include "tests/app/FakeLeagueService.h"
 #include "tests/app/FakePlayerService.h"
 #include "tests/app/FakeSearchService.h"
+#include "tests/app/Tables.h"
 #include "tests/support/Contrast.h"
 #include "ui/Preferences.h"
 #include "ui/Symbols.h"
@@ -44,6 +50,7 @@ namespace {
 
 using namespace huddlepod;
 using namespace std::chrono_literals;
+using huddlepod::testing::FakeLeagueService;
 using huddlepod::testing::FakePlayerService;
 using huddlepod::testing::FakeSearchService;
 using Trailing = SearchFieldView::Trailing;
@@ -606,6 +613,165 @@ TEST_F(PanelRootViewTest, theHintAndItsDividerFadeWhileTheirSpaceClosesThenTheyC
     navigation.setRoute(PanelRoute::player(rows(1).front()));
     EXPECT_EQ(root->hintFade(), nullptr);
     EXPECT_EQ(pageTop(), closed);
+}
+
+} // namespace
+
+namespace {
+
+// What a keyboard user is on, as the screen shows it: the field, a control by its label (a toggle with its
+// chosen segment), a table link by its player, "table" for a table that scrolls by keys.
+QString focusedControl() {
+    QWidget* focused = QApplication::focusWidget();
+    if (focused == nullptr)
+        return QStringLiteral("nothing");
+    if (qobject_cast<QLineEdit*>(focused))
+        return QStringLiteral("field");
+    if (auto* grid = qobject_cast<DataGridView*>(focused))
+        return PlayerNameLink::accessibilityLabel(
+            grid->gridLayout().links.at(std::size_t(grid->focusedLink())).links);
+    if (auto* toggle = qobject_cast<SegmentedToggleBase*>(focused))
+        return toggle->accessibleName() + ": " + toggle->titles().value(toggle->selectedIndex());
+    if (qobject_cast<GridScrollArea*>(focused))
+        return QStringLiteral("table");
+    if (qobject_cast<HotkeyHintView*>(focused))
+        return QStringLiteral("Dismiss shortcut tip");
+    if (qobject_cast<SearchFieldGlyph*>(focused))
+        return QStringLiteral("Back to results");
+    return focused->accessibleName();
+}
+
+// Presses Tab (or Shift+Tab) until the keyboard is back where it started; the controls passed on the way.
+std::string tabWalk(bool forward = true) {
+    const QWidget* start = QApplication::focusWidget();
+    QStringList passed;
+    for (int press = 0; press < 20; ++press) {
+        QTest::keyClick(QApplication::focusWidget(), forward ? Qt::Key_Tab : Qt::Key_Backtab,
+                        forward ? Qt::NoModifier : Qt::ShiftModifier);
+        passed << focusedControl();
+        if (QApplication::focusWidget() == start)
+            break;
+    }
+    return passed.join(QStringLiteral(" > ")).toStdString();
+}
+
+// Tab and Shift+Tab from the field go round every control of the page on screen in reading order, Space and
+// Return press the one the keyboard is on, and a character typed there goes to the field.
+TEST(PanelKeyboard, tabGoesRoundEachPagesControlsInReadingOrderAndTypingReturnsToTheField) {
+    UserDefaults::openStandard()->remove(Preferences::hasSeenHotkeyHintKey); // the hint shows
+    ScopedWorkspaceSettings motion;
+    motion.reduceMotionValue = true;
+    auto clock = std::make_shared<ManualClock>();
+    auto search = std::make_shared<FakeSearchService>();
+    auto players = std::make_shared<FakePlayerService>();
+    auto league = std::make_shared<FakeLeagueService>();
+    SearchViewModel model(search, nullptr, clock, [](const QByteArray&) {});
+    HomeViewModel home(league);
+    PanelSession session;
+    PanelNavigation navigation;
+    std::vector<std::unique_ptr<PlayerCardViewModel>> cards;
+    auto root = std::make_unique<PanelRootView>(
+        &session, &model, &navigation, &home,
+        [&](const SearchResult& result) {
+            return cards.emplace_back(std::make_unique<PlayerCardViewModel>(result, players, clock)).get();
+        },
+        [] {}, [] {}, QStringLiteral("Ctrl+Alt+S"));
+    root->resize(440, 560);
+    root->show();
+    root->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(root.get()));
+    QLineEdit* field = root->searchField()->textField();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, 5000));
+
+    league->calls.answer<std::optional<int>>("latestStandingsYear", 2024);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return league->calls.requests().contains("standings 2024 division"); }));
+    league->calls.answer<std::optional<DataTable>>("standings 2024 division", testsupport::standingsTable());
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const auto* grid = root->findChild<DataGridView*>();
+        return grid != nullptr && grid->isVisible();
+    }));
+    EXPECT_EQ(tabWalk(), "Dismiss shortcut tip > League view: Standings > Standings grouping: Division > "
+                         "Season 2024 > Team Captain > Josh Allen > 3 winners: Tua Tagovailoa, Tyreek Hill, "
+                         "Jaylen Waddle > field");
+    EXPECT_EQ(tabWalk(false), "3 winners: Tua Tagovailoa, Tyreek Hill, Jaylen Waddle > Josh Allen > "
+                              "Team Captain > Season 2024 > Standings grouping: Division > "
+                              "League view: Standings > Dismiss shortcut tip > field");
+    const auto tabTo = [](const QString& control) {
+        for (int press = 0; press < 20 && focusedControl() != control; ++press)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    };
+    for (const char* control : {"Standings grouping: Division", "Season 2024", "Josh Allen"}) {
+        tabTo(control);
+        testsupport::saveLooks(*root,
+                               QStringLiteral("panel-keyboard-on-") +
+                                   QString(control).section(':', 0, 0).toLower().replace(' ', '-'),
+                               QStringLiteral("screens"), 0);
+    }
+    // A control that goes with its page hands the keyboard back to the field.
+    home.setState(HomeContentState::loading());
+    EXPECT_TRUE(QTest::qWaitFor([] { return focusedControl() == "field"; }));
+    tabTo("Standings grouping: Division");
+
+    // Space on the hint's button dismisses it; the field takes the keyboard back.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(focusedControl(), "Dismiss shortcut tip");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(root->hint(), nullptr);
+    EXPECT_EQ(focusedControl(), "field");
+
+    // A character typed on a control is the query's first.
+    QTest::keyClick(field, Qt::Key_Tab);
+    ASSERT_EQ(focusedControl(), "League view: Standings");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_J);
+    EXPECT_EQ(focusedControl(), "field");
+    QTest::keyClick(field, Qt::Key_O);
+    EXPECT_EQ(model.query(), "jo");
+    clock->advance(SearchViewModel::debounce);
+    search->calls.answer(QStringLiteral("jo"), rows(3));
+    EXPECT_EQ(tabWalk(), "Clear search > field") << "the rows answer Up, Down and Return in the field";
+
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_EQ(cards.size(), 1u);
+    PlayerBio bio;
+    PlayerStats stats;
+    for (const int year : {2019, 2018, 2017}) {
+        PassingSeason season;
+        season.year = year;
+        stats.passing.push_back(season);
+    }
+    cards.back()->setState(PlayerCardState::loaded(PlayerCard(bio, stats, std::nullopt)));
+    EXPECT_EQ(tabWalk(), "Clear search > Player view: Seasons > Back to results > field");
+    QTest::keyClick(field, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(cards.back()->tab(), PlayerCardTab::gameLog);
+    cards.back()->setGameLogState(GameLogState::loaded(huddlepod::testing::tableWithRows("games", 40)));
+    EXPECT_EQ(focusedControl(), "Player view: Game Log");
+    testsupport::saveLooks(*root, QStringLiteral("panel-keyboard-on-card-tab"), QStringLiteral("screens"), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const QWidget* table = root->card()->content();
+        return table->isVisible() && table->focusPolicy() == Qt::TabFocus;
+    })) << "a table taller than the pane";
+    field->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(tabWalk(),
+              "Clear search > Player view: Game Log > Season 2019 > table > Back to results > field");
+    tabTo("table");
+    testsupport::saveLooks(*root, QStringLiteral("panel-keyboard-on-table"), QStringLiteral("screens"), 0);
+
+    // Return on the back button goes back, with the keyboard in the field.
+    field->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(field, Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(focusedControl(), "Back to results");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(navigation.route().isSearch());
+    EXPECT_EQ(focusedControl(), "field");
+
+    root.reset();
+    search->calls.abandonPending();
+    players->calls.abandonPending();
+    league->calls.abandonPending();
 }
 
 } // namespace

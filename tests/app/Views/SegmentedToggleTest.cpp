@@ -6,6 +6,8 @@
 
 #include <QAccessible>
 #include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -86,6 +88,38 @@ TEST(SegmentedToggle, everyTapWritesTheSelectedOneIncludedAndMovesTheHighlight) 
         toggle->refresh();
         EXPECT_EQ(toggle->selectedIndex(), 1);
         EXPECT_EQ(model.writes.size(), 2u);
+    }
+}
+
+// From the keyboard: the arrows choose the neighbour (stopping at either end), Space and Return tap the
+// selected segment again, other keys pass on to whatever holds the toggle.
+TEST(SegmentedToggle, arrowKeysChooseTheNeighbourSpaceAndReturnTapTheSelectedOne) {
+    const struct {
+        int selected;
+        Qt::Key key;
+        std::vector<QString> writes;
+        bool accepted;
+    } cases[] = {
+        {0, Qt::Key_Right, {"Schedule"}, true},
+        {1, Qt::Key_Left, {"Standings"}, true},
+        {0, Qt::Key_Left, {}, true},
+        {2, Qt::Key_Right, {}, true},
+        {1, Qt::Key_Space, {"Schedule"}, true},
+        {2, Qt::Key_Return, {"Draft"}, true},
+        {1, Qt::Key_Down, {}, false},
+        {1, Qt::Key_A, {}, false},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(QKeySequence(test.key).toString().toStdString() + " from " +
+                     std::to_string(test.selected));
+        Model model;
+        model.page = pages[std::size_t(test.selected)];
+        const auto toggle = makeToggle(model.binding());
+        EXPECT_EQ(toggle->focusPolicy(), Qt::TabFocus) << "reached by Tab, not taken by a click";
+        QKeyEvent press(QEvent::KeyPress, test.key, Qt::NoModifier, test.key == Qt::Key_A ? "a" : "");
+        QCoreApplication::sendEvent(toggle.get(), &press);
+        EXPECT_EQ(model.writes, test.writes);
+        EXPECT_EQ(press.isAccepted(), test.accepted);
     }
 }
 

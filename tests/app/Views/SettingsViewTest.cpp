@@ -6,6 +6,7 @@
 #include "app/SettingsModel.h"
 #include "app/SettingsWindowController.h"
 #include "app/UpdaterController.h"
+#include "app/Views/Components/SegmentedToggle.h"
 #include "platform/updater/UpdatePrompts.h"
 #include "tests/GlobalShortcuts/FakeKeyGrabber.h"
 #include "tests/support/Contrast.h"
@@ -35,6 +36,7 @@
 
 #include <memory>
 #include <optional>
+#include <tuple>
 
 namespace huddlepod {
 namespace {
@@ -319,6 +321,82 @@ TEST_F(SettingsForm, theWindowIsReusedWhileOpenAndBuiltAfreshCentredAfterAClose)
     EXPECT_EQ(controller->window()->frameGeometry().center(), centre) << "centred, not restored";
 }
 
+// Tab walks the controls top to bottom as the form shows them and comes round; the arrows change the
+// appearance.
+TEST_F(SettingsForm, tabGoesThroughTheControlsInReadingOrderAndTheArrowsChooseTheAppearance) {
+    detached = true; // Reset enabled
+    build(QStringLiteral("/bin/hp"), neverFetched);
+    controller = std::make_unique<SettingsWindowController>(
+        *model, *updater, [] {}, store);
+    controller->show();
+    QWidget* window = controller->window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    const auto name = [](QWidget* focused) {
+        if (auto* button = qobject_cast<QAbstractButton*>(focused))
+            return button->text();
+        return focused != nullptr ? focused->accessibleName() : QStringLiteral("nothing");
+    };
+    QWidget* recorder = controller->view()->recorder()->field();
+    // The recorder takes no focus while its window is being activated.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder->focusPolicy() == Qt::StrongFocus; }));
+    recorder->setFocus(Qt::TabFocusReason);
+    for (const auto& [key, modifiers, chain] :
+         {std::tuple{Qt::Key_Tab, Qt::NoModifier,
+                     QStringList{"Launch at login", "Appearance", "Reset", "Check for Updates…",
+                                 "Check for updates automatically", "Shortcut"}},
+          std::tuple{Qt::Key_Backtab, Qt::ShiftModifier,
+                     QStringList{"Check for updates automatically", "Check for Updates…", "Reset",
+                                 "Appearance", "Launch at login", "Shortcut"}}}) {
+        QStringList walked;
+        for (qsizetype i = 0; i < chain.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+            walked << name(QApplication::focusWidget());
+        }
+        EXPECT_EQ(walked.join(" > ").toStdString(), chain.join(" > ").toStdString());
+    }
+
+    auto* appearance = controller->view()->appearancePicker();
+    appearance->setFocus(Qt::TabFocusReason);
+    const std::pair<Qt::Key, AppearancePreference> presses[] = {{Qt::Key_Right, AppearancePreference::light},
+                                                                {Qt::Key_Right, AppearancePreference::dark},
+                                                                {Qt::Key_Right, AppearancePreference::dark},
+                                                                {Qt::Key_Left, AppearancePreference::light}};
+    for (const auto& [key, chosen] : presses) {
+        QTest::keyClick(appearance, key);
+        EXPECT_EQ(model->appearance(), chosen);
+    }
+    // Under the pointer a segment shows it will respond.
+    QTest::mouseMove(appearance, appearance->segmentRects(appearance->width()).at(2).center().toPoint());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return appearance->hoveredIndex() == 2; }));
+    testsupport::saveLooks(*appearance, QStringLiteral("settings-appearance-light-focused-dark-hovered"));
+}
+
+// The window fits the form whatever the length of the panel-position text: after Reset and on reopening.
+TEST_F(SettingsForm, theWindowsHeightFitsTheFormAfterResetAndOnReopening) {
+    build();
+    controller = std::make_unique<SettingsWindowController>(
+        *model, *updater, [] {}, store);
+    const auto reopen = [&] {
+        if (controller->window() != nullptr) {
+            controller->window()->close();
+            QCoreApplication::processEvents();
+        }
+        controller->show();
+        // Laid out on screen, as the user sees it before any click.
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(controller->window()));
+        QCoreApplication::processEvents();
+        return controller->window()->height();
+    };
+    const int attached = reopen();
+    detached = true;
+    const int dragged = reopen();
+    ASSERT_GT(dragged, attached) << "the dragged-off text takes a line more";
+    controller->view()->resetButton()->click();
+    EXPECT_EQ(controller->window()->height(), attached);
+    EXPECT_EQ(reopen(), attached);
+    EXPECT_EQ(reopen(), attached);
+}
+
 // The strongest contrast with the window among the first three pixels unlike it, going from `from` by `step`
 // within `area`; the first of them, where they start.
 std::pair<double, QPoint> boundaryContrast(const QImage& image, const QRect& area, QPoint from, QPoint step) {
@@ -350,6 +428,7 @@ TEST_F(SettingsForm, everyControlStandsOutFromTheWindowInBothLooks) {
         {"check now", view->checkForUpdatesButton()},
         {"reset", view->resetButton()},
         {"shortcut field", view->recorder()->field()},
+        {"appearance", view->appearancePicker()},
         {"radio button", radio},
     };
     FixedWorkspaceSettings workspace;
@@ -374,6 +453,11 @@ TEST_F(SettingsForm, everyControlStandsOutFromTheWindowInBothLooks) {
             EXPECT_GE(across, 3.0) << name << ", " << look << ", at " << edge.x() << "," << edge.y();
             EXPECT_GE(down, 3.0) << name << ", " << look << ", at " << top.x() << "," << top.y();
         }
+        // The chosen appearance's segment, beside its text.
+        const SegmentedToggleBase* picker = view->appearancePicker();
+        const QRectF chosen = picker->segmentRects(picker->width()).at(std::size_t(picker->selectedIndex()));
+        const QPoint inside = picker->mapTo(view.get(), chosen.topLeft().toPoint() + QPoint(4, 4));
+        EXPECT_GE(test::contrast(form.pixelColor(inside), form.pixelColor(inside.x(), 1)), 3.0) << look;
     }
 }
 
