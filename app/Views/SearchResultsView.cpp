@@ -320,6 +320,8 @@ QWidget* SearchResultsView::makeList() {
     list_->setWidgetResizable(true);
     list_->viewport()->setAutoFillBackground(false);
     auto* rowsWidget = new QWidget;
+    // Its rows are the list's items, so each is read as one of so many.
+    setAccessibleRole(rowsWidget, QAccessible::List);
     auto* column = new QVBoxLayout(rowsWidget);
     column->setContentsMargins(listPadding, listPadding, listPadding, listPadding);
     column->setSpacing(rowSpacing);
@@ -348,7 +350,14 @@ QWidget* SearchResultsView::makeList() {
 
 void SearchResultsView::showSelection() {
     for (std::size_t index = 0; index < rows_.size(); ++index) {
-        rows_[index]->setSelected(int(index) == model_->selection());
+        SearchResultRow* row = rows_[index];
+        const bool selected = int(index) == model_->selection();
+        const bool changed = selected != row->isSelected();
+        row->setSelected(selected);
+        if (selected && changed) {
+            // The focus stays in the field: the row Return would open is told as the list's selection.
+            announceSelection(row->parentWidget(), int(index));
+        }
     }
 }
 

@@ -49,8 +49,12 @@ void ListPickerBase::setState(QStringList titles, std::optional<int> selectedInd
     selectedIndex_ = selectedIndex;
     selectionTitle_ = std::move(selectionTitle);
     hasAction_ = hasAction;
+    const bool valueChanged = !accessibleName().isEmpty() && accessibleName() != selectionAccessibilityLabel;
     setAccessibleName(selectionAccessibilityLabel);
     setAccessibleDescription(isInteractive() ? options_.accessibilityHint : QString());
+    if (valueChanged) {
+        announcePickedValue(this);
+    }
     if (!isInteractive()) {
         setPresented(false);
     } else if (listChanged && isPresented()) {
