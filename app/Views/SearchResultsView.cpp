@@ -264,6 +264,13 @@ void SearchResultsView::pageAppeared() {
 
 void SearchResultsView::showState() {
     const SearchState& state = model_->state();
+    const auto showMessage = [this](const QString& text, std::optional<QString> symbol = std::nullopt) {
+        // The message already shown stays as it is: told anew, it would be said again.
+        const auto* shown = qobject_cast<StatusMessage*>(content_);
+        if (shown == nullptr || shown->text() != text) {
+            setContent(new StatusMessage(text, std::move(symbol)));
+        }
+    };
     rows_.clear();
     list_ = nullptr;
     switch (state.kind()) {
@@ -272,14 +279,14 @@ void SearchResultsView::showState() {
         showSelection();
         break;
     case SearchState::Kind::empty:
-        setContent(new StatusMessage(QStringLiteral("No players matching “%1”").arg(state.query()),
-                                     QStringLiteral("questionmark.circle")));
+        showMessage(QStringLiteral("No players matching “%1”").arg(state.query()),
+                    QStringLiteral("questionmark.circle"));
         break;
     case SearchState::Kind::failed:
-        setContent(new StatusMessage(state.message(), QStringLiteral("exclamationmark.triangle")));
+        showMessage(state.message(), QStringLiteral("exclamationmark.triangle"));
         break;
     case SearchState::Kind::loading:
-        setContent(new StatusMessage(QStringLiteral("Searching…")));
+        showMessage(QStringLiteral("Searching…"));
         break;
     case SearchState::Kind::idle:
         if (!homeView_) {

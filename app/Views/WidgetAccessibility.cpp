@@ -11,6 +11,7 @@
 #include "app/Views/HotkeyHintView.h"
 
 #include <QAccessibleWidget>
+#include <QTimer>
 
 namespace huddlepod {
 
@@ -18,8 +19,10 @@ namespace {
 
 // The dynamic property that gives a plain widget its role (see setAccessibleRole).
 constexpr char rolePropertyName[] = "huddlepodAccessibleRole";
-// The object name of a window's notification child (see announce).
+// The object name of a window's notification children (see announce), and how long one stays after it
+// was said, in milliseconds.
 const QString noticeName = QStringLiteral("huddlepod-announcement");
+constexpr int noticeLifetime = 3000;
 
 QString nameOrDescription(QAccessible::Text text, const QString& name, const QString& description = {}) {
     switch (text) {
@@ -324,25 +327,17 @@ void announcePickedValue(QWidget* picker) {
 }
 
 void announce(QWidget* source, const QString& text) {
-    // A notification that comes on screen is read out wherever the focus is. The window keeps one, with no
-    // size and no input, named by the last text said.
-    QWidget* window = source->window();
-    auto* notice = window->findChild<QWidget*>(noticeName, Qt::FindDirectChildrenOnly);
-    if (notice == nullptr) {
-        notice = new QWidget(window);
-        notice->setObjectName(noticeName);
-        setAccessibleRole(notice, QAccessible::Notification);
-        notice->setFocusPolicy(Qt::NoFocus);
-        notice->setAttribute(Qt::WA_TransparentForMouseEvents);
-        notice->setGeometry(0, 0, 0, 0);
-    }
+    // A notification that comes on screen is read out wherever the focus is: one of no size and no input in
+    // the source's window for each text, so a reader that asks for the text late still gets this one.
+    auto* notice = new QWidget(source->window());
+    notice->setObjectName(noticeName);
+    setAccessibleRole(notice, QAccessible::Notification);
     notice->setAccessibleName(text);
-    if (notice->isVisible()) {
-        QAccessibleEvent shown(notice, QAccessible::ObjectShow);
-        QAccessible::updateAccessibility(&shown);
-    } else {
-        notice->show(); // told as it comes on screen, with its window if that is not yet shown
-    }
+    notice->setFocusPolicy(Qt::NoFocus);
+    notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+    notice->setGeometry(0, 0, 0, 0);
+    notice->show(); // told as it comes on screen, with its window if that is not shown yet
+    QTimer::singleShot(noticeLifetime, notice, &QObject::deleteLater);
 }
 
 void setAccessibleRole(QWidget* widget, QAccessible::Role role) {

@@ -5,6 +5,7 @@
 #include "backend/LeagueDatabase.h"
 #include "backend/PlayerSearch.h"
 #include "tests/e2e/ProgramUnderX.h"
+#include "tests/support/QtPrinters.h"
 
 #include <nlohmann/json.hpp>
 
@@ -64,8 +65,9 @@ protected:
     }
     // The commonest start of a surname: several rows to move through.
     QString commonQuery() const {
-        for (const auto& row : database->query("SELECT lower(substr(last_name, 1, 3)) FROM players GROUP BY 1 "
-                                               "ORDER BY count(*) DESC LIMIT 1")) {
+        for (const auto& row :
+             database->query("SELECT lower(substr(last_name, 1, 3)) FROM players GROUP BY 1 "
+                             "ORDER BY count(*) DESC LIMIT 1")) {
             return QString::fromStdString(row.begin().value().get<std::string>());
         }
         return {};
@@ -125,6 +127,9 @@ TEST_F(AccessibilityEndToEnd, aScreenReaderHearsTheStatusesTheRowsAndTheCardAndF
     const auto notices = [](const QStringList& events) {
         return events.filter("notification|").filter(QRegularExpression("\\|(?!Searching…$)"));
     };
+    // The league browser's own status as it loads, then the search's.
+    EXPECT_EQ(notices(heardUntil("notification\\|Loading…$")),
+              QStringList{"object:state-changed:showing 1 notification|Loading…"});
     xdotool({"type", "zzqx"});
     EXPECT_EQ(notices(heardUntil("notification\\|No players")),
               QStringList{"object:state-changed:showing 1 notification|No players matching “zzqx”"});
@@ -139,12 +144,13 @@ TEST_F(AccessibilityEndToEnd, aScreenReaderHearsTheStatusesTheRowsAndTheCardAndF
     ASSERT_EQ(events.filter("list item|").size(), 1) << events.join('\n').toStdString();
     EXPECT_TRUE(events.filter("list item|").front().startsWith(row.arg(found[0])))
         << events.join('\n').toStdString();
-    EXPECT_EQ(notices(events), QStringList());
+    EXPECT_EQ(notices(events), QStringList()) << events.join('\n').toStdString();
 
-    // The tree: the panel a window, the rows items of a list, each one of so many.
+    // The tree: the panel a window (a frame in AT-SPI's words), the rows items of a list, each one of so
+    // many.
     const QStringList elements = tree();
     ASSERT_FALSE(elements.isEmpty());
-    EXPECT_TRUE(elements.front().startsWith("0 window|Huddlepod search|")) << elements.front().toStdString();
+    EXPECT_TRUE(elements.front().startsWith("0 frame|Huddlepod search|")) << elements.front().toStdString();
     const QStringList items = elements.filter(QRegularExpression("^\\d+ list item\\|"));
     ASSERT_EQ(items.size(), found.size()) << elements.join('\n').toStdString();
     for (int index = 0; index < items.size(); ++index) {
@@ -168,7 +174,8 @@ TEST_F(AccessibilityEndToEnd, aScreenReaderHearsTheStatusesTheRowsAndTheCardAndF
     key("Return");
     events = heardUntil("notification\\|" + QRegularExpression::escape(found[0]) + "$");
     EXPECT_EQ(events.filter("notification|").value(0),
-              "object:state-changed:showing 1 notification|" + found[0]);
+              "object:state-changed:showing 1 notification|" + found[0])
+        << events.join('\n').toStdString();
     screenshot("accessibility-card");
 }
 
