@@ -254,9 +254,12 @@ void PopoverList::showEvent(QShowEvent* event) {
 
 void PopoverList::focusInEvent(QFocusEvent* event) {
     QScrollArea::focusInEvent(event);
-    if (!titles_.isEmpty()) {
-        announceFocus(this, current_);
-    }
+    // The list is told as focused first (by Qt), then its current row.
+    QTimer::singleShot(0, this, [this] {
+        if (hasFocus() && !titles_.isEmpty()) {
+            announceFocus(this, current_);
+        }
+    });
 }
 
 void PopoverList::keyPressEvent(QKeyEvent* event) {

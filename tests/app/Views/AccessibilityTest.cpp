@@ -261,6 +261,7 @@ TEST(Accessibility, anOpenListIsReadUnderItsControlNamedByItAndWalkedByTheKeys) 
             ASSERT_EQ(list->childCount(), 3);
             auto* listWidget = qobject_cast<QWidget*>(list->object());
             ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == listWidget; }));
+            QCoreApplication::processEvents();
 
             HeardChanges heard;
             for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
