@@ -52,7 +52,7 @@ protected:
             painter.drawText(row.adjusted(horizontalPadding, 0, -horizontalPadding, 0),
                              Qt::AlignLeft | Qt::AlignVCenter, list_->titles_.at(index));
             if (list_->keyboardActive_ && index == list_->current_) {
-                // The row the keys have reached, ringed in the accent as focus is elsewhere.
+                // The row the keys have reached, ringed in the accent as keyboard focus is everywhere else.
                 painter.setPen(QPen(Theme::controlEdge(appearance, contrast, true), 2));
                 painter.setBrush(Qt::NoBrush);
                 painter.drawRoundedRect(QRectF(row).adjusted(5, 1, -5, -1), 4, 4);
