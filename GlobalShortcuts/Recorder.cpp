@@ -113,6 +113,8 @@ RecorderCocoa::RecorderCocoa(Name name, ChangeAction onChange, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     setAccessibleName(QStringLiteral("Shortcut"));
+    // Not the placeholder, which changes while recording.
+    setAccessibleDescription(localizedText(QStringLiteral("record_shortcut")));
     clearButton_ = new ClearButton(this);
     connect(clearButton_, &QAbstractButton::clicked, this, &RecorderCocoa::clearClicked);
     refreshText();

@@ -21,6 +21,8 @@ HUDDLEPOD_PACKAGES=(
     librsvg2-bin # rsvg-convert draws the application icon's PNG sizes at build time
     desktop-file-utils # desktop-file-validate checks the installed menu entry
     x11-xserver-utils # xrandr splits the test screen into two monitors, xrdb sets Xft.dpi for a 2x desktop
+    # The accessibility bus and pyatspi, for reading the program as a screen reader does in the end-to-end tests
+    at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 )
 
 huddlepod_install_packages() {

@@ -116,6 +116,10 @@ QStringList PaintedAccessible::elementActions(int) const {
 
 void PaintedAccessible::performElementAction(int, int) {}
 
+QWidget* PaintedAccessible::attachedPopup() const {
+    return nullptr;
+}
+
 bool PaintedAccessible::hasElement(int element) const {
     const std::vector<int> siblings = elementChildren(elementParent(element));
     return std::find(siblings.begin(), siblings.end(), element) != siblings.end();
@@ -132,16 +136,25 @@ QAccessibleInterface* PaintedAccessible::element(int element) const {
 }
 
 int PaintedAccessible::childCount() const {
-    return int(elementChildren(self).size());
+    return int(elementChildren(self).size()) + (attachedPopup() != nullptr ? 1 : 0);
 }
 
 QAccessibleInterface* PaintedAccessible::child(int index) const {
     const std::vector<int> children = elementChildren(self);
+    if (index == int(children.size())) {
+        QWidget* attached = attachedPopup();
+        return attached != nullptr ? QAccessible::queryAccessibleInterface(attached) : nullptr;
+    }
     return index >= 0 && index < int(children.size()) ? element(children[std::size_t(index)]) : nullptr;
 }
 
 int PaintedAccessible::indexOfChild(const QAccessibleInterface* child) const {
-    return indexAmong(elementChildren(self), child);
+    const std::vector<int> children = elementChildren(self);
+    QWidget* attached = attachedPopup();
+    if (attached != nullptr && child != nullptr && child->object() == attached) {
+        return int(children.size());
+    }
+    return indexAmong(children, child);
 }
 
 int PaintedAccessible::indexAmong(const std::vector<int>& elements, const QAccessibleInterface* child) const {

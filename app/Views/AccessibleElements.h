@@ -27,6 +27,9 @@ public:
     virtual QStringList elementActions(int element) const;
     // Performing an action may delete the widget: implementations call out last.
     virtual void performElementAction(int element, int action);
+    // A widget shown for this one in a popup window of its own (an open list), read as its last child; null
+    // when none.
+    virtual QWidget* attachedPopup() const;
     // Whether the element still exists (the widget's content may have changed since it was made).
     bool hasElement(int element) const;
 

@@ -50,6 +50,13 @@ DataGridAccessible::DataGridAccessible(DataGridView* grid)
     }
     for (int section = 0; section < int(table.sections().size()); ++section) {
         const DataSection& current = table.sections()[std::size_t(section)];
+        // The first section's label may have moved into the section-label column's title: its rows say it
+        // as the later sections' rows say theirs.
+        std::optional<QString> spokenSection = current.label;
+        if (section == 0 && !spokenSection && !table.columns().empty() &&
+            table.columns().front().isSectionLabel) {
+            spokenSection = table.columns().front().title;
+        }
         if (const DataGridLayout::Text* label = textOf(Kind::sectionLabel, section)) {
             add(makeEntry(QAccessible::Heading, label->text, label->frame));
         }
@@ -73,7 +80,7 @@ DataGridAccessible::DataGridAccessible(DataGridView* grid)
             }
             const DataRow& row = current.rows[std::size_t(placed.index)];
             Entry line =
-                makeEntry(QAccessible::StaticText, table.spokenLabel(row, current.label), placed.frame);
+                makeEntry(QAccessible::StaticText, table.spokenLabel(row, spokenSection), placed.frame);
             if (grid->opensPlayers()) {
                 line.players = DataGridView::rowActions(row);
             }
@@ -136,6 +143,11 @@ QStringList DataGridAccessible::elementActions(int element) const {
         names.append(QStringLiteral("Open ") + player.name);
     }
     return names;
+}
+
+QWidget* DataGridAccessible::attachedPopup() const {
+    const Popover* disclosure = grid()->disclosure();
+    return disclosure != nullptr && disclosure->isVisible() ? disclosure->content() : nullptr;
 }
 
 void DataGridAccessible::performElementAction(int element, int action) {

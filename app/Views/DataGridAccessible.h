@@ -20,6 +20,7 @@ public:
     QRectF elementRect(int element) const override;
     QStringList elementActions(int element) const override;
     void performElementAction(int element, int action) override;
+    QWidget* attachedPopup() const override;
 
 private:
     struct Entry {

@@ -6,6 +6,7 @@
 #include "app/Views/Components/YearPicker.h"
 #include "app/Views/ContentPane.h"
 #include "app/Views/PlayerCardHeader.h"
+#include "app/Views/WidgetAccessibility.h"
 
 #include <QHBoxLayout>
 #include <QScopedValueRollback>
@@ -102,6 +103,7 @@ PlayerCardView::~PlayerCardView() = default;
 
 void PlayerCardView::appear() {
     if (model_) {
+        announce(this, model_->summary().fullName);
         model_->load();
     }
 }

@@ -264,6 +264,13 @@ void SearchResultsView::pageAppeared() {
 
 void SearchResultsView::showState() {
     const SearchState& state = model_->state();
+    const auto showMessage = [this](const QString& text, std::optional<QString> symbol = std::nullopt) {
+        // The message already shown stays as it is: told anew, it would be said again.
+        const auto* shown = qobject_cast<StatusMessage*>(content_);
+        if (shown == nullptr || shown->text() != text) {
+            setContent(new StatusMessage(text, std::move(symbol)));
+        }
+    };
     rows_.clear();
     list_ = nullptr;
     switch (state.kind()) {
@@ -272,14 +279,14 @@ void SearchResultsView::showState() {
         showSelection();
         break;
     case SearchState::Kind::empty:
-        setContent(new StatusMessage(QStringLiteral("No players matching “%1”").arg(state.query()),
-                                     QStringLiteral("questionmark.circle")));
+        showMessage(QStringLiteral("No players matching “%1”").arg(state.query()),
+                    QStringLiteral("questionmark.circle"));
         break;
     case SearchState::Kind::failed:
-        setContent(new StatusMessage(state.message(), QStringLiteral("exclamationmark.triangle")));
+        showMessage(state.message(), QStringLiteral("exclamationmark.triangle"));
         break;
     case SearchState::Kind::loading:
-        setContent(new StatusMessage(QStringLiteral("Searching…")));
+        showMessage(QStringLiteral("Searching…"));
         break;
     case SearchState::Kind::idle:
         if (!homeView_) {
@@ -320,6 +327,8 @@ QWidget* SearchResultsView::makeList() {
     list_->setWidgetResizable(true);
     list_->viewport()->setAutoFillBackground(false);
     auto* rowsWidget = new QWidget;
+    // Its rows are the list's items, so each is read as one of so many.
+    setAccessibleRole(rowsWidget, QAccessible::List);
     auto* column = new QVBoxLayout(rowsWidget);
     column->setContentsMargins(listPadding, listPadding, listPadding, listPadding);
     column->setSpacing(rowSpacing);
@@ -348,7 +357,14 @@ QWidget* SearchResultsView::makeList() {
 
 void SearchResultsView::showSelection() {
     for (std::size_t index = 0; index < rows_.size(); ++index) {
-        rows_[index]->setSelected(int(index) == model_->selection());
+        SearchResultRow* row = rows_[index];
+        const bool selected = int(index) == model_->selection();
+        const bool changed = selected != row->isSelected();
+        row->setSelected(selected);
+        if (selected && changed) {
+            // The focus stays in the field: the row Return would open is told as the list's selection.
+            announceSelection(row->parentWidget(), int(index));
+        }
     }
 }
 

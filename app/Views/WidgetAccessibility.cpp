@@ -10,9 +10,19 @@
 #include "app/Views/DataGridView.h"
 #include "app/Views/HotkeyHintView.h"
 
+#include <QAccessibleWidget>
+#include <QTimer>
+
 namespace huddlepod {
 
 namespace {
+
+// The dynamic property that gives a plain widget its role (see setAccessibleRole).
+constexpr char rolePropertyName[] = "huddlepodAccessibleRole";
+// The object name of a window's notification children (see announce), and how long one stays after it
+// was said, in milliseconds.
+const QString noticeName = QStringLiteral("huddlepod-announcement");
+constexpr int noticeLifetime = 3000;
 
 QString nameOrDescription(QAccessible::Text text, const QString& name, const QString& description = {}) {
     switch (text) {
@@ -123,17 +133,41 @@ public:
             picker()->step(offset(element));
         }
     }
+    QWidget* attachedPopup() const override {
+        return picker()->isPresented() ? picker()->presentedList() : nullptr;
+    }
 
 private:
     static int offset(int element) { return element == previous ? -1 : +1; }
     ListPickerBase* picker() const { return static_cast<ListPickerBase*>(widget()); }
 };
 
-// The rows of a popover list, spoken by their titles; the current value's row is selected.
+// The rows of a popover list, spoken by their titles; the current value's row is selected, the row the keys
+// have reached focused. Read under the control that opened it and named by it: "Season", "Week", "Winners".
 class PopoverListAccessible : public PaintedAccessible {
 public:
     explicit PopoverListAccessible(PopoverList* list)
         : PaintedAccessible(list, QAccessible::List) {}
+
+    QAccessibleInterface* parent() const override {
+        QWidget* owner = this->owner();
+        return owner != nullptr ? QAccessible::queryAccessibleInterface(owner) : PaintedAccessible::parent();
+    }
+    QString text(QAccessible::Text text) const override {
+        if (text != QAccessible::Name || !list()->accessibleName().isEmpty()) {
+            return PaintedAccessible::text(text);
+        }
+        if (const auto* picker = qobject_cast<const ListPickerBase*>(owner())) {
+            // "Choose a season": "Season".
+            QString noun = picker->options().accessibilityHint;
+            noun.remove(QStringLiteral("Choose a "));
+            return noun.isEmpty() ? noun : noun.at(0).toUpper() + noun.mid(1);
+        }
+        if (qobject_cast<const DataGridView*>(owner()) != nullptr) {
+            return QStringLiteral("Winners");
+        }
+        return {};
+    }
 
     std::vector<int> elementChildren(int element) const override {
         std::vector<int> rows;
@@ -152,7 +186,14 @@ public:
         QAccessible::State state;
         state.selectable = true;
         state.selected = list()->selectedIndex() == element;
+        state.focusable = true;
+        state.focused = list()->hasFocus() && list()->currentIndex() == element;
         return state;
+    }
+    QAccessibleInterface* focusChild() const override {
+        return list()->hasFocus() && list()->currentIndex() < list()->titles().size()
+                   ? child(list()->currentIndex())
+                   : nullptr;
     }
     QRectF elementRect(int element) const override {
         const QRect row = list()->rowRect(element);
@@ -164,6 +205,11 @@ public:
 
 private:
     PopoverList* list() const { return static_cast<PopoverList*>(widget()); }
+    // The widget the list's popover was opened for.
+    QWidget* owner() const {
+        const QWidget* popover = list()->parentWidget();
+        return popover != nullptr ? popover->parentWidget() : nullptr;
+    }
 };
 
 // The hint text and its dismiss button, each reachable on its own; the keyboard symbol is not spoken.
@@ -210,6 +256,16 @@ QAccessibleInterface* widgetInterface(const QString& key, QObject* object) {
     if (object == nullptr || !object->isWidgetType()) {
         return nullptr;
     }
+    if (const QVariant role = object->property(rolePropertyName); role.isValid()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Role(role.toInt()));
+    }
+    // The two windows of the program: the panel, and the settings form when it is a window of its own.
+    if (key == QLatin1String("huddlepod::SearchPanel")) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    if (key == QLatin1String("huddlepod::SettingsView") && static_cast<QWidget*>(object)->isWindow()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Dialog);
+    }
     if (is<DataGridView>(key)) {
         return new DataGridAccessible(static_cast<DataGridView*>(object));
     }
@@ -240,6 +296,53 @@ void installWidgetAccessibility() {
         return true;
     }();
     (void)installed;
+}
+
+void announceSelection(QWidget* widget, int child) {
+    QAccessibleEvent event(widget, QAccessible::Selection);
+    event.setChild(child);
+    QAccessible::updateAccessibility(&event);
+}
+
+void announceFocus(QWidget* widget, int child) {
+    QAccessibleEvent event(widget, QAccessible::Focus);
+    event.setChild(child);
+    QAccessible::updateAccessibility(&event);
+}
+
+void announceNameChange(QWidget* widget, int child) {
+    QAccessibleEvent event(widget, QAccessible::NameChanged);
+    if (child >= 0) {
+        event.setChild(child);
+    }
+    QAccessible::updateAccessibility(&event);
+}
+
+void announcePickedValue(QWidget* picker) {
+    // A read-only picker is its label: setting its name already told of the change.
+    const auto* interactive = qobject_cast<ListPickerBase*>(picker);
+    if (interactive != nullptr && interactive->isInteractive()) {
+        announceNameChange(picker, ListPickerAccessible::label);
+    }
+}
+
+void announce(QWidget* source, const QString& text) {
+    // A notification that comes on screen is read out wherever the focus is: one of no size and no input in
+    // the source's window for each text, so a reader that asks for the text late still gets this one.
+    auto* notice = new QWidget(source->window());
+    notice->setObjectName(noticeName);
+    setAccessibleRole(notice, QAccessible::Notification);
+    notice->setAccessibleName(text);
+    notice->setFocusPolicy(Qt::NoFocus);
+    notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+    notice->setGeometry(0, 0, 0, 0);
+    notice->show(); // told as it comes on screen, with its window if that is not shown yet
+    QTimer::singleShot(noticeLifetime, notice, &QObject::deleteLater);
+}
+
+void setAccessibleRole(QWidget* widget, QAccessible::Role role) {
+    installWidgetAccessibility();
+    widget->setProperty(rolePropertyName, int(role));
 }
 
 } // namespace huddlepod

@@ -6,6 +6,7 @@
 #include "tests/app/Views/RenderOutput.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -221,12 +222,18 @@ TEST_F(Recording, theKeyboardIsReleasedWhenTheWindowGoesInactiveOrCloses) {
     EXPECT_FALSE(keyboard->holder);
 }
 
-// Without a shortcut the clear button is hidden and the placeholder has the field's whole width.
+// Without a shortcut the clear button is hidden and the placeholder has the field's whole width. The spoken
+// description stays while the placeholder changes.
 TEST_F(Recording, placeholdersAndShortcutsAreShownWhole) {
+    const auto description = [this] {
+        return QAccessible::queryAccessibleInterface(&field())->text(QAccessible::Description).toStdString();
+    };
     EXPECT_EQ(field().shownText().toStdString(), "Record Shortcut");
+    EXPECT_EQ(description(), "Record Shortcut");
     testsupport::saveLooks(*recorder, QStringLiteral("shortcut-recorder-empty"));
     startRecording();
     EXPECT_EQ(field().shownText().toStdString(), "Type Shortcut");
+    EXPECT_EQ(description(), "Record Shortcut");
     press(Qt::Key_Escape);
     // The field widens for a longer shortcut once the window lays it out again (as wide as the settings).
     window.resize(460, window.height());

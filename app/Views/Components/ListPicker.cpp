@@ -51,9 +51,13 @@ void ListPickerBase::setState(QStringList titles, std::optional<int> selectedInd
     selectedIndex_ = selectedIndex;
     selectionTitle_ = std::move(selectionTitle);
     hasAction_ = hasAction;
+    const bool valueChanged = !accessibleName().isEmpty() && accessibleName() != selectionAccessibilityLabel;
     setAccessibleName(selectionAccessibilityLabel);
     setAccessibleDescription(isInteractive() ? options_.accessibilityHint : QString());
     setFocusPolicy(isInteractive() ? Qt::TabFocus : Qt::NoFocus); // a label alone is no stop
+    if (valueChanged) {
+        announcePickedValue(this);
+    }
     if (!isInteractive()) {
         setPresented(false);
     } else if (listChanged && isPresented()) {

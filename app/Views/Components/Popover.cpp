@@ -96,7 +96,6 @@ Popover::Popover(QWidget* content, QWidget* parent)
     , content_(content) {
     setFocusPolicy(Qt::NoFocus);
     content_->setParent(this);
-    content_->setFocusPolicy(Qt::NoFocus);
     setComposited(isCompositingActive());
     // Made for one desktop: a compositor that starts or stops meanwhile closes it (the next one fits).
     connect(&CompositingMonitor::shared(), &CompositingMonitor::changed, this, &QWidget::close);
@@ -134,6 +133,10 @@ void Popover::showFor(const QRect& anchorGlobal, const QRect& screen) {
     if (!composited_) {
         const QPainterPath shape = outline(placement_.frame.size(), placement_.isAbove, placement_.arrowX);
         setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    }
+    // Content that takes the keyboard has it while the popover is open (a popup takes all keys).
+    if (content_->focusPolicy() != Qt::NoFocus) {
+        content_->setFocus(Qt::PopupFocusReason);
     }
     show();
     raise();

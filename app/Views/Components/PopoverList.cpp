@@ -6,6 +6,7 @@
 #include "ui/Theme.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -50,6 +51,12 @@ protected:
             painter.setFont(Theme::font(11, selected ? FontWeight::semibold : FontWeight::regular));
             painter.drawText(row.adjusted(horizontalPadding, 0, -horizontalPadding, 0),
                              Qt::AlignLeft | Qt::AlignVCenter, list_->titles_.at(index));
+            if (list_->keyboardActive_ && index == list_->current_) {
+                // The row the keys have reached, ringed in the accent as keyboard focus is everywhere else.
+                painter.setPen(QPen(Theme::controlEdge(appearance, contrast, true), 2));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRoundedRect(QRectF(row).adjusted(5, 1, -5, -1), 4, 4);
+            }
         }
     }
 
@@ -141,6 +148,7 @@ PopoverList::PopoverList(QStringList titles, std::optional<int> selectedIndex, c
     : QScrollArea(parent)
     , titles_(std::move(titles))
     , selectedIndex_(selectedIndex)
+    , current_(selectedIndex.value_or(0))
     , style_(style) {
     installWidgetAccessibility(); // before anything here asks for this widget's interface
     width_ = style_.width;
@@ -152,7 +160,8 @@ PopoverList::PopoverList(QStringList titles, std::optional<int> selectedIndex, c
         }
     }
     setFrameShape(QFrame::NoFrame);
-    setFocusPolicy(Qt::NoFocus);
+    // Focused when its popover opens, so its rows are reached by the keys; never by Tab.
+    setFocusPolicy(Qt::ClickFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The scroll bar never takes width from the rows; an overlay shows the position while scrolling.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -241,6 +250,78 @@ void PopoverList::centreOnSelection() {
 void PopoverList::showEvent(QShowEvent* event) {
     QScrollArea::showEvent(event);
     centreOnSelection();
+}
+
+void PopoverList::focusInEvent(QFocusEvent* event) {
+    QScrollArea::focusInEvent(event);
+    // The list is told as focused first (by Qt), then its current row.
+    QTimer::singleShot(0, this, [this] {
+        if (hasFocus() && !titles_.isEmpty()) {
+            announceFocus(this, current_);
+        }
+    });
+}
+
+void PopoverList::keyPressEvent(QKeyEvent* event) {
+    const int last = int(titles_.size()) - 1;
+    const int page = std::max(1, viewport()->height() / rowHeight - 1);
+    switch (event->key()) {
+    case Qt::Key_Up:
+        setCurrent(current_ - 1);
+        break;
+    case Qt::Key_Down:
+        setCurrent(current_ + 1);
+        break;
+    case Qt::Key_Home:
+        setCurrent(0);
+        break;
+    case Qt::Key_End:
+        setCurrent(last);
+        break;
+    case Qt::Key_PageUp:
+        setCurrent(current_ - page);
+        break;
+    case Qt::Key_PageDown:
+        setCurrent(current_ + page);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (current_ >= 0 && current_ <= last) {
+            emit rowClicked(current_); // last: choosing may close the popover
+        }
+        break;
+    default:
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void PopoverList::setCurrent(int index) {
+    if (titles_.isEmpty()) {
+        return;
+    }
+    index = std::clamp(index, 0, int(titles_.size()) - 1);
+    keyboardActive_ = true;
+    rows_->update();
+    if (index == current_) {
+        return;
+    }
+    current_ = index;
+    scrollToRow(index);
+    announceFocus(this, index);
+}
+
+void PopoverList::scrollToRow(int index) {
+    const QRect row = rowRect(index);
+    QScrollBar* bar = verticalScrollBar();
+    const int visible = viewport()->height();
+    if (row.top() < bar->value()) {
+        bar->setValue(row.top());
+    } else if (row.bottom() + 1 > bar->value() + visible) {
+        bar->setValue(row.bottom() + 1 - visible);
+    }
 }
 
 } // namespace huddlepod

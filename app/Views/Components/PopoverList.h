@@ -34,6 +34,11 @@ public:
 
     const QStringList& titles() const { return titles_; }
     std::optional<int> selectedIndex() const { return selectedIndex_; }
+    // The row the arrow keys have reached, which Return chooses: the selected row (else the first) until
+    // they move.
+    int currentIndex() const { return current_; }
+    // The arrow keys have moved through the list: the current row is marked.
+    bool isKeyboardActive() const { return keyboardActive_; }
     // A row's rectangle in the list's content (unscrolled) coordinates.
     QRect rowRect(int index) const;
     int rowAt(QPoint viewportPosition) const;
@@ -50,6 +55,10 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    // Up, Down, Home, End and the page keys move the current row; Return, Enter and Space choose it. Other
+    // keys go on to the popover (Escape closes it).
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     class Rows;
@@ -58,9 +67,13 @@ private:
     friend class ScrollIndicator;
 
     void flashIndicator();
+    void setCurrent(int index);
+    void scrollToRow(int index);
 
     QStringList titles_;
     std::optional<int> selectedIndex_;
+    int current_ = 0;
+    bool keyboardActive_ = false;
     Style style_;
     int width_ = 0;
     Rows* rows_ = nullptr;

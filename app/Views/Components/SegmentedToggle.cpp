@@ -115,6 +115,9 @@ void SegmentedToggleBase::setSelectedIndex(int index, bool animated) {
     }
     updateGeometry();
     update();
+    if (previousIndex_ != selectedIndex_ && selectedIndex_ >= 0) {
+        announceSelection(this, selectedIndex_);
+    }
 }
 
 void SegmentedToggleBase::handleTap(int index) {

@@ -6,6 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QTimer>
 
 #include <cmath>
 
@@ -77,6 +78,16 @@ void StatusMessage::paintEvent(QPaintEvent*) {
     painter.setFont(textFont());
     painter.setPen(Theme::text(TextLevel::secondary, appearance, contrast));
     painter.drawText(layout.text, textFlags, text_);
+}
+
+void StatusMessage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // On the next turn, after what came with it (a card's name) has been said; not once it has gone again.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible()) {
+            announce(this, text_);
+        }
+    });
 }
 
 } // namespace huddlepod

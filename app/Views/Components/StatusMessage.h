@@ -39,6 +39,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Said once each time it comes on screen.
+    void showEvent(QShowEvent* event) override;
 
 private:
     QString text_;

@@ -4,6 +4,7 @@
 #include "app/Views/PanelRootView.h"
 #include "GridTables.h"
 #include "RenderOutput.h"
+#include "Spoken.h"
 #include "app/HomeViewModel.h"
 #include "app/PanelNavigation.h"
 #include "app/PanelSession.h"
@@ -461,6 +462,51 @@ TEST_F(PanelRootViewTest, assistiveTechnologiesHearTheFieldItsControlsAndTheRows
         QAccessibleActionInterface::pressAction());
     EXPECT_EQ(openCard(), listed[0]);
     EXPECT_EQ(spoken(root->searchField()->leadingGlyph()), QStringLiteral("Back to results"));
+}
+
+TEST_F(PanelRootViewTest, aScreenReaderHearsEachStatusTheRowReturnWouldOpenAndTheCardOpened) {
+    testsupport::HeardChanges heard;
+    const auto typed = [this](const char* text) {
+        QTest::keyClicks(field(), text);
+        clock->advance(SearchViewModel::debounce);
+    };
+    const QString joe = QStringLiteral("Joe %1, QB, KC , SF  ,  2001–2012, Hall of Fame");
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        QStringList heard;
+    };
+    const Step steps[] = {
+        {"typing", [&] { typed("jo"); }, {"notice Notification Searching…"}},
+        {"no rows",
+         [&] { search->calls.answer(QStringLiteral("jo"), std::vector<SearchResult>{}); },
+         {"notice Notification No players matching “jo”"}},
+        {"more typing", [&] { typed("e"); }, {"notice Notification Searching…"}},
+        {"rows",
+         [&] { search->calls.answer(QStringLiteral("joe"), rows(3)); },
+         {"selection ListItem " + joe.arg(0)}},
+        {"down", [&] { key(Qt::Key_Down); }, {"selection ListItem " + joe.arg(1)}},
+        {"down again", [&] { key(Qt::Key_Down); }, {"selection ListItem " + joe.arg(2)}},
+        {"down at the end", [&] { key(Qt::Key_Down); }, {}},
+        {"up", [&] { key(Qt::Key_Up); }, {"selection ListItem " + joe.arg(1)}},
+        {"return",
+         [&] { key(Qt::Key_Return); },
+         {"notice Notification Joe 1", "notice Notification Loading…"}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(heard.take(), step.heard);
+    }
+}
+
+TEST_F(PanelRootViewTest, resultRowsAreItemsOfAList) {
+    list(3);
+    QAccessibleInterface* items = QAccessible::queryAccessibleInterface(row(2))->parent();
+    EXPECT_EQ(items->role(), QAccessible::List);
+    EXPECT_EQ(items->childCount(), 3);
+    EXPECT_EQ(items->indexOfChild(QAccessible::queryAccessibleInterface(row(2))), 2);
 }
 
 // A card of passing seasons in these years.

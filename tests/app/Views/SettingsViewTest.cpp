@@ -244,6 +244,8 @@ TEST_F(SettingsForm, readsTopToBottomAsWritten) {
         *model, *updater, [] {}, store);
     controller->show();
     EXPECT_EQ(controller->window()->windowTitle().toStdString(), "Huddlepod Settings");
+    // Read as a dialog, not as a filler.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(controller->window())->role(), QAccessible::Dialog);
 }
 
 // The form speaks of this desktop (the tray icon, launchers), never of another system's parts or apps.
