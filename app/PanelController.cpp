@@ -62,12 +62,10 @@ PanelController::Content rootView(const PanelController::ContentParts& parts) {
 }
 
 std::vector<PanelController::Screen> currentScreens() {
-    // Where the window manager publishes no work area, Qt's available geometry is the whole screen.
     const x11::DesktopBars& bars = x11::DesktopBarsWatch::shared().current();
     std::vector<PanelController::Screen> screens;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        screens.push_back(
-            {screen->geometry(), x11::visibleFrame(screen->geometry(), screen->availableGeometry(), bars)});
+        screens.push_back({screen->geometry(), x11::visibleFrame(screen->geometry(), bars)});
     }
     return screens;
 }

@@ -74,20 +74,39 @@ std::vector<Bar> reservedStrips(const Strut& strut, QSize root) {
     return strips;
 }
 
+namespace {
+
+// The window's part on the screen as a bar along that edge of it: touching the edge and thinner than half the
+// screen; unless it says which edge it reserves (`reserves`), also longer along the edge than across.
+std::optional<Bar> alongEdge(const QRect& window, const QRect& screen, ScreenEdge edge,
+                             bool reserves = false) {
+    const QRect strip = window & screen;
+    const bool across = edge == ScreenEdge::top || edge == ScreenEdge::bottom;
+    const int length = across ? strip.width() : strip.height();
+    const int thickness = across ? strip.height() : strip.width();
+    if (strip.isEmpty() || (!reserves && length <= thickness) ||
+        thickness * 2 >= (across ? screen.height() : screen.width())) {
+        return std::nullopt;
+    }
+    const bool touches = (edge == ScreenEdge::top && strip.top() == screen.top()) ||
+                         (edge == ScreenEdge::bottom && strip.bottom() == screen.bottom()) ||
+                         (edge == ScreenEdge::left && strip.left() == screen.left()) ||
+                         (edge == ScreenEdge::right && strip.right() == screen.right());
+    return touches ? std::optional(Bar{edge, strip}) : std::nullopt;
+}
+
+} // namespace
+
 std::optional<Bar> dockAlongEdge(const QRect& window, const std::vector<QRect>& screens) {
     for (const QRect& screen : screens) {
         if (!screen.contains(window.center())) {
             continue;
         }
-        const QRect strip = window & screen;
-        if (strip.width() <= strip.height() || strip.height() * 2 >= screen.height()) {
-            return std::nullopt;
-        }
-        if (strip.top() == screen.top()) {
-            return Bar{ScreenEdge::top, strip};
-        }
-        if (strip.bottom() == screen.bottom()) {
-            return Bar{ScreenEdge::bottom, strip};
+        for (const ScreenEdge edge :
+             {ScreenEdge::top, ScreenEdge::bottom, ScreenEdge::left, ScreenEdge::right}) {
+            if (std::optional<Bar> bar = alongEdge(window, screen, edge)) {
+                return bar;
+            }
         }
         return std::nullopt;
     }
@@ -148,10 +167,63 @@ std::optional<QRect> likelyTrayPlace(const std::vector<Bar>& strips, int iconWid
     return std::nullopt;
 }
 
-QRect visibleFrame(const QRect& screen, const QRect& available, const DesktopBars& bars) {
-    if (bars.workArea || bars.strips.empty()) {
-        return available;
+std::optional<QRect> DesktopBars::workAreaOn(const QRect& screen) const {
+    for (const QRect& part : workArea) {
+        if (screen.intersects(part)) {
+            return part & screen;
+        }
     }
+    return std::nullopt;
+}
+
+DesktopBars desktopBars(const std::vector<BarWindow>& windows, std::optional<QRect> workArea, QSize root,
+                        const std::vector<ScreenScale>& screens) {
+    DesktopBars bars;
+    for (const ScreenScale& screen : screens) {
+        const QRect device = deviceRect(screen);
+        const auto add = [&](const Bar& bar) {
+            bars.strips.push_back({bar.edge, toLogical(bar.strip, {screen})});
+        };
+        for (const BarWindow& window : windows) {
+            const bool heldHere = window.place && device.contains(window.place->center());
+            if (!window.strut) {
+                if (window.dock && heldHere) {
+                    if (const std::optional<Bar> bar = dockAlongEdge(*window.place, {device})) {
+                        add(*bar);
+                    }
+                }
+                continue;
+            }
+            std::vector<Bar> here;
+            for (const Bar& reserved : reservedStrips(*window.strut, root)) {
+                // A strip reaches from the root's edge: any part on a screen runs along that screen's edge.
+                const QRect part = reserved.strip & device;
+                const bool across = reserved.edge == ScreenEdge::top || reserved.edge == ScreenEdge::bottom;
+                if (!part.isEmpty() &&
+                    (across ? part.height() * 2 < device.height() : part.width() * 2 < device.width())) {
+                    here.push_back({reserved.edge, part});
+                }
+            }
+            // The window itself along an edge it reserves, where no strip here already covers it.
+            for (const Bar& reserved : reservedStrips(*window.strut, root)) {
+                const std::optional<Bar> own =
+                    heldHere ? alongEdge(*window.place, device, reserved.edge, true) : std::nullopt;
+                if (own && std::none_of(here.begin(), here.end(), [&](const Bar& bar) {
+                        return bar.edge == own->edge && bar.strip.contains(own->strip);
+                    })) {
+                    here.push_back(*own);
+                }
+            }
+            std::for_each(here.begin(), here.end(), add);
+        }
+        if (workArea && workArea->intersects(device)) {
+            bars.workArea.push_back(toLogical(*workArea & device, {screen}));
+        }
+    }
+    return bars;
+}
+
+QRect visibleFrame(const QRect& screen, const DesktopBars& bars) {
     // Edges as first and one-past-last rows and columns.
     int left = screen.left();
     int top = screen.top();
@@ -177,7 +249,9 @@ QRect visibleFrame(const QRect& screen, const QRect& available, const DesktopBar
             break;
         }
     }
-    return QRect(left, top, right - left, bottom - top);
+    const QRect frame(left, top, right - left, bottom - top);
+    const std::optional<QRect> area = bars.workAreaOn(screen);
+    return area ? frame & *area : frame;
 }
 
 namespace {
@@ -335,11 +409,12 @@ DesktopBars readDesktopBars(xcb_connection_t* connection, std::uint32_t eventMas
 
     std::uint32_t current[1] = {0};
     readCardinals(desktop.get(), current);
+    std::optional<QRect> workArea;
     if (area && area->format == 32 && area->type == XCB_ATOM_CARDINAL &&
         std::uint32_t(xcb_get_property_value_length(area.get())) >= (current[0] + 1) * 16) {
         const auto* values =
             static_cast<const std::uint32_t*>(xcb_get_property_value(area.get())) + current[0] * 4;
-        bars.workArea = toLogical(QRect(int(values[0]), int(values[1]), int(values[2]), int(values[3])));
+        workArea = QRect(int(values[0]), int(values[1]), int(values[2]), int(values[3]));
     }
 
     std::vector<xcb_window_t> rootChildren;
@@ -403,32 +478,25 @@ DesktopBars readDesktopBars(xcb_connection_t* connection, std::uint32_t eventMas
         placeOnRoot(each);
     }
 
-    std::vector<QRect> screens;
-    for (const ScreenScale& screen : currentScreenScales()) {
-        screens.push_back(screen.logical);
-    }
+    std::vector<BarWindow> barWindows;
     for (const Seen& each : seen) {
-        if (!each.viewable) {
+        if (!each.viewable || (!each.strut && !each.dock)) {
             continue;
         }
-        if (each.strut) {
-            for (Bar bar : reservedStrips(*each.strut, rootSize)) {
-                bar.strip = toLogical(bar.strip);
-                bars.strips.push_back(bar);
-            }
-        } else if (each.dock && each.place) {
-            if (const std::optional<Bar> bar = dockAlongEdge(toLogical(*each.place), screens)) {
-                bars.strips.push_back(*bar);
-            }
-        }
-        // A dock off the screen's edges is no bar until it moves to one.
-        if (holders && (each.strut || each.dock)) {
+        barWindows.push_back({each.strut, each.dock, each.place});
+        // A dock off the screen's edges is no bar until it moves to one: its moves are followed all the same.
+        if (holders) {
             holders->push_back(each.window);
             if (const InFrame* frame = frameOf(each.window)) {
                 holders->push_back(frame->frame);
             }
         }
     }
+    std::vector<ScreenScale> screens = currentScreenScales();
+    if (screens.empty()) {
+        screens.push_back({QRect(QPoint(), rootSize), 1});
+    }
+    bars = desktopBars(barWindows, workArea, rootSize, screens);
     return bars;
 }
 

@@ -3,6 +3,8 @@
 // not from a guess at the icon.
 #pragma once
 
+#include "platform/x11/DevicePixels.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -51,8 +53,9 @@ struct Strut {
 
 // The strips a window reserves on a root window of this size, one per edge it reserves anything on.
 std::vector<Bar> reservedStrips(const Strut& strut, QSize root);
-// A dock window that reserves nothing: a bar when it lies along the top or bottom edge of the screen holding
-// its centre, wider than tall and thinner than half that screen.
+// A dock window that reserves nothing: a bar when it lies along an edge of the screen holding its centre,
+// longer along that edge than across it and thinner than half that screen (wider than tall along the top or
+// bottom, taller than wide down a side).
 std::optional<Bar> dockAlongEdge(const QRect& window, const std::vector<QRect>& screens);
 // The bar a point lies in: a reserved strip that holds it, else the band between `screen`'s edge and the
 // work area's (top and bottom before the sides); none when the point lies in the work area or off the
@@ -65,16 +68,36 @@ QRect acrossBar(const QRect& icon, const Bar& bar);
 // the first along the bottom, as an icon `iconWidth` wide across the bar.
 std::optional<QRect> likelyTrayPlace(const std::vector<Bar>& strips, int iconWidth);
 
-// The desktop's bars in Qt's global coordinates, and the current desktop's work area when the window manager
-// publishes one.
+// The desktop's bars in Qt's global coordinates, each on one screen, and the current desktop's work area,
+// when the window manager publishes one, cut to each screen it reaches (one rectangle over screens of
+// different scales has no place in Qt's coordinates).
 struct DesktopBars {
     std::vector<Bar> strips;
-    std::optional<QRect> workArea;
+    std::vector<QRect> workArea;
+
+    // The work area's part on that screen; none where the manager publishes none.
+    std::optional<QRect> workAreaOn(const QRect& screen) const;
 };
 
-// The part of `screen` windows may use: what the manager's work area leaves of it (`available`, as Qt has
-// it), or, where the manager publishes none (i3), the screen less the bars along its edges.
-QRect visibleFrame(const QRect& screen, const QRect& available, const DesktopBars& bars);
+// What a window that may be a bar tells of itself, in X's device pixels: its strut, whether it is a dock, and
+// where it lies on the root.
+struct BarWindow {
+    std::optional<Strut> strut;
+    bool dock = false;
+    std::optional<QRect> place;
+};
+
+// The bars on each screen from what the server publishes: every strip a strut reserves, cut to each screen
+// it reaches (a strip on none is no bar), a window with a strut where it lies along the edge it reserves
+// (trayer counts its strut from the root's bottom, below a shorter screen), and every dock along an edge;
+// the work area likewise cut to each screen.
+DesktopBars desktopBars(const std::vector<BarWindow>& windows, std::optional<QRect> workArea, QSize root,
+                        const std::vector<ScreenScale>& screens);
+
+// The part of `screen` windows may use: the screen less the bars on it, and no more than the work area where
+// the manager publishes one. Qt's own available geometry is no guide: it ignores the work area as soon as
+// there are several screens.
+QRect visibleFrame(const QRect& screen, const DesktopBars& bars);
 
 // Reads the strut of every mapped top-level window and of every window a manager's frame holds (i3 lists no
 // dock in _NET_CLIENT_LIST), strutless docks along a screen's edge, and the current desktop's work area.

@@ -75,7 +75,8 @@ const DesktopBars& DesktopBarsWatch::current() {
 std::optional<Bar> DesktopBarsWatch::barAt(QPoint point) {
     const DesktopBars& bars = current();
     const QScreen* screen = QGuiApplication::screenAt(point);
-    return x11::barAt(point, bars.strips, bars.workArea, screen ? screen->geometry() : QRect());
+    const QRect holder = screen ? screen->geometry() : QRect();
+    return x11::barAt(point, bars.strips, bars.workAreaOn(holder), holder);
 }
 
 void DesktopBarsWatch::reread() {
@@ -91,12 +92,13 @@ void DesktopBarsWatch::reread() {
 }
 
 void DesktopBarsWatch::changed(bool known) {
+    // Either way no show uses the bars as they were: one that comes first reads them itself.
+    stale_ = true;
     if (known) {
-        stale_ = true;
         again_.start(0);
     } else if (!again_.isActive()) {
         // A window mapped may be a new bar; most are not, and one is the panel's own frame: read a moment
-        // later, off the show's path, and meanwhile keep the bars as they are.
+        // later, off the show's path.
         again_.start(std::chrono::milliseconds(50));
     }
 }

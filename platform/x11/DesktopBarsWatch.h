@@ -44,7 +44,8 @@ public:
 private:
     void take(const xcb_generic_event_t& event);
     void reread();
-    // Something may have changed: read again on a later turn, or (`known`) before the bars are next used.
+    // Something may have changed: read again before the bars are next used, and on the next turn (`known`)
+    // or a moment later.
     void changed(bool known);
 
     Reader read_;

@@ -9,12 +9,12 @@
 
 namespace huddlepod::x11 {
 
-namespace {
-
 QRect deviceRect(const ScreenScale& screen) {
     return {screen.logical.topLeft(), QSize(qRound(screen.logical.width() * screen.ratio),
                                             qRound(screen.logical.height() * screen.ratio))};
 }
+
+namespace {
 
 // How far a point lies outside a rectangle, along both axes; 0 inside.
 int distance(QPoint point, const QRect& rect) {

@@ -19,6 +19,9 @@ struct ScreenScale {
     qreal ratio = 1;
 };
 
+// The screen's rectangle in device pixels: its logical origin, its logical size times its ratio.
+QRect deviceRect(const ScreenScale& screen);
+
 // Qt's screens now, the primary first.
 std::vector<ScreenScale> currentScreenScales();
 

@@ -348,6 +348,88 @@ TEST_P(UnderBar, thePanelItselfSitsUnderTheBarWhetherCompositedOrNot) {
     }
 }
 
+// Docks of other programs that reserve nothing, with no window manager: down a side of the screen, where the
+// panel keeps 8 pixels from them, and along the bottom, mapped right before a show.
+class Docks : public Desktop {
+protected:
+    void SetUp() override {} // each test starts its own tray
+    void startWith(XServerHarness::BarEdge trayEdge, bool trayAtRightEnd) {
+        ASSERT_TRUE(x.isRunning());
+        ASSERT_TRUE(x.startTrayHostAt(trayEdge, 0, trayAtRightEnd));
+        QObject::connect(&app, &QProcess::readyReadStandardError,
+                         [this] { errors += app.readAllStandardError(); });
+        ASSERT_NO_FATAL_FAILURE(launch());
+    }
+    bool panelIs(const QRect& expected) {
+        return XServerHarness::waitFor([&] { return panelOnScreen() == expected; });
+    }
+    static std::string describe(std::optional<QRect> rect) {
+        return rect ? QStringLiteral("%1,%2 %3x%4")
+                          .arg(rect->x())
+                          .arg(rect->y())
+                          .arg(rect->width())
+                          .arg(rect->height())
+                          .toStdString()
+                    : "none";
+    }
+};
+
+// trayer at the top's left end (the panel pushed right of its icon) or its right end, a dock down that side
+// below it, and the panel.
+struct SideDock {
+    const char* name;
+    bool trayAtRightEnd;
+    QRect dock;
+    QRect panel;
+};
+
+void PrintTo(const SideDock& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class SideDocks : public Docks, public ::testing::WithParamInterface<SideDock> {};
+
+TEST_P(SideDocks, aStrutlessDockDownTheSideKeepsThePanel8PixelsFromIt) {
+    x.mapDock(GetParam().dock);
+    ASSERT_NO_FATAL_FAILURE(startWith(XServerHarness::BarEdge::top, GetParam().trayAtRightEnd));
+    ASSERT_NO_FATAL_FAILURE(showPanel());
+    EXPECT_TRUE(panelIs(GetParam().panel)) << describe(panelOnScreen());
+    screenshot(QStringLiteral("strutless-dock-%1").arg(GetParam().name));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sides, SideDocks,
+                         ::testing::Values(SideDock{"left", false, {0, 26, 30, 774}, {38, 32, 440, 560}},
+                                           SideDock{"right", true, {1250, 26, 30, 774}, {802, 32, 440, 560}}),
+                         [](const ::testing::TestParamInfo<SideDock>& row) {
+                             return std::string(row.param.name);
+                         });
+
+// Ctrl+Alt+S pressed right behind the map, with no wait between: the show already counts the new dock, also
+// when it takes the id of a bar just destroyed.
+TEST_F(Docks, aDockMappedRightBeforeAShowCountsForIt) {
+    ASSERT_NO_FATAL_FAILURE(startWith(XServerHarness::BarEdge::bottom, true));
+    ASSERT_NO_FATAL_FAILURE(showPanel());
+    EXPECT_TRUE(panelIs(QRect(832, 774 - 8 - 560, 440, 560))) << describe(panelOnScreen());
+    const std::vector<std::uint32_t> ctrlAltS{0xffe3, 0xffe9, 's'};
+    std::uint32_t id = 0;
+    // A dock 100 px high, then one 160 px high under the first one's id once it is gone.
+    for (const int height : {100, 160}) {
+        SCOPED_TRACE(height);
+        xdotool({"key", "ctrl+alt+s"});
+        ASSERT_TRUE(waitPanel(false));
+        if (id != 0) {
+            x.destroyDock(id);
+        }
+        const int shows = int(errors.count("typeable field"));
+        const std::uint32_t mapped = x.mapDock(QRect(0, 800 - height, 600, height), {}, id, ctrlAltS);
+        ASSERT_TRUE(XServerHarness::waitFor([&] { return errors.count("typeable field") == shows + 1; }));
+        EXPECT_TRUE(panelIs(QRect(832, 800 - height - 8 - 560, 440, 560))) << describe(panelOnScreen());
+        screenshot(QStringLiteral("dock-mapped-before-show-%1").arg(height));
+        EXPECT_TRUE(id == 0 || mapped == id);
+        id = mapped;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Desktops, UnderBar,
                          ::testing::Values(DesktopCase{"openbox", false, false},
                                            DesktopCase{"openbox-xcompmgr", false, true},

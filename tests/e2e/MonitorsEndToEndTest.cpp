@@ -333,6 +333,132 @@ TEST_F(NewScale, thePanelOpenWhenTheScaleChangesTakesTheWindowAndShapesOfTheNewS
     screenshot(QStringLiteral("new-scale-2x"));
 }
 
+// A bar along the bottom of the right of two monitors, holding the icon: trayer reserving its strip counted
+// from the root's bottom (below a shorter monitor, on none), or (`ownStrip`) trayer reserving nothing beside
+// another bar that reserves its monitor's bottom strip as desktop bars do. Openbox publishes the work area,
+// or no manager runs.
+struct BottomLayout {
+    const char* name;
+    QSize root;
+    QRect left; // device pixels
+    QRect right;
+    const char* scaleFactors;
+    int rightRatio;
+    bool manager;
+    bool ownStrip = false;
+};
+
+void PrintTo(const BottomLayout& layout, std::ostream* out) {
+    *out << layout.name;
+}
+
+class BottomBar : public huddlepod::test::ProgramUnderX, public ::testing::WithParamInterface<BottomLayout> {
+protected:
+    BottomBar()
+        : ProgramUnderX(GetParam().root) {}
+
+    void SetUp() override {
+        const BottomLayout& layout = GetParam();
+        ASSERT_TRUE(x.isRunning());
+        ASSERT_TRUE(x.splitIntoMonitors({layout.left, layout.right}));
+        ASSERT_TRUE(x.startTrayHostAt(XServerHarness::BarEdge::bottom, 1, true, !layout.ownStrip));
+        barTop = layout.right.bottom() + 1 - barHeight;
+        if (layout.ownStrip) {
+            // Along the monitor's bottom up to 200 px short of its right end, where trayer sits.
+            const QRect r = layout.right;
+            const QRect place(r.left(), barTop, r.width() - 200, barHeight);
+            x.mapDock(place, {0, 0, 0, uint32_t(layout.root.height() - barTop), 0, 0, 0, 0, 0, 0,
+                              uint32_t(r.left()), uint32_t(r.right())});
+        }
+        if (layout.manager) {
+            ASSERT_TRUE(x.startWindowManager());
+            ASSERT_TRUE(XServerHarness::waitFor(
+                [this] { return x.workArea() && x.workArea()->bottom() < GetParam().root.height() - 1; }));
+        }
+        QObject::connect(&app, &QProcess::readyReadStandardError,
+                         [this] { errors += app.readAllStandardError(); });
+        QMap<QString, QString> env;
+        if (*layout.scaleFactors != '\0') {
+            env.insert("QT_SCREEN_SCALE_FACTORS", layout.scaleFactors);
+        }
+        ASSERT_NO_FATAL_FAILURE(launch(env));
+        icon = placeOnRoot({"--classname", "^huddlepod$"}, 64).value_or(QRect());
+        ASSERT_TRUE(layout.right.contains(icon)) << icon.x() << "," << icon.y();
+    }
+
+    // The panel as the server has it mapped: 8 px above the bar, at the icon (or 8 px from the monitor's
+    // right end), at the monitor's scale.
+    ::testing::AssertionResult aboveTheBarAtTheIcon(const char* how) {
+        const int r = GetParam().rightRatio;
+        const QRect monitor = GetParam().right;
+        std::optional<QRect> at;
+        const auto placed = [&] {
+            at = panelOnScreen();
+            if (!at || at->size() != QSize(440, 560) * r || at->bottom() + 1 != barTop - 8 * r) {
+                return false;
+            }
+            const int atRightEnd = monitor.right() + 1 - 8 * r;
+            return at->right() + 1 == atRightEnd ||
+                   (at->right() + 1 < atRightEnd && std::abs(at->center().x() - icon.center().x()) <= r);
+        };
+        const bool ok = XServerHarness::waitFor(placed);
+        screenshot(QStringLiteral("bottom-bar-%1-%2").arg(GetParam().name, how));
+        if (!ok) {
+            return ::testing::AssertionFailure()
+                   << how << ": panel at " << (at ? at->x() : -1) << "," << (at ? at->y() : -1) << " "
+                   << (at ? at->width() : 0) << "x" << (at ? at->height() : 0) << ", bar top " << barTop
+                   << ", icon at " << icon.x() << "," << icon.y();
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    QRect icon;
+    int barTop = 0;
+};
+
+TEST_P(BottomBar, thePanelOpensAboveTheBarAtTheIconByClickAndByShortcut) {
+    xdotool(
+        {"mousemove", QString::number(icon.center().x()), QString::number(icon.center().y()), "click", "1"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.count("typeable field") == 1; }))
+        << errors.toStdString();
+    EXPECT_TRUE(aboveTheBarAtTheIcon("click"));
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(waitPanel(false));
+    xdotool({"key", "ctrl+alt+s"});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return errors.count("typeable field") == 2; }))
+        << errors.toStdString();
+    EXPECT_TRUE(aboveTheBarAtTheIcon("shortcut"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, BottomBar,
+    ::testing::Values(
+        BottomLayout{"halves", {2880, 900}, {0, 0, 1440, 900}, {1440, 0, 1440, 900}, "", 1, true},
+        BottomLayout{"oneBesideTwo", {4320, 1800}, {0, 0, 1440, 900}, {1440, 0, 2880, 1800}, "1;2", 2, true},
+        BottomLayout{"tallTwoBesideShortOne",
+                     {4320, 1800},
+                     {0, 0, 2880, 1800},
+                     {2880, 0, 1440, 900},
+                     "2;1",
+                     1,
+                     true,
+                     true},
+        BottomLayout{"tallTwoBesideShortOneTrayer",
+                     {4320, 1800},
+                     {0, 0, 2880, 1800},
+                     {2880, 0, 1440, 900},
+                     "2;1",
+                     1,
+                     true},
+        BottomLayout{"shorterBesideTallTwoNoManager",
+                     {4800, 1800},
+                     {0, 0, 2880, 1800},
+                     {2880, 0, 1920, 1080},
+                     "2;1",
+                     1,
+                     false}),
+    [](const ::testing::TestParamInfo<BottomLayout>& row) { return std::string(row.param.name); });
+
 std::string setupName(const ::testing::TestParamInfo<Setup>& row) {
     return row.param.name;
 }

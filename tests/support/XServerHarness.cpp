@@ -16,6 +16,7 @@
 #include <QThread>
 
 #include <xcb/xcb.h>
+#include <xcb/xtest.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -554,13 +555,90 @@ bool XServerHarness::setXftDpi(int dpi) {
 }
 
 bool XServerHarness::startTrayHostOnMonitor(int monitor) {
-    start(QStringLiteral("trayer"),
-          {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-           QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-           QStringLiteral("--SetPartialStrut"), QStringLiteral("true"), QStringLiteral("--monitor"),
-           QString::number(monitor)});
-    return waitFor(
-        [this] { return hasSelectionOwner("_NET_SYSTEM_TRAY_S0") && hasTopLevelProperty("_NET_WM_STRUT"); });
+    return startTrayHostAt(BarEdge::top, monitor);
+}
+
+bool XServerHarness::startTrayHostAt(BarEdge edge, int monitor, bool rightEnd, bool reserves) {
+    const QStringList arguments{QStringLiteral("--edge"),
+                                edge == BarEdge::top ? QStringLiteral("top") : QStringLiteral("bottom"),
+                                QStringLiteral("--align"),
+                                rightEnd ? QStringLiteral("right") : QStringLiteral("left"),
+                                QStringLiteral("--widthtype"),
+                                QStringLiteral("request"),
+                                QStringLiteral("--SetPartialStrut"),
+                                reserves ? QStringLiteral("true") : QStringLiteral("false"),
+                                QStringLiteral("--monitor"),
+                                QString::number(monitor)};
+    start(QStringLiteral("trayer"), arguments);
+    return waitFor([this, reserves] {
+        return hasSelectionOwner("_NET_SYSTEM_TRAY_S0") &&
+               hasTopLevelProperty(reserves ? "_NET_WM_STRUT" : "_NET_WM_WINDOW_TYPE");
+    });
+}
+
+namespace {
+
+// The first key that types the keysym without modifiers; 0 when none does.
+xcb_keycode_t keycodeOf(xcb_connection_t* connection, std::uint32_t keysym) {
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    xcb_get_keyboard_mapping_reply_t* mapping = xcb_get_keyboard_mapping_reply(
+        connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, std::uint8_t(count)), nullptr);
+    xcb_keycode_t found = 0;
+    if (mapping != nullptr) {
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping);
+        for (int key = 0; key < count && found == 0; ++key) {
+            if (syms[key * mapping->keysyms_per_keycode] == keysym) {
+                found = xcb_keycode_t(setup->min_keycode + key);
+            }
+        }
+    }
+    std::free(mapping);
+    return found;
+}
+
+} // namespace
+
+std::uint32_t XServerHarness::mapDock(const QRect& place, const std::vector<std::uint32_t>& strut,
+                                      std::uint32_t id, const std::vector<std::uint32_t>& thenPress) {
+    if (!docks_) {
+        docks_.reset(xcb_connect(display_.toLocal8Bit().constData(), nullptr));
+    }
+    xcb_connection_t* connection = docks_.get();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_window_t window = id != 0 ? id : xcb_generate_id(connection);
+    const std::uint32_t grey = 0x606060;
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, std::int16_t(place.x()),
+                      std::int16_t(place.y()), std::uint16_t(place.width()), std::uint16_t(place.height()), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, &grey);
+    const xcb_atom_t dock = internAtom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+                        internAtom(connection, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &dock);
+    if (!strut.empty()) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+                            internAtom(connection, "_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32,
+                            std::uint32_t(strut.size()), strut.data());
+    }
+    std::vector<xcb_keycode_t> keys;
+    for (const std::uint32_t keysym : thenPress) {
+        keys.push_back(keycodeOf(connection, keysym));
+    }
+    xcb_map_window(connection, window);
+    for (const xcb_keycode_t key : keys) {
+        xcb_test_fake_input(connection, XCB_KEY_PRESS, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    }
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+        xcb_test_fake_input(connection, XCB_KEY_RELEASE, *key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    }
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    return window;
+}
+
+void XServerHarness::destroyDock(std::uint32_t id) {
+    if (docks_) {
+        xcb_destroy_window(docks_.get(), id);
+        std::free(xcb_get_input_focus_reply(docks_.get(), xcb_get_input_focus(docks_.get()), nullptr));
+    }
 }
 
 } // namespace huddlepod::test

@@ -132,6 +132,20 @@ public:
     bool setXftDpi(int dpi);
     // As startTrayHost(), on the given monitor (counted from 0) instead of the first.
     bool startTrayHostOnMonitor(int monitor);
+    // As startTrayHost(), along that edge of the monitor, at its right end or its left; without a strut when
+    // `reserves` is false (a dock that reserves nothing). trayer counts a bottom strut from the root's bottom
+    // whatever the monitor.
+    bool startTrayHostAt(BarEdge edge, int monitor, bool rightEnd = true, bool reserves = true);
+
+    // Another program's dock window, grey, mapped at `place` (device pixels) reserving `strut`
+    // (_NET_WM_STRUT_PARTIAL's twelve values; none: nothing), on a connection of the harness's own; with
+    // `id`, under that id again once a window of that id is gone. Then, right behind the map with no wait
+    // between, the keys `thenPress` (keysyms) pressed together and let go, as a keyboard would (XTest). Its
+    // id once the server has done all that.
+    std::uint32_t mapDock(const QRect& place, const std::vector<std::uint32_t>& strut = {},
+                          std::uint32_t id = 0, const std::vector<std::uint32_t>& thenPress = {});
+    // Destroys one of those docks and returns once the server has.
+    void destroyDock(std::uint32_t id);
 
     // Processes Qt events until the condition holds or the timeout passes; returns the condition.
     static bool waitFor(const std::function<bool()>& condition,
@@ -164,6 +178,7 @@ private:
     };
     std::unique_ptr<xcb_connection_t, CloseConnection> xsettingsOwner_; // ownXsettings()'s connection
     std::uint32_t xsettingsWindow_ = 0;
+    std::unique_ptr<xcb_connection_t, CloseConnection> docks_; // mapDock()'s connection
 };
 
 } // namespace huddlepod::test

@@ -121,6 +121,21 @@ TEST(DesktopBarsWatch, readsTheBarsAgainAfterEachChangeTheServerTellsOfAndNeverI
     EXPECT_TRUE(barsAre({}));
 }
 
+TEST(DesktopBarsWatch, takesADockThatReservesNothingInsideAManagersFrameAlongAnyEdgeAndFollowsTheFrame) {
+    DesktopBarsWatch watch;
+    const auto barsAre = [&](const std::vector<Bar>& strips) {
+        return XServerHarness::waitFor([&] { return watch.current().strips == strips; });
+    };
+    // A frame (as i3 puts docks in, listing none) holding a dock 4 px in from its own corner.
+    OtherWindow frame(QRect(1246, 0, 34, 800));
+    OtherWindow dock(QRect(4, 0, 30, 800), frame.id(), true);
+    EXPECT_TRUE(barsAre({{ScreenEdge::right, {1250, 0, 30, 800}}}));
+    frame.moveTo({-4, 0});
+    EXPECT_TRUE(barsAre({{ScreenEdge::left, {0, 0, 30, 800}}}));
+    frame.moveTo({600, 0});
+    EXPECT_TRUE(barsAre({}));
+}
+
 TEST(WindowPlaceWatch, followsAHeldWindowAsItOrAWindowHoldingItMovesAndAsksNothingInBetween) {
     int reads = 0;
     WindowPlaceWatch watch(
