@@ -61,7 +61,7 @@ Reply<xcb_generic_event_t> nextEvent(xcb_connection_t* connection, Clock::time_p
         if (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
             return Reply<xcb_generic_event_t>(event);
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (xcb_connection_has_error(connection) != 0 || left.count() <= 0) {
             return nullptr;
         }
@@ -84,7 +84,7 @@ bool roundTrip(xcb_connection_t* connection, Clock::time_point deadline) {
             std::free(error);
             return answered;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (xcb_connection_has_error(connection) != 0 || left.count() <= 0) {
             return false;
         }
@@ -293,6 +293,11 @@ void SingleInstance::readEvents() {
         }
     }
     const bool asked = !shows.empty() && answer(shows);
+    if (!shows.empty()) {
+        // Events that came during the answer's round trip wait in xcb's queue, where the notifier does not
+        // look.
+        QMetaObject::invokeMethod(this, &SingleInstance::readEvents, Qt::QueuedConnection);
+    }
     xcb_flush(connection_);
     if (xcb_connection_has_error(connection_) != 0) {
         events_->setEnabled(false); // a broken connection reads as ready for ever
