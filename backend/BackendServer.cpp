@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -183,28 +184,54 @@ private:
     size_t end_ = 0;
 };
 
-// The library's server with its connection loop replaced by one that holds each request's line and headers
-// to the deadline, so that slow senders cannot keep every thread waiting on them.
+// The library's thread pool, counting the connections that wait for a thread.
+class CountingPool final : public httplib::TaskQueue {
+public:
+    CountingPool(size_t threads, std::shared_ptr<std::atomic<int>> waiting)
+        : pool_(threads)
+        , waiting_(std::move(waiting)) {}
+
+    void enqueue(std::function<void()> task) override {
+        ++*waiting_;
+        pool_.enqueue([waiting = waiting_, task = std::move(task)] {
+            --*waiting;
+            task();
+        });
+    }
+    void shutdown() override { pool_.shutdown(); }
+
+private:
+    httplib::ThreadPool pool_;
+    std::shared_ptr<std::atomic<int>> waiting_;
+};
+
+// The library's server with its connection loop replaced by one that holds each request to deadlines (the
+// wait for it and its line and headers to one, its body to another), so that idle or slow senders cannot keep
+// every thread waiting on them.
 class DeadlineServer final : public httplib::Server {
+public:
+    DeadlineServer() {
+        new_task_queue = [waiting = waiting_] {
+            return new CountingPool(BackendServer::workerThreads, waiting);
+        };
+    }
+
 private:
     bool process_and_close_socket(int socket) override {
         ConnectionStream stream(socket, toMilliseconds(read_timeout_sec_, read_timeout_usec_),
                                 toMilliseconds(write_timeout_sec_, write_timeout_usec_));
         bool served = false;
         for (size_t left = keep_alive_max_count_; left > 0 && svr_sock_ != INVALID_SOCKET; --left) {
-            // A new connection's first request counts from now; a kept-alive one may first idle as long as
-            // the library lets it.
-            if (left < keep_alive_max_count_) {
-                stream.setDeadline(std::nullopt);
-                if (!stream.awaitInput(milliseconds(keep_alive_timeout_sec_ * 1000))) {
-                    break;
-                }
-            }
+            // A new connection's first request counts from now, a kept-alive one's from the answer before it.
             stream.setDeadline(Clock::now() + BackendServer::headerDeadline);
+            if (left < keep_alive_max_count_ && !awaitNextRequest(stream)) {
+                break;
+            }
             bool closed = false;
-            // The library calls the set-up once the headers are in; the body keeps the per-read timeout.
-            served = process_request(stream, left == 1, closed,
-                                     [&stream](httplib::Request&) { stream.setDeadline(std::nullopt); });
+            // The library calls the set-up once the headers are in.
+            served = process_request(stream, left == 1, closed, [&stream](httplib::Request&) {
+                stream.setDeadline(Clock::now() + BackendServer::bodyDeadline);
+            });
             if (!served || closed || stream.expired()) {
                 break;
             }
@@ -213,6 +240,21 @@ private:
         ::close(socket);
         return served;
     }
+
+    // An idle kept-alive connection keeps its thread only while no new connection waits for one (past the
+    // moment a free thread takes a new one up).
+    bool awaitNextRequest(const ConnectionStream& stream) const {
+        constexpr milliseconds look{20};
+        for (bool waited = false; !stream.awaitInput(look);) {
+            if (stream.expired() || (waited && *waiting_ > 0) || svr_sock_ == INVALID_SOCKET) {
+                return false;
+            }
+            waited = *waiting_ > 0;
+        }
+        return true;
+    }
+
+    std::shared_ptr<std::atomic<int>> waiting_ = std::make_shared<std::atomic<int>>(0);
 };
 
 HttpRequest convert(const httplib::Request& request) {
@@ -254,8 +296,6 @@ BackendServer::BackendServer(std::shared_ptr<const LeagueDatabase> database, Opt
     }
     server_->set_tcp_nodelay(true); // answers leave at once instead of waiting on delayed acknowledgements
     server_->set_payload_max_length(1 << 20);
-    server_->set_keep_alive_timeout(5);
-    server_->new_task_queue = [] { return new httplib::ThreadPool(workerThreads); };
     server_->set_socket_options([this](int socket) {
         httplib::default_socket_options(socket);
         listeningSocket_ = socket;

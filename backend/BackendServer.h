@@ -36,10 +36,13 @@ public:
     // A thread per open connection (the library's default is one per core, at least 8): Qt alone keeps six
     // per host open, and another client's connection would otherwise wait for one of them to close.
     static constexpr int workerThreads = 32;
-    // A request's line and headers must arrive whole within this time from when a thread takes up its
-    // connection (or, on a kept-alive one, from the request's first byte); the connection is closed
-    // otherwise.
+    // A request's line and headers must arrive whole within `headerDeadline` from when a thread takes up its
+    // connection (or, on a kept-alive one, from the answer before it), and its body within `bodyDeadline`
+    // from when the headers are in (any client sends it at once; a mebibyte takes milliseconds over
+    // loopback); the connection is closed otherwise, without an answer. A kept-alive connection waiting for
+    // its next request gives its thread up as soon as a new connection waits for one.
     static constexpr std::chrono::seconds headerDeadline{3};
+    static constexpr std::chrono::seconds bodyDeadline{2};
 
     // Binds and starts serving on a thread of its own; throws std::runtime_error when it cannot bind and
     // std::invalid_argument for a host that is not a loopback address.

@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 #include <xcb/xfixes.h>
 
 #include <poll.h>
@@ -17,6 +18,8 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 namespace huddlepod {
 
@@ -58,9 +61,32 @@ Reply<xcb_generic_event_t> nextEvent(xcb_connection_t* connection, Clock::time_p
         if (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
             return Reply<xcb_generic_event_t>(event);
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (xcb_connection_has_error(connection) != 0 || left.count() <= 0) {
             return nullptr;
+        }
+        pollfd readable{xcb_get_file_descriptor(connection), POLLIN, 0};
+        ::poll(&readable, 1, static_cast<int>(left.count()));
+    }
+}
+
+// Waits for the server to have handled every request sent so far, until `deadline`; whatever it sent before
+// is then in xcb's event queue. False when it did not answer in time (or the connection broke).
+bool roundTrip(xcb_connection_t* connection, Clock::time_point deadline) {
+    const xcb_get_input_focus_cookie_t cookie = xcb_get_input_focus(connection);
+    xcb_flush(connection);
+    for (;;) {
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (xcb_poll_for_reply(connection, cookie.sequence, &reply, &error) != 0) {
+            const bool answered = reply != nullptr;
+            std::free(reply);
+            std::free(error);
+            return answered;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (xcb_connection_has_error(connection) != 0 || left.count() <= 0) {
+            return false;
         }
         pollfd readable{xcb_get_file_descriptor(connection), POLLIN, 0};
         ::poll(&readable, 1, static_cast<int>(left.count()));
@@ -116,9 +142,7 @@ bool SingleInstance::openDisplay() {
     atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3]};
 
     root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-    window_ = xcb_generate_id(connection_);
-    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, root_, -1, -1, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    createWindow();
     // Told when the selection changes hands, a running copy takes it back once another client lets go.
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection_, &xcb_xfixes_id);
     if (xfixes != nullptr && xfixes->present) {
@@ -189,41 +213,90 @@ bool SingleInstance::runsWithoutSelection() {
     return running != XCB_WINDOW_NONE && windowProperty(connection_, running, atoms_.running) == running;
 }
 
+void SingleInstance::createWindow() {
+    window_ = xcb_generate_id(connection_);
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, root_, -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+}
+
 SingleInstance::Claim SingleInstance::handOver(Clock::time_point deadline) {
+    // The window says it asks for as long as it is there: the running copy answers no window that does not.
+    setWindowProperty(connection_, window_, atoms_.show, window_);
     xcb_convert_selection(connection_, window_, atoms_.selection, atoms_.show, atoms_.answer,
                           XCB_CURRENT_TIME);
     xcb_flush(connection_);
-    while (const Reply<xcb_generic_event_t> event = nextEvent(connection_, deadline)) {
-        if ((event->response_type & 0x7f) != XCB_SELECTION_NOTIFY) {
-            continue;
+    std::optional<Claim> answered;
+    while (!answered) {
+        const Reply<xcb_generic_event_t> event = nextEvent(connection_, deadline);
+        if (!event) {
+            break;
         }
-        const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event.get());
-        if (notify->requestor != window_ || notify->selection != atoms_.selection ||
-            notify->target != atoms_.show) {
-            continue;
-        }
-        if (notify->property == XCB_ATOM_NONE) {
-            error_ = QStringLiteral("it turned the request down");
-            return Claim::unreachable;
-        }
-        return Claim::handedOver;
+        answered = answerIn(event.get());
     }
-    error_ = QStringLiteral("it does not answer");
-    return Claim::unreachable;
+    if (!answered) {
+        // Given up: the window goes, so that a copy that reads the request later (once it runs again) does
+        // not show its panel for no one. The copy answers under a server grab, so an answer either came
+        // before the window went, and counts, or never comes.
+        xcb_destroy_window(connection_, window_);
+        if (roundTrip(connection_, Clock::now() + answerWithin_)) {
+            while (!answered) {
+                const Reply<xcb_generic_event_t> event(xcb_poll_for_event(connection_));
+                if (!event) {
+                    break;
+                }
+                answered = answerIn(event.get());
+            }
+        }
+        createWindow();
+    }
+    if (!answered) {
+        error_ = QStringLiteral("it does not answer");
+        return Claim::unreachable;
+    }
+    return *answered;
+}
+
+// The answer to this start's request, when `event` is it.
+std::optional<SingleInstance::Claim> SingleInstance::answerIn(const void* event) {
+    if ((static_cast<const xcb_generic_event_t*>(event)->response_type & 0x7f) != XCB_SELECTION_NOTIFY) {
+        return std::nullopt;
+    }
+    const auto& notify = *static_cast<const xcb_selection_notify_event_t*>(event);
+    if (notify.requestor != window_ || notify.selection != atoms_.selection || notify.target != atoms_.show) {
+        return std::nullopt;
+    }
+    if (notify.property == XCB_ATOM_NONE) {
+        error_ = QStringLiteral("it turned the request down");
+        return Claim::unreachable;
+    }
+    return Claim::handedOver;
 }
 
 void SingleInstance::readEvents() {
-    bool asked = false;
+    std::vector<xcb_selection_request_event_t> shows;
     while (const Reply<xcb_generic_event_t> event =
                Reply<xcb_generic_event_t>(xcb_poll_for_event(connection_))) {
         const uint8_t type = event->response_type & 0x7f;
         if (type == XCB_SELECTION_REQUEST) {
-            asked = answer(*reinterpret_cast<const xcb_selection_request_event_t*>(event.get())) || asked;
+            const auto& request = *reinterpret_cast<const xcb_selection_request_event_t*>(event.get());
+            // Only the panel is asked for, into a property of the asker's; anything else is turned down.
+            if (request.selection == atoms_.selection && request.target == atoms_.show &&
+                request.property != XCB_ATOM_NONE) {
+                shows.push_back(request);
+            } else {
+                notify(request, false);
+            }
         } else if (xfixesEvent_ != 0 && type == xfixesEvent_ + XCB_XFIXES_SELECTION_NOTIFY &&
                    reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event.get())->owner ==
                        XCB_WINDOW_NONE) {
             takeBack();
         }
+    }
+    const bool asked = !shows.empty() && answer(shows);
+    if (!shows.empty()) {
+        // Events that came during the answer's round trip wait in xcb's queue, where the notifier does not
+        // look.
+        QMetaObject::invokeMethod(this, &SingleInstance::readEvents, Qt::QueuedConnection);
     }
     xcb_flush(connection_);
     if (xcb_connection_has_error(connection_) != 0) {
@@ -235,14 +308,42 @@ void SingleInstance::readEvents() {
     }
 }
 
-bool SingleInstance::answer(const xcb_selection_request_event_t& request) {
-    // Only the panel is asked for, into a property of the asker's; anything else is turned down.
-    const bool show = request.selection == atoms_.selection && request.target == atoms_.show &&
-                      request.property != XCB_ATOM_NONE;
-    if (show) {
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
-                            XCB_ATOM_ATOM, 32, 1, &atoms_.show);
+bool SingleInstance::answer(const std::vector<xcb_selection_request_event_t>& requests) {
+    // A request is acted on only while its start still waits for the answer: its window is there and says it
+    // asks (a start that gives up destroys it). Under a grab, so that none goes between the look and the
+    // answer; the looks go out together, one round trip however many asked.
+    xcb_grab_server(connection_);
+    std::vector<xcb_get_property_cookie_t> looks;
+    looks.reserve(requests.size());
+    for (const xcb_selection_request_event_t& request : requests) {
+        looks.push_back(
+            xcb_get_property(connection_, 0, request.requestor, atoms_.show, XCB_ATOM_WINDOW, 0, 1));
     }
+    bool shown = false;
+    for (size_t i = 0; i < requests.size(); ++i) {
+        const xcb_selection_request_event_t& request = requests[i];
+        xcb_generic_error_t* error = nullptr;
+        const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection_, looks[i], &error));
+        const bool gone = error != nullptr && error->error_code == XCB_WINDOW;
+        std::free(error);
+        if (gone) {
+            continue; // no one to answer
+        }
+        const bool asks =
+            reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) == 4 &&
+            *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get())) == request.requestor;
+        if (asks) {
+            xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                XCB_ATOM_ATOM, 32, 1, &atoms_.show);
+        }
+        notify(request, asks);
+        shown = shown || asks;
+    }
+    xcb_ungrab_server(connection_);
+    return shown;
+}
+
+void SingleInstance::notify(const xcb_selection_request_event_t& request, bool granted) {
     // The server sends an event of 32 bytes, more than the notify's own.
     std::array<char, 32> buffer{};
     xcb_selection_notify_event_t notify{};
@@ -251,10 +352,9 @@ bool SingleInstance::answer(const xcb_selection_request_event_t& request) {
     notify.requestor = request.requestor;
     notify.selection = request.selection;
     notify.target = request.target;
-    notify.property = show ? request.property : xcb_atom_t{XCB_ATOM_NONE};
+    notify.property = granted ? request.property : xcb_atom_t{XCB_ATOM_NONE};
     std::memcpy(buffer.data(), &notify, sizeof notify);
     xcb_send_event(connection_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, buffer.data());
-    return show;
 }
 
 void SingleInstance::takeBack() {

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 struct xcb_connection_t;
 struct xcb_selection_request_event_t;
@@ -50,16 +52,19 @@ signals:
 private:
     struct Atoms {
         std::uint32_t selection = 0; // _HUDDLEPOD_S<uid>
-        std::uint32_t show = 0;      // the target a later start asks for
+        std::uint32_t show = 0;      // the target a later start asks for; on its window, that it still asks
         std::uint32_t answer = 0;    // the property on the start's window that the answer goes to
         std::uint32_t running = 0;   // names the running copy's window, on the root window and on its own
     };
 
     bool openDisplay();
     bool runsWithoutSelection();
+    void createWindow();
     Claim handOver(std::chrono::steady_clock::time_point deadline);
+    std::optional<Claim> answerIn(const void* event);
     void readEvents();
-    bool answer(const xcb_selection_request_event_t& request);
+    bool answer(const std::vector<xcb_selection_request_event_t>& requests);
+    void notify(const xcb_selection_request_event_t& request, bool granted);
     void takeBack();
 
     QByteArray display_;

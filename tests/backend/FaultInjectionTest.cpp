@@ -153,19 +153,75 @@ struct RawClient {
     int linesSent = 0;
 };
 
-// One more client than the server has threads sends a header line a second, each within the per-read timeout.
-// A request queued behind them, and one whose headers come in two parts a second apart, are answered, and the
-// slow ones are cut off without an answer, all before the slow headers could be complete. The same holds for
-// the request after an answered one on a kept-alive connection (the parameter).
-class SlowHeaderSenders : public ::testing::TestWithParam<bool> {};
+// Requests sent back to back on one connection, without waiting for the answers, are each answered, in order.
+TEST(BackendServer, answersPipelinedRequestsInOrder) {
+    BackendServer server(tinyLeague());
+    const std::string key =
+        "apikey: " + server.anonKey() + "\r\nAuthorization: Bearer " + server.anonKey() + "\r\n";
+    const std::string refused = "GET /rest/v1/teams?select=id HTTP/1.1\r\nHost: x\r\n\r\n";
+    const std::string teams = "GET /rest/v1/teams?select=id&limit=1 HTTP/1.1\r\nHost: x\r\n" + key + "\r\n";
+    struct Row {
+        std::vector<std::string> sends;
+        std::string statuses;
+    };
+    const std::vector<Row> rows{
+        {{refused + teams}, "401 200"},                                 // two in one send
+        {{refused + teams.substr(0, 20), teams.substr(20)}, "401 200"}, // the second cut short, then the rest
+        {{teams + refused + teams}, "200 401 200"},
+    };
+    for (const auto& [sends, expected] : rows) {
+        RawClient client(server.port());
+        for (const std::string& part : sends) {
+            client.send(part);
+        }
+        std::string statuses;
+        for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+             statuses.size() < expected.size() && !client.closed && std::chrono::steady_clock::now() < end;) {
+            pollfd readable{client.fd, POLLIN, 0};
+            if (poll(&readable, 1, 100) == 1) {
+                client.receive();
+            }
+            statuses.clear();
+            for (size_t at = client.received.find("HTTP/1.1 "); at != std::string::npos;
+                 at = client.received.find("HTTP/1.1 ", at + 1)) {
+                statuses += (statuses.empty() ? "" : " ") + client.received.substr(at + 9, 3);
+            }
+        }
+        EXPECT_EQ(statuses, expected) << sends.front();
+    }
+}
+
+// One more client than the server has threads holds a connection open slowly, each within the per-read
+// timeout: it sends a header line a second, on a new connection or after an answered request on a kept-alive
+// one; or sends a whole request every four seconds on a kept-alive connection (idle, in between, past the
+// header deadline); or a request body a byte a second. A request queued behind them, and one whose headers
+// come in two parts a second apart, are answered, and the slow ones are cut off, all before the slow requests
+// could be complete.
+struct SlowSenders {
+    enum class Then { headerLines, wholeRequests, bodyBytes };
+    const char* name;
+    bool keptAlive; // each first sends a whole request and reads its answer
+    Then then;
+    const char* answer; // the status line each slow one gets
+};
+
+void PrintTo(const SlowSenders& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class SlowHeaderSenders : public ::testing::TestWithParam<SlowSenders> {};
 
 TEST_P(SlowHeaderSenders, holdNoThreadPastTheirDeadlineAndGetNoAnswer) {
     using namespace std::chrono;
-    const bool keptAlive = GetParam();
+    const SlowSenders& row = GetParam();
+    const bool keptAlive = row.keptAlive;
     BackendServer server(tinyLeague());
     const std::string key =
         "apikey: " + server.anonKey() + "\r\nAuthorization: Bearer " + server.anonKey() + "\r\n";
     const std::string get = "GET /rest/v1/teams?select=id HTTP/1.1\r\nHost: x\r\n";
+    const std::string head = "HEAD /rest/v1/teams HTTP/1.1\r\nHost: x\r\n" + key + "\r\n";
+    const std::string post = "POST /rest/v1/rpc/search_players HTTP/1.1\r\nHost: x\r\n" + key +
+                             "Content-Type: application/json\r\nContent-Length: 20\r\n\r\n";
     std::vector<std::unique_ptr<RawClient>> clients; // the hesitant one, the slow ones, the one queued behind
     for (int i = 0; i < BackendServer::workerThreads + 3; ++i) {
         clients.push_back(std::make_unique<RawClient>(server.port()));
@@ -176,7 +232,7 @@ TEST_P(SlowHeaderSenders, holdNoThreadPastTheirDeadlineAndGetNoAnswer) {
     hesitant.send(get);
     for (const auto& client : slow) {
         if (keptAlive) {
-            client->send("HEAD /rest/v1/teams HTTP/1.1\r\nHost: x\r\n" + key + "\r\n");
+            client->send(head);
         }
     }
     queued.send(get + key + "\r\n");
@@ -185,12 +241,24 @@ TEST_P(SlowHeaderSenders, holdNoThreadPastTheirDeadlineAndGetNoAnswer) {
         return !hesitant.received.empty() && !queued.received.empty() &&
                std::all_of(slow.begin(), slow.end(), [](const auto& client) { return client->closed; });
     };
-    // The slow headers would be complete after 15 lines, 15 s from now.
+    // The slow headers would be complete after 15 lines, 15 s from now, the body after 20.
     for (int line = 0; line < 15 && !done(); ++line) {
         for (const auto& client : slow) {
-            // On a kept-alive connection the slow request starts once the first answer is in.
-            if (!keptAlive || !client->received.empty()) {
-                client->send(client->linesSent++ == 0 ? get : "X-Line: " + std::to_string(line) + "\r\n");
+            switch (row.then) {
+            case SlowSenders::Then::headerLines:
+                // On a kept-alive connection the slow request starts once the first answer is in.
+                if (!keptAlive || !client->received.empty()) {
+                    client->send(client->linesSent++ == 0 ? get : "X-Line: " + std::to_string(line) + "\r\n");
+                }
+                break;
+            case SlowSenders::Then::wholeRequests:
+                if (line % 4 == 0 && line > 0 && !client->closed) {
+                    client->send(head);
+                }
+                break;
+            case SlowSenders::Then::bodyBytes:
+                client->send(client->linesSent++ == 0 ? post : "[");
+                break;
             }
         }
         if (line == 1) {
@@ -214,14 +282,18 @@ TEST_P(SlowHeaderSenders, holdNoThreadPastTheirDeadlineAndGetNoAnswer) {
     EXPECT_EQ(queued.answer(), "HTTP/1.1 200 OK");
     for (const auto& client : slow) {
         EXPECT_TRUE(client->closed);
-        EXPECT_EQ(client->answer(), keptAlive ? "HTTP/1.1 200 OK" : "");
+        EXPECT_EQ(client->answer(), row.answer);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BackendServer, SlowHeaderSenders, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& row) {
-                             return row.param ? "keptAlive" : "newConnection";
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    BackendServer, SlowHeaderSenders,
+    ::testing::Values(SlowSenders{"newConnection", false, SlowSenders::Then::headerLines, ""},
+                      SlowSenders{"keptAlive", true, SlowSenders::Then::headerLines, "HTTP/1.1 200 OK"},
+                      SlowSenders{"idleBetweenKeptAliveRequests", true, SlowSenders::Then::wholeRequests,
+                                  "HTTP/1.1 200 OK"},
+                      SlowSenders{"slowBody", false, SlowSenders::Then::bodyBytes, ""}),
+    [](const ::testing::TestParamInfo<SlowSenders>& row) { return std::string(row.param.name); });
 
 // A burst of new connections (a proxy in front opens one upstream connection per request) must all be taken
 // at once: a connection past the listen queue waits a second for the client to send its SYN again. The
