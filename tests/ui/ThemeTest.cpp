@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -166,6 +167,12 @@ TEST(AppStyle, buttonsAndCheckBoxesUnderThePointerDifferFromRest) {
             const QImage rest = row.control->grab().toImage();
             row.control->setAttribute(Qt::WA_UnderMouse, true);
             const QImage hovered = row.control->grab().toImage();
+            QImage pair(rest.width(), rest.height() * 2, QImage::Format_ARGB32);
+            QPainter(&pair).drawImage(0, 0, rest);
+            QPainter(&pair).drawImage(0, rest.height(), hovered);
+            const QString output = qEnvironmentVariable("HUDDLEPOD_TEST_OUTPUT") + "/components/";
+            QDir().mkpath(output);
+            pair.save(output + QStringLiteral("hover-%1-%2.png").arg(row.name, look).replace(' ', '-'));
             double strongest = 1;
             for (int y = 0; y < rest.height(); ++y) {
                 for (int x = 0; x < rest.width(); ++x) {
