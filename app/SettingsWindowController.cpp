@@ -7,13 +7,28 @@
 #include "platform/BundleInformation.h"
 #include "platform/UserDefaults.h"
 
+#include <QChildEvent>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QWidget>
 
 namespace huddlepod {
+
+namespace {
+
+// Titled and closable only. Most managers read that from the flags (Qt's Motif hints) and the fixed size;
+// Openbox lets no hint take minimising from a normal window or a dialog, only a toolbar's or a menu's type,
+// which managers also keep out of their task lists, as an accessory application's windows stay out of them.
+// The type goes on the native window before it is mapped.
+void offerNeitherMinimiseNorMaximise(QWidget& window) {
+    (void)window.winId();
+    window.setAttribute(Qt::WA_X11NetWmWindowTypeToolBar);
+}
+
+} // namespace
 
 SettingsWindowController::SettingsWindowController(SettingsModel& model, UpdaterController& updater,
                                                    std::function<void()> hidePanel, QSettings& defaults,
@@ -60,6 +75,7 @@ QWidget* SettingsWindowController::existingOrNewWindow() {
         });
     window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::CustomizeWindowHint);
+    offerNeitherMinimiseNorMaximise(*window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(QStringLiteral("Huddlepod Settings"));
     window->installEventFilter(this);
@@ -79,6 +95,16 @@ QWidget* SettingsWindowController::existingOrNewWindow() {
 }
 
 bool SettingsWindowController::eventFilter(QObject* watched, QEvent* event) {
+    // The window's alerts likewise, as each is shown (its native window made, not yet mapped).
+    if (watched == window_ && event->type() == QEvent::ChildAdded) {
+        if (QObject* child = static_cast<QChildEvent*>(event)->child(); child->isWidgetType()) {
+            child->installEventFilter(this);
+        }
+    } else if (event->type() == QEvent::Show && watched != window_) {
+        if (auto* alert = qobject_cast<QDialog*>(watched); alert && alert->isWindow()) {
+            offerNeitherMinimiseNorMaximise(*alert);
+        }
+    }
     if (watched == window_ && event->type() == QEvent::Close) {
         const QRect frame = window_->frameGeometry();
         defaults_->setValue(QLatin1String(frameKey), QStringLiteral("%1 %2 %3 %4")

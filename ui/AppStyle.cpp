@@ -21,6 +21,20 @@ QPen edgePen(const QStyleOption& option, bool focused) {
     return QPen(color, 1.0);
 }
 
+// A control under the pointer: its fill a shade towards the text, darker in the light look, lighter in the
+// dark.
+bool isHovered(const QStyleOption& option) {
+    return (option.state & QStyle::State_MouseOver) && (option.state & QStyle::State_Enabled);
+}
+
+QColor hoverFill(const QColor& fill, const QPalette& palette) {
+    const QColor towards = Theme::appearanceOf(palette) == Appearance::dark ? Qt::white : Qt::black;
+    constexpr float share = 0.06f;
+    return QColor::fromRgbF(fill.redF() + (towards.redF() - fill.redF()) * share,
+                            fill.greenF() + (towards.greenF() - fill.greenF()) * share,
+                            fill.blueF() + (towards.blueF() - fill.blueF()) * share, fill.alphaF());
+}
+
 bool showsKeyboardFocus(const QStyleOption& option) {
     return (option.state & QStyle::State_HasFocus) && (option.state & QStyle::State_KeyboardFocusChange);
 }
@@ -73,6 +87,8 @@ void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* optio
         QColor fill = option->palette.button().color();
         if (down) {
             fill = fill.darker(110);
+        } else if (isHovered(*option)) {
+            fill = hoverFill(fill, option->palette);
         }
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
@@ -82,7 +98,20 @@ void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* optio
         painter->restore();
         return;
     }
-    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    const bool indicator = element == PE_IndicatorCheckBox || element == PE_IndicatorRadioButton;
+    if (indicator && isHovered(*option) && !(option->state & State_Sunken)) {
+        // Fusion fills the box or circle with the base colour, under the mark.
+        QStyleOptionButton hovered;
+        if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
+            hovered = *button;
+        } else {
+            hovered.QStyleOption::operator=(*option);
+        }
+        hovered.palette.setColor(QPalette::Base, hoverFill(option->palette.base().color(), option->palette));
+        QProxyStyle::drawPrimitive(element, &hovered, painter, widget);
+    } else {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
     if (element != PE_IndicatorCheckBox && element != PE_IndicatorRadioButton &&
         element != PE_FrameLineEdit) {
         return;

@@ -149,11 +149,24 @@ QDBusVariant DBusMenuExporter::GetProperty(int id, const QString& name) {
 }
 
 void DBusMenuExporter::Event(int id, const QString& eventId, const QDBusVariant&, uint) {
-    if (eventId != QLatin1String("clicked")) {
-        return;
-    }
-    if (QAction* entry = action(id)) {
-        entry->trigger();
+    QAction* entry = action(id);
+    if (eventId == QLatin1String("clicked")) {
+        if (entry) {
+            entry->trigger();
+        }
+    } else if (eventId == QLatin1String("hovered")) {
+        if (entry) {
+            entry->hover();
+        }
+    } else if (id == 0 && eventId == QLatin1String("opened")) {
+        // A host that shows the menu without asking it to get ready first: it gets ready now, and the host
+        // is told if that changed it.
+        if (!readied_) {
+            AboutToShow(0);
+        }
+    } else if (id == 0 && eventId == QLatin1String("closed")) {
+        readied_ = false;
+        emit menu_.aboutToHide();
     }
 }
 
@@ -175,6 +188,7 @@ bool DBusMenuExporter::AboutToShow(int id) {
     }
     // As for a menu Qt exports: the menu is brought up to date now, and the host told.
     const uint before = revision_;
+    readied_ = true;
     emit menu_.aboutToShow();
     announceChanges();
     return revision_ != before;

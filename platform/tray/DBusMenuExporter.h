@@ -42,6 +42,8 @@ QList<QStringList> dbusMenuShortcut(const QKeySequence& sequence);
 // Qt exports a StatusNotifier icon's menu itself but names a shortcut's keys as Qt does (","), which hosts,
 // reading keysym names, show as no shortcut at all; this takes the place of Qt's export. It serves a flat
 // menu of plain entries and separators, as the tray's is, and calls the host's attention to every change.
+// Of a host's events, "clicked" triggers an entry and "hovered" hovers it; "opened" readies the menu where
+// the host did not ask first, and "closed" ends its showing.
 class DBusMenuExporter : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")
@@ -91,6 +93,7 @@ private:
     int nextId_ = 1;
     uint revision_ = 1;
     bool changed_ = false;
+    bool readied_ = false; // asked to get ready since the host last closed the menu
 };
 
 } // namespace huddlepod

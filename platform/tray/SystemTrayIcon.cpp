@@ -1,5 +1,6 @@
 // The tray icon over QSystemTrayIcon.
 #include "platform/tray/DBusMenuExporter.h"
+#include "platform/tray/StatusNotifierItemExporter.h"
 #include "platform/tray/TrayIcon.h"
 #include "platform/x11/SelectionOwner.h"
 #include "platform/x11/WindowPlaceWatch.h"
@@ -80,6 +81,10 @@ public:
     }
     void setToolTip(const QString& text) override {
         toolTip_ = text;
+        // Before the host hears of the new tool tip, so that it never finds the title in its place.
+        if (itemExporter_) {
+            itemExporter_->setTitleWithheld(text.isEmpty());
+        }
         if (icon_) {
             icon_->setToolTip(text);
         }
@@ -212,7 +217,11 @@ private:
             menuExporter_.reset();
         }
         std::optional<QDBusConnection> connection = statusNotifierConnection();
-        if (!connection || !menu_) {
+        if (!connection) {
+            return;
+        }
+        exportItem(*connection);
+        if (!menu_) {
             return;
         }
         if (!menuExporter_) {
@@ -223,6 +232,17 @@ private:
             connection->unregisterObject(path);
             connection->registerObject(path, menuExporter_.get(), QDBusConnection::ExportAllContents);
         }
+    }
+
+    // Ours takes the place of Qt's item, for the title.
+    void exportItem(const QDBusConnection& connection) {
+        QObject* registered = connection.objectRegisteredAt(QLatin1String(StatusNotifierItemExporter::path));
+        if (!registered || registered == itemExporter_.get()) {
+            return;
+        }
+        itemExporter_.reset();
+        itemExporter_ = std::make_unique<StatusNotifierItemExporter>(connection, *registered);
+        itemExporter_->setTitleWithheld(toolTip_.isEmpty());
     }
 
     void activated(QSystemTrayIcon::ActivationReason reason) {
@@ -274,6 +294,7 @@ private:
     QElapsedTimer lastTrigger_;
     std::unique_ptr<DBusMenuExporter> menuExporter_; // while the icon shows on a StatusNotifier host
     std::unique_ptr<QSystemTrayIcon> icon_;
+    std::unique_ptr<StatusNotifierItemExporter> itemExporter_; // likewise; dropped before Qt's item
     std::function<void(const Click&)> handler_;
 };
 

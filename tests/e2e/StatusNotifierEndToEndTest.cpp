@@ -4,10 +4,12 @@
 #include "tests/e2e/ProgramUnderX.h"
 #include "tests/support/Contrast.h"
 
+#include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QElapsedTimer>
@@ -69,6 +71,48 @@ public slots:
 public:
     int received = 0;
 };
+
+// The revisions of the menu's LayoutUpdated signals, one per signal.
+class LayoutUpdates : public QObject {
+    Q_OBJECT
+
+public slots:
+    void updated(uint revision, int parent) { received << QStringLiteral("%1/%2").arg(revision).arg(parent); }
+
+public:
+    QStringList received;
+};
+
+// An event as a host sends it in a group: (isvu).
+struct HostEvent {
+    int id = 0;
+    QString eventId;
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const HostEvent& event) {
+    argument.beginStructure();
+    argument << event.id << event.eventId << QDBusVariant(0) << 0u;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, HostEvent& event) {
+    QDBusVariant data;
+    uint timestamp = 0;
+    argument.beginStructure();
+    argument >> event.id >> event.eventId >> data >> timestamp;
+    argument.endStructure();
+    return argument;
+}
+
+// The properties of a menu entry as "{name=value,…}", by name; a shortcut as its chords.
+QString propertiesText(const QVariantMap& properties) {
+    QStringList pairs;
+    for (auto it = properties.begin(); it != properties.end(); ++it) {
+        pairs << it.key() + "=" + (it.key() == "shortcut" ? shortcutText(it.value()) : it.value().toString());
+    }
+    return "{" + pairs.join(',') + "}";
+}
 
 // A watcher no host has registered with, counting how often it is asked whether one has.
 class WatcherWithoutHost : public QDBusAbstractAdaptor {
@@ -192,6 +236,52 @@ protected:
         tip.endStructure();
         return title;
     }
+    // The item's title, as a host with no tool tip to show reads it.
+    QString title() {
+        const QDBusMessage reply =
+            callItem("org.freedesktop.DBus.Properties", "Get", {"org.kde.StatusNotifierItem", "Title"});
+        return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+                   ? reply.arguments().front().value<QDBusVariant>().variant().toString()
+                   : QStringLiteral("(unread)");
+    }
+    // The root's and then each entry's properties, by name, as GetLayout gives them for `names`; and the
+    // revision it names, first.
+    QString layoutText(const QStringList& names, std::vector<int>* ids = nullptr) {
+        const QDBusMessage reply =
+            callItem("com.canonical.dbusmenu", "GetLayout", {0, -1, names}, menuPath());
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) {
+            return QStringLiteral("(unread)");
+        }
+        QStringList texts{QString::number(reply.arguments().at(0).toUInt())};
+        const auto layout = qvariant_cast<QDBusArgument>(reply.arguments().at(1));
+        int id = 0;
+        QVariantMap properties;
+        layout.beginStructure();
+        layout >> id >> properties;
+        texts << propertiesText(properties);
+        layout.beginArray();
+        while (!layout.atEnd()) {
+            QDBusVariant child;
+            layout >> child;
+            const auto entry = qvariant_cast<QDBusArgument>(child.variant());
+            entry.beginStructure();
+            entry >> id >> properties;
+            entry.endStructure();
+            texts << propertiesText(properties);
+            if (ids) {
+                ids->push_back(id);
+            }
+        }
+        layout.endArray();
+        layout.endStructure();
+        return texts.join('|');
+    }
+    void sendEvent(int id, const QString& event) {
+        const QDBusMessage reply =
+            callItem("com.canonical.dbusmenu", "Event", {id, event, QVariant::fromValue(QDBusVariant(0)), 0u},
+                     menuPath());
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << event.toStdString();
+    }
     QString menuText() {
         QStringList texts;
         for (const MenuEntry& entry : menu()) {
@@ -307,6 +397,95 @@ TEST_F(StatusNotifierEndToEnd, theMenuNamesItsShortcutsKeysByTheirKeysymsAsHosts
               R"(Quit Huddlepod [["Control","Q"]])");
 }
 
+// What a host may send besides a click and a whole read: named properties, hovering, the menu opened
+// without being readied and closed, several events at once; and the changes it is told of.
+TEST_F(StatusNotifierEndToEnd, theMenuAnswersEveryEventAndNamedPropertyAHostSends) {
+    QSettings file(home.filePath("config/Huddlepod/Huddlepod.ini"), QSettings::IniFormat);
+    file.setValue("panel.detachedOrigin/x", 40);
+    file.setValue("panel.detachedOrigin/y", 50);
+    file.sync();
+    qDBusRegisterMetaType<HostEvent>();
+    qDBusRegisterMetaType<QList<HostEvent>>();
+    startWithHostStandIn();
+    LayoutUpdates updates;
+    ASSERT_TRUE(QDBusConnection(x.sessionBusAddress())
+                    .connect(itemAddress().first, menuPath(), "com.canonical.dbusmenu", "LayoutUpdated",
+                             &updates, SLOT(updated(uint, int))));
+    ASSERT_EQ(menuText(), "Settings…|Reset Panel Position|-|Quit Huddlepod");
+    QCoreApplication::processEvents(); // the news of the menu first filled
+    updates.received.clear();
+    std::vector<int> ids;
+    const QString labels = layoutText({"label"}, &ids);
+    const QString revision = labels.section('|', 0, 0);
+    EXPECT_EQ(labels.section('|', 1).toStdString(),
+              "{}|{label=Settings…}|{label=Reset Panel Position}|{}|{label=Quit Huddlepod}");
+    EXPECT_EQ(layoutText({"type", "enabled"}).section('|', 1).toStdString(),
+              "{}|{enabled=true}|{enabled=true}|{enabled=true,type=separator}|{enabled=true}");
+    ASSERT_EQ(ids.size(), 4u);
+    const int settings = ids[0], reset = ids[1], quit = ids[3];
+
+    QDBusMessage group = callItem(
+        "com.canonical.dbusmenu", "GetGroupProperties",
+        {QVariant::fromValue(QList<int>{quit, 0, settings}), QStringList{"shortcut", "visible"}}, menuPath());
+    ASSERT_EQ(group.type(), QDBusMessage::ReplyMessage);
+    QStringList items;
+    const auto groupArgument = qvariant_cast<QDBusArgument>(group.arguments().value(0));
+    groupArgument.beginArray();
+    while (!groupArgument.atEnd()) {
+        int id = 0;
+        QVariantMap properties;
+        groupArgument.beginStructure();
+        groupArgument >> id >> properties;
+        groupArgument.endStructure();
+        items << QString::number(id == quit       ? 3
+                                 : id == settings ? 1
+                                 : id == 0        ? 0
+                                                  : -1) +
+                     propertiesText(properties);
+    }
+    groupArgument.endArray();
+    EXPECT_EQ(
+        items.join('|').toStdString(),
+        R"(3{shortcut=[["Control","Q"]],visible=true}|0{}|1{shortcut=[["Control","comma"]],visible=true})");
+
+    // Hovering and opening do nothing to an entry; the program runs on and no window opens.
+    sendEvent(quit, "hovered");
+    sendEvent(settings, "hovered");
+    sendEvent(quit, "opened");
+    sendEvent(quit, "closed");
+    sendEvent(0, "closed");
+    EXPECT_EQ(layoutText({"label"}).section('|', 0, 0), revision);
+    EXPECT_EQ(app.state(), QProcess::Running);
+    EXPECT_FALSE(window({"--name", "^Huddlepod Settings$"}, 200).has_value());
+
+    // Several at once: a click among them counts, the unknown entry is named back.
+    const QDBusMessage unknown = callItem(
+        "com.canonical.dbusmenu", "EventGroup",
+        {QVariant::fromValue(QList<HostEvent>{{quit, "hovered"}, {reset, "clicked"}, {9999, "clicked"}})},
+        menuPath());
+    ASSERT_EQ(unknown.type(), QDBusMessage::ReplyMessage) << unknown.errorMessage().toStdString();
+    EXPECT_EQ(qdbus_cast<QList<int>>(unknown.arguments().value(0)), QList<int>{9999});
+    ASSERT_TRUE(XServerHarness::waitFor([this] { return !stored("panel.detachedOrigin/x").isValid(); }));
+    EXPECT_TRUE(updates.received.isEmpty()) << updates.received.join(' ').toStdString();
+
+    // Opened without being readied first: the menu catches up and the host is told, once.
+    sendEvent(0, "opened");
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return !updates.received.isEmpty(); }));
+    const QString next = QString::number(revision.toUInt() + 1);
+    EXPECT_EQ(updates.received.join(' ').toStdString(), (next + "/0").toStdString());
+    EXPECT_EQ(layoutText({"label", "enabled"}).toStdString(),
+              (next + "|{}|{enabled=true,label=Settings…}|{enabled=false,label=Reset Panel Position}|"
+                      "{enabled=true}|{enabled=true,label=Quit Huddlepod}")
+                  .toStdString());
+    // Readied and opened again with nothing changed: no news.
+    sendEvent(0, "closed");
+    const QDBusMessage ready = callItem("com.canonical.dbusmenu", "AboutToShow", {0}, menuPath());
+    EXPECT_EQ(ready.arguments().value(0).toBool(), false);
+    sendEvent(0, "opened");
+    EXPECT_EQ(layoutText({"label"}).section('|', 0, 0), next);
+    EXPECT_EQ(updates.received.size(), 1);
+}
+
 TEST_F(StatusNotifierEndToEnd, theIconHasNoToolTipWhileThePanelShows) {
     startWithHostStandIn();
     SignalCount newToolTips;
@@ -316,14 +495,25 @@ TEST_F(StatusNotifierEndToEnd, theIconHasNoToolTipWhileThePanelShows) {
     const std::string text = "Huddlepod — search NFL players (right-click for settings)";
     EXPECT_EQ(toolTip().toStdString(), text);
 
+    // A host with no tool tip to show shows the title instead: it goes with the tool tip.
+    SignalCount newTitles;
+    ASSERT_TRUE(QDBusConnection(x.sessionBusAddress())
+                    .connect(itemAddress().first, itemAddress().second, "org.kde.StatusNotifierItem",
+                             "NewTitle", &newTitles, SLOT(count())));
+    EXPECT_EQ(title().toStdString(), "Huddlepod");
+
     showPanel();
     EXPECT_TRUE(XServerHarness::waitFor([&] { return newToolTips.received == 1; })) << newToolTips.received;
     EXPECT_EQ(toolTip().toStdString(), "");
+    EXPECT_EQ(newTitles.received, 1);
+    EXPECT_EQ(title().toStdString(), "");
 
     xdotool({"key", "Escape"});
     ASSERT_TRUE(waitPanel(false));
     EXPECT_TRUE(XServerHarness::waitFor([&] { return newToolTips.received == 2; })) << newToolTips.received;
     EXPECT_EQ(toolTip().toStdString(), text);
+    EXPECT_EQ(newTitles.received, 2);
+    EXPECT_EQ(title().toStdString(), "Huddlepod");
 }
 
 TEST_F(StatusNotifierEndToEnd, resetFromTheHostsMenuBeforeAnyLeftClickPutsThePanelUnderTheIcon) {

@@ -9,6 +9,7 @@ namespace {
 
 using huddlepod::test::XServerHarness;
 using Tray = XServerHarness::XfceTrayPlace;
+using namespace std::chrono_literals;
 
 enum class IconKind { statusNotifier, xembed };
 
@@ -62,6 +63,23 @@ protected:
         return plugin && plugin->width() > 8 ? plugin : std::nullopt;
     }
     std::optional<QRect> bar() const { return window({"--classname", "^xfce4-panel$"}); }
+    // A window of the panel's or of its tray's shown beside the bar, not in it: a tool tip.
+    std::optional<QRect> toolTip() const {
+        const QRect strip = bar().value_or(QRect());
+        for (const char* owner : {"^xfce4-panel$", "^wrapper-2.0$"}) {
+            for (const QString& id : xdotool({"search", "--onlyvisible", "--classname", owner}).split('\n')) {
+                QMap<QString, int> values;
+                for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
+                    values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+                }
+                const QRect shown(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+                if (!id.isEmpty() && shown.isValid() && !strip.contains(shown)) {
+                    return shown;
+                }
+            }
+        }
+        return std::nullopt;
+    }
 
     // The panel as "x,y,width,height" once it is mapped and painted (the root is black), as the server has
     // it; "none" while it is not.
@@ -108,6 +126,10 @@ TEST_P(XfcePanelEndToEnd, clicksAtTheTopAndTheBottomOfTheIconOpenThePanelSixPixe
     // Under the icon at the bar's right end, held 8 pixels from the screen's edge; 6 under the bar.
     clickAt({iconRect.center().x(), iconRect.top()});
     EXPECT_TRUE(shownAt("832,35,440,560"));
+    // The pointer resting on the icon brings no box over the panel: no tool tip, nor the title in its place.
+    std::optional<QRect> tip;
+    EXPECT_FALSE(XServerHarness::waitFor([&] { return (tip = toolTip()).has_value(); }, 2s))
+        << tip->x() << "," << tip->y() << " " << tip->width() << "x" << tip->height();
     screenshot(QStringLiteral("xfce-panel-icon-top-%1").arg(int(GetParam())));
     ASSERT_NO_FATAL_FAILURE(hidePanel());
     clickAt({iconRect.center().x(), iconRect.bottom()});

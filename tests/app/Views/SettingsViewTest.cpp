@@ -399,6 +399,33 @@ TEST_F(SettingsForm, theWindowsHeightFitsTheFormAfterResetAndOnReopening) {
     EXPECT_EQ(reopen(), attached);
 }
 
+// Neither the window nor an alert over it offers minimise or maximise: no such buttons, a fixed size, and a
+// helper window's type (a toolbar's, the one type Openbox takes minimising from).
+TEST_F(SettingsForm, theWindowAndItsAlertsOfferNeitherMinimiseNorMaximise) {
+    build();
+    controller = std::make_unique<SettingsWindowController>(
+        *model, *updater, [] {}, store);
+    controller->show();
+    QWidget* window = controller->window();
+    ASSERT_NE(window, nullptr);
+    QMessageBox alert(QMessageBox::Information, QStringLiteral("Software Update"),
+                      QStringLiteral("Huddlepod is up to date."), QMessageBox::Ok, window);
+    alert.show();
+    for (const auto& [name, shown, fixed] : {std::tuple{"window", window, true}, {"alert", &alert, false}}) {
+        const Qt::WindowFlags flags = shown->windowFlags();
+        EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                              Qt::WindowFullscreenButtonHint))
+            << name;
+        EXPECT_TRUE(flags & Qt::WindowCloseButtonHint) << name;
+        EXPECT_TRUE(shown->testAttribute(Qt::WA_X11NetWmWindowTypeToolBar)) << name;
+        if (fixed) {
+            EXPECT_EQ(shown->minimumSize(), shown->maximumSize()) << name;
+        }
+    }
+    alert.close();
+    window->close();
+}
+
 // The strongest contrast with the window among the first three pixels unlike it, going from `from` by `step`
 // within `area`; the first of them, where they start.
 std::pair<double, QPoint> boundaryContrast(const QImage& image, const QRect& area, QPoint from, QPoint step) {
@@ -460,6 +487,59 @@ TEST_F(SettingsForm, everyControlStandsOutFromTheWindowInBothLooks) {
         const QRectF chosen = picker->segmentRects(picker->width()).at(std::size_t(picker->selectedIndex()));
         const QPoint inside = picker->mapTo(view.get(), chosen.topLeft().toPoint() + QPoint(4, 4));
         EXPECT_GE(test::contrast(form.pixelColor(inside), form.pixelColor(inside.x(), 1)), 3.0) << look;
+    }
+}
+
+// The same edges at increased contrast (stronger still), with keyboard focus (the accent, blue in both looks)
+// and disabled (dimmed, yet where the control is still shows).
+TEST_F(SettingsForm, controlEdgesAtIncreasedContrastWithKeyboardFocusAndDisabled) {
+    detached = true;
+    build(QStringLiteral("/bin/hp"), neverFetched);
+    const std::pair<const char*, QWidget*> controls[] = {
+        {"launch at login", view->launchAtLoginToggle()},
+        {"automatic checks", view->automaticUpdatesToggle()},
+        {"check now", view->checkForUpdatesButton()},
+        {"reset", view->resetButton()},
+    };
+    enum class State { increasedContrast, focused, disabled };
+    ScopedWorkspaceSettings workspace;
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    for (const State state : {State::increasedContrast, State::disabled, State::focused}) {
+        workspace.increaseContrastValue = state == State::increasedContrast;
+        for (const auto& [preference, look] : {std::pair{AppearancePreference::light, "light"},
+                                               std::pair{AppearancePreference::dark, "dark"}}) {
+            applyAppearance(preference, workspace);
+            for (const auto& [name, control] : controls) {
+                control->setEnabled(state != State::disabled);
+                if (state == State::focused) {
+                    view->setAttribute(Qt::WA_KeyboardFocusChange); // as a Tab press marks the window
+                    control->setFocus(Qt::TabFocusReason);
+                    ASSERT_TRUE(control->hasFocus()) << name;
+                }
+                const QImage form = view->grab().toImage();
+                const QRect area(control->mapTo(view.get(), QPoint(0, 0)), control->size());
+                const auto [across, edge] =
+                    boundaryContrast(form, area, QPoint(area.left(), area.center().y()), QPoint(1, 0));
+                const QColor colour = form.pixelColor(edge);
+                const std::string where = std::string(name) + ", " + look + ", state " +
+                                          std::to_string(int(state)) + ", at " + std::to_string(edge.x());
+                switch (state) {
+                case State::increasedContrast:
+                    EXPECT_GE(across, 4.5) << where;
+                    break;
+                case State::focused:
+                    EXPECT_GE(across, 3.0) << where;
+                    EXPECT_GT(colour.blue(), colour.red() + 80) << where;
+                    break;
+                case State::disabled:
+                    EXPECT_GE(across, 1.4) << where;
+                    EXPECT_LT(across, 3.0) << where;
+                    break;
+                }
+                control->setEnabled(true);
+            }
+        }
     }
 }
 
