@@ -112,16 +112,6 @@ void HotkeyHintView::keyPressEvent(QKeyEvent* event) {
     emit dismissed(); // last: the owner may remove the hint at once
 }
 
-void HotkeyHintView::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void HotkeyHintView::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
-}
-
 void HotkeyHintView::mousePressEvent(QMouseEvent* event) {
     pressedOnButton_ = layoutFor(width()).button.contains(event->position());
 }

@@ -44,8 +44,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     // The dismiss button is the hint's one stop: Space or Return presses it.
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QString shortcut_;

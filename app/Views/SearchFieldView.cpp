@@ -147,16 +147,6 @@ void SymbolButton::keyPressEvent(QKeyEvent* event) {
     emit clicked(); // last: the press may change what owns this button
 }
 
-void SymbolButton::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void SymbolButton::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
-}
-
 void SymbolButton::mousePressEvent(QMouseEvent* event) {
     pressed_ = event->button() == Qt::LeftButton;
 }
@@ -266,16 +256,6 @@ void SearchFieldGlyph::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
     emit backClicked();
-}
-
-void SearchFieldGlyph::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void SearchFieldGlyph::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
 }
 
 void SearchFieldGlyph::mousePressEvent(QMouseEvent* event) {

@@ -34,8 +34,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     Symbol symbol_;
@@ -91,8 +89,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     // As the back button it is a Tab stop, pressed with Space or Return.
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     bool isBack_ = false;

@@ -180,16 +180,6 @@ void ListPickerBase::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void ListPickerBase::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void ListPickerBase::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
-}
-
 void ListPickerBase::mousePressEvent(QMouseEvent* event) {
     pressedPart_ = partAt(event->position());
 }

@@ -95,8 +95,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Left and Right do what the arrows do; Space and Return press the label, as a click does.
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     enum class Part { none, previous, label, next };

@@ -251,14 +251,4 @@ void SegmentedToggleBase::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void SegmentedToggleBase::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void SegmentedToggleBase::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
-}
-
 } // namespace huddlepod

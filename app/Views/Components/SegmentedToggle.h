@@ -68,8 +68,6 @@ protected:
     void leaveEvent(QEvent* event) override;
     // Left and Right choose the segment beside the selected one; Space and Return tap the selected one.
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     qreal naturalWidth(int index) const;
