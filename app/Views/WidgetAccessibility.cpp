@@ -327,6 +327,9 @@ void announcePickedValue(QWidget* picker) {
 }
 
 void announce(QWidget* source, const QString& text) {
+    if (!QAccessible::isActive()) {
+        return; // no assistive technology listens
+    }
     // A notification that comes on screen is read out wherever the focus is: one of no size and no input in
     // the source's window for each text, so a reader that asks for the text late still gets this one.
     auto* notice = new QWidget(source->window());
