@@ -68,8 +68,8 @@ void setOnAllDesktopsAndOffTaskbar(QWindow& window) {
     // window, and Qt merges its own (above) into these when it maps the window.
     const xcb_atom_t stateAtom = internAtom(connection, "_NET_WM_STATE");
     std::vector<xcb_atom_t> states;
-    for (const char* name :
-         {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+    for (const char* name : {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
+                             "_NET_WM_STATE_ABOVE"}) {
         states.push_back(internAtom(connection, name));
     }
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, stateAtom, XCB_ATOM_ATOM, 32,

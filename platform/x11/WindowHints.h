@@ -14,7 +14,7 @@ class QWindow;
 namespace huddlepod::x11 {
 
 // Before the window is mapped: on every desktop (_NET_WM_DESKTOP 0xFFFFFFFF, sticky), off the taskbar and
-// the pager.
+// the pager, above other windows.
 void setOnAllDesktopsAndOffTaskbar(QWindow& window);
 // Where the window takes pointer input, in its own coordinates (device-independent pixels); an empty region
 // gives it back the whole window. Other areas pass presses to what lies below. Set once, it does not reach
