@@ -282,35 +282,44 @@ TEST(PanelWindowHints, theShowAsksForTheFocusWithTheMap) {
             std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
         }
         PanelController controller(env);
-        controller.show();
-        // The server's answer to the program's next request, none of the program's events read meanwhile.
-        xcb_connection_t* program = x11::nativeConnection();
-        const x11::Reply<xcb_get_input_focus_reply_t> focus(
-            xcb_get_input_focus_reply(program, xcb_get_input_focus(program), nullptr));
-        ASSERT_TRUE(focus);
-        const auto window = static_cast<xcb_window_t>(controller.panel()->winId());
-        const xcb_atom_t activate = x11::internAtom(connection, "_NET_ACTIVE_WINDOW");
-        std::vector<std::string> asked;
-        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
-            const auto type = event->response_type & 0x7f;
-            if (type == XCB_MAP_REQUEST &&
-                reinterpret_cast<xcb_map_request_event_t*>(event)->window == window) {
-                asked.push_back("map");
-            } else if (type == XCB_CLIENT_MESSAGE) {
-                const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
-                if (message->type == activate && message->window == window) {
-                    asked.push_back("activate");
+        // The second show maps a window shown before, which carries all its hints by then.
+        for (const char* show : {"first show", "second show"}) {
+            SCOPED_TRACE(show);
+            controller.show();
+            // The server's answer to the program's next request, none of the program's events read meanwhile.
+            xcb_connection_t* program = x11::nativeConnection();
+            const x11::Reply<xcb_get_input_focus_reply_t> focus(
+                xcb_get_input_focus_reply(program, xcb_get_input_focus(program), nullptr));
+            ASSERT_TRUE(focus);
+            const auto window = static_cast<xcb_window_t>(controller.panel()->winId());
+            const xcb_atom_t activate = x11::internAtom(connection, "_NET_ACTIVE_WINDOW");
+            std::vector<std::string> asked;
+            std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+            while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+                const auto type = event->response_type & 0x7f;
+                if (type == XCB_MAP_REQUEST &&
+                    reinterpret_cast<xcb_map_request_event_t*>(event)->window == window) {
+                    asked.push_back("map");
+                } else if (type == XCB_CLIENT_MESSAGE) {
+                    const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+                    if (message->type == activate && message->window == window) {
+                        asked.push_back("activate");
+                    }
                 }
+                std::free(event);
             }
-            std::free(event);
+            if (held) {
+                // Qt's own map may follow as a request of its own.
+                ASSERT_FALSE(asked.empty());
+                EXPECT_EQ(std::vector<std::string>(asked.begin(),
+                                                   asked.begin() + std::min<std::size_t>(2, asked.size())),
+                          (std::vector<std::string>{"map", "activate"}));
+            } else {
+                EXPECT_EQ(focus->focus, window);
+            }
+            controller.hide();
+            QCoreApplication::processEvents();
         }
-        if (held) {
-            EXPECT_EQ(asked, (std::vector<std::string>{"map", "activate"}));
-        } else {
-            EXPECT_EQ(focus->focus, window);
-        }
-        controller.hide();
     }
 }
 
