@@ -259,11 +259,12 @@ void PanelController::show(std::optional<QPoint> pointer) {
     isShowUnfinished_ = true;
     afterShow_.start(longestWait);
     // The focus is asked for with the map, not once the map is heard of a turn later, and sent at once: the
-    // server maps and focuses the panel while the rest goes on here. A window shown before is mapped here
-    // too, ahead of Qt's own show, which waits for the server before and after its map.
+    // server maps and focuses the panel while the rest goes on here. Where no window manager takes the
+    // window in, a window shown before is mapped here too, ahead of Qt's own show, which waits for the
+    // server before and after its map (a manager would take it in twice, and slower).
     QWindow* window = panel.windowHandle();
-    const bool focusAsked =
-        window && !panel.isVisible() && panel.hasBeenShown() && x11::mapWithFocus(*window);
+    const bool focusAsked = window && !panel.isVisible() && panel.hasBeenShown() &&
+                            x11::windowManagerRuns() == false && x11::mapWithFocus(*window);
     panel.show();
     panel.raise();
     if (!focusAsked && (!window || !x11::focusWithMap(*window))) {
@@ -280,6 +281,7 @@ void PanelController::finishShow() {
     }
     afterShow_.stop();
     model_->warmUp();
+    x11::windowManagerRuns(); // known before the next show, which goes by it
     GlobalShortcuts::retryFailedRegistrations(); // a shortcut another program held may be free now
 }
 

@@ -3,6 +3,8 @@
 #include "platform/x11/DevicePixels.h"
 #include "platform/x11/X11Native.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMargins>
 #include <QRegion>
@@ -186,6 +188,50 @@ void cancelWindowManagerMove(QWindow& window) {
         sendMoveResize(connection, internAtom(connection, "_NET_WM_MOVERESIZE"), window, QPoint(),
                        11); // _NET_WM_MOVERESIZE_CANCEL
     }
+}
+
+namespace {
+
+// Forgets what it knew of the window manager when the root window's property changes.
+class WindowManagerCheck : public QAbstractNativeEventFilter {
+public:
+    explicit WindowManagerCheck(xcb_connection_t* connection)
+        : root_(nativeRootWindow(connection))
+        , atom_(internAtom(connection, "_NET_SUPPORTING_WM_CHECK")) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if (eventType == "xcb_generic_event_t" && (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+            const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+            if (property->window == root_ && property->atom == atom_) {
+                known.reset();
+            }
+        }
+        return false;
+    }
+
+    std::optional<bool> known;
+    const xcb_window_t root_;
+    const xcb_atom_t atom_;
+};
+
+} // namespace
+
+std::optional<bool> windowManagerRuns() {
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return std::nullopt;
+    }
+    // Qt's connection hears the root window's property changes.
+    static WindowManagerCheck* check = new WindowManagerCheck(connection);
+    if (!check->known) {
+        const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, check->root_, check->atom_, XCB_ATOM_WINDOW, 0, 1),
+            nullptr));
+        check->known = reply && xcb_get_property_value_length(reply.get()) >= int(sizeof(xcb_window_t));
+    }
+    return check->known;
 }
 
 std::optional<bool> isLeftButtonDown() {

@@ -38,6 +38,9 @@ void cancelWindowManagerMove(QWindow& window);
 // Sends the requests queued on Qt's connection (a window's map among them) now, rather than when the event
 // loop next waits, so the server works on them while the caller goes on.
 void sendQueuedRequests();
+// Whether a window manager runs (it names its window in the root window's _NET_SUPPORTING_WM_CHECK): asked
+// of the server once, then again only after that property has changed. None off X11.
+std::optional<bool> windowManagerRuns();
 // Whether the first pointer button is held now; none off X11.
 std::optional<bool> isLeftButtonDown();
 
