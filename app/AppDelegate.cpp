@@ -16,6 +16,8 @@
 #include "app/Views/DebugCapture.h"
 #include "platform/BundleInformation.h"
 #include "platform/updater/UpdatePrompts.h"
+#include "platform/x11/DevicePixels.h"
+#include "platform/x11/KeyGrabber.h"
 #include "ui/ApplyAppearance.h"
 #include "ui/Preferences.h"
 
@@ -124,8 +126,11 @@ AppDelegate::LaunchServices AppDelegate::LaunchServices::system(QSettings& defau
         return item;
     };
     services.logLaunchMilestone = [](const QString& name) { DebugDriver::logLaunchMilestone(name); };
-    services.registerToggleShortcut = [](std::function<void()> action) {
-        GlobalShortcuts::onKeyDown(GlobalShortcuts::toggleSearchName(), std::move(action));
+    services.registerToggleShortcut = [](std::function<void(std::optional<QPoint>)> action) {
+        GlobalShortcuts::onKeyDown(GlobalShortcuts::toggleSearchName(), [action = std::move(action)] {
+            const std::optional<x11::RootPoint> pointer = x11::pointerAtPressBeingHandled();
+            action(pointer ? std::optional(x11::toLogical(QPoint(pointer->x, pointer->y))) : std::nullopt);
+        });
     };
     services.environment = [](const QString& name) -> std::optional<QString> {
         const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -208,9 +213,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     services_.createSettingsController(*this);
 
     QPointer<PanelController> panel(panelController_.get());
-    const auto toggle = [panel] {
+    const auto toggle = [panel](std::optional<QPoint> pointer) {
         if (panel) {
-            panel->toggle();
+            panel->toggle(pointer);
         }
     };
     statusItemController_ = services_.makeStatusItem(
@@ -218,11 +223,16 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (!panel) {
                 return;
             }
-            // Where the tray tells where its icon is, a press on it never hid the panel as a click elsewhere.
-            if (weak && weak->statusItemController_ && weak->statusItemController_->knowsIconPlace()) {
-                panel->toggle();
-            } else {
+            if (!weak || !weak->statusItemController_) {
                 panel->toggleFromTrayIcon();
+                return;
+            }
+            const StatusItemController& item = *weak->statusItemController_;
+            // Where the tray tells where its icon is, a press on it never hid the panel as a click elsewhere.
+            if (item.knowsIconPlace()) {
+                panel->toggle(item.lastPointer());
+            } else {
+                panel->toggleFromTrayIcon(item.lastPointer());
             }
         },
         [weak] { return weak ? weak->statusMenu() : std::make_unique<QMenu>(); });

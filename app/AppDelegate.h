@@ -40,7 +40,8 @@ public:
                                                             StatusItemController::MenuProvider menuProvider)>
             makeStatusItem;
         std::function<void(const QString& milestone)> logLaunchMilestone;
-        std::function<void(std::function<void()> action)> registerToggleShortcut;
+        // The action is told where the pointer was at the key press, when known.
+        std::function<void(std::function<void(std::optional<QPoint> pointer)> action)> registerToggleShortcut;
         // The variable's value, none when unset.
         std::function<std::optional<QString>(const QString& name)> environment;
         // Runs the action after the delay on the event loop.

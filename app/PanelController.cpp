@@ -122,6 +122,7 @@ struct PanelController::Monitors {
     QMetaObject::Connection panelMove;
     QMetaObject::Connection panelDrag;
     std::unique_ptr<EventFilter> mouseMoves;
+    std::unique_ptr<EventFilter> closingWindows;
     // While the tray's menu is over the panel.
     std::unique_ptr<x11::FocusWatch> focusAfterMenu;
 };
@@ -238,7 +239,7 @@ bool PanelController::isVisible() const {
     return panel_ && panel_->isVisible();
 }
 
-void PanelController::show() {
+void PanelController::show(std::optional<QPoint> pointer) {
     finishShow(); // what the last show left pending, before this one begins
     openedAt_ = env_.clock->now();
     // Asked at each show: a compositor may have come or gone unannounced.
@@ -246,7 +247,7 @@ void PanelController::show() {
     // Before the map: the first frame shows the empty query and no stale results.
     model_->reset();
     session_.setRevision(session_.revision() + 1);
-    reposition();
+    placePanel(pointer);
     if (!panel.isVisible()) {
         panel.prepareToShow();
     }
@@ -255,11 +256,18 @@ void PanelController::show() {
     constexpr auto longestWait = std::chrono::milliseconds(100);
     isShowUnfinished_ = true;
     afterShow_.start(longestWait);
+    // The focus is asked for with the map, not once the map is heard of a turn later, and sent at once: the
+    // server maps and focuses the panel while the rest goes on here. Where no window manager takes the
+    // window in, a window shown before is mapped here too, ahead of Qt's own show, which waits for the
+    // server before and after its map (a manager would take it in twice, and slower).
+    QWindow* window = panel.windowHandle();
+    const bool focusAsked = window && !panel.isVisible() && panel.hasBeenShown() &&
+                            x11::windowManagerRuns() == false && x11::mapWithFocus(*window);
     panel.show();
     panel.raise();
-    panel.activateWindow();
-    // The server maps the panel while the rest goes on here.
-    x11::sendQueuedRequests();
+    if (!focusAsked && (!window || !x11::focusWithMap(*window))) {
+        panel.activateWindow();
+    }
     startMonitors();
     DebugDriver::logCaptureRect(QStringLiteral("panel"), &panel, panel.surfaceGeometry());
     emit visibilityChanged(true);
@@ -271,6 +279,7 @@ void PanelController::finishShow() {
     }
     afterShow_.stop();
     model_->warmUp();
+    x11::windowManagerRuns(); // known before the next show, which goes by it
     GlobalShortcuts::retryFailedRegistrations(); // a shortcut another program held may be free now
 }
 
@@ -299,22 +308,22 @@ void PanelController::goBackOrIgnore() {
     }
 }
 
-void PanelController::toggle() {
+void PanelController::toggle(std::optional<QPoint> pointer) {
     if (isVisible()) {
         hide();
     } else {
-        show();
+        show(pointer);
     }
 }
 
-void PanelController::toggleFromTrayIcon() {
+void PanelController::toggleFromTrayIcon(std::optional<QPoint> pointer) {
     // A press and its release, then the tray's report, are this close together.
     constexpr auto samePress = std::chrono::milliseconds(600);
     const std::optional<Clock::Instant> hiddenAt = std::exchange(hiddenByOutsideClickAt_, std::nullopt);
     if (!isVisible() && hiddenAt && env_.clock->now() - *hiddenAt < samePress) {
         return;
     }
-    toggle();
+    toggle(pointer);
 }
 
 void PanelController::hideAfterClickElsewhere() {
@@ -353,14 +362,20 @@ void PanelController::resetPosition() {
 }
 
 void PanelController::reposition() {
+    placePanel(std::nullopt);
+}
+
+void PanelController::placePanel(std::optional<QPoint> pointer) {
     if (!panel_) {
         return;
     }
     isRepositioningProgrammatically_ = true;
     PanelPlacement stored(*env_.defaults);
     const std::vector<Screen> screens = env_.screens();
-    // The pointer only ever chooses between screens; asking where it is costs a trip to the server.
-    const std::optional<QPoint> cursor = screens.size() > 1 ? std::optional(env_.cursor()) : std::nullopt;
+    // The pointer only ever chooses between screens; asking where it is costs a trip to the server, which
+    // the key press or the click behind a show has saved.
+    const std::optional<QPoint> cursor =
+        screens.size() > 1 ? std::optional(pointer ? *pointer : env_.cursor()) : std::nullopt;
     const Placement where = placement(stored.detachedOrigin(), screens,
                                       env_.anchorProvider ? env_.anchorProvider() : std::nullopt, cursor);
     if (where.forgetStoredOrigin) {
@@ -447,6 +462,27 @@ bool PanelController::isInPanel(QObject* target) const {
     return false;
 }
 
+void PanelController::takeKeyboardBackFrom(QObject* closing, QEvent::Type event) {
+    const auto* window = qobject_cast<QWidget*>(closing);
+    if (!window || !window->isWindow() || window == panel_ || !isVisible()) {
+        return;
+    }
+    // Qt lets the window go as it hides it, before or after the hide itself.
+    const bool heldIt = event == QEvent::Hide ? window == QApplication::activeWindow()
+                                              : window->testAttribute(Qt::WA_WState_Hidden);
+    // A dialog leaves it to the window it stands over.
+    if (!heldIt || (window->parentWidget() && window->parentWidget()->isVisible())) {
+        return;
+    }
+    // Once the window is gone, as the platform has it: else the server or the window manager would give it to
+    // another window, or to none.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible()) {
+            panel_->activateWindow();
+        }
+    });
+}
+
 bool PanelController::isOnOurWindows(QPoint global) const {
     if (env_.anchorProvider) {
         if (const std::optional<QRect> anchor = env_.anchorProvider(); anchor && anchor->contains(global)) {
@@ -531,6 +567,16 @@ void PanelController::startMonitors() {
         nullptr);
     qApp->installEventFilter(monitors->mouseMoves.get());
 
+    monitors->closingWindows = std::make_unique<EventFilter>(
+        [self](QObject* target, QEvent* event) {
+            if (self && (event->type() == QEvent::Hide || event->type() == QEvent::WindowDeactivate)) {
+                self->takeKeyboardBackFrom(target, event->type());
+            }
+            return false;
+        },
+        nullptr);
+    qApp->installEventFilter(monitors->closingWindows.get());
+
     monitors_ = std::move(monitors);
 }
 
@@ -556,6 +602,7 @@ void PanelController::stopMonitors() {
     disconnect(monitors->panelMove);
     disconnect(monitors->panelDrag);
     monitors->mouseMoves.reset();
+    monitors->closingWindows.reset();
     monitors->focusAfterMenu.reset();
 }
 

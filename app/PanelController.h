@@ -10,6 +10,7 @@
 #include "data/SupabaseConfiguration.h"
 #include "platform/async/Clock.h"
 
+#include <QEvent>
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
@@ -123,17 +124,19 @@ public:
     explicit PanelController(Environment environment, QObject* parent = nullptr);
     ~PanelController() override;
 
-    void show();
+    // `pointer` is where the pointer was at the key press or click that asks for the show (global
+    // coordinates), when that is known: the show then never asks the server where it is.
+    void show(std::optional<QPoint> pointer = std::nullopt);
     void hide();
     // On a card: back to the results; on the results: hide.
     void escape();
     // On a card: back to the results; otherwise nothing.
     void goBackOrIgnore();
-    void toggle();
+    void toggle(std::optional<QPoint> pointer = std::nullopt);
     // The tray icon's toggle where the tray does not tell where its icon is: as toggle(), except that it does
     // nothing just after the press that reached the icon has hidden the panel as a click elsewhere (the tray
     // reports the click only on release).
-    void toggleFromTrayIcon();
+    void toggleFromTrayIcon(std::optional<QPoint> pointer = std::nullopt);
     // What a press outside our windows does: hides a panel that is not dragged away.
     void hideAfterClickElsewhere();
     // The tray shows its menu over the panel: once the menu has closed, a panel still shown takes the
@@ -170,6 +173,7 @@ private:
     SearchPanel& existingOrNewPanel(bool composited);
     // The part of a show that may wait until the panel is on screen; nothing once done.
     void finishShow();
+    void placePanel(std::optional<QPoint> pointer);
     void startMonitors();
     std::unique_ptr<QObject> watchOutsideClicks(std::function<bool(QPoint)> isOurs,
                                                 std::function<void()> onOutsideClick) const;
@@ -179,6 +183,8 @@ private:
     bool isOnOurWindows(QPoint global) const;
     // The panel or a widget inside it (popovers included).
     bool isInPanel(QObject* target) const;
+    // A window of ours that held the keyboard is going: the panel still shown takes it back.
+    void takeKeyboardBackFrom(QObject* closing, QEvent::Type event);
 
     Environment env_;
     QPointer<SearchPanel> panel_;

@@ -204,6 +204,11 @@ void SearchPanel::moveEvent(QMoveEvent* event) {
     }
 }
 
+void SearchPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    hasBeenShown_ = true;
+}
+
 void SearchPanel::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     pressedAt_.reset();

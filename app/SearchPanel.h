@@ -48,6 +48,9 @@ public:
     // Marks the window for every desktop and off the taskbar; the window manager forgets this whenever the
     // window is withdrawn, so it is set before every show.
     void prepareToShow();
+    // Whether the window has been on screen before: it then carries every hint a window manager reads as it
+    // takes the window in (Qt sets some of them only as it shows the window).
+    bool hasBeenShown() const { return hasBeenShown_; }
 
 signals:
     // The window system has put the window on screen (each time it is exposed, once prepared); its frame is
@@ -63,6 +66,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -91,6 +95,7 @@ private:
     QPoint pressOffset_;
     // Set once the pointer has gone the drag distance; lasts until the next press, hide or placement.
     Drag drag_ = Drag::none;
+    bool hasBeenShown_ = false;
     QImage shadow_; // kept while the size and look stay
     Appearance shadowLook_ = Appearance::light;
 };

@@ -60,6 +60,8 @@ public:
     // Whether the tray tells where the icon is (and it lies on a screen): a press on it is then never taken
     // for a click elsewhere.
     bool knowsIconPlace() const;
+    // Where the pointer was at the tray's last click or request for the menu (global coordinates).
+    std::optional<QPoint> lastPointer() const { return lastPointer_; }
     // Opens the status menu exactly as a right click does.
     void popUpMenuForVerification();
     void handleClick(const TrayIcon::Click& click);

@@ -6,7 +6,8 @@
 //   NAME]
 //
 // The window is the first top-level mapped after the first (unmeasured) press whose title or WM_CLASS
-// contains TEXT; later shows must reuse it. Keys are '+'-joined names of the US keyboard (see keyCodes).
+// contains TEXT (or a window in a window manager's frame so mapped); later shows must reuse it. Keys are
+// '+'-joined names of the US keyboard (see keyCodes).
 #include <xcb/xcb.h>
 #include <xcb/xproto.h>
 #include <xcb/xtest.h>
@@ -187,6 +188,17 @@ public:
         return value;
     }
 
+    std::vector<xcb_window_t> children(xcb_window_t window) {
+        auto* reply = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr);
+        if (reply == nullptr) {
+            return {};
+        }
+        const xcb_window_t* first = xcb_query_tree_children(reply);
+        std::vector<xcb_window_t> children(first, first + xcb_query_tree_children_length(reply));
+        std::free(reply);
+        return children;
+    }
+
     xcb_atom_t atom(const char* name) {
         auto* reply = xcb_intern_atom_reply(
             connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
@@ -246,13 +258,20 @@ xcb_window_t findWindow(Display& display, const Options& options) {
         if (typeOf(event) != XCB_MAP_NOTIFY) {
             return false;
         }
-        const xcb_window_t window = reinterpret_cast<const xcb_map_notify_event_t*>(event.get())->window;
-        for (const xcb_atom_t property :
-             {xcb_atom_t{XCB_ATOM_WM_NAME}, netWmName, xcb_atom_t{XCB_ATOM_WM_CLASS}}) {
-            if (display.property(window, property).find(options.match) != std::string::npos) {
-                found = window;
-                return true;
+        // A window manager maps its frame, which holds the window (two levels down at most).
+        std::vector<xcb_window_t> candidates{
+            reinterpret_cast<const xcb_map_notify_event_t*>(event.get())->window};
+        for (std::size_t i = 0; i < candidates.size() && i < 1024; ++i) {
+            const xcb_window_t window = candidates[i];
+            for (const xcb_atom_t property :
+                 {xcb_atom_t{XCB_ATOM_WM_NAME}, netWmName, xcb_atom_t{XCB_ATOM_WM_CLASS}}) {
+                if (display.property(window, property).find(options.match) != std::string::npos) {
+                    found = window;
+                    return true;
+                }
             }
+            const std::vector<xcb_window_t> children = display.children(window);
+            candidates.insert(candidates.end(), children.begin(), children.end());
         }
         return false;
     });

@@ -54,15 +54,25 @@ surnames_from_backend() {
     exec 3<&-
 }
 
-# A private X server with trayer as the tray host; exports DISPLAY.
+# A private X server (1280x800, or $HUDDLEPOD_BENCH_SCREEN) with trayer as the tray host; exports DISPLAY. A
+# sourcing script may define `before_tray` to set the server up further before trayer starts.
 start_x() {
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${HUDDLEPOD_BENCH_SCREEN:-1280x800}x24" -nolisten tcp 3>"$work/display" 2>/dev/null &
     pids+=($!)
     wait_until '[ -s "$work/display" ]' 20
     DISPLAY=":$(cat "$work/display")"
     export DISPLAY
     unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+    if declare -F before_tray >/dev/null; then
+        before_tray
+    fi
+    start_tray
+}
+
+# trayer at the top right; its pid in tray_pid.
+start_tray() {
     trayer --edge top --align right --widthtype request >/dev/null 2>&1 &
-    pids+=($!)
+    tray_pid=$!
+    pids+=($tray_pid)
     wait_until 'xdotool search --onlyvisible --class "^trayer$" >/dev/null 2>&1' 20
 }

@@ -80,6 +80,41 @@ void takeInputFocus(const QWindow& window) {
     }
 }
 
+bool focusWithMap(const QWindow& window) {
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return false;
+    }
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    // Refused while a manager holds the map back (the window is not viewable yet): that error is dropped
+    // unread.
+    const xcb_void_cookie_t focus =
+        xcb_set_input_focus_checked(connection, XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
+    xcb_discard_reply(connection, focus.sequence);
+    // Behind the map request in the manager's queue: it has the window by the time it reads this.
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = id;
+    message.type = internAtom(connection, "_NET_ACTIVE_WINDOW");
+    message.data.data32[0] = 1; // from an application
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, nativeRootWindow(connection),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+    return true;
+}
+
+bool mapWithFocus(const QWindow& window) {
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return false;
+    }
+    xcb_map_window(connection, static_cast<xcb_window_t>(window.winId()));
+    return focusWithMap(window);
+}
+
 FocusWatch::FocusWatch(std::function<void(FocusHolder)> changed, QObject* parent)
     : QObject(parent)
     , changed_(std::move(changed)) {

@@ -21,6 +21,14 @@ std::optional<FocusHolder> focusHolder();
 // Gives the keyboard focus to the window now. (Qt asks with the time of the last event it saw, which the
 // server ignores once the focus has moved since.)
 void takeInputFocus(const QWindow& window);
+// Asks for the keyboard focus for a window whose map has just been queued, sent with the map rather than once
+// the window is seen mapped: where nothing holds the map back, the server gives the focus as it maps the
+// window; a window manager that holds it back hears the request as an activation (_NET_ACTIVE_WINDOW) once it
+// has taken the window in. No reply is waited for. False off X11.
+bool focusWithMap(const QWindow& window);
+// Maps a window that already carries every hint its map needs, with the focus asked for as above, in one go
+// and without waiting for the server. False off X11.
+bool mapWithFocus(const QWindow& window);
 
 class FocusWatch : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace huddlepod::x11 {
@@ -45,6 +46,17 @@ public:
     // combinations.
     virtual void setHandler(Handler handler) = 0;
 };
+
+// A point on the root window, in the X server's device pixels.
+struct RootPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const RootPoint&) const = default;
+};
+
+// While a grabber hands a key press to its handler: where the pointer was as the key went down (the event
+// carries it, so nobody need ask the server). None at any other time.
+std::optional<RootPoint> pointerAtPressBeingHandled();
 
 // The X11 grabber on Qt's connection, or one whose grabs all fail quietly when the app has no X display.
 std::unique_ptr<KeyGrabber> makeKeyGrabber();

@@ -3,6 +3,8 @@
 #include "platform/x11/DevicePixels.h"
 #include "platform/x11/X11Native.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMargins>
 #include <QRegion>
@@ -68,8 +70,8 @@ void setOnAllDesktopsAndOffTaskbar(QWindow& window) {
     // window, and Qt merges its own (above) into these when it maps the window.
     const xcb_atom_t stateAtom = internAtom(connection, "_NET_WM_STATE");
     std::vector<xcb_atom_t> states;
-    for (const char* name :
-         {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+    for (const char* name : {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
+                             "_NET_WM_STATE_ABOVE"}) {
         states.push_back(internAtom(connection, name));
     }
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, stateAtom, XCB_ATOM_ATOM, 32,
@@ -186,6 +188,50 @@ void cancelWindowManagerMove(QWindow& window) {
         sendMoveResize(connection, internAtom(connection, "_NET_WM_MOVERESIZE"), window, QPoint(),
                        11); // _NET_WM_MOVERESIZE_CANCEL
     }
+}
+
+namespace {
+
+// Forgets what it knew of the window manager when the root window's property changes.
+class WindowManagerCheck : public QAbstractNativeEventFilter {
+public:
+    explicit WindowManagerCheck(xcb_connection_t* connection)
+        : root_(nativeRootWindow(connection))
+        , atom_(internAtom(connection, "_NET_SUPPORTING_WM_CHECK")) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if (eventType == "xcb_generic_event_t" && (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+            const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+            if (property->window == root_ && property->atom == atom_) {
+                known.reset();
+            }
+        }
+        return false;
+    }
+
+    std::optional<bool> known;
+    const xcb_window_t root_;
+    const xcb_atom_t atom_;
+};
+
+} // namespace
+
+std::optional<bool> windowManagerRuns() {
+    xcb_connection_t* connection = nativeConnection();
+    if (!connection) {
+        return std::nullopt;
+    }
+    // Qt's connection hears the root window's property changes.
+    static WindowManagerCheck* check = new WindowManagerCheck(connection);
+    if (!check->known) {
+        const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, check->root_, check->atom_, XCB_ATOM_WINDOW, 0, 1),
+            nullptr));
+        check->known = reply && xcb_get_property_value_length(reply.get()) >= int(sizeof(xcb_window_t));
+    }
+    return check->known;
 }
 
 std::optional<bool> isLeftButtonDown() {

@@ -14,7 +14,7 @@ class QWindow;
 namespace huddlepod::x11 {
 
 // Before the window is mapped: on every desktop (_NET_WM_DESKTOP 0xFFFFFFFF, sticky), off the taskbar and
-// the pager.
+// the pager, above other windows.
 void setOnAllDesktopsAndOffTaskbar(QWindow& window);
 // Where the window takes pointer input, in its own coordinates (device-independent pixels); an empty region
 // gives it back the whole window. Other areas pass presses to what lies below. Set once, it does not reach
@@ -38,6 +38,9 @@ void cancelWindowManagerMove(QWindow& window);
 // Sends the requests queued on Qt's connection (a window's map among them) now, rather than when the event
 // loop next waits, so the server works on them while the caller goes on.
 void sendQueuedRequests();
+// Whether a window manager runs (it names its window in the root window's _NET_SUPPORTING_WM_CHECK): asked
+// of the server once, then again only after that property has changed. None off X11.
+std::optional<bool> windowManagerRuns();
 // Whether the first pointer button is held now; none off X11.
 std::optional<bool> isLeftButtonDown();
 

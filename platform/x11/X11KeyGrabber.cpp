@@ -15,10 +15,13 @@
 
 #include <array>
 #include <cstdlib>
+#include <utility>
 
 namespace huddlepod::x11 {
 
 namespace {
+
+std::optional<RootPoint> pressBeingHandledAt;
 
 constexpr xcb_keysym_t kNumLockKeysym = 0xff7f;
 constexpr std::uint16_t kDefaultNumLockMask = XCB_MOD_MASK_2;
@@ -204,7 +207,12 @@ bool X11KeyGrabber::nativeEventFilter(const QByteArray& eventType, void* message
         auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
         const bool fromGrab =
             key->event == root_ && grabs_.contains(XGrab{key->detail, key->state & kModifierMask});
-        return handlePress(key->detail, key->state, fromGrab);
+        // A handler may run the event loop, and meet another press there.
+        const std::optional<RootPoint> outer =
+            std::exchange(pressBeingHandledAt, RootPoint{key->root_x, key->root_y});
+        const bool consumed = handlePress(key->detail, key->state, fromGrab);
+        pressBeingHandledAt = outer;
+        return consumed;
     }
     if (type == XCB_KEY_RELEASE) {
         auto* key = reinterpret_cast<xcb_key_release_event_t*>(event);
@@ -242,6 +250,10 @@ bool X11KeyGrabber::handleRelease(std::uint8_t keycode) {
         handler_(pressed.combination, KeyTransition::release);
     }
     return pressed.consumed;
+}
+
+std::optional<RootPoint> pointerAtPressBeingHandled() {
+    return pressBeingHandledAt;
 }
 
 std::unique_ptr<KeyGrabber> makeKeyGrabber() {

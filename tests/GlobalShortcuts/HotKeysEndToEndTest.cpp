@@ -3,6 +3,7 @@
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/Recorder.h"
+#include "platform/x11/KeyGrabber.h"
 #include "platform/x11/X11Connection.h"
 
 #include <QAbstractButton>
@@ -15,6 +16,9 @@
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
 
 extern "C" const char* __lsan_default_options() {
     return "suppressions=" HUDDLEPOD_TEST_LSAN_SUPPRESSIONS ":print_suppressions=0";
@@ -79,7 +83,13 @@ protected:
 TEST_F(HotKeys, theDefaultFiresWithLocksOnButNotWithAnExtraModifier) {
     const Name name = toggleSearchName();
     int downs = 0;
-    onKeyDown(name, [&] { ++downs; });
+    // Each press tells where the pointer was, from the event itself.
+    std::vector<std::optional<x11::RootPoint>> pointers;
+    onKeyDown(name, [&] {
+        ++downs;
+        pointers.push_back(x11::pointerAtPressBeingHandled());
+    });
+    keys("mousemove 321 123");
 
     for (const char* lock : {"", "key Caps_Lock", "key Num_Lock"}) { // locks stay on: both off at the end
         if (*lock != 0) {
@@ -89,6 +99,8 @@ TEST_F(HotKeys, theDefaultFiresWithLocksOnButNotWithAnExtraModifier) {
         settle();
     }
     EXPECT_EQ(downs, 3);
+    EXPECT_EQ(pointers, std::vector<std::optional<x11::RootPoint>>(3, x11::RootPoint{321, 123}));
+    EXPECT_EQ(x11::pointerAtPressBeingHandled(), std::nullopt) << "only while a press is handled";
 
     keys("key --delay 5 ctrl+alt+shift+s super+ctrl+alt+s");
     settle();
@@ -174,12 +186,16 @@ TEST_F(HotKeys, anOpenMenuStillLetsTheShortcutThrough) {
     const Name name = toggleSearchName();
     int downs = 0;
     onKeyDown(name, [&] { ++downs; });
+    std::optional<x11::RootPoint> pointer;
+    onKeyDown(name, [&] { pointer = x11::pointerAtPressBeingHandled(); });
     QMenu menu;
     menu.addAction(QStringLiteral("Quit"));
     menu.popup({100, 100});
     ASSERT_TRUE(XServerHarness::waitFor([&] { return registry->isMenuOpen() && menu.isVisible(); }));
+    keys("mousemove 40 50");
     keys("key --delay 5 ctrl+alt+s");
     EXPECT_TRUE(XServerHarness::waitFor([&] { return downs == 1; }));
+    EXPECT_EQ(pointer, (x11::RootPoint{40, 50})); // through the menu's own keyboard grab
     menu.hide();
     EXPECT_FALSE(registry->isMenuOpen());
     settle(); // grabbed again

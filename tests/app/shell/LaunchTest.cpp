@@ -29,7 +29,12 @@ protected:
         s.makePanelController = [this](PanelController::AnchorProvider anchor) {
             log << "panel controller";
             anchorProvider = anchor;
-            return std::make_unique<PanelController>(fixture.environment());
+            PanelController::Environment environment = fixture.environment();
+            environment.cursor = [this] {
+                ++pointerQueries;
+                return QPoint(10, 10);
+            };
+            return std::make_unique<PanelController>(std::move(environment));
         };
         s.createSettingsModel = step("settings model");
         s.createUpdater = step("updater");
@@ -45,7 +50,7 @@ protected:
                                                           [](const QByteArray&) {});
         };
         s.logLaunchMilestone = [this](const QString& milestone) { log << "milestone " + milestone; };
-        s.registerToggleShortcut = [this](std::function<void()> action) {
+        s.registerToggleShortcut = [this](std::function<void(std::optional<QPoint>)> action) {
             log << "shortcut";
             shortcut = action;
         };
@@ -64,7 +69,9 @@ protected:
     huddlepod::testing::ShellFixture fixture;
     QStringList log;
     PanelController::AnchorProvider anchorProvider;
-    std::function<void()> trayClick, shortcut, scheduled;
+    std::function<void()> trayClick, scheduled;
+    std::function<void(std::optional<QPoint>)> shortcut;
+    int pointerQueries = 0;
     StatusItemController::MenuProvider menuProvider;
     std::unique_ptr<huddlepod::testing::FakeTray> tray; // a status item over it when set
 };
@@ -85,7 +92,7 @@ TEST_F(LaunchTest, buildsTheShellInOrderAndSchedulesNothingByDefault) {
     PanelController& panel = *delegate.panelController();
     trayClick();
     EXPECT_TRUE(panel.isVisible());
-    shortcut();
+    shortcut(std::nullopt);
     EXPECT_FALSE(panel.isVisible());
     EXPECT_EQ(menuProvider()->actions().size(), 4);
 
@@ -145,6 +152,41 @@ TEST_F(LaunchTest, aClickOnTheIconJustAfterAClickElsewhereIsSwallowedOnlyWhereTh
         fixture.clock->advance(after);
         fake.handler({TrayIcon::Button::left, false, QPoint(710, 12)});
         EXPECT_EQ(panel.isVisible(), opens) << after.count() << (icon ? " known" : " unknown");
+    }
+}
+
+TEST_F(LaunchTest, theKeyPressOrClickBehindAShowTellsWhereThePointerWas) {
+    // Two screens and no icon place: the pointer chooses the screen, and nobody need ask where it is.
+    fixture.screens = {huddlepod::testing::wholeScreen(QRect(0, 0, 1280, 800)),
+                       huddlepod::testing::wholeScreen(QRect(1280, 0, 1920, 1080))};
+    fixture.anchor = std::nullopt;
+    const struct {
+        const char* name;
+        bool byClick;
+        std::optional<QPoint> pointer;
+        int queries;
+        QPoint at;
+    } rows[] = {
+        {"shortcut, pointer on the right", false, QPoint(2000, 500), 0, QPoint(2020, 6)},
+        {"shortcut, pointer on the left", false, QPoint(100, 500), 0, QPoint(420, 6)},
+        {"shortcut, pointer unknown", false, std::nullopt, 1, QPoint(420, 6)},
+        {"click on an icon the tray does not place", true, QPoint(2000, 12), 0, QPoint(2020, 6)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        tray = std::make_unique<huddlepod::testing::FakeTray>();
+        auto& fake = *tray;
+        AppDelegate delegate(services(std::nullopt));
+        delegate.applicationDidFinishLaunching();
+        pointerQueries = 0;
+        if (row.byClick) {
+            fake.handler({TrayIcon::Button::left, false, *row.pointer});
+        } else {
+            shortcut(row.pointer);
+        }
+        ASSERT_TRUE(delegate.panelController()->isVisible());
+        EXPECT_EQ(pointerQueries, row.queries);
+        EXPECT_EQ(delegate.panelController()->panel()->pos(), row.at);
     }
 }
 

@@ -250,13 +250,17 @@ TEST_F(PanelControllerTest, asksWhereThePointerIsOnlyWhenItCanChooseTheScreen) {
         const char* name;
         std::vector<PanelController::Screen> screens;
         std::optional<QRect> anchor;
+        std::optional<QPoint> carried; // by the key press or click that asks for the show
         int asked;
         QPoint at;
     };
     const Case cases[] = {
-        {"one screen, under the icon", one, icon, 0, QPoint(832, 30)},
-        {"one screen, no icon: its top centre", one, std::nullopt, 0, QPoint(420, 6)},
-        {"two screens, no icon: the pointer's", two, std::nullopt, 1, QPoint(2020, 6)},
+        {"one screen, under the icon", one, icon, std::nullopt, 0, QPoint(832, 30)},
+        {"one screen, no icon: its top centre", one, std::nullopt, std::nullopt, 0, QPoint(420, 6)},
+        {"two screens, no icon: the pointer's", two, std::nullopt, std::nullopt, 1, QPoint(2020, 6)},
+        {"two screens, no icon, the pointer carried", two, std::nullopt, QPoint(100, 500), 0, QPoint(420, 6)},
+        {"two screens, under the icon, the pointer carried", two, icon, QPoint(2000, 500), 0,
+         QPoint(832, 30)},
     };
     for (const Case& c : cases) {
         fixture.screens = c.screens;
@@ -268,9 +272,45 @@ TEST_F(PanelControllerTest, asksWhereThePointerIsOnlyWhenItCanChooseTheScreen) {
             return QPoint(2000, 500);
         };
         PanelController shown(env);
-        shown.show();
+        shown.show(c.carried);
         EXPECT_EQ(asked, c.asked) << c.name;
         EXPECT_EQ(shown.panel()->pos(), c.at) << c.name;
+    }
+}
+
+TEST_F(PanelControllerTest, aWindowOfOursThatHeldTheKeyboardLeavesItToTheShownPanelAsItCloses) {
+    const struct {
+        const char* name;
+        bool alertOverSettings; // the alert closes, settings stays
+        bool panelShown;
+        bool panelActiveAfter;
+    } rows[] = {
+        {"settings closes", false, true, true},
+        {"an alert over settings closes: settings' own", true, true, false},
+        {"settings closes, the panel hidden", false, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        controller->show();
+        QWidget settings;
+        settings.show();
+        settings.activateWindow();
+        QWidget alert(&settings, Qt::Dialog);
+        QWidget& closing = row.alertOverSettings ? alert : settings;
+        if (row.alertOverSettings) {
+            alert.show();
+            alert.activateWindow();
+        }
+        ASSERT_TRUE(test::waitUntil([&] { return QApplication::activeWindow() == &closing; }));
+        if (!row.panelShown) {
+            controller->hide();
+        }
+        closing.close();
+        for (int turn = 0; turn < 5; ++turn) {
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(QApplication::activeWindow() == controller->panel(), row.panelActiveAfter);
+        controller->hide();
     }
 }
 

@@ -1,14 +1,20 @@
 // The panel's window on a private X server, as a window manager sees it: the band of shadow it announces
-// (_GTK_FRAME_EXTENTS) with and without a compositor and as that changes, told before the new size; and where
-// it takes input, told again to a manager that puts it in a frame.
+// (_GTK_FRAME_EXTENTS) with and without a compositor and as that changes, told before the new size; where it
+// takes input, told again to a manager that puts it in a frame; and the focus, asked for with the map.
+#include "app/PanelController.h"
 #include "app/SearchPanel.h"
+#include "platform/async/Clock.h"
 #include "platform/x11/WindowHints.h"
 #include "platform/x11/X11Native.h"
 #include "tests/support/XApplicationEnvironment.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QMargins>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 #include <xcb/shape.h>
@@ -229,15 +235,91 @@ TEST(PanelWindowHints, aManagerThatFramesThePanelIsToldWhereItTakesInputOnEveryS
         panel.prepareToShow();
         panel.show();
         ASSERT_TRUE(XServerHarness::waitFor(mapRequested));
-        takeIn(window());
         told.clear();
-        XServerHarness::waitFor(inputShapeTold);
+        takeIn(window());
+        ASSERT_TRUE(XServerHarness::waitFor(inputShapeTold));
         EXPECT_EQ(told, surface);
-        // Hidden, the window leaves its frame, as a manager lets a withdrawn window go.
+        // Hidden, the window leaves its frame, as a manager lets a withdrawn window go; the program has heard
+        // of the unmap before it shows the window again.
         panel.hide();
         ASSERT_TRUE(XServerHarness::waitFor(isUnmapped));
         xcb_reparent_window(connection, window(), root, 812, 12);
         xcb_flush(connection);
+        ASSERT_TRUE(XServerHarness::waitFor([&] { return !panel.windowHandle()->isExposed(); }));
+    }
+}
+
+// The show asks for the keyboard with the map, never once the program hears that the window is mapped: where
+// nothing holds the map back, the server has given the panel the focus by the time it answers the program's
+// next request; a manager that holds the map back is asked to activate the window right behind the request.
+TEST(PanelWindowHints, theShowAsksForTheFocusWithTheMap) {
+    QTemporaryDir dir;
+    QSettings defaults(dir.filePath(QStringLiteral("Huddlepod.ini")), QSettings::IniFormat);
+    PanelController::Environment env;
+    env.clock = std::make_shared<SystemClock>();
+    env.defaults = &defaults;
+    env.screens = [] {
+        return std::vector<PanelController::Screen>{{QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800)}};
+    };
+    env.cursor = [] { return QPoint(10, 10); };
+    env.content = [](const PanelController::ContentParts&) {
+        return PanelController::Content{new QLineEdit, [] { return false; }};
+    };
+    env.watchOutsideClicks = [](std::function<bool(QPoint)>, std::function<void()>) {
+        return std::make_unique<QObject>();
+    };
+    env.diagnostics = [](const QByteArray&) {};
+
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held ? "a manager holds the map back" : "nothing holds the map back");
+        Observer manager;
+        xcb_connection_t* connection = manager.connection();
+        if (held) {
+            const uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+            xcb_change_window_attributes(connection,
+                                         xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root,
+                                         XCB_CW_EVENT_MASK, &redirect);
+            std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        }
+        PanelController controller(env);
+        // The second show maps a window shown before, which carries all its hints by then.
+        for (const char* show : {"first show", "second show"}) {
+            SCOPED_TRACE(show);
+            controller.show();
+            // The server's answer to the program's next request, none of the program's events read meanwhile.
+            xcb_connection_t* program = x11::nativeConnection();
+            const x11::Reply<xcb_get_input_focus_reply_t> focus(
+                xcb_get_input_focus_reply(program, xcb_get_input_focus(program), nullptr));
+            ASSERT_TRUE(focus);
+            const auto window = static_cast<xcb_window_t>(controller.panel()->winId());
+            const xcb_atom_t activate = x11::internAtom(connection, "_NET_ACTIVE_WINDOW");
+            std::vector<std::string> asked;
+            std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+            while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+                const auto type = event->response_type & 0x7f;
+                if (type == XCB_MAP_REQUEST &&
+                    reinterpret_cast<xcb_map_request_event_t*>(event)->window == window) {
+                    asked.push_back("map");
+                } else if (type == XCB_CLIENT_MESSAGE) {
+                    const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+                    if (message->type == activate && message->window == window) {
+                        asked.push_back("activate");
+                    }
+                }
+                std::free(event);
+            }
+            if (held) {
+                // Qt's own map may follow as a request of its own.
+                ASSERT_FALSE(asked.empty());
+                EXPECT_EQ(std::vector<std::string>(asked.begin(),
+                                                   asked.begin() + std::min<std::size_t>(2, asked.size())),
+                          (std::vector<std::string>{"map", "activate"}));
+            } else {
+                EXPECT_EQ(focus->focus, window);
+            }
+            controller.hide();
+            QCoreApplication::processEvents();
+        }
     }
 }
 
