@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QBackingStore>
+#include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -23,6 +24,17 @@ namespace {
 
 constexpr qreal shadowBlur = 14;
 constexpr int shadowOffsetY = 4;
+
+// The application's icon in the sizes a window manager draws a small window's at (a title bar, a window
+// switcher) and no larger: a manager reads every size the window carries and scales them each time it takes
+// the window in, on every show, and the application's own go up to 256 px (some 360 KB).
+QIcon smallIcon(const QIcon& icon) {
+    QIcon small;
+    for (const int size : {16, 32}) {
+        small.addPixmap(icon.pixmap(QSize(size, size), 1.0));
+    }
+    return small;
+}
 
 QPainterPath roundedShape(const QRect& rect) {
     QPainterPath path;
@@ -103,6 +115,9 @@ void SearchPanel::updateShape() {
 
 void SearchPanel::prepareToShow() {
     const bool created = testAttribute(Qt::WA_WState_Created);
+    if (!created && !QGuiApplication::windowIcon().isNull()) {
+        setWindowIcon(smallIcon(QGuiApplication::windowIcon()));
+    }
     winId(); // creates the native window, so it can carry the hints before it is mapped
     QWindow* window = windowHandle();
     if (window) {

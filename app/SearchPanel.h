@@ -46,7 +46,8 @@ public:
     void moveSurfaceTo(QPoint topLeft);
 
     // Marks the window for every desktop and off the taskbar; the window manager forgets this whenever the
-    // window is withdrawn, so it is set before every show.
+    // window is withdrawn, so it is set before every show. The window carries the application's icon only in
+    // small sizes.
     void prepareToShow();
     // Whether the window has been on screen before: it then carries every hint a window manager reads as it
     // takes the window in (Qt sets some of them only as it shows the window).

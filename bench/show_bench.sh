@@ -10,12 +10,13 @@
 # the runs where huddlepod's FocusIn median and p90 are both at or under synapse's. HUDDLEPOD_BENCH_MONITORS=2
 # splits a 2560x800 screen into two 1280x800 monitors (the tray on the right one); HUDDLEPOD_BENCH_WM=openbox
 # runs Openbox, which then gives the focus. HUDDLEPOD_BENCH_ROUND_TRIPS=1 preloads bench/RoundTrips.cpp into
-# huddlepod and prints its round trips to the server per show and hide.
+# huddlepod and prints its round trips to the server per show and hide. HUDDLEPOD_BENCH_TRACE=PREFIX writes
+# what the server does for every client during each program's shows (bench/ServerTrace.cpp) to PREFIX.LABEL.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=scripts/packages.sh
 source "$root/scripts/packages.sh"
-whole_program_targets=(show_latency round_trips)
+whole_program_targets=(show_latency round_trips server_trace)
 monitors="${HUDDLEPOD_BENCH_MONITORS:-1}"
 window_manager="${HUDDLEPOD_BENCH_WM:-}"
 if [ "$monitors" = 2 ]; then
@@ -46,6 +47,22 @@ before_tray() {
     fi
 }
 
+# Runs show_latency with the arguments given, traced by the server when asked (to $HUDDLEPOD_BENCH_TRACE.LABEL,
+# the label being the last argument).
+show_latency() {
+    local trace_pid= trace="${HUDDLEPOD_BENCH_TRACE:-}.${*: -1}"
+    if [ -n "${HUDDLEPOD_BENCH_TRACE:-}" ]; then
+        "$build/bench/server_trace" >"$trace" &
+        trace_pid=$!
+        pids+=($trace_pid)
+        wait_until '[ -s "$trace" ]' 5 # its heading, the record about to begin
+    fi
+    "$build/bench/show_latency" "$@"
+    if [ -n "$trace_pid" ]; then
+        stop "$trace_pid"
+    fi
+}
+
 # Measures the huddlepod binary $1 under the label $2, appending its line to $work/results.
 measure_huddlepod() {
     local app_pid preload= trips="$work/$2.trips" before
@@ -60,7 +77,7 @@ measure_huddlepod() {
     wait_until 'xdotool search --onlyvisible --classname "^huddlepod$" >/dev/null 2>&1' 20
     sleep 1 # what the launch does on later turns
     before="$(cat "$trips" 2>/dev/null || echo 0)"
-    "$build/bench/show_latency" --match "Huddlepod search" --key ctrl+alt+s --count "$shows" --label "$2" |
+    show_latency --match "Huddlepod search" --key ctrl+alt+s --count "$shows" --label "$2" |
         tee -a "$work/results"
     if [ -n "$preload" ]; then
         # The unmeasured first show and hide included.
@@ -101,7 +118,7 @@ start_synapse() {
 
 measure_synapse() {
     if [ -n "$synapse_ready" ]; then
-        "$build/bench/show_latency" --match synapse --key ctrl+space --count "$shows" --label synapse |
+        show_latency --match synapse --key ctrl+space --count "$shows" --label synapse |
             tee -a "$work/results"
     fi
 }

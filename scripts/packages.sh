@@ -15,6 +15,7 @@ HUDDLEPOD_PACKAGES=(
     i3-wm # i3 with i3bar's tray for the end-to-end desktops
     libxcb-xfixes0-dev libxcb-shape0-dev # compositor changes; the panel's input shape
     libxcb-xtest0-dev # XTest key presses for the hot-key benchmark
+    libxtst-dev # RECORD for bench/ServerTrace.cpp: what the server does for each client on a show
     iproute2 # ss reads back the local backend's listen queue
     # A StatusNotifier desktop for the tray's end-to-end tests: a private session bus, a watcher and a host
     dbus-daemon haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils

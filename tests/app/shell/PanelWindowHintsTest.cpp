@@ -1,6 +1,7 @@
 // The panel's window on a private X server, as a window manager sees it: the band of shadow it announces
 // (_GTK_FRAME_EXTENTS) with and without a compositor and as that changes, told before the new size; where it
-// takes input, told again to a manager that puts it in a frame; and the focus, asked for with the map.
+// takes input, told again to a manager that puts it in a frame; the focus, asked for with the map; and the
+// icon it reads as it takes the window in.
 #include "app/PanelController.h"
 #include "app/SearchPanel.h"
 #include "platform/async/Clock.h"
@@ -9,8 +10,11 @@
 #include "tests/support/XApplicationEnvironment.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMargins>
+#include <QPixmap>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -252,6 +256,37 @@ TEST(PanelWindowHints, aManagerThatFramesThePanelIsToldWhereItTakesInputOnEveryS
 // The show asks for the keyboard with the map, never once the program hears that the window is mapped: where
 // nothing holds the map back, the server has given the panel the focus by the time it answers the program's
 // next request; a manager that holds the map back is asked to activate the window right behind the request.
+TEST(PanelWindowHints, aManagerTakingThePanelInReadsTheApplicationsIconOnlyInSmallSizes) {
+    const QIcon before = QGuiApplication::windowIcon();
+    QIcon application;
+    for (const int size : {16, 48, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::darkGreen);
+        application.addPixmap(pixmap);
+    }
+    QGuiApplication::setWindowIcon(application);
+    SearchPanel panel(QSize(440, 560), false);
+    panel.prepareToShow();
+    roundTrip();
+
+    Observer manager;
+    xcb_connection_t* connection = manager.connection();
+    const x11::Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection,
+        xcb_get_property(connection, 0, static_cast<xcb_window_t>(panel.winId()),
+                         x11::internAtom(connection, "_NET_WM_ICON"), XCB_ATOM_CARDINAL, 0, 1 << 20),
+        nullptr));
+    ASSERT_TRUE(reply);
+    const auto* words = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    const int count = reply->format == 32 ? xcb_get_property_value_length(reply.get()) / 4 : 0;
+    std::vector<std::string> sizes;
+    for (int at = 0; at + 2 <= count; at += 2 + int(words[at] * words[at + 1])) {
+        sizes.push_back(std::to_string(words[at]) + "x" + std::to_string(words[at + 1]));
+    }
+    EXPECT_EQ(sizes, (std::vector<std::string>{"16x16", "32x32"}));
+    QGuiApplication::setWindowIcon(before);
+}
+
 TEST(PanelWindowHints, theShowAsksForTheFocusWithTheMap) {
     QTemporaryDir dir;
     QSettings defaults(dir.filePath(QStringLiteral("Huddlepod.ini")), QSettings::IniFormat);
