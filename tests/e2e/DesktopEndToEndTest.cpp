@@ -43,6 +43,15 @@ protected:
     static bool isBackdrop(unsigned colour) { return colour == root || isShaded(colour); }
     bool isShaded(QPoint point) const { return isShaded(at(point)); }
     bool isBackdrop(QPoint point) const { return isBackdrop(at(point)); }
+    static std::string describe(std::optional<QRect> rect) {
+        return rect ? QStringLiteral("%1,%2 %3x%4")
+                          .arg(rect->x())
+                          .arg(rect->y())
+                          .arg(rect->width())
+                          .arg(rect->height())
+                          .toStdString()
+                    : "none";
+    }
 };
 
 // Sees, as any client watching the root window may, a program hand a move of its window to the manager
@@ -304,15 +313,6 @@ protected:
         }
         return ::testing::AssertionSuccess();
     }
-    static std::string describe(std::optional<QRect> rect) {
-        return rect ? QStringLiteral("%1,%2 %3x%4")
-                          .arg(rect->x())
-                          .arg(rect->y())
-                          .arg(rect->width())
-                          .arg(rect->height())
-                          .toStdString()
-                    : "none";
-    }
 };
 
 TEST_P(UnderBar, thePanelItselfSitsUnderTheBarWhetherCompositedOrNot) {
@@ -362,15 +362,6 @@ protected:
     }
     bool panelIs(const QRect& expected) {
         return XServerHarness::waitFor([&] { return panelOnScreen() == expected; });
-    }
-    static std::string describe(std::optional<QRect> rect) {
-        return rect ? QStringLiteral("%1,%2 %3x%4")
-                          .arg(rect->x())
-                          .arg(rect->y())
-                          .arg(rect->width())
-                          .arg(rect->height())
-                          .toStdString()
-                    : "none";
     }
 };
 
