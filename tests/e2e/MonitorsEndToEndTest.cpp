@@ -16,6 +16,7 @@
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
 
+#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -275,8 +276,16 @@ TEST_P(AcrossScales, theWindowItsMaskAndItsInputShapeFollowTheScaleOfTheMonitorI
             const QRect at = *panel();
             const QPoint grip = at.topLeft() + QPoint(band + 5, band + 24) * ratio;
             const QPoint target = grip + QPoint((toLeft ? edge - 100 : edge + 100) - at.center().x(), 0);
+            // Taken once the centre is across, or once the window manager holds the window where the pointer
+            // put it: at 2x left of 1x the window shrunk on the right reaches back over the edge, and may
+            // stay there at 1x while the button is down; it settles on one side once the button is up.
+            const int droppedLeft = at.left() + target.x() - grip.x();
             ASSERT_TRUE(drag(grip, (target - grip) / 4, target,
-                             [&] { return panel() && (panel()->center().x() < edge) == toLeft; }))
+                             [&] {
+                                 const std::optional<QRect> now = panel();
+                                 return now && ((now->center().x() < edge) == toLeft ||
+                                                std::abs(now->left() - droppedLeft) <= 1);
+                             }))
                 << "panel at " << QDebug::toString(panel().value_or(QRect())).toStdString();
         } else if (QByteArray(step).startsWith("reopened")) {
             xdotool({"key", "ctrl+alt+s"});
