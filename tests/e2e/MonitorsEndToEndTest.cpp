@@ -8,6 +8,7 @@
 #include "platform/x11/X11Native.h"
 #include "tests/e2e/ProgramUnderX.h"
 
+#include <QDebug>
 #include <QElapsedTimer>
 #include <QRegion>
 #include <QtEndian>
@@ -15,6 +16,7 @@
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
 
+#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -158,7 +160,10 @@ void PrintTo(const PanelShape& shape, std::ostream* out) {
                std::to_string(box.x()) + "+" + std::to_string(box.y());
     };
     *out << describe(shape.window) << ", drawn " << describe(shape.bounding.boundingRect()) << ", input "
-         << describe(shape.input.boundingRect()) << ", band of " << shape.band.size();
+         << describe(shape.input.boundingRect()) << ", band of";
+    for (const uint32_t width : shape.band) {
+        *out << " " << width;
+    }
 }
 
 // `rect` with its corners rounded at 12 px times the ratio: 2 px in along a corner's diagonal is cut off, 5
@@ -271,8 +276,17 @@ TEST_P(AcrossScales, theWindowItsMaskAndItsInputShapeFollowTheScaleOfTheMonitorI
             const QRect at = *panel();
             const QPoint grip = at.topLeft() + QPoint(band + 5, band + 24) * ratio;
             const QPoint target = grip + QPoint((toLeft ? edge - 100 : edge + 100) - at.center().x(), 0);
+            // Taken once the centre is across, or once the window manager holds the window where the pointer
+            // put it: at 2x left of 1x the window shrunk on the right reaches back over the edge, and may
+            // stay there at 1x while the button is down; it settles on one side once the button is up.
+            const int droppedLeft = at.left() + target.x() - grip.x();
             ASSERT_TRUE(drag(grip, (target - grip) / 4, target,
-                             [&] { return panel() && (panel()->center().x() < edge) == toLeft; }));
+                             [&] {
+                                 const std::optional<QRect> now = panel();
+                                 return now && ((now->center().x() < edge) == toLeft ||
+                                                std::abs(now->left() - droppedLeft) <= 1);
+                             }))
+                << "panel at " << QDebug::toString(panel().value_or(QRect())).toStdString();
         } else if (QByteArray(step).startsWith("reopened")) {
             xdotool({"key", "ctrl+alt+s"});
             ASSERT_TRUE(waitPanel(false));
@@ -286,7 +300,9 @@ TEST_P(AcrossScales, theWindowItsMaskAndItsInputShapeFollowTheScaleOfTheMonitorI
         EXPECT_TRUE(XServerHarness::waitFor([&] {
             return (shape = shapes.read(window)) && fits(*shape, ratioThere(), composited) &&
                    isFilled(x, *shape);
-        })) << ::testing::PrintToString(shape);
+        })) << ::testing::PrintToString(shape)
+            << (shape && fits(*shape, ratioThere(), composited) ? ", fits" : "")
+            << (shape && isFilled(x, *shape) ? ", filled" : "");
         ratio = shape ? ratioThere() : ratio;
         screenshot(shotName(step));
     }
