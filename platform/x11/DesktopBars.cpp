@@ -194,8 +194,9 @@ DesktopBars desktopBars(const std::vector<BarWindow>& windows, std::optional<QRe
                 }
                 continue;
             }
+            const std::vector<Bar> strips = reservedStrips(*window.strut, root);
             std::vector<Bar> here;
-            for (const Bar& reserved : reservedStrips(*window.strut, root)) {
+            for (const Bar& reserved : strips) {
                 // A strip reaches from the root's edge: any part on a screen runs along that screen's edge.
                 const QRect part = reserved.strip & device;
                 const bool across = reserved.edge == ScreenEdge::top || reserved.edge == ScreenEdge::bottom;
@@ -205,7 +206,7 @@ DesktopBars desktopBars(const std::vector<BarWindow>& windows, std::optional<QRe
                 }
             }
             // The window itself along an edge it reserves, where no strip here already covers it.
-            for (const Bar& reserved : reservedStrips(*window.strut, root)) {
+            for (const Bar& reserved : strips) {
                 const std::optional<Bar> own =
                     heldHere ? alongEdge(*window.place, device, reserved.edge, true) : std::nullopt;
                 if (own && std::none_of(here.begin(), here.end(), [&](const Bar& bar) {
