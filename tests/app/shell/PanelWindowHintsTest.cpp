@@ -232,23 +232,36 @@ TEST(PanelWindowHints, aManagerThatFramesThePanelIsToldWhereItTakesInputOnEveryS
             connection, xcb_get_window_attributes(connection, window()), nullptr));
         return attributes && attributes->map_state == XCB_MAP_STATE_UNMAPPED;
     };
+    // For a step that failed: whether the window is mapped, and what holds it.
+    const auto whereTheWindowIs = [&] {
+        const x11::Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, window()), nullptr));
+        const x11::Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(connection, xcb_query_tree(connection, window()), nullptr));
+        return std::string(attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED ? "mapped"
+                                                                                         : "unmapped") +
+               (tree && tree->parent == root ? " on the root window" : " in a frame");
+    };
     // The panel's own 440x560 inside its 20-pixel band, nothing of the band.
     const std::vector<std::string> surface{"20,20 440x560"};
     for (const char* show : {"first show", "second show"}) {
         SCOPED_TRACE(show);
         panel.prepareToShow();
         panel.show();
-        ASSERT_TRUE(XServerHarness::waitFor(mapRequested));
+        ASSERT_TRUE(XServerHarness::waitFor(mapRequested)) << whereTheWindowIs();
         told.clear();
         takeIn(window());
         ASSERT_TRUE(XServerHarness::waitFor(inputShapeTold));
         EXPECT_EQ(told, surface);
-        // Hidden, the window leaves its frame, as a manager lets a withdrawn window go; the program has heard
-        // of the unmap before it shows the window again.
+        // Hidden, the window leaves its frame, as a manager lets a withdrawn window go, before the program
+        // shows it again (and has heard of the unmap). Mapped while still in the frame, which nobody
+        // redirects, the window would be mapped there at once and then put back on the root window mapped,
+        // with no request to the manager: so the server has done the reparent before the next show, not
+        // merely been sent it.
         panel.hide();
         ASSERT_TRUE(XServerHarness::waitFor(isUnmapped));
         xcb_reparent_window(connection, window(), root, 812, 12);
-        xcb_flush(connection);
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
         ASSERT_TRUE(XServerHarness::waitFor([&] { return !panel.windowHandle()->isExposed(); }));
     }
 }
