@@ -17,6 +17,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 
 namespace huddlepod {
 
@@ -50,9 +51,9 @@ SearchPanel::SearchPanel(QSize size, bool composited, QWidget* parent)
     , composited_(composited) {
     setObjectName(QStringLiteral("SearchPanel"));
     setWindowTitle(QStringLiteral("Huddlepod search"));
-    // Always a visual with an alpha channel (picked only before the native window exists), so the panel can
-    // turn translucent when a compositor starts later; without one it paints opaque inside its mask.
-    setAttribute(Qt::WA_TranslucentBackground);
+    // A visual with an alpha channel only under a compositor: without one the server keeps a copy of such a
+    // window and composes it onto the screen at every map and paint. Picked as the native window is made.
+    setAttribute(Qt::WA_TranslucentBackground, composited);
     layOut(QPoint(margin(), margin()));
 }
 
@@ -64,13 +65,38 @@ void SearchPanel::setContent(QWidget* content) {
 }
 
 void SearchPanel::setComposited(bool composited) {
-    if (composited == composited_) {
+    const bool hasAlpha = testAttribute(Qt::WA_TranslucentBackground);
+    // A shown window keeps its alpha channel until it hides, and is made anew at once when it needs one.
+    const bool remake = hasAlpha != composited && (composited || !isVisible());
+    if (composited == composited_ && !remake) {
         return;
     }
     const QPoint surface = surfaceGeometry().topLeft();
+    const bool shown = isVisible();
     composited_ = composited;
+    if (remake) {
+        dropNativeWindow();
+    }
     layOut(surface);
+    if (remake && shown) {
+        prepareToShow();
+        show();
+        raise();
+        activateWindow();
+    }
     update();
+}
+
+// The visual is chosen as the native window is made: for another, the window is made again at the next show.
+void SearchPanel::dropNativeWindow() {
+    setAttribute(Qt::WA_TranslucentBackground, composited_);
+    if (!testAttribute(Qt::WA_WState_Created)) {
+        return;
+    }
+    hide();
+    delete std::exchange(inputShape_, nullptr);
+    destroy();
+    hasBeenShown_ = false; // the new window carries none of the hints yet
 }
 
 void SearchPanel::moveSurfaceTo(QPoint topLeft) {

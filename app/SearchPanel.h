@@ -36,7 +36,8 @@ public:
     QWidget* content() const { return content_; }
 
     // Translucent with a shadow around the rounded panel, or opaque with its corners cut by a mask. The panel
-    // keeps its place on screen; the window grows or shrinks around it.
+    // keeps its place on screen; the window grows or shrinks around it (and is made anew, for a visual with
+    // or without an alpha channel: at once when shown and turning translucent, else at the next show).
     bool isComposited() const { return composited_; }
     void setComposited(bool composited);
     // The panel without its shadow, in global coordinates: what placement and the stored origin refer to.
@@ -79,6 +80,7 @@ private:
     int margin() const { return composited_ ? shadowMargin : 0; }
     QRect surfaceRect() const { return QRect(QPoint(margin(), margin()), surfaceSize_); }
     void layOut(QPoint surfaceTopLeft);
+    void dropNativeWindow();
     void announceShadow();
     void updateShape();
     void followScreen();

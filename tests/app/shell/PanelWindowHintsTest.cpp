@@ -68,6 +68,14 @@ public:
         std::free(reply);
         return values;
     }
+    // Bits per pixel: 32 for a visual with an alpha channel.
+    int depth(xcb_window_t window) const {
+        xcb_get_geometry_reply_t* reply =
+            xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
+        const int bits = reply ? reply->depth : 0;
+        std::free(reply);
+        return bits;
+    }
     void watch(xcb_window_t window) {
         const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
         xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &mask);
@@ -113,17 +121,22 @@ TEST(PanelWindowHints, theWindowAnnouncesItsShadowBandOnlyWhileCompositedAndBefo
         bool composited;
         std::optional<bool> then; // the compositor came or went
         bool whileShown;
+        bool shownAgain; // then hidden and shown again, asked again
         std::vector<uint32_t> expected;
         // What the manager sees of a change on screen (a hidden window is taken in anew when shown).
         std::vector<std::string> changes;
+        // The window's visual: an alpha channel only under a compositor, as the window is made.
+        int depth;
     };
     const Row rows[] = {
-        {"composited", true, std::nullopt, true, band, {}},
-        {"opaque", false, std::nullopt, true, {}, {}},
-        {"compositor gone while shown", true, false, true, {}, {"band", "440x560"}},
-        {"compositor back while shown", false, true, true, band, {"band", "480x600"}},
-        {"compositor gone while hidden", true, false, false, {}, {}},
-        {"compositor back while hidden", false, true, false, band, {}},
+        {"composited", true, std::nullopt, true, false, band, {}, 32},
+        {"opaque", false, std::nullopt, true, false, {}, {}, 24},
+        {"compositor gone while shown", true, false, true, false, {}, {"band", "440x560"}, 32},
+        {"compositor gone while shown, shown again", true, false, true, true, {}, {"band", "440x560"}, 24},
+        // A new window, told of its band before it is mapped.
+        {"compositor back while shown", false, true, true, false, band, {}, 32},
+        {"compositor gone while hidden", true, false, false, false, {}, {}, 24},
+        {"compositor back while hidden", false, true, false, false, band, {}, 32},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -135,6 +148,12 @@ TEST(PanelWindowHints, theWindowAnnouncesItsShadowBandOnlyWhileCompositedAndBefo
         const auto window = static_cast<xcb_window_t>(panel.winId());
         Observer manager;
         manager.watch(window);
+        const auto showAgain = [&] {
+            panel.hide();
+            panel.setComposited(*row.then);
+            panel.prepareToShow();
+            panel.show();
+        };
         if (row.then) {
             if (!row.whileShown) {
                 panel.hide();
@@ -146,10 +165,17 @@ TEST(PanelWindowHints, theWindowAnnouncesItsShadowBandOnlyWhileCompositedAndBefo
             }
         }
         roundTrip();
-        EXPECT_EQ(manager.frameExtents(window), row.expected);
         if (row.whileShown) {
             EXPECT_EQ(manager.changes(), row.changes);
         }
+        if (row.shownAgain) {
+            showAgain();
+            roundTrip();
+        }
+        EXPECT_TRUE(panel.isVisible());
+        const auto now = static_cast<xcb_window_t>(panel.winId());
+        EXPECT_EQ(manager.frameExtents(now), row.expected);
+        EXPECT_EQ(manager.depth(now), row.depth);
         EXPECT_EQ(panel.surfaceGeometry(), QRect(832, 32, 440, 560));
     }
 }
