@@ -192,9 +192,11 @@ void SearchPanel::followScreen() {
     }
     announceShadow();
     updateShape();
-    // Qt sizes the buffer it draws into anew only for a new size or screen, not for a new ratio.
+    // Qt sizes the buffer it draws into anew only for a new size or screen, not for a new ratio. Sized as the
+    // widget is until the window system gives the window its new size: Qt repaints the whole window, children
+    // included, only for a buffer of another size, and that size may come before the repaint asked for here.
     if (QBackingStore* store = backingStore()) {
-        store->resize(wanted.size());
+        store->resize(size());
     }
     update();
 }

@@ -1,7 +1,7 @@
 // The panel's window on a private X server, as a window manager sees it: the band of shadow it announces
 // (_GTK_FRAME_EXTENTS) with and without a compositor and as that changes, told before the new size; where it
-// takes input, told again to a manager that puts it in a frame; the focus, asked for with the map; and the
-// icon it reads as it takes the window in.
+// takes input, told again to a manager that puts it in a frame; a size given at a new ratio, painted whole;
+// the focus, asked for with the map; and the icon it reads as it takes the window in.
 #include "app/PanelController.h"
 #include "app/SearchPanel.h"
 #include "platform/async/Clock.h"
@@ -14,7 +14,9 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QMargins>
+#include <QPalette>
 #include <QPixmap>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -290,6 +292,101 @@ TEST(PanelWindowHints, aManagerThatFramesThePanelIsToldWhereItTakesInputOnEveryS
         std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
         ASSERT_TRUE(XServerHarness::waitFor([&] { return !panel.windowHandle()->isExposed(); }));
     }
+}
+
+// Keeps the repaint a widget asked for from it, noting that it was asked for.
+struct HeldRepaint : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+        asked = asked || event->type() == QEvent::UpdateRequest;
+        return event->type() == QEvent::UpdateRequest;
+    }
+    bool asked = false;
+};
+
+// At a new ratio the panel asks for its own size anew. A manager that applies it before the program repaints
+// (as on a busy machine) still gets the whole window painted, its content included, not only as far as the
+// window reached before: here the manager had left it at half that size.
+TEST(PanelWindowHints, aSizeTheManagerAppliesBeforeTheRepaintIsPaintedWhole) {
+    Observer manager;
+    xcb_connection_t* connection = manager.connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+    xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &redirect);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    // Maps what asks to be mapped; the last size asked for, if any.
+    std::optional<QSize> asked;
+    const auto manage = [&] {
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            const auto type = event->response_type & 0x7f;
+            if (type == XCB_MAP_REQUEST) {
+                xcb_map_window(connection, reinterpret_cast<xcb_map_request_event_t*>(event)->window);
+            } else if (type == XCB_CONFIGURE_REQUEST) {
+                const auto* request = reinterpret_cast<xcb_configure_request_event_t*>(event);
+                asked = QSize(request->width, request->height);
+            }
+            std::free(event);
+        }
+        xcb_flush(connection);
+    };
+    const auto resize = [&](xcb_window_t window, QSize size) {
+        const uint32_t values[] = {uint32_t(size.width()), uint32_t(size.height())};
+        xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    };
+    // The window's own pixel, as drawn.
+    const auto pixel = [&](xcb_window_t window, QPoint at) {
+        const x11::Reply<xcb_get_image_reply_t> image(
+            xcb_get_image_reply(connection,
+                                xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, int16_t(at.x()),
+                                              int16_t(at.y()), 1, 1, ~0u),
+                                nullptr));
+        const uint8_t* data =
+            image && xcb_get_image_data_length(image.get()) >= 4 ? xcb_get_image_data(image.get()) : nullptr;
+        return data ? (unsigned(data[2]) << 16) | (unsigned(data[1]) << 8) | data[0] : 0u;
+    };
+
+    constexpr unsigned colour = 0x208040;
+    SearchPanel panel({440, 560}, true);
+    auto* content = new QWidget;
+    content->setAutoFillBackground(true);
+    QPalette palette = content->palette();
+    palette.setColor(QPalette::Window, QColor(QRgb(colour)));
+    content->setPalette(palette);
+    panel.setContent(content);
+    panel.moveSurfaceTo({832, 32});
+    panel.prepareToShow();
+    panel.show();
+    const auto window = static_cast<xcb_window_t>(panel.winId());
+    // The content's corners: its top left, and its bottom right, which only the whole window holds.
+    const QPoint near(30, 30), far(450, 570);
+    ASSERT_TRUE(XServerHarness::waitFor([&] {
+        manage();
+        return panel.windowHandle()->isExposed() && pixel(window, near) == colour;
+    }));
+    resize(window, QSize(240, 300));
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return panel.size() == QSize(240, 300); }));
+
+    // Told of a new ratio (this server's screen has one, so the signal alone), the panel asks for its own
+    // size; it repaints no sooner than the manager has given it that size.
+    HeldRepaint held;
+    panel.installEventFilter(&held);
+    QScreen* screen = panel.windowHandle()->screen();
+    emit screen->logicalDotsPerInchChanged(screen->logicalDotsPerInch());
+    ASSERT_TRUE(XServerHarness::waitFor([&] {
+        manage();
+        return asked.has_value();
+    }));
+    EXPECT_EQ(asked, QSize(480, 600));
+    resize(window, *asked);
+    ASSERT_TRUE(XServerHarness::waitFor([&] { return panel.size() == QSize(480, 600); }));
+    panel.removeEventFilter(&held);
+    if (held.asked) {
+        QCoreApplication::postEvent(&panel, new QEvent(QEvent::UpdateRequest));
+    }
+    EXPECT_TRUE(XServerHarness::waitFor([&] { return pixel(window, far) == colour; }))
+        << std::hex << pixel(window, far) << " at " << panel.width() << "x" << panel.height();
+    EXPECT_EQ(pixel(window, near), colour);
 }
 
 // The show asks for the keyboard with the map, never once the program hears that the window is mapped: where
