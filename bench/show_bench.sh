@@ -43,7 +43,8 @@ before_tray() {
     if [ "$window_manager" = openbox ]; then
         openbox --sm-disable >/dev/null 2>&1 &
         pids+=($!)
-        wait_until 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 20
+        # It names its theme once started: a window mapped before then (trayer's) can stay unmanaged.
+        wait_until 'xprop -root _OB_THEME 2>/dev/null | grep -q "="' 20
     fi
 }
 

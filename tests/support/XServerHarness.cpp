@@ -340,8 +340,10 @@ bool XServerHarness::startWindowManager() {
         return false;
     }
     start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), file});
-    // A manager that follows the EWMH names itself through this root property once it manages the screen.
-    return waitFor([this] { return hasRootProperty("_NET_SUPPORTING_WM_CHECK"); });
+    // Openbox names itself on the root (_NET_SUPPORTING_WM_CHECK) before it takes in windows: one mapped
+    // then can stay unmapped and unmanaged. It names its theme once it has started.
+    return waitFor(
+        [this] { return hasRootProperty("_NET_SUPPORTING_WM_CHECK") && hasRootProperty("_OB_THEME"); });
 }
 
 bool XServerHarness::startXfwm() {
