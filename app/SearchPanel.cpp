@@ -66,13 +66,13 @@ void SearchPanel::setContent(QWidget* content) {
 
 void SearchPanel::setComposited(bool composited) {
     const bool hasAlpha = testAttribute(Qt::WA_TranslucentBackground);
+    const bool shown = isVisible();
     // A shown window keeps its alpha channel until it hides, and is made anew at once when it needs one.
-    const bool remake = hasAlpha != composited && (composited || !isVisible());
+    const bool remake = hasAlpha != composited && (composited || !shown);
     if (composited == composited_ && !remake) {
         return;
     }
     const QPoint surface = surfaceGeometry().topLeft();
-    const bool shown = isVisible();
     composited_ = composited;
     if (remake) {
         dropNativeWindow();
@@ -141,7 +141,7 @@ void SearchPanel::updateShape() {
 
 void SearchPanel::prepareToShow() {
     const bool created = testAttribute(Qt::WA_WState_Created);
-    if (!created && !QGuiApplication::windowIcon().isNull()) {
+    if (!testAttribute(Qt::WA_SetWindowIcon) && !QGuiApplication::windowIcon().isNull()) {
         setWindowIcon(smallIcon(QGuiApplication::windowIcon()));
     }
     winId(); // creates the native window, so it can carry the hints before it is mapped

@@ -37,21 +37,38 @@ xcb_window_t selectionOwner(xcb_connection_t* connection, xcb_atom_t selection) 
     return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
 }
 
+// The window a property read names; none when it names none.
+xcb_window_t windowIn(const xcb_get_property_reply_t* reply) {
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply) != 4) {
+        return XCB_WINDOW_NONE;
+    }
+    return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
+}
+
 // The window a property names; none when it names none or the window is gone.
 xcb_window_t windowProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
     xcb_generic_error_t* error = nullptr;
     const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_WINDOW, 0, 1), &error));
     std::free(error);
-    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 4) {
-        return XCB_WINDOW_NONE;
-    }
-    return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
+    return windowIn(reply.get());
 }
 
 void setWindowProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property,
                        xcb_window_t value) {
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, property, XCB_ATOM_WINDOW, 32, 1, &value);
+}
+
+// Waits until the server has sent something or `deadline` has passed; false once it has passed (or the
+// connection broke).
+bool awaitServer(xcb_connection_t* connection, Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (xcb_connection_has_error(connection) != 0 || left.count() <= 0) {
+        return false;
+    }
+    pollfd readable{xcb_get_file_descriptor(connection), POLLIN, 0};
+    ::poll(&readable, 1, static_cast<int>(left.count()));
+    return true;
 }
 
 // The next event, waiting for it on the connection until `deadline`; null when none came (or the connection
@@ -61,12 +78,9 @@ Reply<xcb_generic_event_t> nextEvent(xcb_connection_t* connection, Clock::time_p
         if (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
             return Reply<xcb_generic_event_t>(event);
         }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (xcb_connection_has_error(connection) != 0 || left.count() <= 0) {
+        if (!awaitServer(connection, deadline)) {
             return nullptr;
         }
-        pollfd readable{xcb_get_file_descriptor(connection), POLLIN, 0};
-        ::poll(&readable, 1, static_cast<int>(left.count()));
     }
 }
 
@@ -84,12 +98,9 @@ bool roundTrip(xcb_connection_t* connection, Clock::time_point deadline) {
             std::free(error);
             return answered;
         }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (xcb_connection_has_error(connection) != 0 || left.count() <= 0) {
+        if (!awaitServer(connection, deadline)) {
             return false;
         }
-        pollfd readable{xcb_get_file_descriptor(connection), POLLIN, 0};
-        ::poll(&readable, 1, static_cast<int>(left.count()));
     }
 }
 
@@ -226,26 +237,24 @@ SingleInstance::Claim SingleInstance::handOver(Clock::time_point deadline) {
                           XCB_CURRENT_TIME);
     xcb_flush(connection_);
     std::optional<Claim> answered;
-    while (!answered) {
-        const Reply<xcb_generic_event_t> event = nextEvent(connection_, deadline);
-        if (!event) {
-            break;
+    // Looks through the events `next` gives until the answer or the first null.
+    const auto lookFor = [&](const auto& next) {
+        while (!answered) {
+            const Reply<xcb_generic_event_t> event = next();
+            if (!event) {
+                return;
+            }
+            answered = answerIn(event.get());
         }
-        answered = answerIn(event.get());
-    }
+    };
+    lookFor([&] { return nextEvent(connection_, deadline); });
     if (!answered) {
         // Given up: the window goes, so that a copy that reads the request later (once it runs again) does
         // not show its panel for no one. The copy answers under a server grab, so an answer either came
         // before the window went, and counts, or never comes.
         xcb_destroy_window(connection_, window_);
         if (roundTrip(connection_, Clock::now() + answerWithin_)) {
-            while (!answered) {
-                const Reply<xcb_generic_event_t> event(xcb_poll_for_event(connection_));
-                if (!event) {
-                    break;
-                }
-                answered = answerIn(event.get());
-            }
+            lookFor([&] { return Reply<xcb_generic_event_t>(xcb_poll_for_event(connection_)); });
         }
         createWindow();
     }
@@ -329,9 +338,7 @@ bool SingleInstance::answer(const std::vector<xcb_selection_request_event_t>& re
         if (gone) {
             continue; // no one to answer
         }
-        const bool asks =
-            reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) == 4 &&
-            *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get())) == request.requestor;
+        const bool asks = windowIn(reply.get()) == request.requestor;
         if (asks) {
             xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
                                 XCB_ATOM_ATOM, 32, 1, &atoms_.show);

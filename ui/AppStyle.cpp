@@ -112,8 +112,7 @@ void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* optio
     } else {
         QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
-    if (element != PE_IndicatorCheckBox && element != PE_IndicatorRadioButton &&
-        element != PE_FrameLineEdit) {
+    if (!indicator && element != PE_FrameLineEdit) {
         return;
     }
     // A field shows focus while it has it, however it came; the others only when it came by keyboard.

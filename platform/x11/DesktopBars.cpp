@@ -198,11 +198,8 @@ DesktopBars desktopBars(const std::vector<BarWindow>& windows, std::optional<QRe
             std::vector<Bar> here;
             for (const Bar& reserved : strips) {
                 // A strip reaches from the root's edge: any part on a screen runs along that screen's edge.
-                const QRect part = reserved.strip & device;
-                const bool across = reserved.edge == ScreenEdge::top || reserved.edge == ScreenEdge::bottom;
-                if (!part.isEmpty() &&
-                    (across ? part.height() * 2 < device.height() : part.width() * 2 < device.width())) {
-                    here.push_back({reserved.edge, part});
+                if (const std::optional<Bar> part = alongEdge(reserved.strip, device, reserved.edge, true)) {
+                    here.push_back(*part);
                 }
             }
             // The window itself along an edge it reserves, where no strip here already covers it.
