@@ -103,7 +103,8 @@ protected:
         }
         return took;
     }
-    // The visible windows matching, by name or (with --classname) class.
+    // The visible windows matching, by name or (with --classname) class; a window gone before its geometry is
+    // read is left out, not taken for an empty one at the origin.
     QList<QRect> windows(const QStringList& match) const {
         QList<QRect> found;
         for (const QString& id : xdotool(QStringList{"search", "--onlyvisible"} + match).split('\n')) {
@@ -111,7 +112,7 @@ protected:
             for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n')) {
                 values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
             }
-            if (!id.isEmpty()) {
+            if (!id.isEmpty() && values.contains("WIDTH")) {
                 found << QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
             }
         }
