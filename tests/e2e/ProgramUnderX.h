@@ -46,11 +46,15 @@ protected:
     }
 
     // Starts the program with its own config and cache folders and `extra` in its environment; ready once its
-    // tray icon is embedded.
+    // tray icon is embedded and it has gone on to take its shortcut: the tray embeds the icon without the
+    // program, which may still be starting up.
     void launch(const QMap<QString, QString>& extra = {}) {
         startProgram(extra);
         ASSERT_TRUE(XServerHarness::waitFor([this] { return trayIcon().has_value(); }))
             << errors.toStdString();
+        const QString icon =
+            xdotool({"search", "--onlyvisible", "--classname", "^huddlepod$"}).section('\n', 0, 0);
+        ASSERT_TRUE(x.answersPing(icon.toUInt())) << errors.toStdString();
     }
     // Starts the program as launch() does, without waiting for an icon.
     void startProgram(const QMap<QString, QString>& extra = {}) {

@@ -531,6 +531,42 @@ bool XServerHarness::waitFor(const std::function<bool()>& condition, std::chrono
     return true;
 }
 
+bool XServerHarness::answersPing(std::uint32_t window, std::chrono::milliseconds timeout) const {
+    const Client client(display_);
+    if (!client.isOpen()) {
+        return false;
+    }
+    // The answer goes to the root window, to those that listen for its structure.
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(client.connection, client.root(), XCB_CW_EVENT_MASK, &mask);
+    xcb_client_message_event_t ping{};
+    ping.response_type = XCB_CLIENT_MESSAGE;
+    ping.format = 32;
+    ping.window = window;
+    ping.type = client.atom("WM_PROTOCOLS");
+    ping.data.data32[0] = client.atom("_NET_WM_PING");
+    ping.data.data32[1] = QRandomGenerator::global()->generate(); // as the time, to know the answer by
+    ping.data.data32[2] = window;
+    xcb_send_event(client.connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&ping));
+    xcb_flush(client.connection);
+    bool answered = false;
+    waitFor(
+        [&] {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(client.connection)) {
+                const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
+                answered = answered ||
+                           ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
+                            message->type == ping.type && message->data.data32[0] == ping.data.data32[0] &&
+                            message->data.data32[1] == ping.data.data32[1]);
+                std::free(event);
+            }
+            return answered || xcb_connection_has_error(client.connection) != 0;
+        },
+        timeout);
+    return answered;
+}
+
 bool XServerHarness::splitIntoMonitors(const std::vector<QRect>& monitors) {
     for (std::size_t i = 0; i < monitors.size(); ++i) {
         const QRect& m = monitors[i];

@@ -146,6 +146,10 @@ public:
                           std::uint32_t id = 0, const std::vector<std::uint32_t>& thenPress = {});
     // Destroys one of those docks and returns once the server has.
     void destroyDock(std::uint32_t id);
+    // Whether the client that made `window` answers a _NET_WM_PING sent to it within the timeout. Qt answers
+    // from its event loop: once it has, the client has done all it did before going back to that loop.
+    bool answersPing(std::uint32_t window,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
 
     // Processes Qt events until the condition holds or the timeout passes; returns the condition.
     static bool waitFor(const std::function<bool()>& condition,
