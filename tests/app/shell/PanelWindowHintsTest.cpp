@@ -44,6 +44,11 @@ XServerHarness* server() {
     return test::XApplicationEnvironment::server();
 }
 
+// Until the server has handled everything sent on the connection (by default the application's).
+void roundTrip(xcb_connection_t* connection = x11::nativeConnection()) {
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+}
+
 // Another client of the server, as a window manager is: what a window carries, and what changed in order.
 class Observer {
 public:
@@ -81,11 +86,11 @@ public:
     void watch(xcb_window_t window) {
         const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
         xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &mask);
-        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+        roundTrip(connection_);
     }
     // Since watch(): "band" for each change of the hint, "WxH" for each new size.
     std::vector<std::string> changes() {
-        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+        roundTrip(connection_);
         std::vector<std::string> seen;
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
             const auto type = event->response_type & 0x7f;
@@ -109,12 +114,6 @@ private:
     xcb_connection_t* connection_;
     xcb_atom_t extents_;
 };
-
-// Until the server has handled everything the application sent.
-void roundTrip() {
-    xcb_connection_t* connection = x11::nativeConnection();
-    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
-}
 
 TEST(PanelWindowHints, theWindowAnnouncesItsShadowBandOnlyWhileCompositedAndBeforeItsNewSize) {
     const std::vector<uint32_t> band{20, 20, 20, 20};
@@ -215,7 +214,7 @@ TEST(PanelWindowHints, aManagerThatFramesThePanelIsToldWhereItTakesInputOnEveryS
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     const uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
     xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &redirect);
-    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    roundTrip(connection);
 
     // As a manager does on a map request: asks for shape changes, reparents the window into a frame of its
     // own and maps both. Then collects the input shapes it is told of until one comes, as "x,y WxH".
@@ -289,7 +288,7 @@ TEST(PanelWindowHints, aManagerThatFramesThePanelIsToldWhereItTakesInputOnEveryS
         panel.hide();
         ASSERT_TRUE(XServerHarness::waitFor(isUnmapped));
         xcb_reparent_window(connection, window(), root, 812, 12);
-        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        roundTrip(connection);
         ASSERT_TRUE(XServerHarness::waitFor([&] { return !panel.windowHandle()->isExposed(); }));
     }
 }
@@ -312,11 +311,11 @@ TEST(PanelWindowHints, aSizeTheManagerAppliesBeforeTheRepaintIsPaintedWhole) {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     const uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
     xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &redirect);
-    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    roundTrip(connection);
     // Maps what asks to be mapped; the last size asked for, if any.
     std::optional<QSize> asked;
     const auto manage = [&] {
-        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        roundTrip(connection);
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
             const auto type = event->response_type & 0x7f;
             if (type == XCB_MAP_REQUEST) {
@@ -332,7 +331,7 @@ TEST(PanelWindowHints, aSizeTheManagerAppliesBeforeTheRepaintIsPaintedWhole) {
     const auto resize = [&](xcb_window_t window, QSize size) {
         const uint32_t values[] = {uint32_t(size.width()), uint32_t(size.height())};
         xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
-        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        roundTrip(connection);
     };
     // The window's own pixel, as drawn.
     const auto pixel = [&](xcb_window_t window, QPoint at) {
@@ -450,7 +449,7 @@ TEST(PanelWindowHints, theShowAsksForTheFocusWithTheMap) {
             xcb_change_window_attributes(connection,
                                          xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root,
                                          XCB_CW_EVENT_MASK, &redirect);
-            std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+            roundTrip(connection);
         }
         PanelController controller(env);
         // The second show maps a window shown before, which carries all its hints by then.
@@ -465,7 +464,7 @@ TEST(PanelWindowHints, theShowAsksForTheFocusWithTheMap) {
             const auto window = static_cast<xcb_window_t>(controller.panel()->winId());
             const xcb_atom_t activate = x11::internAtom(connection, "_NET_ACTIVE_WINDOW");
             std::vector<std::string> asked;
-            std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+            roundTrip(connection);
             while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
                 const auto type = event->response_type & 0x7f;
                 if (type == XCB_MAP_REQUEST &&
